@@ -1,0 +1,20 @@
+// The two text-splitting rules used everywhere in the launcher.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace text {
+
+// Appends the pieces of `text` to `out`. Only U+0020 separates pieces (runs
+// count as one); a piece that starts with a double quote runs to the next
+// double quote, both dropped, or to the end when there is none. There is no
+// escape character. An empty text gives no pieces.
+void SplitArguments(std::wstring_view text, std::vector<std::wstring>& out);
+
+// Clears `out` and fills it with the pieces between occurrences of
+// `separator`: "a;;b" gives a, "", b; "a;b;" gives a, b; "" gives nothing.
+void SplitBySeparator(std::vector<std::wstring>& out, std::wstring_view text, std::wstring_view separator);
+
+}  // namespace text

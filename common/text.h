@@ -1,0 +1,30 @@
+// Text rules shared by the whole launcher. Plain C++, no Windows calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace text {
+
+// Space, tabs, line feed, form feed, carriage return and every other character
+// the wide-character classification counts as a space.
+bool IsSpace(wchar_t c);
+std::wstring Trim(std::wstring_view s);
+
+bool StartsWith(std::wstring_view s, std::wstring_view prefix);
+bool EndsWith(std::wstring_view s, std::wstring_view suffix);
+// Letter case ignored (ASCII and Latin letters through towlower).
+bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);
+std::wstring ReplaceAll(std::wstring s, wchar_t from, wchar_t to);
+
+// Fills a message format: each "%s" takes the next text, each "%d" the next
+// number, "%%" is a percent sign. Missing arguments give empty text / 0.
+std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
+                               const std::vector<std::int32_t>& numbers = {});
+
+// Decodes the modified UTF-8 that JNI hands out into wide text.
+std::wstring FromModifiedUtf8(std::string_view bytes);
+
+}  // namespace text

@@ -1,0 +1,45 @@
+#include "common/text_win.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace text {
+
+std::string ToThreadAnsi(std::wstring_view s) {
+  if (s.empty()) return {};
+  int n = WideCharToMultiByte(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring FromThreadAnsi(std::string_view s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+  return out;
+}
+
+std::wstring ExpandEnvironment(const std::wstring& s) {
+  DWORD size = ExpandEnvironmentStringsW(s.c_str(), nullptr, 0);
+  if (size == 0) return s;
+  std::vector<wchar_t> buffer(size + 1, L'\0');
+  DWORD written = ExpandEnvironmentStringsW(s.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (written == 0 || written > buffer.size()) return s;
+  return std::wstring(buffer.data());
+}
+
+std::wstring GetEnvironment(const wchar_t* name) {
+  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return {};
+  std::vector<wchar_t> buffer(size + 1, L'\0');
+  DWORD written = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (written == 0 || written >= buffer.size()) return {};
+  return std::wstring(buffer.data(), written);
+}
+
+}  // namespace text

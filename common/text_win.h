@@ -1,0 +1,20 @@
+// Text conversions and environment expansion that need Windows.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace text {
+
+// Wide to 8-bit in the calling thread's ANSI code page; unmappable characters
+// become the code page's default character.
+std::string ToThreadAnsi(std::wstring_view s);
+// 8-bit in the thread's ANSI code page to wide.
+std::wstring FromThreadAnsi(std::string_view s);
+// %NAME% references replaced by ExpandEnvironmentStringsW; the text stays as it
+// is when the expansion fails. The result is cut at its first NUL.
+std::wstring ExpandEnvironment(const std::wstring& s);
+// An environment variable, empty when it is not set.
+std::wstring GetEnvironment(const wchar_t* name);
+
+}  // namespace text

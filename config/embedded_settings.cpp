@@ -1,0 +1,64 @@
+#include "config/embedded_settings.h"
+
+#include "common/text.h"
+#include "common/splitting.h"
+
+namespace config {
+namespace {
+
+// Index of the first / last character above U+0020, or npos.
+size_t FirstVisible(std::wstring_view line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] > L' ') return i;
+  }
+  return std::wstring_view::npos;
+}
+
+size_t LastVisible(std::wstring_view line) {
+  for (size_t i = line.size(); i > 0; --i) {
+    if (line[i - 1] > L' ') return i - 1;
+  }
+  return std::wstring_view::npos;
+}
+
+}  // namespace
+
+void EmbeddedSettings::Parse(std::wstring_view textIn) {
+  sections.clear();
+  std::vector<std::wstring> lines;
+  text::SplitBySeparator(lines, textIn, L"\r\n");
+  if (!lines.empty() && !lines.front().empty() && lines.front()[0] == L'\uFEFF') lines.front().erase(0, 1);
+
+  SettingsSection* current = nullptr;
+  for (const auto& line : lines) {
+    if (line.empty()) continue;
+    size_t first = FirstVisible(line);
+    size_t last = LastVisible(line);
+    if (first != std::wstring::npos && line[first] == L'[' && line[last] == L']') {
+      size_t open = line.find(L'[');
+      size_t close = line.rfind(L']');
+      sections.push_back(SettingsSection{line.substr(open + 1, close - open - 1), {}});
+      current = &sections.back();
+      continue;
+    }
+    if (current == nullptr) continue;
+    size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) continue;
+    current->entries.push_back(
+        SettingsEntry{text::Trim(std::wstring_view(line).substr(0, equals)),
+                      text::Trim(std::wstring_view(line).substr(equals + 1))});
+  }
+}
+
+std::optional<std::wstring> EmbeddedSettings::Find(std::wstring_view section, std::wstring_view key) const {
+  for (const auto& s : sections) {
+    if (s.name != section) continue;
+    for (const auto& e : s.entries) {
+      if (e.key == key) return e.value;
+    }
+    return std::nullopt;  // only the first section of that name is consulted
+  }
+  return std::nullopt;
+}
+
+}  // namespace config

@@ -1,0 +1,47 @@
+#include "config/settings_catalogue.h"
+
+#include "common/text.h"
+
+namespace config {
+
+bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }
+
+bool IsServiceType(std::wstring_view value) { return value == L"service"; }
+
+bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"; }
+
+JvmType ParseJvmType(std::wstring_view value) {
+  if (value == L"server") return JvmType::Server;
+  if (value == L"favor_server") return JvmType::FavorServer;
+  return JvmType::Any;
+}
+
+JvmSourceFlags ParseJvmSource(std::wstring_view value) {
+  JvmSourceFlags flags;
+  flags.searchJdk = value == L"favor_JDK" || value == L"only_JDK" || value.empty();
+  flags.searchJre = value == L"favor_JRE" || value == L"only_JRE" || value.empty();
+  if (!value.empty()) flags.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
+  return flags;
+}
+
+VmProviderFlags ParseVmProvider(std::wstring_view value) {
+  struct Row {
+    const wchar_t* name;
+    VmProviderFlags flags;
+  };
+  // allowJRockit, favorJRockit, allowSun, favorSun, allowIbm, favorIbm
+  static const Row rows[] = {
+      {L"jrockit", {true, true, false, false, false, false}},
+      {L"ibm", {false, false, false, false, true, true}},
+      {L"favor_sun", {true, false, true, true, true, false}},
+      {L"favor_jrockit", {true, true, true, false, true, false}},
+      {L"favor_ibm", {true, false, true, false, true, true}},
+      {L"any", {true, false, true, false, true, false}},
+  };
+  for (const auto& row : rows) {
+    if (text::EqualsIgnoreCase(value, row.name)) return row.flags;
+  }
+  return VmProviderFlags{};
+}
+
+}  // namespace config

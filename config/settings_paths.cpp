@@ -1,0 +1,120 @@
+#include "config/settings_paths.h"
+
+#include <vector>
+
+#include "common/text_win.h"
+#include "config/settings_cipher.h"
+#include "report/error_report.h"
+#include "report/message_ids.h"
+#include "resources/resource_ids.h"
+
+namespace config {
+
+std::optional<std::wstring> SettingsPathFor(std::wstring_view executablePath) {
+  size_t dot = executablePath.rfind(L'.');
+  if (dot == std::wstring_view::npos) return std::nullopt;
+  return std::wstring(executablePath.substr(0, dot + 1)) + L"ini";
+}
+
+std::wstring CleanProductName(std::wstring_view productName) {
+  std::wstring out;
+  for (wchar_t c : productName) {
+    if (std::wstring_view(L"\\?\"|><:/*").find(c) == std::wstring_view::npos) out += c;
+  }
+  return out;
+}
+
+std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_view productName,
+                                    std::wstring_view productCode, std::wstring_view appData) {
+  size_t slash = programPath.rfind(L'\\');
+  std::wstring name(slash == std::wstring_view::npos ? programPath : programPath.substr(slash + 1));
+  size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  name += L".ini";
+  std::wstring path(appData);
+  path += L'\\';
+  path += CleanProductName(productName);
+  path += L'\\';
+  path += productCode;
+  path += L'\\';
+  path += name;
+  return path;
+}
+
+std::wstring FolderOf(std::wstring_view path) {
+  size_t slash = path.rfind(L'\\');
+  return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash));
+}
+
+std::optional<std::wstring> GetExecutablePath(HWND owner) {
+  // Grow the buffer until the whole path fits: a cut path would name the
+  // wrong settings file.
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    DWORD error = GetLastError();
+    if (length == 0) {
+      report::ReportWindowsError(owner, IDS_MODULE_PATH_FAILED, error);
+      return std::nullopt;
+    }
+    if (length < buffer.size() && error != ERROR_INSUFFICIENT_BUFFER) return std::wstring(buffer.data(), length);
+    if (buffer.size() >= 32768 * 2) {
+      report::ReportWindowsError(owner, IDS_MODULE_PATH_FAILED, ERROR_INSUFFICIENT_BUFFER);
+      return std::nullopt;
+    }
+    buffer.assign(buffer.size() * 2, L'\0');
+  }
+}
+
+std::optional<std::wstring> GetSettingsFilePath(HWND owner) {
+  auto exe = GetExecutablePath(owner);
+  if (!exe) return std::nullopt;
+  return SettingsPathFor(*exe);
+}
+
+std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::wstring& productName,
+                                    const std::wstring& productCode, bool createFolders) {
+  std::wstring appData = text::GetEnvironment(L"APPDATA");
+  if (createFolders) {
+    std::wstring productFolder = appData + L"\\" + CleanProductName(productName);
+    CreateDirectoryW(productFolder.c_str(), nullptr);
+    CreateDirectoryW((productFolder + L"\\" + productCode).c_str(), nullptr);
+  }
+  return PerUserSettingsPathFor(programPath, productName, productCode, appData);
+}
+
+std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduct) {
+  if (pairProduct.empty()) return std::nullopt;
+  return SettingsPathFor(pairProduct);
+}
+
+bool IsNtPlatform() {
+  OSVERSIONINFOEXW extended{};
+  extended.dwOSVersionInfoSize = sizeof(extended);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&extended))) {
+    return extended.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  }
+  OSVERSIONINFOW basic{};
+  basic.dwOSVersionInfoSize = sizeof(basic);
+  if (GetVersionExW(&basic)) return basic.dwPlatformId == VER_PLATFORM_WIN32_NT;
+#pragma GCC diagnostic pop
+  return false;
+}
+
+std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC info = FindResourceW(self, MAKEINTRESOURCEW(IDR_EMBEDDED_SETTINGS), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  if (info == nullptr) return {};
+  DWORD size = SizeofResource(self, info);
+  HGLOBAL loaded = LoadResource(self, info);
+  if (loaded == nullptr || size == 0) return {};
+  const void* data = LockResource(loaded);
+  if (data == nullptr) return {};
+  auto textOut = DecipherSettings(static_cast<const std::uint8_t*>(data), size, upgradeCode);
+  return textOut.value_or(std::wstring());
+}
+
+}  // namespace config

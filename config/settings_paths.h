@@ -1,0 +1,43 @@
+// Where the settings live: the file beside the executable, the per-user copy of
+// "JRE Path", the paired product's file, and the embedded settings text.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace config {
+
+// Rules (plain text work).
+// The executable's path cut after its last "." with "ini" appended; none
+// when the path has no ".".
+std::optional<std::wstring> SettingsPathFor(std::wstring_view executablePath);
+// The product name without the nine characters \ ? " | > < : / *.
+std::wstring CleanProductName(std::wstring_view productName);
+// appData\cleaned product name\productCode\<program file name>.ini
+std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_view productName,
+                                    std::wstring_view productCode, std::wstring_view appData);
+// The text before the last "\" of a path; empty when there is none.
+std::wstring FolderOf(std::wstring_view path);
+
+// Edges.
+// The running executable's full path, however long. On failure the error box
+// of format 202 with reason 208 is shown (owned by `owner`) and none returned.
+std::optional<std::wstring> GetExecutablePath(HWND owner);
+std::optional<std::wstring> GetSettingsFilePath(HWND owner);
+// The per-user settings file for `programPath`, creating its two folders when
+// asked (an existing folder or a failure is ignored).
+std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::wstring& productName,
+                                    const std::wstring& productCode, bool createFolders);
+// The paired product's own settings file: `pairProduct` cut after its last
+// "." with "ini" appended; none when it is empty or has no ".".
+std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduct);
+// The operating system reports the NT platform.
+bool IsNtPlatform();
+// The settings text carried by the executable, deciphered with the upgrade
+// code; empty when there is none or it cannot be read.
+std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode);
+
+}  // namespace config

@@ -1,0 +1,32 @@
+// The settings file beside the executable, read through three layers: the
+// embedded settings, the file itself, and the file's "+" section.
+#pragma once
+
+#include <string>
+
+#include "config/embedded_settings.h"
+
+namespace config {
+
+// One read of one key through the profile-file reader; empty when missing.
+std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
+// One write through the profile-file writer; its result is not needed.
+void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                    const std::wstring& value);
+
+class SettingsStore {
+ public:
+  void Open(const std::wstring& path, const std::wstring& embeddedText);
+
+  // Embedded value, replaced by a non-empty file value, or else extended by
+  // the value of the section named `section` + "+" (with one space between).
+  std::wstring Lookup(const std::wstring& section, const std::wstring& key) const;
+
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+  EmbeddedSettings embedded_;
+};
+
+}  // namespace config

@@ -1,0 +1,87 @@
+#include "launcher/launcher.h"
+
+#include "common/text.h"
+#include "config/settings_paths.h"
+#include "launcher/command_line.h"
+
+namespace launcher {
+namespace {
+Launcher* current = nullptr;
+}
+
+Launcher::Launcher() { current = this; }
+
+Launcher::~Launcher() {
+  if (current == this) current = nullptr;
+}
+
+Launcher* Launcher::Current() { return current; }
+
+void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
+
+bool Launcher::Initialise() {
+  SplitCommandLine();
+  if (!ReadSettings()) return false;
+  if (!SetUpSingleInstance()) return false;
+  if (singleInstance && !isPrimaryInstance) return true;  // a secondary hands over in Run
+  if (overrideWorkingDir) OverrideWorkingDirectory();
+  if (ChooseRuntime()) return true;
+  return AskForMissingRuntime();
+}
+
+void Launcher::OverrideWorkingDirectory() {
+  auto exe = config::GetExecutablePath(splashWindowHandle);
+  if (!exe) return;
+  size_t slash = exe->rfind(L'\\');
+  if (slash != std::wstring::npos && slash > 0) SetCurrentDirectoryW(exe->substr(0, slash).c_str());
+}
+
+int Launcher::Run() {
+  if (runtimeIs32Bit) return StartPairedProduct();
+  if (singleInstance && !isPrimaryInstance) return WaitForPrimary();
+  PrepareEnvironment();
+  if (!HasNoSplashSwitch(arguments)) {
+    if (!StartSplash()) return 0;
+  }
+  if (!LoadVmLibrary(jvmLibraryPath)) return -1;
+  if (!BuildVmOptions()) return -1;
+  if (StartJavaThread() == 0) return 0;
+  if (runtimeSplashClose != nullptr) {
+    runtimeSplashClose();
+    runtimeSplashClose = nullptr;
+  }
+  return -1;
+}
+
+void Launcher::Shutdown() {
+  CloseSplashWindow();
+  if (javaVm != nullptr) javaVm->DestroyJavaVM();
+  if (singleInstance) {
+    if (isPrimaryInstance && listenerThread != nullptr) {
+      DWORD code = STILL_ACTIVE;
+      do {
+        PostThreadMessageW(GetThreadId(listenerThread), WM_QUIT, 0, 0);
+        if (!GetExitCodeThread(listenerThread, &code)) break;
+      } while (code == STILL_ACTIVE);
+      CloseHandle(listenerThread);
+      listenerThread = nullptr;
+    }
+    if (instanceBlock != nullptr) UnmapViewOfFile(instanceBlock);
+    instanceBlock = nullptr;
+    if (instanceMapping != nullptr) CloseHandle(instanceMapping);
+    instanceMapping = nullptr;
+  }
+  if (mainStartedEvent != nullptr) {
+    CloseHandle(mainStartedEvent);
+    mainStartedEvent = nullptr;
+  }
+  if (runtimeSplashClose != nullptr) {
+    runtimeSplashClose();
+    runtimeSplashClose = nullptr;
+  }
+  arguments.clear();
+  vmOptions.clear();
+  preferredVersions.clear();
+}
+
+}  // namespace launcher

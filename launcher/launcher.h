@@ -1,0 +1,109 @@
+// The one object of the launcher process: every setting, handle and result of
+// the launch, and the three calls that make it (Initialise, Run, Shutdown).
+#pragma once
+
+#include <windows.h>
+
+#include <jni.h>
+
+#include <string>
+#include <vector>
+
+#include "config/settings_catalogue.h"
+#include "runtime/version_number.h"
+
+namespace launcher {
+
+// Receiver of the virtual machine's exit and abort hooks.
+class VmHookObserver {
+ public:
+  virtual ~VmHookObserver() = default;
+  virtual void Exit(jint code) = 0;
+  virtual void Abort() = 0;
+};
+
+class SplashWindow;
+
+using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
+using SplashCloseFn = void (*)();
+
+class Launcher {
+ public:
+  Launcher();
+  ~Launcher();
+  Launcher(const Launcher&) = delete;
+  Launcher& operator=(const Launcher&) = delete;
+
+  // The launcher of this process, while it exists (the VM hooks reach it so).
+  static Launcher* Current();
+
+  bool Initialise();
+  int Run();
+  void Shutdown();
+
+  // Stages, in the order the launch calls them.
+  void SplitCommandLine();
+  bool ReadSettings();
+  bool SetUpSingleInstance();
+  void OverrideWorkingDirectory();
+  bool ChooseRuntime();
+  bool AskForMissingRuntime();
+  void WriteBackJrePath(const std::wstring& folder);
+  int StartPairedProduct();
+  int WaitForPrimary();
+  void PrepareEnvironment();
+  bool StartSplash();
+  bool LoadVmLibrary(const std::wstring& path);
+  bool BuildVmOptions();
+  DWORD StartJavaThread();
+  void CloseSplashWindow();
+
+  // Fields: see the data model of the launch sequence.
+  VmHookObserver* vmHookObserver = nullptr;
+  HANDLE splashThread = nullptr;
+  DWORD splashThreadId = 0;
+  std::wstring splashImagePath;
+  std::wstring splashShadow;
+  config::JvmType jvmType = config::JvmType::Any;
+  std::wstring jvmLibraryPath;
+  JavaVM* javaVm = nullptr;
+  JNIEnv* mainEnv = nullptr;
+  std::wstring mainClass;
+  runtime::VersionNumber minimumVersion;
+  runtime::VersionNumber maximumVersion;
+  std::vector<std::wstring> arguments;
+  SplashWindow* splashWindow = nullptr;
+  HWND splashWindowHandle = nullptr;
+  bool isService = false;
+  bool searchJdk = false;
+  bool searchJre = false;
+  bool favorMode = true;
+  bool allowJRockit = false, allowSun = true, allowIbm = false;
+  bool favorJRockit = false, favorSun = true, favorIbm = false;
+  std::wstring productName, productCode, upgradeCode;
+  std::vector<std::string> vmOptions;
+  std::vector<std::wstring> preferredVersions;
+  std::wstring jrePath;
+  std::wstring libraryPathSetting;
+  void* instanceBlock = nullptr;
+  HANDLE instanceMapping = nullptr;
+  HANDLE listenerThread = nullptr;
+  bool isPrimaryInstance = false;
+  bool singleInstance = false;
+  std::wstring outputFile, errorFile;
+  std::wstring systemPathSetting;
+  std::wstring extraArguments;
+  std::wstring pairProduct;
+  bool returnPairExitCode = false;
+  bool failureCheck = false;
+  bool overrideWorkingDir = false;
+  SIZE_T javaThreadStackSize = 0;
+  SplashCloseFn runtimeSplashClose = nullptr;
+  HANDLE mainStartedEvent = nullptr;
+  bool runtimeIs32Bit = false;
+  CreateJavaVmFn createJavaVm = nullptr;
+  GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
+};
+
+}  // namespace launcher

@@ -1,0 +1,106 @@
+// The settings stage: every configuration field from the settings files.
+#include <windows.h>
+
+#include "common/splitting.h"
+#include "common/text.h"
+#include "common/win_handles.h"
+#include "config/settings_catalogue.h"
+#include "config/settings_keys.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "launcher/launcher.h"
+#include "report/error_report.h"
+#include "report/message_ids.h"
+
+namespace launcher {
+
+namespace keys = config::keys;
+
+namespace {
+
+// The per-user settings file is used for "JRE Path" on NT for applications
+// that are not services.
+bool UsesPerUserFile(bool isService) { return !isService && config::IsNtPlatform(); }
+
+}  // namespace
+
+bool Launcher::ReadSettings() {
+  auto settingsPath = config::GetSettingsFilePath(splashWindowHandle);
+  if (!settingsPath) return false;
+  const std::wstring& file = *settingsPath;
+
+  productCode = config::ReadFileValue(file, keys::kProductInformation, keys::kProductCode);
+  upgradeCode = config::ReadFileValue(file, keys::kProductInformation, keys::kUpgradeCode);
+  productName = config::ReadFileValue(file, keys::kProductInformation, keys::kProductName);
+
+  config::SettingsStore store;
+  store.Open(file, config::EmbeddedSettingsText(upgradeCode));
+
+  minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
+  maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));
+
+  if (config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType))) {
+    isService = true;
+    store.Lookup(keys::kApplication, keys::kOmitServiceName);  // read, has no effect
+  }
+
+  text::SplitBySeparator(preferredVersions, store.Lookup(keys::kJavaRuntime, keys::kPreferredVersions), L";");
+
+  jrePath.clear();
+  bool fromPerUserFile = false;
+  if (UsesPerUserFile(isService)) {
+    if (auto exe = config::GetExecutablePath(splashWindowHandle)) {
+      std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
+      if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
+        jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
+        fromPerUserFile = true;
+      }
+    }
+  }
+  if (!fromPerUserFile) jrePath = store.Lookup(keys::kJavaRuntime, keys::kJrePath);
+
+  jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));
+  auto source = config::ParseJvmSource(store.Lookup(keys::kJavaRuntime, keys::kJvmSource));
+  searchJdk = source.searchJdk;
+  searchJre = source.searchJre;
+  favorMode = source.favorMode;
+  auto provider = config::ParseVmProvider(store.Lookup(keys::kJavaRuntime, keys::kVmProvider));
+  allowJRockit = provider.allowJRockit;
+  favorJRockit = provider.favorJRockit;
+  allowSun = provider.allowSun;
+  favorSun = provider.favorSun;
+  allowIbm = provider.allowIbm;
+  favorIbm = provider.favorIbm;
+
+  mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
+  if (mainClass.empty()) {
+    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_CLASS));
+    return false;
+  }
+  mainClass = text::ReplaceAll(mainClass, L'.', L'/');
+
+  failureCheck = config::IsYes(store.Lookup(keys::kApplication, keys::kFailureCheck));
+  overrideWorkingDir = config::IsYes(store.Lookup(keys::kApplication, keys::kOverrideWorkingDir));
+  systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
+  libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
+  pairProduct = store.Lookup(keys::kApplication, keys::kPairProduct);
+  returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
+  return true;
+}
+
+void Launcher::WriteBackJrePath(const std::wstring& folder) {
+  auto pairedFile = config::GetPairedSettingsPath(pairProduct);
+  if (!pairedFile) return;  // the chosen runtime serves for this run only
+  if (UsesPerUserFile(isService)) {
+    if (auto exe = config::GetExecutablePath(splashWindowHandle)) {
+      config::WriteFileValue(config::GetPerUserSettingsPath(*exe, productName, productCode, true),
+                             keys::kJavaRuntime, keys::kJrePath, folder);
+    }
+    config::WriteFileValue(config::GetPerUserSettingsPath(pairProduct, productName, productCode, true),
+                           keys::kJavaRuntime, keys::kJrePath, folder);
+    return;
+  }
+  config::WriteFileValue(*pairedFile, keys::kJavaRuntime, keys::kJrePath, folder);
+}
+
+}  // namespace launcher

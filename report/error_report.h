@@ -1,0 +1,28 @@
+// How the launcher tells the user that something went wrong: one modal error
+// box with a text from the message string table.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace report {
+
+// A string of the executable's own table, whole; a missing id gives empty text.
+std::wstring LoadMessage(UINT id);
+
+// MB_OK | MB_ICONERROR, the system's default caption, the given owner.
+void ShowErrorBox(HWND owner, const std::wstring& text);
+
+// Format `formatId` with a text and a number and show it (202, 222).
+void ReportError(HWND owner, UINT formatId, const std::wstring& text, std::int32_t number);
+// Format `formatId` with two texts (203).
+void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std::wstring& second);
+// Format `formatId` with one text (211, 215).
+void ReportError(HWND owner, UINT formatId, const std::wstring& text);
+
+// Format 202 with the reason string `reasonId` and the given error code.
+void ReportWindowsError(HWND owner, UINT reasonId, DWORD error);
+
+}  // namespace report

@@ -1,0 +1,59 @@
+// Finds the windows a process shows (message boxes, dialogs), reads them and
+// presses their buttons; takes screenshots of the display. Every wait has a
+// time limit.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+struct ControlInfo {
+  HWND hwnd = nullptr;
+  int id = 0;
+  std::wstring className;
+  std::wstring text;  // read with WM_GETTEXT, so edit controls of other processes work too
+  RECT rect{};        // in screen coordinates
+  DWORD style = 0;
+  bool visible = false;
+};
+
+struct WindowInfo {
+  HWND hwnd = nullptr;
+  DWORD processId = 0;
+  std::wstring caption;
+  std::wstring className;  // "#32770" for message boxes and dialogs
+  HWND owner = nullptr;
+  DWORD style = 0, exStyle = 0;
+  RECT rect{};
+  std::vector<ControlInfo> controls;  // direct children, in z-order
+
+  const ControlInfo* Control(int id) const;
+  // Texts of the static text controls joined with "\n" (a message box's message).
+  std::wstring StaticText() const;
+};
+
+WindowInfo ReadWindow(HWND hwnd);
+
+// Visible top-level windows of the process, read.
+std::vector<WindowInfo> ProcessWindows(DWORD processId);
+
+// Waits until the process shows a visible top-level window that `accept`
+// takes (any when null); none when the time runs out or the process ends.
+std::optional<WindowInfo> WaitForWindow(DWORD processId, DWORD timeoutMs,
+                                        const std::function<bool(const WindowInfo&)>& accept = nullptr,
+                                        HANDLE processHandle = nullptr);
+
+// Clicks the button with `id` (BM_CLICK); false when there is none.
+bool PressButton(HWND window, int id);
+// Sends a key press (down and up) to a window.
+void SendKey(HWND window, WPARAM virtualKey);
+
+// Saves the whole screen as a PNG file.
+bool SaveScreenshot(const std::wstring& pngPath);
+
+}  // namespace testsupport

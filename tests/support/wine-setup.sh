@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Prepares a private Wine environment for one test run in STATE (an empty or
+# earlier state folder): a Wine prefix copied from a cached template, a private
+# Xvfb display and a persistent, warmed-up wineserver.
+set -euo pipefail
+state="$1"
+wine=/usr/lib/wine/wine64
+server=/usr/lib/wine/wineserver
+here="$(cd "$(dirname "$0")" && pwd)"
+
+"$here/wine-teardown.sh" "$state" >/dev/null 2>&1 || true
+mkdir -p "$state"
+template="$state/template"
+
+quiet() { "$@" </dev/null >/dev/null 2>&1; }
+
+if [ ! -f "$template/.ready" ]; then
+  rm -rf "$template"
+  mkdir -p "$template"
+  export WINEPREFIX="$template" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  unset DISPLAY
+  quiet "$wine" wineboot --init || true
+  # A crashing program must end, not wait on a crash dialog.
+  quiet "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  # A virtual desktop gives windows frames, so screenshots look like Windows.
+  quiet "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f
+  quiet "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f
+  quiet "$server" -k || true
+  quiet "$server" -w || true
+  touch "$template/.ready"
+fi
+
+rm -rf "$state/prefix"
+cp -a "$template" "$state/prefix"
+
+# Xvfb picks a free display itself and writes its number to fd 3.
+rm -f "$state/display"
+setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" </dev/null >/dev/null 2>&1 &
+echo $! >"$state/xvfb.pid"
+for _ in $(seq 1 100); do
+  [ -s "$state/display" ] && break
+  sleep 0.1
+done
+[ -s "$state/display" ] || { echo "wine-setup: Xvfb did not start" >&2; exit 1; }
+display=$(tr -d '\n ' <"$state/display"); echo "$display" >"$state/display"
+
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$display"
+# The persistent server must start before any Wine process; its services must not
+# inherit CTest's output pipe, or CTest waits for them forever.
+setsid "$server" -p </dev/null >/dev/null 2>&1 &
+sleep 0.2
+quiet timeout 120 "$wine" cmd /c exit || true
+echo "wine-setup: prefix $WINEPREFIX, display :$display"
