@@ -46,25 +46,36 @@ std::wstring FolderOf(std::wstring_view path) {
   return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash));
 }
 
-std::optional<std::wstring> GetExecutablePath(HWND owner) {
+std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* context, DWORD* error) {
   // Grow the buffer until the whole path fits: a cut path would name the
   // wrong settings file.
+  constexpr DWORD kLongestPath = 32768;
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    DWORD error = GetLastError();
-    if (length == 0) {
-      report::ReportWindowsError(owner, IDS_MODULE_PATH_FAILED, error);
-      return std::nullopt;
-    }
-    if (length < buffer.size() && error != ERROR_INSUFFICIENT_BUFFER) return std::wstring(buffer.data(), length);
-    if (buffer.size() >= 32768 * 2) {
-      report::ReportWindowsError(owner, IDS_MODULE_PATH_FAILED, ERROR_INSUFFICIENT_BUFFER);
+    *error = ERROR_SUCCESS;
+    DWORD length = read(context, buffer.data(), static_cast<DWORD>(buffer.size()), error);
+    if (length == 0) return std::nullopt;
+    if (length < buffer.size() && *error != ERROR_INSUFFICIENT_BUFFER) return std::wstring(buffer.data(), length);
+    if (buffer.size() > kLongestPath) {
+      *error = ERROR_INSUFFICIENT_BUFFER;
       return std::nullopt;
     }
     buffer.assign(buffer.size() * 2, L'\0');
   }
+}
+
+std::optional<std::wstring> GetExecutablePath(HWND owner) {
+  DWORD error = 0;
+  auto path = ReadWholeModulePath(
+      [](void*, wchar_t* buffer, DWORD size, DWORD* lastError) {
+        SetLastError(ERROR_SUCCESS);
+        DWORD length = GetModuleFileNameW(nullptr, buffer, size);
+        *lastError = GetLastError();
+        return length;
+      },
+      nullptr, &error);
+  if (!path) report::ReportWindowsError(owner, IDS_MODULE_PATH_FAILED, error);
+  return path;
 }
 
 std::optional<std::wstring> GetSettingsFilePath(HWND owner) {

@@ -22,6 +22,13 @@ std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_
 // The text before the last "\" of a path; empty when there is none.
 std::wstring FolderOf(std::wstring_view path);
 
+// Reads a module path through `read` (GetModuleFileNameW's contract: the
+// count copied, the buffer size when the path was cut), growing the buffer
+// until the whole path fits. None when `read` fails; `error` then holds the
+// reason.
+using ModulePathReader = DWORD (*)(void* context, wchar_t* buffer, DWORD size, DWORD* error);
+std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* context, DWORD* error);
+
 // Edges.
 // The running executable's full path, however long. On failure the error box
 // of format 202 with reason 208 is shown (owned by `owner`) and none returned.

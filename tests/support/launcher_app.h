@@ -1,0 +1,49 @@
+// An application folder for end-to-end tests: a copy of the real launcher.exe
+// under an application's name, its .ini beside it, and runs of it that read
+// and close every error box it shows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tests/support/process_runner.h"
+#include "tests/support/test_files.h"
+#include "tests/support/ui_driver.h"
+
+namespace testsupport {
+
+struct LauncherRun {
+  RunResult result;
+  std::vector<WindowInfo> boxes;  // every message box shown, in order (each closed with OK)
+  std::vector<std::wstring> BoxTexts() const;
+};
+
+class AppFolder {
+ public:
+  explicit AppFolder(const std::wstring& exeName = L"app.exe");
+
+  const TempFolder& folder() const { return folder_; }
+  std::wstring path(const std::wstring& relative) const { return folder_ / relative; }
+  const std::wstring& exe() const { return exe_; }
+  std::wstring ini() const;
+
+  // Writes the settings file beside the executable (UTF-16LE with BOM).
+  void WriteIni(const std::wstring& content, Encoding encoding = Encoding::Utf16Bom) const;
+
+  // Runs `"<exe>" <arguments>` and closes each message box with OK as it
+  // appears; the run is killed after `timeoutMs`.
+  LauncherRun Run(const std::wstring& arguments = L"", const RunOptions& options = {},
+                  DWORD timeoutMs = 30000) const;
+  // The command line text exactly as given (program name included).
+  LauncherRun RunCommandLine(const std::wstring& commandLine, const RunOptions& options = {},
+                             DWORD timeoutMs = 30000) const;
+
+ private:
+  TempFolder folder_;
+  std::wstring exe_;
+};
+
+// Message boxes of a process: a "#32770" window whose button 1 (OK) exists.
+bool IsMessageBox(const WindowInfo& window);
+
+}  // namespace testsupport

@@ -1,0 +1,78 @@
+// The layered lookup over the embedded text, the file and its "+" section,
+// and the profile-file reads and writes underneath.
+#include <gtest/gtest.h>
+
+#include "config/settings_store.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using testsupport::Encoding;
+using testsupport::TempFolder;
+using testsupport::WriteTextFile;
+
+const wchar_t kJre[] = L"Java Runtime Environment";
+
+TEST(SettingsStoreLookup, FileValueWinsOverEmbeddedValue) {
+  TempFolder tmp;
+  WriteTextFile(tmp / L"a.ini", L"[Java Runtime Environment]\r\nMain Class=file.Main\r\n");
+  config::SettingsStore store;
+  store.Open(tmp / L"a.ini", L"[Java Runtime Environment]\r\nMain Class=embedded.Main\r\nJVM Type=server\r\n");
+  EXPECT_EQ(store.Lookup(kJre, L"Main Class"), L"file.Main");
+  EXPECT_EQ(store.Lookup(kJre, L"JVM Type"), L"server") << "the embedded layer supplies what the file lacks";
+  EXPECT_EQ(store.Lookup(kJre, L"Missing"), L"");
+}
+
+TEST(SettingsStoreLookup, EmptyFileValueCountsAsMissingAndPlusSectionExtends) {
+  TempFolder tmp;
+  WriteTextFile(tmp / L"a.ini",
+                L"[Java Runtime Environment]\r\nVirtual Machine Parameters=\r\n"
+                L"[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Xmx512m\r\nSystem Path= C:\\bin\r\n");
+  config::SettingsStore store;
+  store.Open(tmp / L"a.ini", L"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Dembedded=1\r\n");
+  EXPECT_EQ(store.Lookup(kJre, L"Virtual Machine Parameters"), L"-Dembedded=1 -Xmx512m");
+
+  config::SettingsStore plain;
+  plain.Open(tmp / L"a.ini", L"");
+  EXPECT_EQ(plain.Lookup(kJre, L"Virtual Machine Parameters"), L" -Xmx512m")
+      << "with no embedded layer a '+' value comes back with one leading space";
+}
+
+TEST(SettingsStoreLookup, MissingFileGivesEmbeddedValuesOrNothing) {
+  TempFolder tmp;
+  config::SettingsStore store;
+  store.Open(tmp / L"none.ini", L"[Application]\r\nCmd=-a\r\n");
+  EXPECT_EQ(store.Lookup(L"Application", L"Cmd"), L"-a");
+  EXPECT_EQ(store.Lookup(L"Application", L"Other"), L"");
+}
+
+TEST(SettingsFileValues, LongValuesAreReadWhole) {
+  TempFolder tmp;
+  for (size_t length : {254u, 255u, 256u, 511u, 5000u}) {
+    std::wstring value(length, L'x');
+    value[0] = L'A';
+    value.back() = L'Z';
+    WriteTextFile(tmp / L"long.ini", L"[S]\r\nK=" + value + L"\r\n");
+    EXPECT_EQ(config::ReadFileValue(tmp / L"long.ini", L"S", L"K"), value) << "length " << length;
+  }
+}
+
+TEST(SettingsFileValues, AnsiAndUtf16FilesAreBothRead) {
+  TempFolder tmp;
+  WriteTextFile(tmp / L"ansi.ini", L"[S]\r\nK=caf\u00E9\r\n", Encoding::Ansi);
+  WriteTextFile(tmp / L"wide.ini", L"[S]\r\nK=\u65E5\u672C\r\n", Encoding::Utf16Bom);
+  EXPECT_EQ(config::ReadFileValue(tmp / L"ansi.ini", L"S", L"K"), L"caf\u00E9");
+  EXPECT_EQ(config::ReadFileValue(tmp / L"wide.ini", L"S", L"K"), L"\u65E5\u672C");
+}
+
+TEST(SettingsFileValues, WrittenFolderNamesSurviveOutsideTheAnsiCodePage) {
+  TempFolder tmp;
+  std::wstring folder = L"C:\\Laufzeit \u65E5\u672C \u0416\\jre\\";
+  config::WriteFileValue(tmp / L"new.ini", kJre, L"JRE Path", folder);
+  EXPECT_EQ(config::ReadFileValue(tmp / L"new.ini", kJre, L"JRE Path"), folder);
+  // A second write replaces the value in place.
+  config::WriteFileValue(tmp / L"new.ini", kJre, L"JRE Path", L"D:\\other\\");
+  EXPECT_EQ(config::ReadFileValue(tmp / L"new.ini", kJre, L"JRE Path"), L"D:\\other\\");
+}
+
+}  // namespace
