@@ -3,3 +3,12 @@
 
 #define IDI_APPLICATION_ICON 1
 #define IDR_EMBEDDED_SETTINGS 1  // RCDATA written by the embed-settings tool, see README
+
+// The "Java Exception" dialog.
+#define IDD_JAVA_EXCEPTION 231
+#define IDC_EXCEPTION_ICON 204
+#define IDC_EXCEPTION_TRACE 208
+#define IDC_EXCEPTION_FRAME 209
+#define IDC_EXCEPTION_HEADING 210
+#define IDC_EXCEPTION_INSTRUCTION 211
+#define IDC_EXCEPTION_WARNING 212

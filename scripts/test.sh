@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the Windows tests under Wine (unit,
+# end-to-end, the JVM double's own) and the JNI checks against OpenJDK 17 on
+# Linux. Installs what a fresh machine lacks first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs=2
+status=0
+
+cmake --preset windows -G Ninja >/dev/null
+cmake --build --preset windows -j"$jobs"
+ctest --preset windows -j"$jobs" --timeout 600 || status=1
+
+cmake --preset jni-native -G Ninja >/dev/null
+cmake --build --preset jni-native -j"$jobs"
+ctest --preset jni-native -j"$jobs" --timeout 300 || status=1
+
+exit $status
