@@ -36,6 +36,23 @@ std::wstring ReplaceAll(std::wstring s, wchar_t from, wchar_t to) {
   return s;
 }
 
+std::wstring DecimalText(std::uint64_t value) {
+  wchar_t digits[24];
+  size_t n = 0;
+  do {
+    digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  std::wstring out;
+  while (n > 0) out += digits[--n];
+  return out;
+}
+
+std::wstring DecimalText(std::int64_t value) {
+  if (value >= 0) return DecimalText(static_cast<std::uint64_t>(value));
+  return L"-" + DecimalText(static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(value));
+}
+
 std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
                                const std::vector<std::int32_t>& numbers) {
   std::wstring out;
@@ -52,7 +69,7 @@ std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::
       if (spec == L'd') {
         std::int32_t n = nextNumber < numbers.size() ? numbers[nextNumber] : 0;
         ++nextNumber;
-        out += std::to_wstring(n);
+        out += DecimalText(static_cast<std::int64_t>(n));
         ++i;
         continue;
       }

@@ -19,6 +19,11 @@ bool EndsWith(std::wstring_view s, std::wstring_view suffix);
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);
 std::wstring ReplaceAll(std::wstring s, wchar_t from, wchar_t to);
 
+// Decimal text of a number (the standard library's formatting would bring the
+// whole printf machinery into the executable).
+std::wstring DecimalText(std::int64_t value);
+std::wstring DecimalText(std::uint64_t value);
+
 // Fills a message format: each "%s" takes the next text, each "%d" the next
 // number, "%%" is a percent sign. Missing arguments give empty text / 0.
 std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,

@@ -28,6 +28,7 @@ void __throw_out_of_range(const char*) { Fault(kStringFault); }
 void __throw_out_of_range_fmt(const char*, ...) { Fault(kStringFault); }
 void __throw_logic_error(const char*) { Fault(kStringFault); }
 void __throw_invalid_argument(const char*) { Fault(kStringFault); }
+void __throw_bad_function_call() { Fault(kStringFault); }
 }  // namespace std
 
 void* operator new(std::size_t size) {
@@ -40,3 +41,8 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+// Used by the standard algorithms for scratch space; a null result is handled there.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size != 0 ? size : 1); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size != 0 ? size : 1); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }

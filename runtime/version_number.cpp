@@ -1,5 +1,6 @@
 #include "runtime/version_number.h"
 
+#include "common/text.h"
 #include "report/message_ids.h"
 
 namespace runtime {
@@ -80,7 +81,7 @@ std::wstring FormatVersion(const VersionNumber& v) {
   std::wstring out;
   for (int i = 0; i <= highest; ++i) {
     if (i > 0) out += L'.';
-    out += std::to_wstring(v.parts[i]);
+    out += text::DecimalText(static_cast<std::int64_t>(v.parts[i]));
   }
   return out;
 }

@@ -1,15 +1,40 @@
 #!/usr/bin/env bash
-# Builds the launcher for 64-bit Windows into dist/ and runs the example
-# application with it under Wine. Installs what a fresh machine lacks first.
+# Builds the launcher for 64-bit Windows into dist/, with the example
+# application beside it, and runs the example under Wine. Installs what a fresh
+# machine lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 
 cmake --preset windows -G Ninja >/dev/null
-cmake --build --preset windows -j2 --target launcher embed-settings
+cmake --build --preset windows -j2 --target launcher embed-settings example
 
 rm -rf dist
 mkdir -p dist
 cp build/windows/bin/launcher.exe build/windows/bin/embed-settings.exe dist/
+cp build/windows/example/hello.exe build/windows/example/hello.ini build/windows/example/hello.jar dist/
 echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/embed-settings.exe"
+echo "example: dist/hello.exe with dist/hello.ini and dist/hello.jar"
+
+# Run the example in a private Wine prefix and display of its own.
+state="$PWD/build/example-wine"
+bash tests/support/wine-setup.sh "$state" >/dev/null
+trap 'bash tests/support/wine-teardown.sh "$state"' EXIT
+echo "running: wine64 dist/hello.exe first \"second argument\""
+set +e
+LAUNCHER_TEST_STATE="$state" timeout 120 tests/support/wine-run.sh dist/hello.exe first "second argument" &
+runner=$!
+wait $runner
+code=$?
+set -e
+if [ -f dist/hello-output.txt ]; then
+  echo "--- dist/hello-output.txt (the application's standard output)"
+  cat dist/hello-output.txt
+fi
+case $code in
+  0) echo "the example ran and ended with exit code 0" ;;
+  255) echo "the launcher ended with -1 (0xFFFFFFFF): no usable Windows Java runtime in this Wine prefix." \
+            "Point \"JRE Path\" in dist/hello.ini at a 64-bit Windows runtime folder (see README)." ;;
+  *) echo "the example ended with exit code $code (low 8 bits, as wine64 reports it)" ;;
+esac

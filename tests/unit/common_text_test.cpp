@@ -79,3 +79,16 @@ TEST(TextFormatting, ModifiedUtf8DecodesToTheSameUtf16Units) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextFormatting, DecimalTextOfEveryRange) {
+  EXPECT_EQ(text::DecimalText(std::int64_t{0}), L"0");
+  EXPECT_EQ(text::DecimalText(std::int64_t{-1}), L"-1");
+  EXPECT_EQ(text::DecimalText(std::int64_t{2147483647}), L"2147483647");
+  EXPECT_EQ(text::DecimalText(std::int64_t{INT64_MIN}), L"-9223372036854775808");
+  EXPECT_EQ(text::DecimalText(std::uint64_t{UINT64_MAX}), L"18446744073709551615");
+  EXPECT_EQ(text::DecimalText(std::uint64_t{4294967296}), L"4294967296");
+}
+
+}  // namespace
