@@ -48,6 +48,8 @@ class Launcher {
   bool SetUpSingleInstance();
   void OverrideWorkingDirectory();
   bool ChooseRuntime();
+  // Marks the chosen runtime as a 32-bit one when a paired product can run it.
+  void CheckPairedRuntime();
   bool AskForMissingRuntime();
   void WriteBackJrePath(const std::wstring& folder);
   int StartPairedProduct();
@@ -58,6 +60,19 @@ class Launcher {
   bool BuildVmOptions();
   DWORD StartJavaThread();
   void CloseSplashWindow();
+
+  // The Java thread and what runs on it.
+  static DWORD WINAPI JavaThreadMain(LPVOID launcher);
+  SIZE_T DefaultJavaStackSize();
+  bool CreateVm();
+  bool InvokeMain();
+  // The "Java Exception" dialog for a throwable that escaped main; true when
+  // the application is to be stopped.
+  bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
+  void ExitJava(JNIEnv* env);
+  // Hooks handed to the virtual machine; they forward to vmHookObserver.
+  static void JNICALL VmExitHook(jint code);
+  static void JNICALL VmAbortHook();
 
   // Fields: see the data model of the launch sequence.
   VmHookObserver* vmHookObserver = nullptr;

@@ -1,23 +1,21 @@
 // Stages of the launch that this build does not carry yet. Each fails safely:
 // none reports success for work it did not do.
+#include "jvm/java_calls.h"
 #include "launcher/launcher.h"
 
 namespace launcher {
 
-bool Launcher::ChooseRuntime() { return false; }
-
 bool Launcher::AskForMissingRuntime() { return false; }
-
-void Launcher::PrepareEnvironment() {}
 
 bool Launcher::StartSplash() { return true; }
 
 void Launcher::CloseSplashWindow() {}
 
-bool Launcher::LoadVmLibrary(const std::wstring&) { return false; }
-
-bool Launcher::BuildVmOptions() { return false; }
-
-DWORD Launcher::StartJavaThread() { return 1; }
+// Until the "Java Exception" dialog exists, an exception with a stack trace
+// to show stops the application as the dialog's Stop would; only an empty
+// trace (nothing to show) lets it go on. Never a silent Ignore.
+bool Launcher::ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
+  return !jvm::StackTraceText(env, throwable).empty();
+}
 
 }  // namespace launcher

@@ -1,0 +1,221 @@
+#include "jvm/java_calls.h"
+
+#include <cstring>
+
+#include "common/text.h"
+#include "jvm/jni_helpers.h"
+#include "report/message_ids.h"
+
+namespace jvm {
+namespace {
+
+char kAbortOption[] = "abort";
+char kExitOption[] = "exit";
+
+// Deletes a local reference when it goes out of scope.
+class LocalRef {
+ public:
+  LocalRef(JNIEnv* env, jobject ref) : env_(env), ref_(ref) {}
+  ~LocalRef() {
+    if (ref_ != nullptr) env_->DeleteLocalRef(ref_);
+  }
+  LocalRef(const LocalRef&) = delete;
+  LocalRef& operator=(const LocalRef&) = delete;
+  jobject get() const { return ref_; }
+  explicit operator bool() const { return ref_ != nullptr; }
+
+ private:
+  JNIEnv* env_;
+  jobject ref_;
+};
+
+jclass AsClass(const LocalRef& ref) { return static_cast<jclass>(ref.get()); }
+
+}  // namespace
+
+std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults) {
+  if (getDefaults == nullptr) return 0;
+  Jdk11InitArgs args;
+  std::memset(&args, 0, sizeof args);
+  args.version = JNI_VERSION_1_1;
+  getDefaults(&args);
+  return args.javaStackSize > 0 ? static_cast<std::size_t>(args.javaStackSize) : 0;
+}
+
+VmOptionArray::VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook,
+                             VmExitHookFn exitHook) {
+  options_.reserve(vmOptions.size() + 2);
+  for (const std::string& option : vmOptions) {
+    options_.push_back(JavaVMOption{const_cast<char*>(option.c_str()), nullptr});
+  }
+  options_.push_back(JavaVMOption{kAbortOption, reinterpret_cast<void*>(abortHook)});
+  options_.push_back(JavaVMOption{kExitOption, reinterpret_cast<void*>(exitHook)});
+  args_.version = JNI_VERSION_1_2;
+  args_.nOptions = static_cast<jint>(options_.size());
+  args_.options = options_.data();
+  args_.ignoreUnrecognized = JNI_FALSE;
+}
+
+jint CreateJavaVmWith(CreateJavaVmFn create, const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook,
+                      VmExitHookFn exitHook, JavaVM** vm, JNIEnv** env) {
+  VmOptionArray array(vmOptions, abortHook, exitHook);
+  return create(vm, reinterpret_cast<void**>(env), array.initArgs());
+}
+
+unsigned CreationFailureReasonId(jint result) {
+  switch (result) {
+    case -1:
+      return IDS_JNI_UNKNOWN;
+    case -2:
+      return IDS_JNI_DETACHED;
+    case -3:
+      return IDS_JNI_VERSION;
+    case -4:
+      return IDS_JNI_NO_MEMORY;
+    case -5:
+      return IDS_JNI_EXISTS;
+    case -6:
+      return IDS_JNI_INVALID;
+    default:
+      return 0;
+  }
+}
+
+bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
+                            void (*createParentFolders)(const std::wstring& path)) {
+  if (createParentFolders != nullptr) createParentFolders(path);
+  bool made = false;
+  {
+    LocalRef name(env, NewJavaString(env, path));
+    LocalRef fileClass(env, name ? env->FindClass("java/io/FileOutputStream") : nullptr);
+    jmethodID fileInit = fileClass ? env->GetMethodID(AsClass(fileClass), "<init>", "(Ljava/lang/String;)V") : nullptr;
+    LocalRef file(env, fileInit ? NewObject(env, AsClass(fileClass), fileInit, name.get()) : nullptr);
+    LocalRef printClass(env, file ? env->FindClass("java/io/PrintStream") : nullptr);
+    jmethodID printInit =
+        printClass ? env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
+    LocalRef print(env, printInit ? NewObject(env, AsClass(printClass), printInit, file.get()) : nullptr);
+    LocalRef systemClass(env, print ? env->FindClass("java/lang/System") : nullptr);
+    jmethodID set =
+        systemClass ? env->GetStaticMethodID(AsClass(systemClass), setter, "(Ljava/io/PrintStream;)V") : nullptr;
+    if (set != nullptr) {
+      CallStaticVoidMethod(env, AsClass(systemClass), set, print.get());
+      made = true;
+    }
+  }
+  jthrowable pending = env->ExceptionOccurred();
+  if (pending != nullptr) {
+    env->DeleteLocalRef(pending);
+    DescribePendingException(env);
+    return false;
+  }
+  return made;
+}
+
+bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+              bool failureCheck, MainInvocationHost& host) {
+  LocalRef name(env, NewJavaString(env, mainClass));
+  if (!name) {
+    host.ReportMainClassUnusable(mainClass);
+    return false;
+  }
+  const char* utf = env->GetStringUTFChars(static_cast<jstring>(name.get()), nullptr);
+  if (utf == nullptr) {
+    DescribePendingException(env);
+    return false;
+  }
+  LocalRef type(env, env->FindClass(utf));
+  if (!type) {
+    const std::wstring decoded = text::FromModifiedUtf8(utf);
+    env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
+    DescribePendingException(env);
+    host.ReportMainClassNotFound(decoded);
+    return false;
+  }
+  env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
+
+  jmethodID mainMethod = env->GetStaticMethodID(AsClass(type), "main", "([Ljava/lang/String;)V");
+  if (mainMethod == nullptr) {
+    jthrowable pending = env->ExceptionOccurred();
+    if (pending != nullptr) {
+      env->DeleteLocalRef(pending);
+      env->ExceptionDescribe();
+    } else {
+      host.ReportNoMainMethod();
+    }
+    return false;
+  }
+
+  LocalRef array(env, NewJavaStringArray(env, arguments));
+  if (!array) {
+    DescribePendingException(env);
+    return false;
+  }
+
+  host.MainAboutToRun();
+  CallStaticVoidMethod(env, AsClass(type), mainMethod, array.get());
+
+  jthrowable thrown = env->ExceptionOccurred();
+  if (thrown != nullptr) {
+    LocalRef throwable(env, thrown);
+    env->ExceptionDescribe();
+    host.CloseSplash();
+    if (failureCheck && host.ShowExceptionDialog(env, thrown)) ExitJava(env);
+  }
+  return true;
+}
+
+void ExitJava(JNIEnv* env) {
+  LocalRef system(env, env->FindClass("java/lang/System"));
+  jmethodID exitMethod = system ? env->GetStaticMethodID(AsClass(system), "exit", "(I)V") : nullptr;
+  if (exitMethod != nullptr) CallStaticVoidMethod(env, AsClass(system), exitMethod, static_cast<jint>(-1));
+  DescribePendingException(env);
+}
+
+std::wstring StackTraceText(JNIEnv* env, jthrowable throwable) {
+  if (throwable == nullptr) return {};
+  // A step that fails leaves its exception described, never pending.
+  auto failed = [env] {
+    DescribePendingException(env);
+    return std::wstring();
+  };
+  LocalRef bufferClass(env, env->FindClass("java/io/ByteArrayOutputStream"));
+  if (!bufferClass) return failed();
+  jmethodID bufferInit = env->GetMethodID(AsClass(bufferClass), "<init>", "()V");
+  if (bufferInit == nullptr) return failed();
+  LocalRef buffer(env, NewObject(env, AsClass(bufferClass), bufferInit));
+  if (!buffer) return failed();
+
+  LocalRef printClass(env, env->FindClass("java/io/PrintStream"));
+  if (!printClass) return failed();
+  jmethodID printInit = env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V");
+  if (printInit == nullptr) return failed();
+  LocalRef print(env, NewObject(env, AsClass(printClass), printInit, buffer.get()));
+  if (!print) return failed();
+
+  LocalRef throwableClass(env, env->GetObjectClass(throwable));
+  if (!throwableClass) return failed();
+  jmethodID printStackTrace =
+      env->GetMethodID(AsClass(throwableClass), "printStackTrace", "(Ljava/io/PrintStream;)V");
+  if (printStackTrace == nullptr) return failed();
+  env->CallVoidMethod(throwable, printStackTrace, print.get());
+  DescribePendingException(env);
+
+  LocalRef bufferType(env, env->GetObjectClass(buffer.get()));
+  if (!bufferType) return failed();
+  jmethodID toString = env->GetMethodID(AsClass(bufferType), "toString", "()Ljava/lang/String;");
+  if (toString == nullptr) return failed();
+  LocalRef textObject(env, CallObjectMethod(env, buffer.get(), toString));
+  DescribePendingException(env);
+  if (!textObject) return failed();
+
+  const char* utf = env->GetStringUTFChars(static_cast<jstring>(textObject.get()), nullptr);
+  if (utf == nullptr) {
+    DescribePendingException(env);
+    return failed();
+  }
+  std::wstring result = text::FromModifiedUtf8(utf);
+  env->ReleaseStringUTFChars(static_cast<jstring>(textObject.get()), utf);
+  return result;
+}
+
+}  // namespace jvm

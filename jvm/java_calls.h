@@ -1,0 +1,110 @@
+// The Java side of the launch, through the JNI environment of the calling
+// thread: the option array with the two hooks, stream redirection, the call
+// of the main class's "main", the stack-trace text and System.exit(-1).
+// Platform-neutral; whatever needs the operating system's user interface comes
+// in through MainInvocationHost.
+#pragma once
+
+#include <jni.h>
+
+#include <cstdio>
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+namespace jvm {
+
+using VmAbortHookFn = void(JNICALL*)();
+using VmExitHookFn = void(JNICALL*)(jint code);
+using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
+using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
+
+// The JDK 1.1 initialisation record, asked for the default Java stack size.
+struct Jdk11InitArgs {
+  jint version;
+  char** properties;
+  jint checkSource;
+  jint nativeStackSize;
+  jint javaStackSize;
+  jint minHeapSize;
+  jint maxHeapSize;
+  jint verifyMode;
+  char* classpath;
+  jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
+  void(JNICALL* exit)(jint code);
+  void(JNICALL* abort)();
+  jint enableClassGC;
+  jint enableVerboseGC;
+  jint disableAsyncGC;
+  jint verbose;
+  jboolean debugging;
+  jint debugPort;
+};
+
+// The runtime's default Java stack size in bytes, or 0.
+std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults);
+
+// The options handed to JNI_CreateJavaVM: every option string in order with no
+// extra information, then "abort" with the abort hook and "exit" with the exit
+// hook. The strings stay owned by the caller's list, which must outlive this.
+class VmOptionArray {
+ public:
+  VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook, VmExitHookFn exitHook);
+  VmOptionArray(const VmOptionArray&) = delete;
+  VmOptionArray& operator=(const VmOptionArray&) = delete;
+
+  JavaVMInitArgs* initArgs() { return &args_; }
+  const std::vector<JavaVMOption>& options() const { return options_; }
+
+ private:
+  std::vector<JavaVMOption> options_;
+  JavaVMInitArgs args_{};
+};
+
+// Creates the virtual machine with the option array; the result of
+// JNI_CreateJavaVM (0 on success).
+jint CreateJavaVmWith(CreateJavaVmFn create, const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook,
+                      VmExitHookFn exitHook, JavaVM** vm, JNIEnv** env);
+
+// The message id of the reason for a failed creation (225..230), or 0 for a
+// result without a reason text.
+unsigned CreationFailureReasonId(jint result);
+
+// Points System.out ("setOut") or System.err ("setErr") at a new file.
+// `createParentFolders` makes the folders on the way first (its result does
+// not matter). A pending exception is described and counts as failure.
+bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
+                            void (*createParentFolders)(const std::wstring& path));
+
+// What the main invocation needs from the operating system's side.
+class MainInvocationHost {
+ public:
+  virtual ~MainInvocationHost() = default;
+  // The main class name could not become a Java string (message 211).
+  virtual void ReportMainClassUnusable(const std::wstring& mainClass) = 0;
+  // FindClass failed (message 215 with the name).
+  virtual void ReportMainClassNotFound(const std::wstring& name) = 0;
+  // No static main and no pending exception to describe (message 216).
+  virtual void ReportNoMainMethod() = 0;
+  // "main" is about to run (the main-started event is set).
+  virtual void MainAboutToRun() = 0;
+  // An exception escaped "main": the own splash window goes first.
+  virtual void CloseSplash() = 0;
+  // The "Java Exception" dialog; true when the application is to be stopped.
+  virtual bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) = 0;
+};
+
+// Finds `mainClass` (slashes, not dots), calls its static main(String[]) with
+// the arguments, and handles an exception that escapes it: described, splash
+// closed, and with `failureCheck` the dialog, whose Stop calls ExitJava.
+// True when "main" was called; false after a failure before the call.
+bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+              bool failureCheck, MainInvocationHost& host);
+
+// java.lang.System.exit(-1); should it return, a pending exception is described.
+void ExitJava(JNIEnv* env);
+
+// The text printStackTrace writes for the throwable, or empty.
+std::wstring StackTraceText(JNIEnv* env, jthrowable throwable);
+
+}  // namespace jvm

@@ -1,0 +1,31 @@
+// Small helpers over the JNI function table of the calling thread: Java
+// strings from wide text, and the variadic call forms. Platform-neutral (also
+// built natively on Linux for the checks against a real virtual machine).
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jvm {
+
+// The UTF-16 code units of a wide text (wchar_t is 4 bytes on Linux).
+std::u16string ToUtf16(std::wstring_view text);
+
+// A java.lang.String holding the text's UTF-16 code units, or null.
+jstring NewJavaString(JNIEnv* env, std::wstring_view text);
+// A String[] of the texts in order (empty list: empty array), or null.
+jobjectArray NewJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& texts);
+
+jobject CallObjectMethod(JNIEnv* env, jobject object, jmethodID method, ...);
+jobject NewObject(JNIEnv* env, jclass type, jmethodID constructor, ...);
+void CallStaticVoidMethod(JNIEnv* env, jclass type, jmethodID method, ...);
+jint CallStaticIntMethod(JNIEnv* env, jclass type, jmethodID method, ...);
+
+// When a Java exception is pending, the virtual machine prints it on its
+// standard error and clears it.
+void DescribePendingException(JNIEnv* env);
+
+}  // namespace jvm

@@ -1,0 +1,247 @@
+#include "jvm/vm_options.h"
+
+#include <limits>
+
+#include "common/splitting.h"
+#include "common/text.h"
+
+namespace jvm {
+namespace {
+
+constexpr std::uint64_t kMax64 = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t SaturatingMultiply(std::uint64_t a, std::uint64_t b) {
+  if (a != 0 && b > kMax64 / a) return kMax64;
+  return a * b;
+}
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) { return b > kMax64 - a ? kMax64 : a + b; }
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// End of the quoted section that starts at `open`, or npos when the quote has
+// no partner (and so starts no section).
+size_t QuotedSectionEnd(std::wstring_view text, size_t open) {
+  size_t close = text.find(L'"', open + 1);
+  if (close == std::wstring_view::npos) return close;
+  if (close + 1 < text.size() && text[close + 1] == L'"') return close + 1;
+  return close;
+}
+
+}  // namespace
+
+std::vector<std::wstring> SplitVmParameters(std::wstring_view text) {
+  std::vector<std::wstring> tokens;
+  size_t p = 0;
+  while (p < text.size()) {
+    size_t start = p;
+    while (p < text.size() && text[p] != L' ') {
+      if (text[p] == L'"') {
+        size_t end = QuotedSectionEnd(text, p);
+        if (end != std::wstring_view::npos) p = end;
+      }
+      ++p;
+    }
+    if (p > start) tokens.emplace_back(text.substr(start, p - start));
+    while (p < text.size() && text[p] == L' ') ++p;
+  }
+  return tokens;
+}
+
+std::wstring StripQuotes(std::wstring_view token) {
+  std::wstring out;
+  size_t p = 0;
+  while (p < token.size()) {
+    size_t open = token.find(L'"', p);
+    if (open == std::wstring_view::npos) break;
+    size_t close = QuotedSectionEnd(token, open);
+    if (close == std::wstring_view::npos) break;
+    out.append(token.substr(p, open - p));
+    out.append(token.substr(open + 1, close - open - 1));
+    p = close + 1;
+  }
+  if (p < token.size()) out.append(token.substr(p));
+  return out;
+}
+
+SizeNumbers ParseSizeNumbers(std::wstring_view token) {
+  SizeNumbers result;
+  size_t start = 0;
+  while (start < token.size() && !IsDigit(token[start]) && token[start] != L':') ++start;
+  result.prefix.assign(token.substr(0, start));
+  if (start == token.size()) return result;
+  result.numbers.push_back(0);
+  for (size_t i = start; i < token.size(); ++i) {
+    wchar_t c = token[i];
+    if (c == L':') {
+      result.numbers.push_back(0);
+    } else if (IsDigit(c)) {
+      std::uint64_t& n = result.numbers.back();
+      n = SaturatingAdd(SaturatingMultiply(n, 10), static_cast<std::uint64_t>(c - L'0'));
+    }
+  }
+  return result;
+}
+
+bool IsMemoryDirective(std::wstring_view token) {
+  if (!(text::StartsWith(token, L"-Xms") || text::StartsWith(token, L"-Xmx") || text::StartsWith(token, L"-Xss"))) {
+    return false;
+  }
+  wchar_t last = token.back();
+  return last == L'P' || last == L'p' || last == L'T' || last == L't';
+}
+
+std::wstring ExpandMemoryDirective(std::wstring_view token, const MemoryFigures& memory) {
+  SizeNumbers parsed = ParseSizeNumbers(token);
+  auto number = [&](size_t i) -> std::uint64_t { return i < parsed.numbers.size() ? parsed.numbers[i] : 0; };
+  const std::uint64_t percentage = number(0), minimum = number(1), maximum = number(2);
+  const wchar_t last = token.empty() ? L'\0' : token.back();
+  const std::uint64_t base =
+      ((last == L'T' || last == L't') ? memory.availableVirtual : memory.totalPhysical) >> 10;
+
+  const double wanted = static_cast<double>(base) * (static_cast<double>(percentage) / 100.0);
+  // 2^64 as a double: anything at or above it cannot be held.
+  std::uint64_t size = wanted >= 18446744073709551616.0 ? kMax64 : static_cast<std::uint64_t>(wanted);
+  if (maximum != 0 && size > SaturatingMultiply(maximum, 1024)) size = SaturatingMultiply(maximum, 1024);
+  if (SaturatingMultiply(minimum, 1024) > size) size = SaturatingMultiply(minimum, 1024);
+
+  std::wstring out = parsed.prefix;
+  out += text::DecimalText(static_cast<std::uint64_t>(size));
+  out += L'K';
+  return out;
+}
+
+std::uint64_t SizeUnitMultiplier(wchar_t unit) {
+  switch (unit) {
+    case L'G':
+    case L'g':
+      return 1073741824ull;
+    case L'M':
+    case L'm':
+      return 1048576ull;
+    case L'K':
+    case L'k':
+      return 1024ull;
+    default:
+      return 1;
+  }
+}
+
+std::uint64_t StackSizeFromXss(std::wstring_view token) {
+  if (token.size() <= 4) return 0;
+  std::wstring_view rest = token.substr(4);
+  if (!IsDigit(rest.front())) return 0;
+  SizeNumbers parsed = ParseSizeNumbers(rest);
+  if (parsed.numbers.size() != 1) return 0;
+  return SaturatingMultiply(parsed.numbers[0], SizeUnitMultiplier(rest.back()));
+}
+
+std::wstring DropLastComponents(std::wstring_view path, int count) {
+  std::wstring_view rest = path;
+  for (int i = 0; i < count; ++i) {
+    size_t slash = rest.rfind(L'\\');
+    if (slash == std::wstring_view::npos) break;
+    rest = rest.substr(0, slash);
+  }
+  return std::wstring(rest);
+}
+
+std::wstring RuntimeHome(std::wstring_view jvmLibraryPath) { return DropLastComponents(jvmLibraryPath, 3); }
+
+std::wstring RuntimeBinFolder(std::wstring_view jvmLibraryPath) { return DropLastComponents(jvmLibraryPath, 2); }
+
+std::wstring FolderWithSlash(std::wstring_view executablePath) {
+  size_t slash = executablePath.rfind(L'\\');
+  if (slash == std::wstring_view::npos) return {};
+  return std::wstring(executablePath.substr(0, slash + 1));
+}
+
+std::wstring ComposeLibraryPath(std::wstring_view librarySetting, std::wstring_view executableFolderWithSlash,
+                                std::wstring_view runtimeHome) {
+  std::wstring out(librarySetting);
+  if (!text::EndsWith(out, L";")) out += L';';
+  out += executableFolderWithSlash;
+  out += L";.;%Path%;";
+  out += runtimeHome;
+  out += L"\\lib";
+  return out;
+}
+
+std::wstring ComposeSystemPath(std::wstring_view systemPathSetting, std::wstring_view runtimeBinFolder) {
+  std::wstring out;
+  if (!systemPathSetting.empty()) {
+    out = systemPathSetting;
+    if (!text::EndsWith(out, L";")) out += L';';
+  }
+  out += L"%Path%;";
+  out += runtimeBinFolder;
+  return out;
+}
+
+bool IsRelativeEntry(std::wstring_view entry) {
+  if (entry.size() < 2) return true;
+  const bool driveQualified = entry[1] == L':';
+  const bool unc = entry[0] == L'\\' && entry[1] == L'\\';
+  return !driveQualified && !unc;
+}
+
+bool NeedsResolving(std::wstring_view entry) {
+  return entry.find(L'*') != std::wstring_view::npos || IsRelativeEntry(entry);
+}
+
+void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
+                           std::wstring_view executableFolderWithSlash, const DirectoryLister& list) {
+  if (entry.empty()) return;
+  const size_t lastSlash = entry.find_last_of(L"\\/");
+  std::wstring pattern, prefix;
+  if (IsRelativeEntry(entry)) {
+    pattern.assign(executableFolderWithSlash);
+    pattern += entry;
+    prefix.assign(executableFolderWithSlash);
+    if (lastSlash != std::wstring_view::npos && lastSlash != 0) prefix += entry.substr(0, lastSlash + 1);
+  } else {
+    pattern.assign(entry);
+    if (lastSlash != std::wstring_view::npos) prefix.assign(entry.substr(0, lastSlash + 1));
+  }
+  for (const std::wstring& name : list(pattern)) {
+    classPath += prefix;
+    classPath += name;
+    classPath += L';';
+  }
+}
+
+std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_view executableFolderWithSlash,
+                              const DirectoryLister& list) {
+  std::vector<std::wstring> entries;
+  text::SplitBySeparator(entries, classPathSetting, L";");
+  std::wstring classPath;
+  for (const std::wstring& entry : entries) {
+    if (NeedsResolving(entry)) {
+      ResolveClassPathEntry(classPath, entry, executableFolderWithSlash, list);
+    } else {
+      classPath += entry;
+      classPath += L';';
+    }
+  }
+  return classPath;
+}
+
+void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath) {
+  if (!classPath.empty() && classPath.back() != L';') classPath += L';';
+  classPath += executablePath;
+}
+
+std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, std::wstring_view vmParameters,
+                                               const MemoryFigures& memory, std::uint64_t& stackSize) {
+  std::vector<std::wstring> texts;
+  texts.push_back(L"-Djava.class.path=" + std::wstring(classPath));
+  for (const std::wstring& raw : SplitVmParameters(vmParameters)) {
+    std::wstring token = StripQuotes(raw);
+    if (IsMemoryDirective(token)) token = ExpandMemoryDirective(token, memory);
+    if (text::StartsWith(token, L"-Xss")) stackSize = StackSizeFromXss(token);
+    texts.push_back(std::move(token));
+  }
+  return texts;
+}
+
+}  // namespace jvm

@@ -1,0 +1,223 @@
+// The virtual machine stages of the launch: environment, library, options,
+// creation, the Java thread and the call of main.
+#include <windows.h>
+
+#include <limits>
+
+#include "common/folders.h"
+#include "common/splitting.h"
+#include "common/text.h"
+#include "common/text_win.h"
+#include "common/win_handles.h"
+#include "config/settings_keys.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "jvm/java_calls.h"
+#include "jvm/vm_options.h"
+#include "launcher/launcher.h"
+#include "report/error_report.h"
+#include "report/message_ids.h"
+
+namespace launcher {
+
+namespace keys = config::keys;
+
+namespace {
+
+// The names FindFirstFileW/FindNextFileW give for a pattern, in their order.
+std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
+  if (find.get() == INVALID_HANDLE_VALUE) {
+    find.release();
+    return names;
+  }
+  do {
+    names.emplace_back(data.cFileName);
+  } while (FindNextFileW(find.get(), &data));
+  return names;
+}
+
+void MakeParentFolders(const std::wstring& path) { folders::CreateParentFolders(path); }
+
+// The launcher's side of the main invocation: message boxes, the event, the
+// splash window and the exception dialog.
+class LauncherInvocationHost : public jvm::MainInvocationHost {
+ public:
+  explicit LauncherInvocationHost(Launcher& launcher) : launcher_(launcher) {}
+
+  void ReportMainClassUnusable(const std::wstring& mainClass) override {
+    report::ReportError(launcher_.splashWindowHandle, IDS_LOAD_MAIN_CLASS_FAILED, mainClass);
+  }
+  void ReportMainClassNotFound(const std::wstring& name) override {
+    report::ReportError(launcher_.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
+  }
+  void ReportNoMainMethod() override {
+    report::ShowErrorBox(launcher_.splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_METHOD));
+  }
+  void MainAboutToRun() override {
+    if (launcher_.mainStartedEvent != nullptr) SetEvent(launcher_.mainStartedEvent);
+  }
+  void CloseSplash() override { launcher_.CloseSplashWindow(); }
+  bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
+    return launcher_.ShowJavaExceptionDialog(env, throwable);
+  }
+
+ private:
+  Launcher& launcher_;
+};
+
+}  // namespace
+
+void Launcher::PrepareEnvironment() {
+  const std::wstring runtimeHome = jvm::RuntimeHome(jvmLibraryPath);
+  SetEnvironmentVariableW(L"VORN_JVM_PATH", jvmLibraryPath.c_str());
+  SetEnvironmentVariableW(L"VORN_JVM_HOME", runtimeHome.c_str());
+
+  if (!libraryPathSetting.empty()) {
+    std::wstring exeFolder;
+    if (auto exe = config::GetExecutablePath(splashWindowHandle)) exeFolder = jvm::FolderWithSlash(*exe);
+    std::wstring libraryPath = jvm::ComposeLibraryPath(libraryPathSetting, exeFolder, runtimeHome);
+    vmOptions.push_back(text::ToThreadAnsi(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath)));
+  }
+
+  std::wstring path =
+      text::ExpandEnvironment(jvm::ComposeSystemPath(systemPathSetting, jvm::RuntimeBinFolder(jvmLibraryPath)));
+  SetEnvironmentVariableW(L"Path", path.c_str());
+}
+
+bool Launcher::LoadVmLibrary(const std::wstring& path) {
+  // Loaded for the life of the process, never freed.
+  HMODULE library = LoadLibraryW(path.c_str());
+  if (library == nullptr) {
+    DWORD error = GetLastError();
+    report::ReportError(splashWindowHandle, IDS_LOAD_VM_LIBRARY_FAILED, path, static_cast<std::int32_t>(error));
+    return false;
+  }
+  auto create = reinterpret_cast<CreateJavaVmFn>(GetProcAddress(library, "JNI_CreateJavaVM"));
+  DWORD error = create == nullptr ? GetLastError() : 0;
+  auto defaults = reinterpret_cast<GetDefaultJavaVmInitArgsFn>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
+  if (defaults == nullptr && error == 0) error = GetLastError();
+  if (create == nullptr || defaults == nullptr) {
+    report::ReportWindowsError(splashWindowHandle, IDS_NO_CREATE_JAVA_VM, error);
+    return false;
+  }
+  createJavaVm = create;
+  getDefaultJavaVmInitArgs = defaults;
+  return true;
+}
+
+bool Launcher::BuildVmOptions() {
+  auto settingsPath = config::GetSettingsFilePath(splashWindowHandle);
+  if (!settingsPath) return false;
+  auto exe = config::GetExecutablePath(splashWindowHandle);
+  if (!exe) return false;
+  config::SettingsStore store;
+  store.Open(*settingsPath, config::EmbeddedSettingsText(upgradeCode));
+
+  std::wstring classPath = jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath),
+                                                 jvm::FolderWithSlash(*exe), ListMatches);
+  if (text::EqualsIgnoreCase(store.Lookup(keys::kApplication, keys::kEmbeddedJar), L"Yes")) {
+    jvm::AppendEmbeddedJar(classPath, *exe);
+  }
+  if (classPath.empty()) {
+    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_CLASS_PATH));
+    return false;
+  }
+
+  MEMORYSTATUS status{};
+  status.dwLength = sizeof status;
+  GlobalMemoryStatus(&status);
+  const jvm::MemoryFigures memory{static_cast<std::uint64_t>(status.dwTotalPhys),
+                                  static_cast<std::uint64_t>(status.dwAvailVirtual)};
+  std::uint64_t stackSize = javaThreadStackSize;
+  const std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
+      classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
+                                                                        : static_cast<SIZE_T>(stackSize);
+  for (const std::wstring& option : texts) vmOptions.push_back(text::ToThreadAnsi(text::ExpandEnvironment(option)));
+
+  outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
+  if (!outputFile.empty()) outputFile = text::ExpandEnvironment(outputFile);
+  errorFile = store.Lookup(keys::kApplication, keys::kErrorFile);
+  if (!errorFile.empty()) errorFile = text::ExpandEnvironment(errorFile);
+
+  extraArguments = store.Lookup(keys::kApplication, keys::kCmd);
+  if (!extraArguments.empty()) {
+    extraArguments = text::ExpandEnvironment(extraArguments);
+    std::vector<std::wstring> pieces;
+    text::SplitArguments(extraArguments, pieces);
+    for (std::wstring& piece : pieces) {
+      if (!piece.empty()) arguments.push_back(std::move(piece));
+    }
+  }
+  return true;
+}
+
+void JNICALL Launcher::VmExitHook(jint code) {
+  Launcher* launcher = Current();
+  if (launcher != nullptr && launcher->vmHookObserver != nullptr) launcher->vmHookObserver->Exit(code);
+}
+
+void JNICALL Launcher::VmAbortHook() {
+  Launcher* launcher = Current();
+  if (launcher != nullptr && launcher->vmHookObserver != nullptr) launcher->vmHookObserver->Abort();
+}
+
+bool Launcher::CreateVm() {
+  jint result = -1;
+  if (createJavaVm != nullptr) {
+    result = jvm::CreateJavaVmWith(createJavaVm, vmOptions, &Launcher::VmAbortHook, &Launcher::VmExitHook, &javaVm,
+                                   &mainEnv);
+  }
+  if (result != 0) {
+    javaVm = nullptr;
+    mainEnv = nullptr;
+    const unsigned reasonId = jvm::CreationFailureReasonId(result);
+    report::ReportError(splashWindowHandle, IDS_JNI_ERROR_REASON, report::LoadMessage(IDS_CREATE_VM_FAILED),
+                        reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring());
+    return false;
+  }
+  // A failed redirection has been described by the virtual machine; the
+  // launch goes on with the stream where it was.
+  if (!outputFile.empty()) jvm::RedirectStandardStream(mainEnv, outputFile, "setOut", MakeParentFolders);
+  if (!errorFile.empty()) jvm::RedirectStandardStream(mainEnv, errorFile, "setErr", MakeParentFolders);
+  return true;
+}
+
+SIZE_T Launcher::DefaultJavaStackSize() { return jvm::DefaultStackSizeFrom(getDefaultJavaVmInitArgs); }
+
+DWORD Launcher::StartJavaThread() {
+  if (javaThreadStackSize == 0) javaThreadStackSize = DefaultJavaStackSize();
+  win::Handle thread(CreateThread(nullptr, javaThreadStackSize, &Launcher::JavaThreadMain, this, 0, nullptr));
+  if (!thread) return JavaThreadMain(this);
+  WaitForSingleObject(thread.get(), INFINITE);
+  DWORD code = 1;
+  if (!GetExitCodeThread(thread.get(), &code)) code = 1;
+  return code;
+}
+
+DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
+  auto* launcher = static_cast<Launcher*>(param);
+  if (launcher == nullptr) return 1;
+  if (!launcher->CreateVm()) return 1;
+  return launcher->InvokeMain() ? 0 : 1;
+}
+
+bool Launcher::InvokeMain() {
+  LauncherInvocationHost host(*this);
+  const bool called = jvm::CallMain(mainEnv, mainClass, arguments, failureCheck, host);
+  if (called && (allowIbm || favorIbm)) {
+    // This thread stays attached for good; the application ends the process.
+    for (;;) Sleep(INFINITE);
+  }
+  // Detached on failure too: a thread that ends attached would keep
+  // DestroyJavaVM waiting for ever in the teardown.
+  const jint detached = javaVm->DetachCurrentThread();
+  return called && detached == 0;
+}
+
+void Launcher::ExitJava(JNIEnv* env) { jvm::ExitJava(env); }
+
+}  // namespace launcher

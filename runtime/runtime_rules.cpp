@@ -1,0 +1,217 @@
+#include "runtime/runtime_rules.h"
+
+#include <algorithm>
+
+namespace runtime {
+namespace {
+
+constexpr std::wstring_view kServerLibrary = L"bin\\server\\jvm.dll";
+
+constexpr std::array<std::wstring_view, 5> kAnyOrder{L"bin\\client\\jvm.dll", L"bin\\classic\\jvm.dll",
+                                                     L"bin\\hotspot\\jvm.dll", kServerLibrary,
+                                                     L"bin\\jrockit\\jvm.dll"};
+constexpr std::array<std::wstring_view, 1> kServerOrder{kServerLibrary};
+constexpr std::array<std::wstring_view, 6> kFavorServerOrder{kServerLibrary,           L"bin\\client\\jvm.dll",
+                                                             L"bin\\classic\\jvm.dll", L"bin\\hotspot\\jvm.dll",
+                                                             kServerLibrary,           L"bin\\jrockit\\jvm.dll"};
+
+constexpr std::wstring_view kPrivateRuntimeMarker = L"bin\\java.dll";
+
+bool KeySearched(const VendorKey& key, const RuntimeSettings& s) {
+  bool kindSearched = s.favorMode || (key.kind == RuntimeKind::Jdk ? s.searchJdk : s.searchJre);
+  bool vendorAllowed = false;
+  switch (key.vendor) {
+    case Vendor::Sun:
+      vendorAllowed = s.allowSun || s.favorSun;
+      break;
+    case Vendor::JRockit:
+      vendorAllowed = s.allowJRockit || s.favorJRockit;
+      break;
+    case Vendor::Ibm:
+      vendorAllowed = s.allowIbm || s.favorIbm;
+      break;
+  }
+  return kindSearched && vendorAllowed;
+}
+
+bool KeyFavoured(const VendorKey& key, const RuntimeSettings& s) {
+  bool kindSearched = key.kind == RuntimeKind::Jdk ? s.searchJdk : s.searchJre;
+  bool vendorFavoured = false;
+  switch (key.vendor) {
+    case Vendor::Sun:
+      vendorFavoured = s.favorSun;
+      break;
+    case Vendor::JRockit:
+      vendorFavoured = s.favorJRockit;
+      break;
+    case Vendor::Ibm:
+      vendorFavoured = s.favorIbm;
+      break;
+  }
+  return kindSearched && vendorFavoured;
+}
+
+// True when `a` must come before `b`.
+bool ComesFirst(const RuntimeCandidate& a, const RuntimeCandidate& b, bool favorMode, JvmType type) {
+  if (favorMode && a.favored != b.favored) return a.favored;
+  if (type == JvmType::FavorServer && a.isServer != b.isServer) return a.isServer;
+  return CompareVersions(a.version, b.version) > 0;
+}
+
+}  // namespace
+
+std::vector<KeyPlan> PlanRegistrySearch(const RuntimeSettings& settings) {
+  std::vector<KeyPlan> plan;
+  for (std::size_t i = 0; i < kVendorKeys.size(); ++i) {
+    const VendorKey& key = kVendorKeys[i];
+    if (!KeySearched(key, settings)) continue;
+    KeyPlan entry;
+    entry.keyIndex = i;
+    entry.path = std::wstring(key.path);
+    entry.kind = key.kind;
+    entry.favored = KeyFavoured(key, settings);
+    entry.probeType = (i == kSunJreKey && settings.jvmType == JvmType::FavorServer) ? JvmType::Any : settings.jvmType;
+    plan.push_back(std::move(entry));
+  }
+  return plan;
+}
+
+bool VersionInRange(const VersionNumber& version, const VersionNumber& minimum, const VersionNumber& maximum) {
+  return CompareVersions(version, maximum) <= 0 && CompareVersions(version, minimum) >= 0;
+}
+
+std::wstring WithTrailingBackslash(std::wstring_view path) {
+  std::wstring out(path);
+  if (out.empty() || out.back() != L'\\') out += L'\\';
+  return out;
+}
+
+std::optional<std::wstring> HomeFromJavaHome(std::wstring_view value, RuntimeKind kind) {
+  std::wstring_view text = value.substr(0, value.find(L'\0'));
+  // An empty home would send the probe to the root of the current drive.
+  if (text.empty()) return std::nullopt;
+  std::wstring home = WithTrailingBackslash(text);
+  if (kind == RuntimeKind::Jdk) home += L"jre\\";
+  return home;
+}
+
+std::span<const std::wstring_view> ProbeOrder(JvmType type) {
+  switch (type) {
+    case JvmType::Server:
+      return kServerOrder;
+    case JvmType::FavorServer:
+      return kFavorServerOrder;
+    case JvmType::Any:
+      break;
+  }
+  return kAnyOrder;
+}
+
+JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files) {
+  JvmLibrary library;
+  for (std::wstring_view relative : ProbeOrder(type)) {
+    std::wstring path = home + std::wstring(relative);
+    if (files.Exists(path)) {
+      library.path = std::move(path);
+      library.isServer = relative == kServerLibrary;
+      break;
+    }
+  }
+  return library;
+}
+
+std::optional<std::wstring> PrivateRuntimeHome(std::wstring_view executablePath, const FileProbe& files) {
+  std::size_t slash = executablePath.rfind(L'\\');
+  if (slash == std::wstring_view::npos) return std::nullopt;
+  std::wstring folder(executablePath.substr(0, slash + 1));
+  if (files.Exists(folder + std::wstring(kPrivateRuntimeMarker))) return folder;
+  std::wstring jre64 = folder + L"jre64\\";
+  if (files.Exists(jre64 + std::wstring(kPrivateRuntimeMarker))) return jre64;
+  return std::nullopt;
+}
+
+std::optional<RuntimeCandidate> ProbeRegisteredRuntime(const KeyPlan& key, const std::wstring& name,
+                                                       const VersionNumber& version, RegistryReader& registry,
+                                                       const FileProbe& files) {
+  std::optional<std::wstring> value = registry.JavaHomeValue(key.path + name);
+  if (!value) return std::nullopt;
+  std::optional<std::wstring> home = HomeFromJavaHome(*value, key.kind);
+  if (!home) return std::nullopt;
+  JvmLibrary library = FindJvmLibrary(*home, key.probeType, files);
+  if (library.path.empty()) return std::nullopt;
+  return RuntimeCandidate{version, std::move(*home), library.isServer, key.favored};
+}
+
+void CollectRegisteredRuntimes(const KeyPlan& key, const RuntimeSettings& settings, RegistryReader& registry,
+                               const FileProbe& files, std::vector<RuntimeCandidate>& candidates) {
+  for (const std::wstring& name : registry.SubkeyNames(key.path)) {
+    VersionNumber version = ParseVersion(name, 0).version;
+    if (!VersionInRange(version, settings.minimumVersion, settings.maximumVersion)) continue;
+    if (auto candidate = ProbeRegisteredRuntime(key, name, version, registry, files)) {
+      candidates.push_back(std::move(*candidate));
+    }
+  }
+}
+
+void SortCandidates(std::vector<RuntimeCandidate>& candidates, bool favorMode, JvmType type) {
+  std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
+    return ComesFirst(a, b, favorMode, type);
+  });
+}
+
+std::optional<std::size_t> ChooseCandidate(const std::vector<RuntimeCandidate>& candidates,
+                                           const std::vector<std::wstring>& preferredVersions) {
+  if (candidates.empty()) return std::nullopt;
+  for (const std::wstring& entry : preferredVersions) {
+    VersionNumber preferred = ParseVersion(entry, 0).version;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+      if (MatchesPreferred(candidates[i].version, preferred)) return i;
+    }
+  }
+  return 0;
+}
+
+std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, RegistryReader& registry,
+                                           const FileProbe& files) {
+  std::vector<RuntimeCandidate> candidates;
+  for (const KeyPlan& key : PlanRegistrySearch(settings)) {
+    CollectRegisteredRuntimes(key, settings, registry, files, candidates);
+  }
+  SortCandidates(candidates, settings.favorMode, settings.jvmType);
+  std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
+  if (!chosen) return std::nullopt;
+  return std::move(candidates[*chosen].home);
+}
+
+RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSources& sources) {
+  auto libraryIn = [&](const std::wstring& home) { return FindJvmLibrary(home, settings.jvmType, sources.files).path; };
+
+  if (!settings.jrePath.empty()) {
+    std::wstring library = libraryIn(WithTrailingBackslash(settings.jrePath));
+    if (!library.empty()) return {RuntimeSource::JrePath, std::move(library)};
+  }
+
+  if (sources.findPrivateRuntime) {
+    if (std::optional<std::wstring> home = sources.findPrivateRuntime()) {
+      std::wstring library = libraryIn(*home);
+      if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
+    }
+  }
+
+  if (std::optional<std::wstring> home = SearchRegistry(settings, sources.nativeView, sources.files)) {
+    // The registration's own probe may have used another order; the library
+    // is looked up afresh with the launcher's type, and a miss ends the search.
+    std::wstring library = libraryIn(*home);
+    if (library.empty()) return {};
+    return {RuntimeSource::Registry, std::move(library)};
+  }
+
+  if (!settings.hasPairProduct) return {};
+  if (std::optional<std::wstring> home = SearchRegistry(settings, sources.view32, sources.files)) {
+    std::wstring library = libraryIn(*home);
+    if (!library.empty()) return {RuntimeSource::Registry32, std::move(library)};
+  }
+  return {};
+}
+
+}  // namespace runtime

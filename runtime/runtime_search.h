@@ -1,0 +1,42 @@
+// The edges of the runtime search: the file system, the registry views and the
+// executable's folder, as the rules of runtime_rules.h consume them.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/runtime_rules.h"
+
+namespace runtime {
+
+// Existence as FindFirstFileW sees it (the find handle is closed at once).
+class DiskFileProbe : public FileProbe {
+ public:
+  bool Exists(const std::wstring& path) const override;
+};
+
+enum class RegistryView { Native, Bits32 };
+
+// HKEY_LOCAL_MACHINE read with KEY_READ, plus KEY_WOW64_32KEY for the 32-bit
+// view. Every failure reads as an absence.
+class RegistryViewReader : public RegistryReader {
+ public:
+  explicit RegistryViewReader(RegistryView view);
+  std::vector<std::wstring> SubkeyNames(const std::wstring& keyPath) override;
+  std::optional<std::wstring> JavaHomeValue(const std::wstring& keyPath) override;
+
+  REGSAM access() const { return access_; }
+
+ private:
+  REGSAM access_;
+};
+
+// The home of a runtime kept beside the running executable. When the
+// executable's path cannot be read, its error box (owned by `owner`) has been
+// shown and there is none.
+std::optional<std::wstring> FindPrivateRuntime(HWND owner, const FileProbe& files);
+
+}  // namespace runtime

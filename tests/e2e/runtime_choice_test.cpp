@@ -1,0 +1,102 @@
+// Which runtime a real launcher copy picks. Every jvm.dll here is a file that
+// cannot be loaded, so the launcher's load failure box names the library the
+// search chose.
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/runtime_registry.h"
+#include "tests/support/launcher_app.h"
+
+namespace {
+
+using runtimetest::VendorKeys;
+using runtimetest::View;
+
+void PutUnloadableLibrary(const std::wstring& path) {
+  testsupport::WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
+}
+
+// Runs the copy with these [Java Runtime Environment] lines and returns the
+// library the load failure box names, or "(none)" when no box came.
+std::wstring ChosenLibrary(const testsupport::AppFolder& app, const std::wstring& settings) {
+  app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + settings);
+  testsupport::LauncherRun run = app.Run();
+  EXPECT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "settings:\n" << settings;
+  if (run.boxes.empty()) return L"(none)";
+  EXPECT_EQ(run.boxes.size(), 1u);
+  std::wstring text = run.boxes[0].StaticText();
+  const std::wstring prefix = L"Failed to load Java VM library: ";
+  std::size_t start = text.find(prefix);
+  std::size_t end = text.find(L" (errno", start);
+  if (start == std::wstring::npos || end == std::wstring::npos) return L"unexpected box: " + text;
+  return text.substr(start + prefix.size(), end - start - prefix.size());
+}
+
+class RuntimeChoiceEndToEnd : public testing::Test {
+ protected:
+  VendorKeys keys_;
+  testsupport::AppFolder app_;
+  testsupport::TempFolder runtimes_;
+};
+
+TEST_F(RuntimeChoiceEndToEnd, PrivateRuntimeBesideTheExecutableOrInJre64) {
+  PutUnloadableLibrary(runtimes_ / L"jre8\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.8", runtimes_ / L"jre8"));
+
+  PutUnloadableLibrary(app_.path(L"jre64\\bin\\java.dll"));
+  PutUnloadableLibrary(app_.path(L"jre64\\bin\\server\\jvm.dll"));
+  EXPECT_EQ(ChosenLibrary(app_, L"JVM Type=favor_server\r\n"), app_.path(L"jre64\\bin\\server\\jvm.dll"));
+
+  PutUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  PutUnloadableLibrary(app_.path(L"bin\\hotspot\\jvm.dll"));
+  EXPECT_EQ(ChosenLibrary(app_, L""), app_.path(L"bin\\hotspot\\jvm.dll"))
+      << "the executable's own folder comes before its jre64";
+  EXPECT_EQ(ChosenLibrary(app_, L"JVM Type=server\r\n"), L"(none)")
+      << "a private runtime without a server library must not serve JVM Type server, nor fall back to jre64 or "
+         "the registry's client library";
+}
+
+TEST_F(RuntimeChoiceEndToEnd, JrePathComesFirst) {
+  PutUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  PutUnloadableLibrary(app_.path(L"bin\\client\\jvm.dll"));
+  PutUnloadableLibrary(runtimes_ / L"configured\\bin\\classic\\jvm.dll");
+  EXPECT_EQ(ChosenLibrary(app_, L"JRE Path=" + runtimes_.path() + L"\\configured\r\nMinimum Version=99\r\n"),
+            runtimes_ / L"configured\\bin\\classic\\jvm.dll");
+  EXPECT_EQ(ChosenLibrary(app_, L"JRE Path=" + runtimes_.path() + L"\\missing\r\n"),
+            app_.path(L"bin\\client\\jvm.dll"));
+}
+
+TEST_F(RuntimeChoiceEndToEnd, RegistrationsFilteredByTheSettingsFile) {
+  PutUnloadableLibrary(runtimes_ / L"jdk6\\jre\\bin\\client\\jvm.dll");
+  PutUnloadableLibrary(runtimes_ / L"jre7\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 0, L"1.6.0_31", runtimes_ / L"jdk6"));
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.7", runtimes_ / L"jre7"));
+  const std::wstring jdk = runtimes_ / L"jdk6\\jre\\bin\\client\\jvm.dll";
+  const std::wstring jre = runtimes_ / L"jre7\\bin\\client\\jvm.dll";
+  struct Case {
+    std::wstring settings, library;
+  };
+  const Case cases[] = {
+      {L"", jre},
+      {L"Maximum Version=1.6\r\n", jdk},
+      {L"Preferred versions=1.6;1.7\r\n", jdk},
+      {L"Preferred versions=1.8\r\n", jre},
+      {L"JVM Source=favor_JDK\r\n", jdk},
+      {L"JVM Source=only_JRE\r\nMaximum Version=1.6\r\n", L"(none)"},
+      {L"Minimum Version=1.7.0_1\r\n", L"(none)"},
+      {L"VM Provider=ibm\r\n", L"(none)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ChosenLibrary(app_, c.settings), c.library) << "settings:\n" << c.settings;
+}
+
+TEST_F(RuntimeChoiceEndToEnd, NativeViewComesBeforeThe32BitView) {
+  PutUnloadableLibrary(runtimes_ / L"jre32\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Bits32, 1, L"1.8", runtimes_ / L"jre32"));
+  PutUnloadableLibrary(runtimes_ / L"jre64\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.6", runtimes_ / L"jre64"));
+  EXPECT_EQ(ChosenLibrary(app_, L"[Application]\r\nPair Product=" + app_.path(L"app32.exe") + L"\r\n"),
+            runtimes_ / L"jre64\\bin\\client\\jvm.dll")
+      << "the native view comes before the 32-bit one";
+}
+
+}  // namespace

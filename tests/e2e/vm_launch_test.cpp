@@ -1,0 +1,414 @@
+// The virtual machine stages end to end: copies of launcher.exe whose
+// "JRE Path" names a runtime folder holding the test-double jvm.dll, which
+// writes a record of what the launcher handed it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/launcher_app.h"
+#include "tests/support/process_runner.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using testsupport::AppFolder;
+using testsupport::LauncherRun;
+
+std::wstring FromUtf8(const std::string& bytes) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring out(n, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
+  return out;
+}
+
+// %HH escapes of the record undone.
+std::string Unescape(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// Java string arguments: 4 hex digits per UTF-16 code unit.
+std::wstring FromHexUtf16(const std::string& hex) {
+  std::wstring out;
+  for (size_t i = 0; i + 4 <= hex.size(); i += 4) out += static_cast<wchar_t>(std::stoi(hex.substr(i, 4), nullptr, 16));
+  return out;
+}
+
+std::string ReadBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+  CloseHandle(file);
+  return bytes;
+}
+
+struct Settings {
+  std::wstring mainClass = L"test.Echo";
+  std::wstring classPath = L"C:\\app\\classes.jar";
+  std::wstring runtimeLines;      // more lines for [Java Runtime Environment]
+  std::wstring applicationLines;  // lines for [Application]
+};
+
+// An application folder whose runtime is the double.
+class DoubleApp {
+ public:
+  DoubleApp() {
+    testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), jvmDll());
+  }
+
+  std::wstring jre() const { return app.path(L"jre"); }
+  std::wstring jvmDll() const { return app.path(L"jre\\bin\\server\\jvm.dll"); }
+  std::wstring recordFile() const { return app.path(L"record.txt"); }
+
+  void Write(const Settings& s) const {
+    app.WriteIni(L"[Java Runtime Environment]\r\nJRE Path=" + jre() + L"\r\nMain Class=" + s.mainClass + L"\r\n" +
+                 s.runtimeLines + L"[Class Path]\r\nClass Path=" + s.classPath + L"\r\n[Application]\r\n" +
+                 s.applicationLines);
+  }
+
+  LauncherRun Run(const std::wstring& arguments = L"",
+                  std::map<std::wstring, std::optional<std::wstring>> environment = {}) const {
+    testsupport::RunOptions options;
+    options.environment = std::move(environment);
+    options.environment[L"VORN_DOUBLE_RECORD"] = recordFile();
+    options.environment[L"VORN_DOUBLE_CREATE_RESULT"] = std::nullopt;
+    DeleteFileW(recordFile().c_str());
+    return app.Run(arguments, options);
+  }
+
+  std::vector<std::string> Record() const {
+    std::vector<std::string> lines;
+    std::string bytes = ReadBytes(recordFile()), line;
+    for (char c : bytes) {
+      if (c == '\n') {
+        lines.push_back(line);
+        line.clear();
+      } else {
+        line += c;
+      }
+    }
+    return lines;
+  }
+  // The values of the record lines that start with `prefix`, unescaped.
+  std::vector<std::string> Values(const std::string& prefix) const {
+    std::vector<std::string> values;
+    for (const auto& line : Record()) {
+      if (line.rfind(prefix, 0) == 0) values.push_back(Unescape(line.substr(prefix.size())));
+    }
+    return values;
+  }
+  std::vector<std::string> Options() const {
+    std::vector<std::string> options;
+    for (const auto& line : Record()) {
+      if (line.rfind("option[", 0) != 0) continue;
+      options.push_back(Unescape(line.substr(line.find("]=") + 2)));
+    }
+    return options;
+  }
+  std::vector<std::wstring> MainArguments() const {
+    std::vector<std::wstring> args;
+    for (const auto& line : Record()) {
+      if (line.rfind("arg[", 0) == 0) args.push_back(FromHexUtf16(line.substr(line.find("]=") + 2)));
+    }
+    return args;
+  }
+  std::string RecordText() const {
+    std::string text;
+    for (const auto& line : Record()) text += line + "\n";
+    return text;
+  }
+
+  AppFolder app;
+};
+
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+
+TEST(VmLaunchArguments, CommandLineAndCmdPiecesReachMainUnchanged) {
+  DoubleApp app;
+  Settings s;
+  s.applicationLines = L"Cmd=first \"two words\" \"\" %VORN_TEST_CMD% \"%VORN_TEST_CMD%\"\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run(L"\"\" \"Gr\u00fc\u00dfe \U0001D11E\" plain", {{L"VORN_TEST_CMD", L"x y"}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_TRUE(run.boxes.empty());
+  const std::vector<std::wstring> expected = {L"", L"Gr\u00fc\u00dfe \U0001D11E", L"plain", L"first", L"two words",
+                                              L"x", L"y", L"x y"};
+  EXPECT_EQ(app.MainArguments(), expected)
+      << "command-line arguments first, then the non-empty pieces of the expanded Cmd\n" << app.RecordText();
+  auto classes = app.Values("findclass ");
+  EXPECT_NE(std::find(classes.begin(), classes.end(), "test/Echo"), classes.end()) << app.RecordText();
+  EXPECT_EQ(app.Values("detach "), std::vector<std::string>{"main"}) << "the Java thread detaches after main";
+  EXPECT_EQ(app.Values("destroy-done ").size(), 1u) << "the teardown destroys the VM\n" << app.RecordText();
+}
+
+TEST(VmLaunchExitCode, SystemExitCodeIsTheProcessExitCode) {
+  const std::pair<std::wstring, DWORD> cases[] = {{L"", 42}, {L"300", 300}, {L"-7", 0xFFFFFFF9u}};
+  for (const auto& [argument, code] : cases) {
+    DoubleApp app;
+    Settings s;
+    s.mainClass = L"test.Exit";
+    app.Write(s);
+    LauncherRun run = app.Run(argument);
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, code) << "System.exit(" << Narrow(argument) << ")\n" << app.RecordText();
+    EXPECT_TRUE(run.boxes.empty());
+  }
+}
+
+TEST(VmLaunchMainClass, MissingClassShowsBoxAndEndsWithMinusOne) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"com.example.Missing";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  ASSERT_EQ(run.boxes.size(), 1u) << app.RecordText();
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Could not find the main class com/example/Missing.\n");
+  auto classes = app.Values("findclass ");
+  EXPECT_NE(std::find(classes.begin(), classes.end(), "com/example/Missing"), classes.end())
+      << "dots reach FindClass as slashes\n" << app.RecordText();
+  EXPECT_EQ(app.Values("describe ").size(), 1u) << "the exception is described first\n" << app.RecordText();
+  EXPECT_EQ(app.Values("destroy-done ").size(), 1u) << "the teardown must not hang\n" << app.RecordText();
+}
+
+TEST(VmLaunchMainClass, ClassWithoutMainShowsNoBox) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"test.NoMain";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_TRUE(run.boxes.empty()) << "a class without main shows no box";
+  auto described = app.Values("describe ");
+  ASSERT_EQ(described.size(), 1u) << app.RecordText();
+  EXPECT_NE(described[0].find("NoSuchMethodError"), std::string::npos) << described[0];
+}
+
+TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
+  const std::pair<int, std::wstring> cases[] = {
+      {-1, L"unknown"},           {-2, L"thread detached from VM"}, {-3, L"JNI version error"},
+      {-4, L"not enough memory"}, {-5, L"VM already created"},      {-6, L"invalid arguments"},
+      {-9, L""},
+  };
+  for (const auto& [code, reason] : cases) {
+    DoubleApp app;
+    Settings s;
+    s.runtimeLines = L"Virtual Machine Parameters=-Dvorn.double.create=" + std::to_wstring(code) + L"\r\n";
+    app.Write(s);
+    LauncherRun run = app.Run();
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "result " << code;
+    ASSERT_EQ(run.boxes.size(), 1u) << "result " << code << "\n" << app.RecordText();
+    EXPECT_EQ(run.boxes[0].StaticText(), L"JNI exception: failed to create the Java VM\nReason: " + reason + L".\n")
+        << "result " << code;
+    EXPECT_TRUE(app.Values("destroy").empty()) << "no VM to destroy after a failed creation";
+  }
+}
+
+TEST(VmLaunchLibrary, UnloadableLibraryShowsFormat222) {
+  DoubleApp app;
+  testsupport::WriteTextFile(app.jvmDll(), L"not a library", testsupport::Encoding::Ansi);
+  app.Write(Settings{});
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 193).\n");
+}
+
+TEST(VmLaunchOptions, OptionListOrderAndComposition) {
+  DoubleApp app;
+  testsupport::WriteTextFile(app.app.path(L"lib\\one.jar"), L"x", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.app.path(L"lib\\two.jar"), L"x", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.app.path(L"lib\\skip.txt"), L"x", testsupport::Encoding::Ansi);
+  Settings s;
+  s.classPath = L"lib\\*.jar;missing.jar;C:\\abs\\nothere.jar";
+  s.runtimeLines =
+      L"Library Path=C:\\native\r\nSystem Path=C:\\tools\r\n"
+      L"Virtual Machine Parameters=-Xmx50:16:100000P \"-Dq=a b\" -Dm=-xmx50P -Dhome=%VORN_TEST_HOME%\\X "
+      L"-Dp=\"x\"\"y\" -Xss3m\r\n";
+  s.applicationLines = L"Embedded Jar=yes\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run(L"", {{L"VORN_TEST_HOME", L"C:\\has space"}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+
+  MEMORYSTATUS status{};
+  status.dwLength = sizeof status;
+  GlobalMemoryStatus(&status);
+  std::uint64_t size = static_cast<std::uint64_t>(static_cast<double>(status.dwTotalPhys >> 10) * 0.5);
+  size = std::min<std::uint64_t>(size, 100000ull * 1024);
+  size = std::max<std::uint64_t>(size, 16ull * 1024);
+
+  const std::string folder = Narrow(app.app.folder().path()) + "\\";
+  const std::string jre = Narrow(app.jre());
+  auto options = app.Options();
+  ASSERT_EQ(options.size(), 10u) << app.RecordText();
+  // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
+  EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[0];
+  EXPECT_EQ(options[0].substr(options[0].size() - jre.size() - 5), ";" + jre + "\\lib") << options[0];
+  // Both jars of lib (in the file system's order), the absolute entry kept, the executable last.
+  const std::string a = folder + "lib\\one.jar;", b = folder + "lib\\two.jar;";
+  const std::string tail = "C:\\abs\\nothere.jar;" + Narrow(app.app.exe());
+  EXPECT_TRUE(options[1] == "-Djava.class.path=" + a + b + tail || options[1] == "-Djava.class.path=" + b + a + tail)
+      << options[1];
+  EXPECT_EQ(options[2], "-Xmx" + std::to_string(size) + "K");
+  EXPECT_EQ(options[3], "-Dq=a b");
+  EXPECT_EQ(options[4], "-Dm=-xmx50P");
+  EXPECT_EQ(options[5], "-Dhome=C:\\has space\\X") << "split before expansion: one option";
+  EXPECT_EQ(options[6], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
+  EXPECT_EQ(options[7], "-Xss3m");
+  EXPECT_EQ(options[8], "abort");
+  EXPECT_EQ(options[9], "exit");
+  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"8]", "9]"})) << "only the hooks carry extra info";
+  EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=0"});
+
+  EXPECT_EQ(app.Values("env VORN_JVM_PATH="), std::vector<std::string>{Narrow(app.jvmDll())});
+  EXPECT_EQ(app.Values("env VORN_JVM_HOME="), std::vector<std::string>{jre});
+  auto path = app.Values("env Path=");
+  ASSERT_EQ(path.size(), 1u);
+  EXPECT_EQ(path[0].rfind("C:\\tools;", 0), 0u) << path[0];
+  EXPECT_EQ(path[0].substr(path[0].size() - jre.size() - 5), ";" + jre + "\\bin") << path[0];
+
+  // -Xss3m: the Java thread was created with 3 MB of stack.
+  auto stack = app.Values("threadstack ");
+  ASSERT_EQ(stack.size(), 1u);
+  EXPECT_GE(std::stoull(stack[0]), 3ull * 1048576) << "the Java thread's stack follows -Xss";
+  EXPECT_LT(std::stoull(stack[0]), 4ull * 1048576) << "the Java thread's stack follows -Xss";
+}
+
+TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
+  DoubleApp app;
+  app.Write(Settings{});
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  auto options = app.Options();
+  ASSERT_EQ(options.size(), 3u) << app.RecordText();
+  EXPECT_EQ(options[0], "-Djava.class.path=C:\\app\\classes.jar;");
+  auto path = app.Values("env Path=");
+  ASSERT_EQ(path.size(), 1u);
+  EXPECT_EQ(path[0].substr(path[0].size() - Narrow(app.jre()).size() - 5), ";" + Narrow(app.jre()) + "\\bin");
+  EXPECT_EQ(app.Values("env VORN_JVM_HOME="), std::vector<std::string>{Narrow(app.jre())});
+}
+
+TEST(VmLaunchStack, UngrantableStackRunsJavaOnTheMainThread) {
+  DoubleApp app;
+  Settings s;
+  // 10^15 bytes: more than a 64-bit process's whole address space.
+  s.runtimeLines = L"Virtual Machine Parameters=-Xss1000000g -Xms25:0:512T\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run(L"still-runs");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.MainArguments(), std::vector<std::wstring>{L"still-runs"}) << app.RecordText();
+  auto options = app.Options();
+  ASSERT_GE(options.size(), 3u);
+  EXPECT_EQ(options[2], "-Xms524288K") << "a quarter of the virtual space, capped at 512 MB";
+  auto stack = app.Values("threadstack ");
+  ASSERT_EQ(stack.size(), 1u);
+  EXPECT_LT(std::stoull(stack[0]), 1000000ull * 1073741824) << "the VM was created on the main thread";
+}
+
+TEST(VmLaunchIbm, JavaThreadStaysAfterMainUntilTheApplicationExits) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"VM Provider=ibm\r\n";
+  app.Write(s);
+  testsupport::RunOptions options;
+  options.environment[L"VORN_DOUBLE_RECORD"] = app.recordFile();
+  auto result = testsupport::RunProcess(app.app.exe(), testsupport::Quoted(app.app.exe()) + L" x", options, 3000);
+  ASSERT_TRUE(result.started);
+  EXPECT_FALSE(result.finished) << "with an IBM runtime the launcher must not end by itself after main\n"
+                                << app.RecordText();
+  EXPECT_EQ(app.MainArguments(), std::vector<std::wstring>{L"x"}) << "main ran before the wait";
+  EXPECT_TRUE(app.Values("detach ").empty()) << "the Java thread never detaches";
+
+  s.mainClass = L"test.Exit";
+  app.Write(s);
+  LauncherRun run = app.Run(L"9");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 9u) << "System.exit still ends the process";
+}
+
+TEST(VmLaunchOptions, EmptyClassPathShowsBoxUnlessEmbeddedJar) {
+  DoubleApp app;
+  Settings s;
+  s.classPath = L"nothing-here\\*.jar";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Java Class Path was not specified in INI file.");
+  EXPECT_TRUE(app.Record().empty()) << "no VM is created without a class path";
+
+  s.classPath = L"";
+  s.applicationLines = L"Embedded Jar=YES\r\n";
+  app.Write(s);
+  run = app.Run();
+  EXPECT_EQ(run.result.exitCode, 0u);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_EQ(app.Values("classpath="), std::vector<std::string>{Narrow(app.app.exe())});
+}
+
+TEST(VmLaunchStreams, OutputAndErrorFilesReceiveTheOutputInNewFolders) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"test.ErrWriter";
+  s.applicationLines = L"Output File=%VORN_TEST_LOGS%\\out\\deep\\o.txt\r\nError File=" +
+                       app.app.path(L"logs\\err\\e.txt") + L"\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run(L"", {{L"VORN_TEST_LOGS", app.app.path(L"logs")}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(ReadBytes(app.app.path(L"logs\\out\\deep\\o.txt")), "line to System.out\r\n") << app.RecordText();
+  EXPECT_EQ(ReadBytes(app.app.path(L"logs\\err\\e.txt")), "line to System.err\r\n") << app.RecordText();
+}
+
+TEST(VmLaunchStreams, UncaughtExceptionGoesToTheErrorFileAndStopsWithFailureCheck) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"test.Throws";
+  s.applicationLines = L"Error File=" + app.app.path(L"err.txt") + L"\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << "without Failure Check an exception of main lets the run end with 0";
+  std::wstring err = FromUtf8(ReadBytes(app.app.path(L"err.txt")));
+  EXPECT_NE(err.find(L"IllegalStateException: bad state: Gr\u00fc\u00dfe \u2713 \U0001D11E"), std::wstring::npos)
+      << app.RecordText();
+
+  s.applicationLines += L"Failure Check=Yes\r\n";
+  app.Write(s);
+  run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "an exception with a trace to show stops with -1\n"
+                                              << app.RecordText();
+  EXPECT_EQ(app.Values("exit "), std::vector<std::string>{"-1"});
+}
+
+}  // namespace

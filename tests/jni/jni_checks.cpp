@@ -1,0 +1,414 @@
+#include "tests/jni/jni_checks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "jvm/jni_helpers.h"
+
+namespace jnichecks {
+namespace {
+
+#ifdef _WIN32
+constexpr wchar_t kSeparator[] = L"\\";
+#else
+constexpr wchar_t kSeparator[] = L"/";
+#endif
+
+std::string Utf8(std::u16string_view units) {
+  std::string out;
+  for (size_t i = 0; i < units.size(); ++i) {
+    char32_t cp = units[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+      ++i;
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Utf8(std::wstring_view text) { return Utf8(jvm::ToUtf16(text)); }
+
+std::string WithoutCarriageReturns(std::string text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '\r') out += c;
+  }
+  return out;
+}
+
+// Scratch folders of this process, removed when the scenario ends.
+std::vector<std::wstring>& ScratchFolders() {
+  static std::vector<std::wstring> folders;
+  return folders;
+}
+
+std::wstring MakeScratchFolder() {
+  std::wstring folder = NewScratchFolder();
+  ScratchFolders().push_back(folder);
+  return folder;
+}
+
+// Failures of one scenario, printed on standard error.
+class Checks {
+ public:
+  void Expect(bool condition, const std::string& what) {
+    if (!condition) Fail(what);
+  }
+  void Fail(const std::string& what) {
+    std::fprintf(stderr, "CHECK FAILED: %s\n", what.c_str());
+    std::fflush(stderr);
+    ++failures_;
+  }
+  [[noreturn]] void Finish() {
+    for (const std::wstring& folder : ScratchFolders()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(std::filesystem::path(folder), ignored);
+    }
+    if (failures_ == 0) std::fprintf(stderr, "%s\n", kPassed);
+    std::fflush(stderr);
+    std::fflush(stdout);
+    std::_Exit(failures_ == 0 ? 0 : 1);
+  }
+
+ private:
+  int failures_ = 0;
+};
+
+void JNICALL RecordingExitHook(jint code) {
+  // Runs on a thread of the VM's own: no JNI here.
+  std::fprintf(stderr, "%s%d\n", kExitHookPrefix, static_cast<int>(code));
+  std::fflush(stderr);
+}
+
+void JNICALL RecordingAbortHook() {
+  std::fprintf(stderr, "abort hook called\n");
+  std::fflush(stderr);
+}
+
+JNIEnv* CreateVm(Checks& checks, const std::vector<std::string>& extra = {}) {
+  VmEntryPoints entry = LoadVm();
+  if (entry.create == nullptr) {
+    checks.Fail("the VM library could not be loaded: " + entry.error);
+    checks.Finish();
+  }
+  static std::vector<std::string> options;  // outlives the VM
+  options = PlatformOptions();
+  options.insert(options.end(), extra.begin(), extra.end());
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;
+  jint result = jvm::CreateJavaVmWith(entry.create, options, &RecordingAbortHook, &RecordingExitHook, &vm, &env);
+  if (result != 0 || vm == nullptr || env == nullptr) {
+    checks.Fail("JNI_CreateJavaVM returned " + std::to_string(result));
+    checks.Finish();
+  }
+  return env;
+}
+
+void ExpectNothingPending(Checks& checks, JNIEnv* env, const std::string& after) {
+  jthrowable pending = env->ExceptionOccurred();
+  checks.Expect(pending == nullptr, "a Java exception is left pending after " + after);
+  if (pending != nullptr) {
+    env->ExceptionDescribe();
+    env->DeleteLocalRef(pending);
+  }
+}
+
+// The host side of the main invocation, recorded.
+class RecordingHost : public jvm::MainInvocationHost {
+ public:
+  std::vector<std::string> events;
+  std::wstring notFoundName;
+  std::wstring traceText;
+  bool answerStop = false;
+
+  void ReportMainClassUnusable(const std::wstring& mainClass) override {
+    events.push_back("unusable " + Utf8(mainClass));
+  }
+  void ReportMainClassNotFound(const std::wstring& name) override {
+    events.push_back("not-found");
+    notFoundName = name;
+  }
+  void ReportNoMainMethod() override { events.push_back("no-main-box"); }
+  void MainAboutToRun() override { events.push_back("about-to-run"); }
+  void CloseSplash() override { events.push_back("close-splash"); }
+  bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
+    events.push_back("dialog");
+    traceText = jvm::StackTraceText(env, throwable);
+    return answerStop;
+  }
+};
+
+std::string Joined(const std::vector<std::string>& events) {
+  std::string out = "[";
+  for (const auto& e : events) out += (out.size() > 1 ? ", " : "") + e;
+  return out + "]";
+}
+
+std::u16string ReadJavaString(JNIEnv* env, jstring s) {
+  if (s == nullptr) return u"<null>";
+  jsize length = env->GetStringLength(s);
+  const jchar* chars = env->GetStringChars(s, nullptr);
+  if (chars == nullptr) return u"<no chars>";
+  std::u16string out(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length));
+  env->ReleaseStringChars(s, chars);
+  return out;
+}
+
+[[noreturn]] void StringRoundTrip() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  const struct {
+    std::wstring text;
+    std::u16string units;
+  } cases[] = {
+      {L"", u""},
+      {L"plain ASCII", u"plain ASCII"},
+      {L"Grüße ✓ ñ €", u"Grüße ✓ ñ €"},
+      {L"𝄞 clef and 😀", u"𝄞 clef and 😀"},
+  };
+  for (const auto& c : cases) {
+    jstring s = jvm::NewJavaString(env, c.text);
+    checks.Expect(s != nullptr, "NewJavaString gave null for \"" + Utf8(c.text) + "\"");
+    std::u16string back = ReadJavaString(env, s);
+    checks.Expect(back == c.units, "NewJavaString changed \"" + Utf8(c.units) + "\" into \"" + Utf8(back) + "\"");
+    if (s != nullptr) env->DeleteLocalRef(s);
+  }
+
+  jobjectArray empty = jvm::NewJavaStringArray(env, {});
+  checks.Expect(empty != nullptr, "NewJavaStringArray of an empty list gave null instead of an empty array");
+  if (empty != nullptr) checks.Expect(env->GetArrayLength(empty) == 0, "the empty list's array is not empty");
+
+  const std::vector<std::wstring> list = {L"one", L"", L"Grüße 𝄞"};
+  const std::u16string expected[] = {u"one", u"", u"Grüße 𝄞"};
+  jobjectArray array = jvm::NewJavaStringArray(env, list);
+  checks.Expect(array != nullptr, "NewJavaStringArray gave null for three texts");
+  if (array != nullptr) {
+    checks.Expect(env->GetArrayLength(array) == 3,
+                  "the array has " + std::to_string(env->GetArrayLength(array)) + " elements, not 3");
+    for (jsize i = 0; i < 3 && i < env->GetArrayLength(array); ++i) {
+      auto element = static_cast<jstring>(env->GetObjectArrayElement(array, i));
+      std::u16string back = ReadJavaString(env, element);
+      checks.Expect(back == expected[i], "element " + std::to_string(i) + " is \"" + Utf8(back) + "\"");
+    }
+  }
+  ExpectNothingPending(checks, env, "making strings");
+  checks.Finish();
+}
+
+[[noreturn]] void OptionsReachVm() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks, {"-Dvorn.check=first value", "-Dvorn.second=2"});
+  jclass system = env->FindClass("java/lang/System");
+  jmethodID getProperty =
+      system ? env->GetStaticMethodID(system, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;") : nullptr;
+  checks.Expect(getProperty != nullptr, "System.getProperty not found");
+  if (getProperty != nullptr) {
+    const std::pair<std::wstring, std::u16string> cases[] = {{L"vorn.check", u"first value"},
+                                                             {L"vorn.second", u"2"}};
+    for (const auto& [name, value] : cases) {
+      jstring key = jvm::NewJavaString(env, name);
+      auto result = static_cast<jstring>(env->CallStaticObjectMethod(system, getProperty, key));
+      std::u16string back = ReadJavaString(env, result);
+      checks.Expect(back == value, "property " + Utf8(name) + " reached the VM as \"" + Utf8(back) + "\"");
+    }
+  }
+  ExpectNothingPending(checks, env, "reading properties");
+  checks.Finish();
+}
+
+[[noreturn]] void RedirectAndEcho() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"new" + kSeparator + L"sub" + kSeparator + L"out.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor),
+                "RedirectStandardStream(setOut) to a file in new folders failed");
+  RecordingHost host;
+  const std::vector<std::wstring> arguments = {L"first", L"", L"Grüße ✓ 𝄞", L"two words"};
+  checks.Expect(jvm::CallMain(env, L"test/Echo", arguments, true, host), "CallMain of test/Echo returned false");
+  checks.Expect(host.events == std::vector<std::string>{"about-to-run"},
+                "host events for a clean main: " + Joined(host.events));
+  const std::string written = WithoutCarriageReturns(ReadFileBytes(outFile));
+  const std::string expected = Utf8(std::u16string(u"first\n\nGrüße ✓ 𝄞\ntwo words\n"));
+  checks.Expect(written == expected, "the redirected output holds \"" + written + "\"");
+  ExpectNothingPending(checks, env, "main of test/Echo");
+  checks.Finish();
+}
+
+[[noreturn]] void RedirectErrorStream() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  const std::wstring scratch = MakeScratchFolder();
+  const std::wstring outFile = scratch + kSeparator + L"out" + kSeparator + L"o.txt";
+  const std::wstring errFile = scratch + kSeparator + L"err" + kSeparator + L"e.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor), "setOut failed");
+  checks.Expect(jvm::RedirectStandardStream(env, errFile, "setErr", CreateParentFoldersFor), "setErr failed");
+  RecordingHost host;
+  checks.Expect(jvm::CallMain(env, L"test/ErrWriter", {}, false, host), "CallMain of test/ErrWriter returned false");
+  const std::string out = WithoutCarriageReturns(ReadFileBytes(outFile));
+  const std::string err = WithoutCarriageReturns(ReadFileBytes(errFile));
+  checks.Expect(out == "line to System.out\n", "the output file holds \"" + out + "\"");
+  checks.Expect(err == "line to System.err\n", "the error file holds \"" + err + "\"");
+
+  // A file that cannot be opened: the redirection fails, its exception is
+  // described (not left pending), and the stream stays where it was.
+  const std::wstring blocked = outFile + kSeparator + L"below-a-file.txt";
+  checks.Expect(!jvm::RedirectStandardStream(env, blocked, "setOut", CreateParentFoldersFor),
+                "RedirectStandardStream reported success for a path below a file");
+  ExpectNothingPending(checks, env, "a failed redirection");
+  // The description's trace goes through System.err, which is the error file now.
+  const std::string described = ReadFileBytes(errFile);
+  checks.Expect(described.find("FileNotFoundException") != std::string::npos,
+                "the failed redirection was not described into the error file: " + described);
+  checks.Finish();
+}
+
+[[noreturn]] void ClassNotFound() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  RecordingHost host;
+  checks.Expect(!jvm::CallMain(env, L"test/Mißing", {L"x"}, true, host), "CallMain of a missing class returned true");
+  checks.Expect(host.events == std::vector<std::string>{"not-found"},
+                "host events for a missing class: " + Joined(host.events));
+  checks.Expect(host.notFoundName == L"test/Mißing", "the missing class was reported as \"" +
+                                                         Utf8(host.notFoundName) + "\"");
+  ExpectNothingPending(checks, env, "a missing class");
+  checks.Finish();
+}
+
+[[noreturn]] void NoMainMethod() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  RecordingHost host;
+  checks.Expect(!jvm::CallMain(env, L"test/NoMain", {}, true, host), "CallMain of a class without main returned true");
+  checks.Expect(host.events.empty(), "a class without main told the host " + Joined(host.events) +
+                                         " (the pending NoSuchMethodError must be described, no box)");
+  ExpectNothingPending(checks, env, "a class without main");
+  checks.Finish();
+}
+
+void ExpectTrace(Checks& checks, const std::wstring& trace) {
+  const std::string text = Utf8(trace);
+  const std::string needles[] = {"java.lang.IllegalStateException",
+                                 Utf8(std::u16string(u"bad state: Grüße ✓ 𝄞")), "Caused by:",
+                                 "java.lang.IllegalArgumentException", Utf8(std::u16string(u"root cause é")),
+                                 "test.Throws.main"};
+  for (const auto& needle : needles) {
+    checks.Expect(text.find(needle) != std::string::npos, "the stack trace text lacks \"" + needle + "\": " + text);
+  }
+}
+
+[[noreturn]] void ThrowsIgnored() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  {
+    RecordingHost host;
+    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, false, host), "CallMain of test/Throws returned false");
+    checks.Expect(host.events == std::vector<std::string>{"about-to-run", "close-splash"},
+                  "without Failure Check the host saw " + Joined(host.events));
+    ExpectNothingPending(checks, env, "an exception with Failure Check off");
+  }
+  {
+    RecordingHost host;
+    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, true, host), "CallMain of test/Throws returned false");
+    checks.Expect(host.events == std::vector<std::string>{"about-to-run", "close-splash", "dialog"},
+                  "with Failure Check the host saw " + Joined(host.events) + " (splash must close before the dialog)");
+    ExpectTrace(checks, host.traceText);
+    ExpectNothingPending(checks, env, "an ignored exception");
+  }
+  checks.Expect(jvm::StackTraceText(env, nullptr).empty(), "a null throwable gave a stack trace text");
+  checks.Finish();
+}
+
+[[noreturn]] void ThrowsStopped() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  RecordingHost host;
+  host.answerStop = true;
+  jvm::CallMain(env, L"test/Throws", {}, true, host);
+  checks.Fail("CallMain returned although Stop was chosen (events " + Joined(host.events) + ")");
+  checks.Finish();
+}
+
+[[noreturn]] void ExitCode() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  RecordingHost host;
+  jvm::CallMain(env, L"test/Exit", {}, false, host);
+  checks.Fail("CallMain returned although test/Exit calls System.exit");
+  checks.Finish();
+}
+
+}  // namespace
+
+void RunScenario(Scenario scenario) {
+  switch (scenario) {
+    case Scenario::StringRoundTrip:
+      StringRoundTrip();
+    case Scenario::OptionsReachVm:
+      OptionsReachVm();
+    case Scenario::RedirectAndEcho:
+      RedirectAndEcho();
+    case Scenario::RedirectErrorStream:
+      RedirectErrorStream();
+    case Scenario::ClassNotFound:
+      ClassNotFound();
+    case Scenario::NoMainMethod:
+      NoMainMethod();
+    case Scenario::ThrowsIgnored:
+      ThrowsIgnored();
+    case Scenario::ThrowsStopped:
+      ThrowsStopped();
+    case Scenario::ExitCode:
+      ExitCode();
+  }
+  Checks checks;
+  checks.Fail("unknown scenario");
+  checks.Finish();
+}
+
+std::vector<std::string> CheckOptionArray() {
+  std::vector<std::string> failures;
+  auto expect = [&](bool condition, const std::string& what) {
+    if (!condition) failures.push_back(what);
+  };
+  const std::vector<std::string> options = {"-Djava.class.path=a.jar;", "-Xmx64m", ""};
+  jvm::VmOptionArray array(options, &RecordingAbortHook, &RecordingExitHook);
+  const auto& built = array.options();
+  expect(built.size() == 5, "the array has " + std::to_string(built.size()) + " options, not 3 + the two hooks");
+  for (size_t i = 0; i < options.size() && i < built.size(); ++i) {
+    expect(built[i].optionString != nullptr && options[i] == built[i].optionString,
+           "option " + std::to_string(i) + " is out of order or changed");
+    expect(built[i].extraInfo == nullptr, "option " + std::to_string(i) + " carries extra information");
+  }
+  if (built.size() == 5) {
+    expect(std::string(built[3].optionString) == "abort", "the fourth option is not \"abort\"");
+    expect(built[3].extraInfo == reinterpret_cast<void*>(&RecordingAbortHook), "\"abort\" does not carry the abort hook");
+    expect(std::string(built[4].optionString) == "exit", "the last option is not \"exit\"");
+    expect(built[4].extraInfo == reinterpret_cast<void*>(&RecordingExitHook), "\"exit\" does not carry the exit hook");
+  }
+  JavaVMInitArgs* args = array.initArgs();
+  expect(args->version == JNI_VERSION_1_2, "the init args do not ask for JNI 1.2");
+  expect(args->nOptions == static_cast<jint>(built.size()), "nOptions does not count the hooks");
+  expect(args->options == built.data(), "the init args do not point at the option array");
+  expect(args->ignoreUnrecognized == JNI_FALSE, "unrecognised options would be ignored");
+  return failures;
+}
+
+}  // namespace jnichecks

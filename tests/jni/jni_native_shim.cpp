@@ -1,0 +1,56 @@
+// How the shared JNI checks reach OpenJDK 17 on Linux.
+#include <dlfcn.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "tests/jni/jni_checks.h"
+
+namespace jnichecks {
+
+VmEntryPoints LoadVm() {
+  VmEntryPoints entry;
+  void* library = dlopen(VORN_LIBJVM_PATH, RTLD_NOW | RTLD_GLOBAL);  // never closed, as in the product
+  if (library == nullptr) {
+    const char* why = dlerror();
+    entry.error = why != nullptr ? why : "dlopen failed";
+    return entry;
+  }
+  entry.create = reinterpret_cast<jvm::CreateJavaVmFn>(dlsym(library, "JNI_CreateJavaVM"));
+  entry.defaults = reinterpret_cast<jvm::GetDefaultJavaVmInitArgsFn>(dlsym(library, "JNI_GetDefaultJavaVMInitArgs"));
+  if (entry.create == nullptr || entry.defaults == nullptr) {
+    entry.create = nullptr;
+    entry.error = "entry points missing in " VORN_LIBJVM_PATH;
+  }
+  return entry;
+}
+
+std::vector<std::string> PlatformOptions() {
+  return {"-Djava.class.path=" VORN_TEST_JAR, "-Xrs", "-XX:+UseSerialGC", "-XX:-UsePerfData",
+          "-XX:-CreateCoredumpOnCrash", "-Xcheck:jni", "-Dfile.encoding=UTF-8"};
+}
+
+std::wstring NewScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vorn-jni-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) return L"/nonexistent-scratch";
+  return std::filesystem::path(pattern).wstring();
+}
+
+void CreateParentFoldersFor(const std::wstring& path) {
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+int StopExitCode() { return 255; }  // System.exit(-1): the low 8 bits
+
+}  // namespace jnichecks

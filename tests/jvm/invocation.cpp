@@ -1,0 +1,357 @@
+// The invocation interface of the double: the exported entry points and the
+// JavaVM function table, behaving as OpenJDK 17 does where the launcher
+// relies on it.
+#include <cstddef>
+#include <cstdlib>
+
+#include "double_record.h"
+#include "text.h"
+#include "world.h"
+
+namespace jvmdouble {
+
+namespace {
+
+// The JDK 1.1 initialisation record, which today's jni.h no longer has.
+// Layout as the JDK 1.1 jni.h declared it, with x64 alignment:
+//   offset  0 jint version
+//   offset  8 char** properties
+//   offset 16 jint checkSource, 20 nativeStackSize, 24 javaStackSize,
+//             28 minHeapSize, 32 maxHeapSize, 36 verifyMode
+//   offset 40 char* classpath
+//   offset 48 vfprintf hook, 56 exit hook, 64 abort hook
+//   offset 72 jint enableClassGC, 76 enableVerboseGC, 80 disableAsyncGC,
+//             84 verbose
+//   offset 88 jboolean debugging, 92 jint debugPort
+struct JDK1_1InitArgs {
+  jint version;
+  char** properties;
+  jint checkSource;
+  jint nativeStackSize;
+  jint javaStackSize;
+  jint minHeapSize;
+  jint maxHeapSize;
+  jint verifyMode;
+  char* classpath;
+  jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
+  void(JNICALL* exit)(jint code);
+  void(JNICALL* abort)(void);
+  jint enableClassGC;
+  jint enableVerboseGC;
+  jint disableAsyncGC;
+  jint verbose;
+  jboolean debugging;
+  jint debugPort;
+};
+static_assert(offsetof(JDK1_1InitArgs, javaStackSize) == 24);
+static_assert(offsetof(JDK1_1InitArgs, classpath) == 40);
+static_assert(offsetof(JDK1_1InitArgs, abort) == 64);
+static_assert(offsetof(JDK1_1InitArgs, debugPort) == 92);
+
+// The Java stack size the double reports as its default (HotSpot on Windows
+// answers 0, "the system default"; the knob lets tests choose).
+constexpr jint kDefaultJavaStackSize = 1048576;
+
+bool IsSupportedVersion(jint version) {
+  return version == JNI_VERSION_1_2 || version == JNI_VERSION_1_4 || version == JNI_VERSION_1_6 ||
+         version == JNI_VERSION_1_8 || version == JNI_VERSION_9 || version == JNI_VERSION_10;
+}
+
+std::string Hex8(jint value) {
+  char text[16];
+  snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::optional<long long> EnvironmentInteger(const wchar_t* name) {
+  wchar_t value[64];
+  DWORD length = GetEnvironmentVariableW(name, value, 64);
+  if (length == 0 || length >= 64) return std::nullopt;
+  wchar_t* end = nullptr;
+  long long number = wcstoll(value, &end, 0);
+  if (end == value || *end != 0) return std::nullopt;
+  return number;
+}
+
+void RecordEnvironment(const wchar_t* name) {
+  std::wstring value(32768, L'\0');
+  SetLastError(0);
+  DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+  std::string line = "env " + EscapeWide(U16(name));
+  if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+    Record(line);
+    return;
+  }
+  value.resize(length < value.size() ? length : 0);
+  Record(line + "=" + EscapeWide(U16(value)));
+}
+
+unsigned long long CurrentStackReservation() {
+  using Limits = void(WINAPI*)(PULONG_PTR, PULONG_PTR);
+  auto limits = reinterpret_cast<Limits>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetCurrentThreadStackLimits")));
+  ULONG_PTR low = 0, high = 0;
+  if (limits) limits(&low, &high);
+  return high - low;
+}
+
+bool IsSize(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && isdigit(static_cast<unsigned char>(text[i]))) ++i;
+  if (i == 0) return false;
+  if (i == text.size()) return true;
+  return i + 1 == text.size() && std::string("kKmMgGtT").find(text[i]) != std::string::npos;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+struct OptionVerdict {
+  jint result = JNI_OK;
+  std::string message;
+};
+
+// What HotSpot makes of one option string.
+OptionVerdict CheckOption(const std::string& option, bool ignoreUnrecognized) {
+  static const char* const sized[][2] = {{"-Xmx", "Invalid maximum heap size: "},
+                                         {"-Xms", "Invalid initial heap size: "},
+                                         {"-Xmn", "Invalid new generation size: "},
+                                         {"-Xss", "Invalid thread stack size: "}};
+  for (const auto& size : sized) {
+    if (StartsWith(option, size[0])) {
+      if (IsSize(option.substr(4))) return {};
+      return {JNI_EINVAL, size[1] + option};
+    }
+  }
+  static const char* const exact[] = {"exit", "abort", "vfprintf", "-Xrs", "-Xint", "-Xmixed", "-Xcomp", "-Xbatch",
+                                      "-Xcheck:jni", "-Xnoclassgc", "-Xverify", "-Xdebug", "-Xnoagent", "-verbose",
+                                      "-ea", "-da", "-esa", "-dsa", "-enableassertions", "-disableassertions",
+                                      "-enablesystemassertions", "-disablesystemassertions", "-Xdiag",
+                                      "--enable-preview", "-Xinternalversion"};
+  for (const char* name : exact) {
+    if (option == name) return {};
+  }
+  static const char* const prefixes[] = {"-D", "-XX:", "-Xverify:", "-Xshare:", "-Xlog", "-Xrun", "-Xloggc:",
+                                         "-Xbootclasspath/a:", "-Xmaxf", "-Xminf", "-verbose:", "-ea:", "-da:",
+                                         "-enableassertions:", "-disableassertions:", "-javaagent:", "-agentlib:",
+                                         "-agentpath:", "--add-reads=", "--add-exports=", "--add-opens=",
+                                         "--add-modules=", "--limit-modules=", "--module-path=", "--patch-module=",
+                                         "--upgrade-module-path=", "--illegal-access=", "--enable-native-access="};
+  for (const char* prefix : prefixes) {
+    if (StartsWith(option, prefix)) {
+      if (std::string(prefix) == "-XX:" && option.size() == 4) break;
+      return {};
+    }
+  }
+  if (ignoreUnrecognized && !StartsWith(option, "-XX:")) return {};
+  if (StartsWith(option, "-XX:")) return {JNI_EINVAL, "Unrecognized VM option '" + option.substr(4) + "'"};
+  return {JNI_ERR, "Unrecognized option: " + option};
+}
+
+// ---- the JavaVM function table ----
+
+jint JNICALL DestroyJavaVM(JavaVM* vm) {
+  Record("destroy");
+  if (GetVmState() != VmState::Created) {
+    Record("destroy-done -1");
+    return JNI_ERR;
+  }
+  try {
+    ThreadState* thread = CurrentThread();
+    if (!thread) thread = &AttachThread("DestroyJavaVM", false);
+    WaitForNonDaemonThreads(*thread);
+    DetachThread(*thread);
+  } catch (...) {
+    Record("misuse internal error of the double in DestroyJavaVM");
+  }
+  SetVmState(VmState::Destroyed);
+  Record("destroy-done 0");
+  return JNI_OK;
+}
+
+jint AttachCommon(void** penv, void* args, bool daemon) {
+  if (GetVmState() != VmState::Created) {
+    Record("misuse AttachCurrentThread while no VM exists");
+    return JNI_ERR;
+  }
+  if (!penv) {
+    Record("misuse AttachCurrentThread with a null JNIEnv pointer");
+    return JNI_ERR;
+  }
+  if (ThreadState* thread = CurrentThread()) {
+    *penv = &thread->env;
+    return JNI_OK;
+  }
+  auto* attachArgs = static_cast<JavaVMAttachArgs*>(args);
+  if (attachArgs && !IsSupportedVersion(attachArgs->version)) return JNI_EVERSION;
+  try {
+    ThreadState& thread = AttachThread(attachArgs ? attachArgs->name : nullptr, daemon);
+    Record("attach " + EscapeNarrow(thread.name) + " daemon=" + (daemon ? "1" : "0"));
+    *penv = &thread.env;
+    return JNI_OK;
+  } catch (...) {
+    return JNI_ENOMEM;
+  }
+}
+
+jint JNICALL AttachCurrentThread(JavaVM*, void** penv, void* args) { return AttachCommon(penv, args, false); }
+jint JNICALL AttachCurrentThreadAsDaemon(JavaVM*, void** penv, void* args) { return AttachCommon(penv, args, true); }
+
+jint JNICALL DetachCurrentThread(JavaVM*) {
+  ThreadState* thread = CurrentThread();
+  if (!thread) return JNI_OK;  // as HotSpot: detaching a detached thread does nothing
+  Record("detach " + EscapeNarrow(thread->name));
+  DetachThread(*thread);
+  return JNI_OK;
+}
+
+jint JNICALL GetEnv(JavaVM*, void** penv, jint version) {
+  if (!penv) return JNI_ERR;
+  *penv = nullptr;
+  if (GetVmState() != VmState::Created) return JNI_EDETACHED;
+  if (version != JNI_VERSION_1_1 && !IsSupportedVersion(version)) return JNI_EVERSION;
+  ThreadState* thread = CurrentThread();
+  if (!thread) return JNI_EDETACHED;
+  *penv = &thread->env;
+  return JNI_OK;
+}
+
+const JNIInvokeInterface_ invokeInterface = {nullptr,           nullptr, nullptr, &DestroyJavaVM, &AttachCurrentThread,
+                                             &DetachCurrentThread, &GetEnv, &AttachCurrentThreadAsDaemon};
+JavaVM javaVm{&invokeInterface};
+
+}  // namespace
+
+JavaVM* TheJavaVm() { return &javaVm; }
+
+namespace {
+
+jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
+  static std::mutex createMutex;
+  std::lock_guard lock(createMutex);
+  auto* args = static_cast<JavaVMInitArgs*>(rawArgs);
+  if (!pvm || !penv || !args) {
+    Record("misuse JNI_CreateJavaVM with a null pointer");
+    Record("create-result -6");
+    return JNI_EINVAL;
+  }
+  Record("create version=" + Hex8(args->version) + " ignoreUnrecognized=" + (args->ignoreUnrecognized ? "1" : "0") +
+         " nOptions=" + std::to_string(args->nOptions));
+  bool exitHook = false, abortHook = false, vfprintfHook = false;
+  std::optional<jint> requested;
+  std::string classPath;
+  bool nullOption = false;
+  for (jint i = 0; i < args->nOptions && args->options; ++i) {
+    const JavaVMOption& option = args->options[i];
+    if (!option.optionString) {
+      Record("option[" + std::to_string(i) + "]=(null)");
+      nullOption = true;
+      continue;
+    }
+    std::string text = option.optionString;
+    Record("option[" + std::to_string(i) + "]=" + EscapeNarrow(text));
+    if (option.extraInfo) Record("optionextra[" + std::to_string(i) + "]");
+    if (text == "exit") exitHook = option.extraInfo != nullptr;
+    if (text == "abort") abortHook = option.extraInfo != nullptr;
+    if (text == "vfprintf") vfprintfHook = option.extraInfo != nullptr;
+    if (StartsWith(text, "-Djava.class.path=")) classPath = text.substr(18);
+    if (StartsWith(text, "-Dvorn.double.create=")) requested = std::atoi(text.c_str() + 21);
+  }
+  Record(std::string("hook exit=") + (exitHook ? "1" : "0") + " abort=" + (abortHook ? "1" : "0") +
+         " vfprintf=" + (vfprintfHook ? "1" : "0"));
+  RecordEnvironment(L"VORN_JVM_PATH");
+  RecordEnvironment(L"VORN_JVM_HOME");
+  RecordEnvironment(L"Path");
+  std::wstring cwd(32768, L'\0');
+  cwd.resize(GetCurrentDirectoryW(static_cast<DWORD>(cwd.size()), cwd.data()));
+  Record("cwd=" + EscapeWide(U16(cwd)));
+  Record("classpath=" + EscapeNarrow(classPath));
+  Record("threadstack " + std::to_string(CurrentStackReservation()));
+
+  auto finish = [](jint result) {
+    Record("create-result " + std::to_string(result));
+    return result;
+  };
+  // The double's own knobs: fail with a chosen code.
+  if (auto code = EnvironmentInteger(L"VORN_DOUBLE_CREATE_RESULT")) requested = static_cast<jint>(*code);
+  if (requested && *requested != JNI_OK) return finish(*requested);
+
+  VmState state = GetVmState();
+  if (state == VmState::Created) return finish(JNI_EEXIST);
+  if (state == VmState::Destroyed) return finish(JNI_ERR);
+  if (!IsSupportedVersion(args->version)) return finish(JNI_EVERSION);
+  if (nullOption || (args->nOptions > 0 && !args->options) || args->nOptions < 0) return finish(JNI_EINVAL);
+  for (jint i = 0; i < args->nOptions; ++i) {
+    OptionVerdict verdict = CheckOption(args->options[i].optionString, args->ignoreUnrecognized);
+    if (verdict.result != JNI_OK) {
+      WriteNativeStderr(verdict.message + "\r\n");
+      return finish(verdict.result);
+    }
+  }
+
+  static std::once_flag classesDefined;
+  std::call_once(classesDefined, DefineClasses);
+  Config() = {};
+  for (jint i = 0; i < args->nOptions; ++i) {
+    std::string text = args->options[i].optionString;
+    if (text == "exit") Config().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(args->options[i].extraInfo);
+    if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
+  }
+  Config().classPath = classPath;
+
+  // System.out and System.err: print streams over the process's standard handles.
+  for (DWORD standard : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+    ObjPtr file = NewObjectOf(ClassOf("java/io/FileOutputStream"));
+    file->sink = std::make_shared<HandleSink>(standard);
+    ObjPtr print = NewObjectOf(ClassOf("java/io/PrintStream"));
+    print->target = file;
+    (standard == STD_OUTPUT_HANDLE ? SetSystemOut : SetSystemErr)(print);
+  }
+  SetVmState(VmState::Created);
+  ThreadState& thread = AttachThread("main", false);
+  Record("attach main daemon=0");
+  *pvm = &javaVm;
+  *penv = &thread.env;
+  return finish(JNI_OK);
+}
+
+}  // namespace
+
+}  // namespace jvmdouble
+
+using namespace jvmdouble;
+
+extern "C" {
+
+JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* rawArgs) {
+  // As HotSpot: 1.1 is no longer supported (JNI_ERR), but the 1.1 record is
+  // still how a launcher learns the default Java stack size.
+  auto* args = static_cast<JDK1_1InitArgs*>(rawArgs);
+  if (!args) return JNI_ERR;
+  jint asked = args->version;
+  jint result = IsSupportedVersion(asked) ? JNI_OK : JNI_ERR;
+  if (asked == JNI_VERSION_1_1) {
+    args->version = JNI_VERSION_1_2;
+    args->javaStackSize =
+        static_cast<jint>(EnvironmentInteger(L"VORN_DOUBLE_DEFAULT_STACK").value_or(kDefaultJavaStackSize));
+  }
+  Record("defaultargs version=" + Hex8(asked) + " result=" + std::to_string(result));
+  return result;
+}
+
+JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
+  try {
+    return CreateVm(pvm, penv, args);
+  } catch (...) {
+    Record("misuse internal error of the double in JNI_CreateJavaVM");
+    return JNI_ERR;
+  }
+}
+
+JNIEXPORT jint JNICALL JNI_GetCreatedJavaVMs(JavaVM** vms, jsize length, jsize* count) {
+  bool created = GetVmState() == VmState::Created;
+  if (count) *count = created ? 1 : 0;
+  if (created && vms && length > 0) vms[0] = TheJavaVm();
+  return JNI_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,167 @@
+// The 32-bit check of a runtime's jvm.dll: header bounds over bytes, and the
+// real file mapping over whole, truncated and malformed files.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "runtime/pe_image.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void Put32(Bytes& b, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+void Put16(Bytes& b, std::size_t at, std::uint16_t value) {
+  b[at] = static_cast<unsigned char>(value);
+  b[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+
+// "MZ", e_lfanew, and at `ntAt` the signature and machine, as far as they fit.
+Bytes Image(std::size_t size, std::int32_t lfanew, std::size_t ntAt, std::uint16_t machine,
+            std::uint32_t signature = runtime::kNtSignature) {
+  Bytes b(std::max<std::size_t>(size, ntAt + 24), 0);
+  b[0] = 'M';
+  b[1] = 'Z';
+  Put32(b, 0x3C, static_cast<std::uint32_t>(lfanew));
+  Put32(b, ntAt, signature);
+  Put16(b, ntAt + 4, machine);
+  b.resize(size);
+  return b;
+}
+
+TEST(RuntimePeHeaders, OffsetAndMachineStayInsideTheImage) {
+  struct Case {
+    const char* what;
+    Bytes image;
+    std::optional<std::size_t> offset;
+    std::optional<std::uint16_t> machine;
+  };
+  const Case cases[] = {
+      {"whole x86 headers", Image(88, 64, 64, 0x014C), 64, 0x014C},
+      {"whole x64 headers", Image(300, 128, 128, 0x8664), 128, 0x8664},
+      {"file header one byte short", Image(87, 64, 64, 0x014C), std::nullopt, std::nullopt},
+      {"DOS header only", Image(64, 64, 64, 0x014C), std::nullopt, std::nullopt},
+      {"DOS header cut", Image(63, 60, 60, 0x014C), std::nullopt, std::nullopt},
+      {"MZ only", Bytes{'M', 'Z'}, std::nullopt, std::nullopt},
+      {"empty", Bytes{}, std::nullopt, std::nullopt},
+      {"e_lfanew at the end", Image(200, 200, 64, 0x014C), std::nullopt, std::nullopt},
+      {"e_lfanew past the end", Image(200, 4096, 64, 0x014C), std::nullopt, std::nullopt},
+      {"e_lfanew largest", Image(200, 0x7FFFFFFF, 64, 0x014C), std::nullopt, std::nullopt},
+      {"e_lfanew negative", Image(200, -8, 64, 0x014C), std::nullopt, std::nullopt},
+      {"e_lfanew most negative", Image(200, INT32_MIN, 64, 0x014C), std::nullopt, std::nullopt},
+      {"no MZ",
+       [] {
+         Bytes b = Image(88, 64, 64, 0x014C);
+         b[0] = 'Z';
+         b[1] = 'M';
+         return b;
+       }(),
+       std::nullopt, std::nullopt},
+      {"no PE signature", Image(88, 64, 64, 0x014C, 0x00004551), 64, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    auto offset = runtime::NtHeadersOffset(c.image);
+    EXPECT_EQ(offset, c.offset) << c.what;
+    if (offset) {
+      EXPECT_EQ(runtime::ImageMachine(c.image, *offset), c.machine) << c.what;
+    }
+  }
+  Bytes whole = Image(88, 64, 64, 0x014C);
+  EXPECT_EQ(runtime::ImageMachine(whole, 65), std::nullopt) << "headers running past the end must not be read";
+  EXPECT_EQ(runtime::ImageMachine(whole, 1000), std::nullopt) << "an offset past the end must not be read";
+}
+
+Bytes ReadWholeFile(const std::wstring& path) {
+  Bytes bytes;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return bytes;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(file, &size);
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  bytes.resize(read);
+  return bytes;
+}
+
+std::size_t LfanewOf(const Bytes& b) {
+  std::uint32_t v = 0;
+  std::memcpy(&v, b.data() + 0x3C, 4);
+  return v;
+}
+
+TEST(RuntimePeImageFile, X86OnlyForWholeI386Images) {
+  const Bytes x86 = ReadWholeFile(testsupport::BinDir() + L"\\fixtures\\x86\\jvm.dll");
+  const Bytes x64 = ReadWholeFile(testsupport::BinDir() + L"\\fixtures\\x64\\jvm.dll");
+  ASSERT_GT(x86.size(), 512u) << "the x86 fixture library is missing";
+  ASSERT_GT(x64.size(), 512u) << "the x64 fixture library is missing";
+  const std::size_t nt = LfanewOf(x86);
+  ASSERT_LT(nt + 24, x86.size());
+
+  auto cut = [](const Bytes& b, std::size_t size) { return Bytes(b.begin(), b.begin() + size); };
+  auto withLfanew = [](Bytes b, std::uint32_t value) {
+    Put32(b, 0x3C, value);
+    return b;
+  };
+  auto withMachine = [](Bytes b, std::uint16_t machine) {
+    Put16(b, LfanewOf(b) + 4, machine);
+    return b;
+  };
+
+  struct Case {
+    const char* what;
+    Bytes content;
+    bool x86;
+  };
+  const Case cases[] = {
+      {"x86 library", x86, true},
+      {"x64 library", x64, false},
+      {"x86 headers up to the file header", cut(x86, nt + 24), true},
+      {"x86 cut inside the file header", cut(x86, nt + 23), false},
+      {"x86 cut inside the signature", cut(x86, nt + 2), false},
+      {"x86 cut to the DOS header", cut(x86, 64), false},
+      {"x86 cut to a few bytes", cut(x86, 3), false},
+      {"e_lfanew at the end", withLfanew(x86, static_cast<std::uint32_t>(x86.size())), false},
+      {"e_lfanew far past the end", withLfanew(x86, 0x7FFFFFF0), false},
+      {"e_lfanew negative", withLfanew(x86, 0xFFFFFFFC), false},
+      {"e_lfanew 10 bytes before the end", withLfanew(x86, static_cast<std::uint32_t>(x86.size() - 10)), false},
+      {"x86 with an x64 machine", withMachine(x86, 0x8664), false},
+      {"x64 with an x86 machine", withMachine(x64, 0x014C), true},
+      {"one byte", Bytes{'M'}, false},
+      {"MZ only", Bytes{'M', 'Z'}, false},
+      {"text", Bytes{'h', 'e', 'l', 'l', 'o', '\n'}, false},
+  };
+  testsupport::TempFolder folder;
+  int n = 0;
+  for (const Case& c : cases) {
+    std::wstring path = folder / (L"case" + std::to_wstring(n++) + L".dll");
+    testsupport::WriteBinaryFile(path, c.content);
+    EXPECT_EQ(runtime::IsX86Image(path), c.x86) << c.what << " (" << c.content.size() << " bytes)";
+  }
+}
+
+TEST(RuntimePeImageFile, UnreadablePathsAreNotX86) {
+  testsupport::TempFolder folder;
+  testsupport::WriteBinaryFile(folder / L"empty.dll", {});
+  EXPECT_FALSE(runtime::IsX86Image(folder / L"empty.dll")) << "empty file";
+  EXPECT_FALSE(runtime::IsX86Image(folder / L"missing.dll")) << "missing file";
+  EXPECT_FALSE(runtime::IsX86Image(folder.path())) << "a folder";
+  EXPECT_FALSE(runtime::IsX86Image(L"")) << "empty path";
+
+  // A library held open for writing elsewhere cannot be opened for sharing.
+  std::wstring locked = folder / L"locked.dll";
+  testsupport::CopyFileTo(testsupport::BinDir() + L"\\fixtures\\x86\\jvm.dll", locked);
+  ASSERT_TRUE(runtime::IsX86Image(locked));
+  HANDLE writer = CreateFileW(locked.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+  ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(runtime::IsX86Image(locked)) << "a file open for writing elsewhere";
+  CloseHandle(writer);
+}
+
+}  // namespace
