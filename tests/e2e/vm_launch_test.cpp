@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/double_record.h"
 #include "tests/support/launcher_app.h"
 #include "tests/support/process_runner.h"
 #include "tests/support/test_files.h"
@@ -26,27 +27,6 @@ std::wstring FromUtf8(const std::string& bytes) {
   int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring out(n, L'\0');
   MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), out.data(), n);
-  return out;
-}
-
-// %HH escapes of the record undone.
-std::string Unescape(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-// Java string arguments: 4 hex digits per UTF-16 code unit.
-std::wstring FromHexUtf16(const std::string& hex) {
-  std::wstring out;
-  for (size_t i = 0; i + 4 <= hex.size(); i += 4) out += static_cast<wchar_t>(std::stoi(hex.substr(i, 4), nullptr, 16));
   return out;
 }
 
@@ -96,45 +76,31 @@ class DoubleApp {
     return app.Run(arguments, options);
   }
 
-  std::vector<std::string> Record() const {
-    std::vector<std::string> lines;
-    std::string bytes = ReadBytes(recordFile()), line;
-    for (char c : bytes) {
-      if (c == '\n') {
-        lines.push_back(line);
-        line.clear();
-      } else {
-        line += c;
-      }
-    }
-    return lines;
-  }
+  testsupport::DoubleRecord Record() const { return testsupport::ReadDoubleRecord(recordFile()); }
   // The values of the record lines that start with `prefix`, unescaped.
   std::vector<std::string> Values(const std::string& prefix) const {
     std::vector<std::string> values;
-    for (const auto& line : Record()) {
-      if (line.rfind(prefix, 0) == 0) values.push_back(Unescape(line.substr(prefix.size())));
+    for (const auto& line : Record().LinesStartingWith(prefix)) {
+      values.push_back(testsupport::UnescapeNarrow(line.substr(prefix.size())));
     }
     return values;
   }
-  std::vector<std::string> Options() const {
-    std::vector<std::string> options;
-    for (const auto& line : Record()) {
-      if (line.rfind("option[", 0) != 0) continue;
-      options.push_back(Unescape(line.substr(line.find("]=") + 2)));
-    }
-    return options;
-  }
+  std::vector<std::string> Options() const { return Record().options; }
   std::vector<std::wstring> MainArguments() const {
-    std::vector<std::wstring> args;
-    for (const auto& line : Record()) {
-      if (line.rfind("arg[", 0) == 0) args.push_back(FromHexUtf16(line.substr(line.find("]=") + 2)));
-    }
-    return args;
+    const testsupport::DoubleCall* main = Record().Main();
+    return main != nullptr ? main->args : std::vector<std::wstring>{};
+  }
+  // The launcher used JNI as the real VM demands: no misuse, no warning of
+  // -Xcheck:jni, no call outside what the double implements.
+  void ExpectCleanJniUse() const {
+    auto record = Record();
+    EXPECT_TRUE(record.misuse.empty()) << RecordText();
+    EXPECT_TRUE(record.warnings.empty()) << RecordText();
+    EXPECT_TRUE(record.unimplemented.empty()) << RecordText();
   }
   std::string RecordText() const {
     std::string text;
-    for (const auto& line : Record()) text += line + "\n";
+    for (const auto& line : Record().lines) text += line + "\n";
     return text;
   }
 
@@ -160,6 +126,7 @@ TEST(VmLaunchArguments, CommandLineAndCmdPiecesReachMainUnchanged) {
   EXPECT_NE(std::find(classes.begin(), classes.end(), "test/Echo"), classes.end()) << app.RecordText();
   EXPECT_EQ(app.Values("detach "), std::vector<std::string>{"main"}) << "the Java thread detaches after main";
   EXPECT_EQ(app.Values("destroy-done ").size(), 1u) << "the teardown destroys the VM\n" << app.RecordText();
+  app.ExpectCleanJniUse();
 }
 
 TEST(VmLaunchExitCode, SystemExitCodeIsTheProcessExitCode) {
@@ -191,6 +158,7 @@ TEST(VmLaunchMainClass, MissingClassShowsBoxAndEndsWithMinusOne) {
       << "dots reach FindClass as slashes\n" << app.RecordText();
   EXPECT_EQ(app.Values("describe ").size(), 1u) << "the exception is described first\n" << app.RecordText();
   EXPECT_EQ(app.Values("destroy-done ").size(), 1u) << "the teardown must not hang\n" << app.RecordText();
+  app.ExpectCleanJniUse();
 }
 
 TEST(VmLaunchMainClass, ClassWithoutMainShowsNoBox) {
@@ -205,6 +173,7 @@ TEST(VmLaunchMainClass, ClassWithoutMainShowsNoBox) {
   auto described = app.Values("describe ");
   ASSERT_EQ(described.size(), 1u) << app.RecordText();
   EXPECT_NE(described[0].find("NoSuchMethodError"), std::string::npos) << described[0];
+  app.ExpectCleanJniUse();
 }
 
 TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
@@ -364,7 +333,7 @@ TEST(VmLaunchOptions, EmptyClassPathShowsBoxUnlessEmbeddedJar) {
   EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].StaticText(), L"Java Class Path was not specified in INI file.");
-  EXPECT_TRUE(app.Record().empty()) << "no VM is created without a class path";
+  EXPECT_FALSE(app.Record().exists) << "no VM is created without a class path";
 
   s.classPath = L"";
   s.applicationLines = L"Embedded Jar=YES\r\n";
@@ -387,6 +356,21 @@ TEST(VmLaunchStreams, OutputAndErrorFilesReceiveTheOutputInNewFolders) {
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\out\\deep\\o.txt")), "line to System.out\r\n") << app.RecordText();
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\err\\e.txt")), "line to System.err\r\n") << app.RecordText();
+  app.ExpectCleanJniUse();
+}
+
+TEST(VmLaunchStreams, OneFileForBothStreamsKeepsBothLines) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"test.ErrWriter";
+  s.applicationLines = L"Output File=" + app.app.path(L"logs\\all.txt") + L"\r\nError File=" +
+                       app.app.path(L"LOGS\\.\\All.txt") + L"\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(ReadBytes(app.app.path(L"logs\\all.txt")), "line to System.out\r\nline to System.err\r\n")
+      << "two streams over one file would overwrite each other\n" << app.RecordText();
 }
 
 TEST(VmLaunchStreams, UncaughtExceptionGoesToTheErrorFileAndStopsWithFailureCheck) {
@@ -409,6 +393,7 @@ TEST(VmLaunchStreams, UncaughtExceptionGoesToTheErrorFileAndStopsWithFailureChec
   EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "an exception with a trace to show stops with -1\n"
                                               << app.RecordText();
   EXPECT_EQ(app.Values("exit "), std::vector<std::string>{"-1"});
+  app.ExpectCleanJniUse();
 }
 
 }  // namespace

@@ -279,6 +279,21 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
   checks.Finish();
 }
 
+[[noreturn]] void SharedOutputFile() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  const std::wstring file = MakeScratchFolder() + kSeparator + L"log" + kSeparator + L"both.txt";
+  checks.Expect(jvm::RedirectBothStandardStreams(env, file, CreateParentFoldersFor),
+                "RedirectBothStandardStreams to a file in a new folder failed");
+  RecordingHost host;
+  checks.Expect(jvm::CallMain(env, L"test/ErrWriter", {}, false, host), "CallMain of test/ErrWriter returned false");
+  const std::string both = WithoutCarriageReturns(ReadFileBytes(file));
+  checks.Expect(both == "line to System.out\nline to System.err\n",
+                "the shared file holds \"" + both + "\" (one stream must not overwrite the other)");
+  ExpectNothingPending(checks, env, "the shared redirection");
+  checks.Finish();
+}
+
 [[noreturn]] void ClassNotFound() {
   Checks checks;
   JNIEnv* env = CreateVm(checks);
@@ -367,6 +382,8 @@ void RunScenario(Scenario scenario) {
       RedirectAndEcho();
     case Scenario::RedirectErrorStream:
       RedirectErrorStream();
+    case Scenario::SharedOutputFile:
+      SharedOutputFile();
     case Scenario::ClassNotFound:
       ClassNotFound();
     case Scenario::NoMainMethod:

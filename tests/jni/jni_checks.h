@@ -37,6 +37,7 @@ enum class Scenario {
   OptionsReachVm,
   RedirectAndEcho,
   RedirectErrorStream,
+  SharedOutputFile,
   ClassNotFound,
   NoMainMethod,
   ThrowsIgnored,

@@ -46,6 +46,11 @@ TEST_F(VmJniNative, ErrorStreamRedirectsSeparatelyAndFailuresAreDescribed) {
               jnichecks::Holds({"Exception in thread", jnichecks::kPassed}));
 }
 
+TEST_F(VmJniNative, SharedOutputFileKeepsBothStreamsOutput) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::SharedOutputFile), testing::ExitedWithCode(0),
+              jnichecks::Holds({jnichecks::kPassed}));
+}
+
 TEST_F(VmJniNative, MissingClassIsDescribedAndReported) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::ClassNotFound), testing::ExitedWithCode(0),
               jnichecks::Holds({"NoClassDefFoundError", jnichecks::kPassed}));

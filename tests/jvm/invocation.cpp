@@ -199,7 +199,10 @@ jint JNICALL AttachCurrentThreadAsDaemon(JavaVM*, void** penv, void* args) { ret
 jint JNICALL DetachCurrentThread(JavaVM*) {
   ThreadState* thread = CurrentThread();
   if (!thread) return JNI_OK;  // as HotSpot: detaching a detached thread does nothing
-  Record("detach " + EscapeNarrow(thread->name));
+  try {
+    Record("detach " + EscapeNarrow(thread->name));
+  } catch (...) {
+  }
   DetachThread(*thread);
   return JNI_OK;
 }
@@ -334,7 +337,10 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* rawArgs) {
     args->javaStackSize =
         static_cast<jint>(EnvironmentInteger(L"VORN_DOUBLE_DEFAULT_STACK").value_or(kDefaultJavaStackSize));
   }
-  Record("defaultargs version=" + Hex8(asked) + " result=" + std::to_string(result));
+  try {
+    Record("defaultargs version=" + Hex8(asked) + " result=" + std::to_string(result));
+  } catch (...) {
+  }
   return result;
 }
 

@@ -3,7 +3,7 @@
 # earlier state folder): a Wine prefix copied from a cached template, a private
 # Xvfb display and a persistent, warmed-up wineserver.
 set -euo pipefail
-state="$1"
+state="$(realpath -m "$1")"
 wine=/usr/lib/wine/wine64
 server=/usr/lib/wine/wineserver
 here="$(cd "$(dirname "$0")" && pwd)"

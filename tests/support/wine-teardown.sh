@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Stops the wineserver and Xvfb of a test run's private Wine environment.
 set -u
-state="$1"
+state="$(realpath -m "$1")"
 if [ -d "$state/prefix" ]; then
   WINEPREFIX="$state/prefix" /usr/lib/wine/wineserver -k </dev/null >/dev/null 2>&1
   WINEPREFIX="$state/prefix" timeout 20 /usr/lib/wine/wineserver -w </dev/null >/dev/null 2>&1

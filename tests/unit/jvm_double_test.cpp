@@ -320,13 +320,13 @@ struct HandOver {
 DWORD WINAPI HandOverThread(void* parameter) {
   auto* handOver = static_cast<HandOver*>(parameter);
   Checks& checks = *handOver->checks;
-  checks.Expect(handOver->mainEnv->FindClass("test/Echo") == nullptr,
-                "the main thread's JNIEnv refuses to work on another thread");
   JNIEnv* env = nullptr;
   checks.Expect(handOver->vm->GetEnv(reinterpret_cast<void**>(&env), JNI_VERSION_1_2) == JNI_EDETACHED,
                 "GetEnv on a thread not attached is JNI_EDETACHED");
   checks.Expect(handOver->vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK && env,
                 "AttachCurrentThread");
+  checks.Expect(handOver->mainEnv->FindClass("test/Echo") == nullptr,
+                "the main thread's JNIEnv refuses to work on another thread");
   jclass cls = env->FindClass("test/SecondaryInt");
   checks.Expect(env->GetStaticMethodID(cls, "secondaryMain", "([Ljava/lang/String;)V") == nullptr &&
                     PendingIs(env, "java/lang/NoSuchMethodError"),

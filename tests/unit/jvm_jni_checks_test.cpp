@@ -100,6 +100,11 @@ TEST_F(VmJniDouble, ErrorStreamRedirectsSeparatelyAndFailuresAreDescribed) {
               jnichecks::Holds({jnichecks::kPassed}));
 }
 
+TEST_F(VmJniDouble, SharedOutputFileKeepsBothStreamsOutput) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::SharedOutputFile), testing::ExitedWithCode(0),
+              jnichecks::Holds({jnichecks::kPassed}));
+}
+
 TEST_F(VmJniDouble, MissingClassIsDescribedAndReported) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::ClassNotFound), testing::ExitedWithCode(0),
               jnichecks::Holds({"NoClassDefFoundError", jnichecks::kPassed}));
