@@ -49,7 +49,8 @@ void Centre(HWND dialog) {
   RECT self;
   GetWindowRect(dialog, &self);
   int width = self.right - self.left, height = self.bottom - self.top;
-  MONITORINFO monitor{sizeof(monitor)};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
   LayoutRect area = ToLayout(monitor.rcWork);
   LayoutRect over = area;

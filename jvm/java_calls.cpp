@@ -81,27 +81,33 @@ unsigned CreationFailureReasonId(jint result) {
   }
 }
 
-bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
-                            void (*createParentFolders)(const std::wstring& path)) {
-  if (createParentFolders != nullptr) createParentFolders(path);
-  bool made = false;
-  {
-    LocalRef name(env, NewJavaString(env, path));
-    LocalRef fileClass(env, name ? env->FindClass("java/io/FileOutputStream") : nullptr);
-    jmethodID fileInit = fileClass ? env->GetMethodID(AsClass(fileClass), "<init>", "(Ljava/lang/String;)V") : nullptr;
-    LocalRef file(env, fileInit ? NewObject(env, AsClass(fileClass), fileInit, name.get()) : nullptr);
-    LocalRef printClass(env, file ? env->FindClass("java/io/PrintStream") : nullptr);
-    jmethodID printInit =
-        printClass ? env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
-    LocalRef print(env, printInit ? NewObject(env, AsClass(printClass), printInit, file.get()) : nullptr);
-    LocalRef systemClass(env, print ? env->FindClass("java/lang/System") : nullptr);
-    jmethodID set =
-        systemClass ? env->GetStaticMethodID(AsClass(systemClass), setter, "(Ljava/io/PrintStream;)V") : nullptr;
-    if (set != nullptr) {
-      CallStaticVoidMethod(env, AsClass(systemClass), set, print.get());
-      made = true;
-    }
-  }
+namespace {
+
+// A PrintStream over a new FileOutputStream of `path`; null (with the
+// exception still pending) when a step fails.
+jobject OpenPrintStream(JNIEnv* env, const std::wstring& path) {
+  LocalRef name(env, NewJavaString(env, path));
+  LocalRef fileClass(env, name ? env->FindClass("java/io/FileOutputStream") : nullptr);
+  jmethodID fileInit = fileClass ? env->GetMethodID(AsClass(fileClass), "<init>", "(Ljava/lang/String;)V") : nullptr;
+  LocalRef file(env, fileInit ? NewObject(env, AsClass(fileClass), fileInit, name.get()) : nullptr);
+  LocalRef printClass(env, file ? env->FindClass("java/io/PrintStream") : nullptr);
+  jmethodID printInit =
+      printClass ? env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
+  return printInit ? NewObject(env, AsClass(printClass), printInit, file.get()) : nullptr;
+}
+
+// System.<setter>(printStream); false when the setter cannot be found.
+bool SetStandardStream(JNIEnv* env, const char* setter, jobject printStream) {
+  LocalRef systemClass(env, env->FindClass("java/lang/System"));
+  jmethodID set =
+      systemClass ? env->GetStaticMethodID(AsClass(systemClass), setter, "(Ljava/io/PrintStream;)V") : nullptr;
+  if (set == nullptr) return false;
+  CallStaticVoidMethod(env, AsClass(systemClass), set, printStream);
+  return true;
+}
+
+// A pending exception is described and makes the result false.
+bool SucceededWithoutException(JNIEnv* env, bool made) {
   jthrowable pending = env->ExceptionOccurred();
   if (pending != nullptr) {
     env->DeleteLocalRef(pending);
@@ -111,8 +117,32 @@ bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* s
   return made;
 }
 
-bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
-              bool failureCheck, MainInvocationHost& host) {
+}  // namespace
+
+bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
+                            void (*createParentFolders)(const std::wstring& path)) {
+  if (createParentFolders != nullptr) createParentFolders(path);
+  bool made = false;
+  {
+    LocalRef print(env, OpenPrintStream(env, path));
+    made = print && SetStandardStream(env, setter, print.get());
+  }
+  return SucceededWithoutException(env, made);
+}
+
+bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
+                                 void (*createParentFolders)(const std::wstring& path)) {
+  if (createParentFolders != nullptr) createParentFolders(path);
+  bool made = false;
+  {
+    LocalRef print(env, OpenPrintStream(env, path));
+    made = print && SetStandardStream(env, "setOut", print.get()) && SetStandardStream(env, "setErr", print.get());
+  }
+  return SucceededWithoutException(env, made);
+}
+
+bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments, bool failureCheck,
+              MainInvocationHost& host) {
   LocalRef name(env, NewJavaString(env, mainClass));
   if (!name) {
     host.ReportMainClassUnusable(mainClass);
@@ -194,8 +224,7 @@ std::wstring StackTraceText(JNIEnv* env, jthrowable throwable) {
 
   LocalRef throwableClass(env, env->GetObjectClass(throwable));
   if (!throwableClass) return failed();
-  jmethodID printStackTrace =
-      env->GetMethodID(AsClass(throwableClass), "printStackTrace", "(Ljava/io/PrintStream;)V");
+  jmethodID printStackTrace = env->GetMethodID(AsClass(throwableClass), "printStackTrace", "(Ljava/io/PrintStream;)V");
   if (printStackTrace == nullptr) return failed();
   env->CallVoidMethod(throwable, printStackTrace, print.get());
   DescribePendingException(env);

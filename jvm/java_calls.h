@@ -7,8 +7,8 @@
 
 #include <jni.h>
 
-#include <cstdio>
 #include <cstdarg>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -76,6 +76,12 @@ unsigned CreationFailureReasonId(jint result);
 bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
                             void (*createParentFolders)(const std::wstring& path));
 
+// Points System.out and System.err at one print stream over a new file: when
+// both name the same file, two streams of their own would overwrite each
+// other's output.
+bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
+                                 void (*createParentFolders)(const std::wstring& path));
+
 // What the main invocation needs from the operating system's side.
 class MainInvocationHost {
  public:
@@ -98,8 +104,8 @@ class MainInvocationHost {
 // the arguments, and handles an exception that escapes it: described, splash
 // closed, and with `failureCheck` the dialog, whose Stop calls ExitJava.
 // True when "main" was called; false after a failure before the call.
-bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
-              bool failureCheck, MainInvocationHost& host);
+bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments, bool failureCheck,
+              MainInvocationHost& host);
 
 // java.lang.System.exit(-1); should it return, a pending exception is described.
 void ExitJava(JNIEnv* env);

@@ -96,8 +96,7 @@ std::wstring ExpandMemoryDirective(std::wstring_view token, const MemoryFigures&
   auto number = [&](size_t i) -> std::uint64_t { return i < parsed.numbers.size() ? parsed.numbers[i] : 0; };
   const std::uint64_t percentage = number(0), minimum = number(1), maximum = number(2);
   const wchar_t last = token.empty() ? L'\0' : token.back();
-  const std::uint64_t base =
-      ((last == L'T' || last == L't') ? memory.availableVirtual : memory.totalPhysical) >> 10;
+  const std::uint64_t base = ((last == L'T' || last == L't') ? memory.availableVirtual : memory.totalPhysical) >> 10;
 
   const double wanted = static_cast<double>(base) * (static_cast<double>(percentage) / 100.0);
   // 2^64 as a double: anything at or above it cannot be held.

@@ -41,6 +41,24 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
 
 void MakeParentFolders(const std::wstring& path) { folders::CreateParentFolders(path); }
 
+std::wstring FullPath(const std::wstring& path) {
+  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return path;
+  full.resize(length);
+  return full;
+}
+
+// Both names lead to the same file (letter case does not count on Windows).
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  if (a.empty() || b.empty()) return false;
+  const std::wstring fullA = FullPath(a), fullB = FullPath(b);
+  return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
+                              static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
+}
+
 // The launcher's side of the main invocation: message boxes, the event, the
 // splash window and the exception dialog.
 class LauncherInvocationHost : public jvm::MainInvocationHost {
@@ -135,7 +153,7 @@ bool Launcher::BuildVmOptions() {
   const std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
       classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
-                                                                        : static_cast<SIZE_T>(stackSize);
+                                                                       : static_cast<SIZE_T>(stackSize);
   for (const std::wstring& option : texts) vmOptions.push_back(text::ToThreadAnsi(text::ExpandEnvironment(option)));
 
   outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
@@ -181,6 +199,11 @@ bool Launcher::CreateVm() {
   }
   // A failed redirection has been described by the virtual machine; the
   // launch goes on with the stream where it was.
+  // One file for both: one stream, so neither overwrites the other's output.
+  if (!outputFile.empty() && SameFile(outputFile, errorFile)) {
+    jvm::RedirectBothStandardStreams(mainEnv, outputFile, MakeParentFolders);
+    return true;
+  }
   if (!outputFile.empty()) jvm::RedirectStandardStream(mainEnv, outputFile, "setOut", MakeParentFolders);
   if (!errorFile.empty()) jvm::RedirectStandardStream(mainEnv, errorFile, "setErr", MakeParentFolders);
   return true;

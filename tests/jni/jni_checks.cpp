@@ -220,8 +220,7 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
       system ? env->GetStaticMethodID(system, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;") : nullptr;
   checks.Expect(getProperty != nullptr, "System.getProperty not found");
   if (getProperty != nullptr) {
-    const std::pair<std::wstring, std::u16string> cases[] = {{L"vorn.check", u"first value"},
-                                                             {L"vorn.second", u"2"}};
+    const std::pair<std::wstring, std::u16string> cases[] = {{L"vorn.check", u"first value"}, {L"vorn.second", u"2"}};
     for (const auto& [name, value] : cases) {
       jstring key = jvm::NewJavaString(env, name);
       auto result = static_cast<jstring>(env->CallStaticObjectMethod(system, getProperty, key));
@@ -236,7 +235,8 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
 [[noreturn]] void RedirectAndEcho() {
   Checks checks;
   JNIEnv* env = CreateVm(checks);
-  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"new" + kSeparator + L"sub" + kSeparator + L"out.txt";
+  const std::wstring outFile =
+      MakeScratchFolder() + kSeparator + L"new" + kSeparator + L"sub" + kSeparator + L"out.txt";
   checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor),
                 "RedirectStandardStream(setOut) to a file in new folders failed");
   RecordingHost host;
@@ -301,8 +301,8 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
   checks.Expect(!jvm::CallMain(env, L"test/Mißing", {L"x"}, true, host), "CallMain of a missing class returned true");
   checks.Expect(host.events == std::vector<std::string>{"not-found"},
                 "host events for a missing class: " + Joined(host.events));
-  checks.Expect(host.notFoundName == L"test/Mißing", "the missing class was reported as \"" +
-                                                         Utf8(host.notFoundName) + "\"");
+  checks.Expect(host.notFoundName == L"test/Mißing",
+                "the missing class was reported as \"" + Utf8(host.notFoundName) + "\"");
   ExpectNothingPending(checks, env, "a missing class");
   checks.Finish();
 }
@@ -320,10 +320,9 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
 
 void ExpectTrace(Checks& checks, const std::wstring& trace) {
   const std::string text = Utf8(trace);
-  const std::string needles[] = {"java.lang.IllegalStateException",
-                                 Utf8(std::u16string(u"bad state: Grüße ✓ 𝄞")), "Caused by:",
-                                 "java.lang.IllegalArgumentException", Utf8(std::u16string(u"root cause é")),
-                                 "test.Throws.main"};
+  const std::string needles[] = {
+      "java.lang.IllegalStateException",    Utf8(std::u16string(u"bad state: Grüße ✓ 𝄞")), "Caused by:",
+      "java.lang.IllegalArgumentException", Utf8(std::u16string(u"root cause é")),         "test.Throws.main"};
   for (const auto& needle : needles) {
     checks.Expect(text.find(needle) != std::string::npos, "the stack trace text lacks \"" + needle + "\": " + text);
   }
@@ -416,7 +415,8 @@ std::vector<std::string> CheckOptionArray() {
   }
   if (built.size() == 5) {
     expect(std::string(built[3].optionString) == "abort", "the fourth option is not \"abort\"");
-    expect(built[3].extraInfo == reinterpret_cast<void*>(&RecordingAbortHook), "\"abort\" does not carry the abort hook");
+    expect(built[3].extraInfo == reinterpret_cast<void*>(&RecordingAbortHook),
+           "\"abort\" does not carry the abort hook");
     expect(std::string(built[4].optionString) == "exit", "the last option is not \"exit\"");
     expect(built[4].extraInfo == reinterpret_cast<void*>(&RecordingExitHook), "\"exit\" does not carry the exit hook");
   }

@@ -29,8 +29,8 @@ VmEntryPoints LoadVm() {
 }
 
 std::vector<std::string> PlatformOptions() {
-  return {"-Djava.class.path=" VORN_TEST_JAR, "-Xrs", "-XX:+UseSerialGC", "-XX:-UsePerfData",
-          "-XX:-CreateCoredumpOnCrash", "-Xcheck:jni", "-Dfile.encoding=UTF-8"};
+  return {"-Djava.class.path=" VORN_TEST_JAR, "-Xrs",        "-XX:+UseSerialGC",     "-XX:-UsePerfData",
+          "-XX:-CreateCoredumpOnCrash",       "-Xcheck:jni", "-Dfile.encoding=UTF-8"};
 }
 
 std::wstring NewScratchFolder() {

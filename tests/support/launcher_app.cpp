@@ -13,7 +13,10 @@ std::vector<std::wstring> LauncherRun::BoxTexts() const {
 }
 
 bool IsMessageBox(const WindowInfo& window) {
-  return window.className == L"#32770" && window.Control(IDOK) != nullptr;
+  // A message box's text is the static control 0xFFFF, on Windows and Wine alike.
+  const ControlInfo* text = window.Control(0xFFFF);
+  return window.className == L"#32770" && window.Control(IDOK) != nullptr && text != nullptr &&
+         _wcsicmp(text->className.c_str(), L"Static") == 0;
 }
 
 AppFolder::AppFolder(const std::wstring& exeName) : exe_(folder_ / exeName) {

@@ -43,7 +43,8 @@ class AppFolder {
   std::wstring exe_;
 };
 
-// Message boxes of a process: a "#32770" window whose button 1 (OK) exists.
+// Message boxes of a process: a "#32770" window with the message text control
+// 0xFFFF and the button 1 (OK); dialogs of the launcher are not message boxes.
 bool IsMessageBox(const WindowInfo& window);
 
 }  // namespace testsupport

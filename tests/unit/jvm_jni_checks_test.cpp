@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+
 #include "common/folders.h"
 #include "jvm/java_calls.h"
 #include "tests/jni/jni_checks.h"
 #include "tests/jni/output_matcher.h"
+#include "tests/support/double_record.h"
 #include "tests/support/test_files.h"
 
 namespace jnichecks {
@@ -63,9 +66,33 @@ namespace {
 
 using jnichecks::Scenario;
 
+// Each test's child writes the double's record to a file named after the
+// test; the parent reads it afterwards: the layer must use JNI as the real VM
+// demands (no misuse, no -Xcheck:jni warning, nothing unimplemented).
 class VmJniDouble : public testing::Test {
  protected:
-  void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const char* name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    record_ = std::wstring(temp) + L"vorn-jni-record-" + std::wstring(name, name + strlen(name)) + L".txt";
+    DeleteFileW(record_.c_str());
+    SetEnvironmentVariableW(L"VORN_DOUBLE_RECORD", record_.c_str());
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"VORN_DOUBLE_RECORD", nullptr);
+    testsupport::DoubleRecord record = testsupport::ReadDoubleRecord(record_);
+    std::string text;
+    for (const auto& line : record.lines) text += line + "\n";
+    EXPECT_TRUE(record.misuse.empty()) << text;
+    EXPECT_TRUE(record.warnings.empty()) << text;
+    EXPECT_TRUE(record.unimplemented.empty()) << text;
+    DeleteFileW(record_.c_str());
+  }
+
+ private:
+  std::wstring record_;
 };
 
 TEST_F(VmJniDouble, OptionArrayKeepsOrderAndEndsWithTheTwoHooks) {

@@ -73,9 +73,8 @@ TEST(VmSizeNumbers, SplitsPrefixAndColonSeparatedNumbers) {
 
 TEST(VmMemoryDirective, RecognisesOnlyCaseSensitivePrefixesWithPOrT) {
   const std::pair<std::wstring, bool> cases[] = {
-      {L"-Xmx50P", true}, {L"-Xms10p", true},  {L"-Xss1T", true},  {L"-Xmx25t", true},
-      {L"-xmx50P", false}, {L"-Xmx512m", false}, {L"-XMX50P", false}, {L"-Xmn50P", false},
-      {L"-Xss", false},    {L"", false},
+      {L"-Xmx50P", true},   {L"-Xms10p", true},  {L"-Xss1T", true},   {L"-Xmx25t", true}, {L"-xmx50P", false},
+      {L"-Xmx512m", false}, {L"-XMX50P", false}, {L"-Xmn50P", false}, {L"-Xss", false},   {L"", false},
   };
   for (const auto& [token, directive] : cases) {
     EXPECT_EQ(jvm::IsMemoryDirective(token), directive) << testing::PrintToString(token);
@@ -112,16 +111,24 @@ TEST(VmMemoryDirective, HugeFiguresSaturateInsteadOfWrapping) {
 
 TEST(VmStackSize, ReadsOneNumberWithUnit) {
   const std::pair<std::wstring, std::uint64_t> cases[] = {
-      {L"-Xss2m", 2097152},       {L"-Xss512k", 524288},  {L"-Xss1048576", 1048576}, {L"-Xss1G", 1073741824},
-      {L"-Xss2M", 2097152},       {L"-Xss8K", 8192},      {L"-Xssfoo", 0},           {L"-Xss", 0},
-      {L"-Xss1:2m", 0},           {L"-Xss:2m", 0},        {L"-Xss1048576K", 1073741824},
+      {L"-Xss2m", 2097152},
+      {L"-Xss512k", 524288},
+      {L"-Xss1048576", 1048576},
+      {L"-Xss1G", 1073741824},
+      {L"-Xss2M", 2097152},
+      {L"-Xss8K", 8192},
+      {L"-Xssfoo", 0},
+      {L"-Xss", 0},
+      {L"-Xss1:2m", 0},
+      {L"-Xss:2m", 0},
+      {L"-Xss1048576K", 1073741824},
   };
   for (const auto& [token, size] : cases) {
     EXPECT_EQ(jvm::StackSizeFromXss(token), size) << testing::PrintToString(token);
   }
   const std::pair<wchar_t, std::uint64_t> units[] = {{L'G', 1073741824}, {L'g', 1073741824}, {L'M', 1048576},
-                                                      {L'm', 1048576},    {L'K', 1024},       {L'k', 1024},
-                                                      {L'b', 1},          {L'5', 1}};
+                                                     {L'm', 1048576},    {L'K', 1024},       {L'k', 1024},
+                                                     {L'b', 1},          {L'5', 1}};
   for (const auto& [unit, multiplier] : units) EXPECT_EQ(jvm::SizeUnitMultiplier(unit), multiplier) << char(unit);
 }
 
@@ -153,9 +160,14 @@ TEST(VmClassPathEntry, ClassifiesRelativeAndWildcardEntries) {
     std::wstring entry;
     bool relative, resolved;
   } cases[] = {
-      {L"lib\\a.jar", true, true},     {L"C:\\ext\\x.jar", false, false}, {L"\\\\srv\\share\\a.jar", false, false},
-      {L"C:\\ext\\*.jar", false, true}, {L"a", true, true},                {L"", true, true},
-      {L"\\a.jar", true, true},         {L"C:", false, false},
+      {L"lib\\a.jar", true, true},
+      {L"C:\\ext\\x.jar", false, false},
+      {L"\\\\srv\\share\\a.jar", false, false},
+      {L"C:\\ext\\*.jar", false, true},
+      {L"a", true, true},
+      {L"", true, true},
+      {L"\\a.jar", true, true},
+      {L"C:", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(jvm::IsRelativeEntry(c.entry), c.relative) << testing::PrintToString(c.entry);

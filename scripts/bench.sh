@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Prints the launcher's benchmark figures:
+#  1. start-up overhead: the median time from process start to the runtime's
+#     JNI_CreateJavaVM (the test-double jvm.dll) against a bare windowed
+#     program's start to its entry point, both under Wine in a private prefix
+#     (goal: ratio of medians <= 1.10);
+#  2. the size of launcher.exe (goal: <= 256 KB).
+# Figures only: a missed goal is printed, not failed. Installs what a fresh
+# machine lacks first.
+#
+# BENCH_RUNS (default 31) and BENCH_WARMUPS (default 3) set the run counts;
+# BENCH_BUILD_DIR builds in another folder than the windows preset's.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+runs="${BENCH_RUNS:-31}"
+warmups="${BENCH_WARMUPS:-3}"
+if [ -n "${BENCH_BUILD_DIR:-}" ]; then
+  build="$BENCH_BUILD_DIR"
+  cmake --preset windows -G Ninja -B "$build" >/dev/null
+  cmake --build "$build" -j2 --target launcher jvm_double startup_bench bench_bare
+else
+  build=build/windows
+  cmake --preset windows -G Ninja >/dev/null
+  cmake --build --preset windows -j2 --target launcher jvm_double startup_bench bench_bare
+fi
+build="$(realpath "$build")"
+
+# A private Wine prefix, display and warm wineserver, stopped however we end.
+state="$build/bench-wine"
+trap 'bash tests/support/wine-teardown.sh "$state"' EXIT
+bash tests/support/wine-setup.sh "$state" >/dev/null
+
+echo
+echo "== 1. Launcher start-up overhead (Wine, test-double runtime, main class test.Echo)"
+# Other work on the machine spreads the times: say how busy it was.
+echo "machine load (1, 5, 15 min): $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+LAUNCHER_TEST_STATE="$state" timeout 900 \
+  tests/support/wine-run.sh "$build/bin/startup_bench.exe" "$runs" "$warmups" </dev/null | tr -d '\r'
+
+echo
+echo "== 2. Size of launcher.exe"
+exe=dist/launcher.exe
+[ -f "$exe" ] || exe="$build/bin/launcher.exe"
+size=$(stat -c %s "$exe")
+goal=262144
+verdict="met"
+[ "$size" -le "$goal" ] || verdict="NOT met"
+echo "$exe: $size bytes ($((size / 1024)) KB), goal <= $goal bytes (256 KB): $verdict"
+built="$build/bin/launcher.exe"
+if [ "$exe" != "$built" ] && ! cmp -s "$exe" "$built"; then
+  echo "(dist/ differs from this build; just built: $built, $(stat -c %s "$built") bytes)"
+fi
