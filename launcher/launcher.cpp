@@ -57,24 +57,18 @@ void Launcher::Shutdown() {
   CloseSplashWindow();
   if (javaVm != nullptr) javaVm->DestroyJavaVM();
   if (singleInstance) {
-    if (isPrimaryInstance && listenerThread != nullptr) {
+    if (isPrimaryInstance && listenerThread) {
       DWORD code = STILL_ACTIVE;
       do {
-        PostThreadMessageW(GetThreadId(listenerThread), WM_QUIT, 0, 0);
-        if (!GetExitCodeThread(listenerThread, &code)) break;
+        PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
+        if (!GetExitCodeThread(listenerThread.get(), &code)) break;
       } while (code == STILL_ACTIVE);
-      CloseHandle(listenerThread);
-      listenerThread = nullptr;
+      listenerThread.reset();
     }
-    if (instanceBlock != nullptr) UnmapViewOfFile(instanceBlock);
-    instanceBlock = nullptr;
-    if (instanceMapping != nullptr) CloseHandle(instanceMapping);
-    instanceMapping = nullptr;
+    instanceBlock.reset();
+    instanceMapping.reset();
   }
-  if (mainStartedEvent != nullptr) {
-    CloseHandle(mainStartedEvent);
-    mainStartedEvent = nullptr;
-  }
+  mainStartedEvent.reset();
   if (runtimeSplashClose != nullptr) {
     runtimeSplashClose();
     runtimeSplashClose = nullptr;

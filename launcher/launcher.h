@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win_handles.h"
 #include "config/settings_catalogue.h"
 #include "runtime/version_number.h"
 
@@ -76,7 +77,7 @@ class Launcher {
 
   // Fields: see the data model of the launch sequence.
   VmHookObserver* vmHookObserver = nullptr;
-  HANDLE splashThread = nullptr;
+  win::Handle splashThread;
   DWORD splashThreadId = 0;
   std::wstring splashImagePath;
   std::wstring splashShadow;
@@ -101,9 +102,9 @@ class Launcher {
   std::vector<std::wstring> preferredVersions;
   std::wstring jrePath;
   std::wstring libraryPathSetting;
-  void* instanceBlock = nullptr;
-  HANDLE instanceMapping = nullptr;
-  HANDLE listenerThread = nullptr;
+  win::MappedView instanceBlock;
+  win::Handle instanceMapping;
+  win::Handle listenerThread;
   bool isPrimaryInstance = false;
   bool singleInstance = false;
   std::wstring outputFile, errorFile;
@@ -115,7 +116,7 @@ class Launcher {
   bool overrideWorkingDir = false;
   SIZE_T javaThreadStackSize = 0;
   SplashCloseFn runtimeSplashClose = nullptr;
-  HANDLE mainStartedEvent = nullptr;
+  win::Handle mainStartedEvent;
   bool runtimeIs32Bit = false;
   CreateJavaVmFn createJavaVm = nullptr;
   GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;

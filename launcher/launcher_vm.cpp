@@ -75,7 +75,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
     report::ShowErrorBox(launcher_.splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_METHOD));
   }
   void MainAboutToRun() override {
-    if (launcher_.mainStartedEvent != nullptr) SetEvent(launcher_.mainStartedEvent);
+    if (launcher_.mainStartedEvent) SetEvent(launcher_.mainStartedEvent.get());
   }
   void CloseSplash() override { launcher_.CloseSplashWindow(); }
   bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {

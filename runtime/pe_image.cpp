@@ -55,7 +55,12 @@ bool IsX86Image(const std::wstring& path) {
   std::optional<std::size_t> expected = NtHeadersOffset(image);
   if (!expected) return false;
 
-  win::Library dbghelp(LoadLibraryW(L"Dbghelp.dll"));
+  // Loaded by its full path in the system folder, so a Dbghelp.dll planted
+  // beside the application is never the one that runs.
+  wchar_t system[MAX_PATH] = {};
+  UINT length = GetSystemDirectoryW(system, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  win::Library dbghelp(LoadLibraryW((std::wstring(system, length) + L"\\Dbghelp.dll").c_str()));
   if (!dbghelp) return false;
   auto imageNtHeader = reinterpret_cast<ImageNtHeaderFn>(GetProcAddress(dbghelp.get(), "ImageNtHeader"));
   if (imageNtHeader == nullptr) return false;

@@ -103,10 +103,12 @@ VersionNumber MinimumVersionSetting(std::wstring_view value) {
 
 VersionNumber MaximumVersionSetting(std::wstring_view value) {
   if (value == L"any") return VersionNumber::AnyMaximum();
-  ParsedVersion parsed = ParseVersion(value, kVersionFill);
   // An omitted maximum would otherwise read 0.0.0.0 and reject every runtime.
-  if (!parsed.ok) return VersionNumber{{kVersionFill, kVersionFill, kVersionFill, kVersionFill}, 0};
-  return parsed.version;
+  // A written number that does not fit stays a failed parse (0.0.0.0).
+  bool hasDigit = false;
+  for (wchar_t c : value) hasDigit = hasDigit || IsDigit(c);
+  if (!hasDigit) return VersionNumber{{kVersionFill, kVersionFill, kVersionFill, kVersionFill}, 0};
+  return ParseVersion(value, kVersionFill).version;
 }
 
 }  // namespace runtime

@@ -54,8 +54,8 @@ VersionPhrase VersionRequirementPhrase(const VersionNumber& minimum, const Versi
 std::wstring DescribeVersionRequirement(const VersionNumber& minimum, const VersionNumber& maximum);
 
 // "Minimum Version" / "Maximum Version": "any" exactly gives the unbounded
-// value; other text is parsed with fill 0 / 65535. Empty or digit-less maximum
-// text means no maximum, like "any".
+// value; other text is parsed with fill 0 / 65535. Maximum text without any
+// digit (empty included) means no maximum, like "any".
 VersionNumber MinimumVersionSetting(std::wstring_view value);
 VersionNumber MaximumVersionSetting(std::wstring_view value);
 

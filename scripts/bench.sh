@@ -20,11 +20,11 @@ warmups="${BENCH_WARMUPS:-3}"
 if [ -n "${BENCH_BUILD_DIR:-}" ]; then
   build="$BENCH_BUILD_DIR"
   cmake --preset windows -G Ninja -B "$build" >/dev/null
-  cmake --build "$build" -j2 --target launcher jvm_double startup_bench bench_bare
+  cmake --build "$build" -j2 --target launcher jvm_double startup_bench bench_bare bench_bare_windowed
 else
   build=build/windows
   cmake --preset windows -G Ninja >/dev/null
-  cmake --build --preset windows -j2 --target launcher jvm_double startup_bench bench_bare
+  cmake --build --preset windows -j2 --target launcher jvm_double startup_bench bench_bare bench_bare_windowed
 fi
 build="$(realpath "$build")"
 

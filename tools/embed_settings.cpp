@@ -7,6 +7,7 @@
 //
 // The settings text may be UTF-16LE with a byte-order mark, or UTF-8 (with or
 // without one); bare line feeds become "\r\n", the line ends the launcher reads.
+// Any other encoding is refused with exit code 2.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,26 +32,40 @@ bool ReadAll(const std::wstring& path, std::vector<unsigned char>& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   unsigned char chunk[65536];
-  DWORD read = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.insert(bytes.end(), chunk, chunk + read);
+  bool ok = true;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &read, nullptr)) {
+      ok = false;  // a cut text must not be embedded as if whole
+      break;
+    }
+    if (read == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + read);
+  }
   CloseHandle(file);
-  return true;
+  return ok;
 }
 
-std::wstring Decode(const std::vector<unsigned char>& bytes) {
+// UTF-16LE with a byte-order mark, or UTF-8; anything else is refused rather
+// than embedded as garbage the launcher would silently ignore.
+bool Decode(const std::vector<unsigned char>& bytes, std::wstring& text) {
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    std::wstring text;
+    if (bytes.size() % 2 != 0) return false;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
-    return text;
+    return true;
+  }
+  if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return false;  // big-endian
+  for (unsigned char b : bytes) {
+    if (b == 0) return false;  // UTF-16 without a byte-order mark
   }
   size_t start = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
   int size = static_cast<int>(bytes.size() - start);
-  if (size == 0) return {};
+  if (size == 0) return true;
   const char* data = reinterpret_cast<const char*>(bytes.data()) + start;
-  int n = MultiByteToWideChar(CP_UTF8, 0, data, size, nullptr, 0);
-  std::wstring text(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, data, size, text.data(), n);
-  return text;
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
+  if (n <= 0) return false;
+  text.assign(static_cast<size_t>(n), L'\0');
+  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, text.data(), n) == n;
 }
 
 std::wstring WithCrLf(const std::wstring& text) {
@@ -83,7 +98,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   std::vector<unsigned char> bytes;
   if (!ReadAll(argv[2], bytes)) return Fail(L"cannot read the settings text", GetLastError());
-  std::wstring settings = WithCrLf(Decode(bytes));
+  std::wstring decoded;
+  if (!Decode(bytes, decoded)) {
+    return Fail(L"the settings text must be UTF-16LE with a byte-order mark, or UTF-8");
+  }
+  std::wstring settings = WithCrLf(decoded);
   std::vector<std::uint8_t> block = config::EncipherSettings(settings, argv[3]);
   if (!WriteResource(argv[1], block.data(), static_cast<DWORD>(block.size()))) {
     return Fail(L"cannot update the executable's resources", GetLastError());

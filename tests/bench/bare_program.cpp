@@ -7,6 +7,11 @@
 #include "common/win_handles.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+#ifdef BARE_WINDOWED
+  // What any windowed program does first (the launcher too): user32 is loaded
+  // and the thread gets its message queue.
+  DefWindowProcW(nullptr, 0, 0, 0);
+#endif
   wchar_t name[MAX_PATH];
   DWORD length = GetEnvironmentVariableW(L"VORN_DOUBLE_STARTED_EVENT", name, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return 1;

@@ -126,7 +126,7 @@ Figures Summarise(std::vector<double> times) {
 }
 
 void PrintRow(const char* name, const Figures& f) {
-  std::printf("%-36s %9.2f %9.2f %9.2f\n", name, f.min, f.median, f.max);
+  std::printf("%-48s %9.2f %9.2f %9.2f\n", name, f.min, f.median, f.max);
 }
 
 int Count(int argc, wchar_t** argv, int index, int fallback, int least) {
@@ -149,6 +149,7 @@ int Bench(int argc, wchar_t** argv) {
   WriteUtf16File(app / L"app.ini", L"[Java Runtime Environment]\r\nMain Class=test.Echo\r\nJRE Path=" +
                                        (app / L"runtime") + L"\r\n[Class Path]\r\nClass Path=" + launcher + L"\r\n");
   const std::wstring bare = testsupport::BinFile(L"bench_bare.exe");
+  const std::wstring windowed = testsupport::BinFile(L"bench_bare_windowed.exe");
 
   // Nothing but the started event may steer the double.
   SetEnvironmentVariableW(L"VORN_DOUBLE_RECORD", nullptr);
@@ -156,24 +157,34 @@ int Bench(int argc, wchar_t** argv) {
 
   for (int i = 0; i < warmUps; ++i) {
     TimeStart(bare);
+    TimeStart(windowed);
     TimeStart(launcher);
   }
-  std::vector<double> bareTimes, launcherTimes;
+  std::vector<double> bareTimes, windowedTimes, launcherTimes;
   for (int i = 0; i < runs; ++i) {
-    // Alternate which goes first, so neither always follows the other.
-    if (i % 2 == 0) bareTimes.push_back(TimeStart(bare));
-    launcherTimes.push_back(TimeStart(launcher));
-    if (i % 2 == 1) bareTimes.push_back(TimeStart(bare));
+    // Rotate which goes first, so none always follows another.
+    for (int k = 0; k < 3; ++k) {
+      switch ((i + k) % 3) {
+        case 0: bareTimes.push_back(TimeStart(bare)); break;
+        case 1: windowedTimes.push_back(TimeStart(windowed)); break;
+        default: launcherTimes.push_back(TimeStart(launcher)); break;
+      }
+    }
   }
 
-  Figures b = Summarise(bareTimes), l = Summarise(launcherTimes);
-  double ratio = l.median / b.median;
+  Figures b = Summarise(bareTimes), w = Summarise(windowedTimes), l = Summarise(launcherTimes);
   std::printf("Start-up, %d runs each after %d warm-ups (milliseconds)\n", runs, warmUps);
-  std::printf("%-36s %9s %9s %9s\n", "", "min", "median", "max");
-  PrintRow("bare program, start to entry", b);
+  std::printf("%-48s %9s %9s %9s\n", "", "min", "median", "max");
+  PrintRow("bare program (kernel32 only), start to entry", b);
+  PrintRow("bare windowed program (user32), start to entry", w);
   PrintRow("launcher, start to JNI_CreateJavaVM", l);
+  // Every windowed program loads user32; under Wine that load alone costs
+  // tens of milliseconds, so both baselines are shown.
+  double ratio = l.median / b.median, ratioWindowed = l.median / w.median;
   std::printf("ratio of medians (launcher / bare): %.3f, goal <= 1.10: %s\n", ratio,
               ratio <= 1.10 ? "met" : "NOT met");
+  std::printf("ratio of medians (launcher / bare windowed): %.3f, goal <= 1.10: %s\n", ratioWindowed,
+              ratioWindowed <= 1.10 ? "met" : "NOT met");
   return 0;
 }
 

@@ -2,6 +2,9 @@
 // of the real launcher.exe.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
 namespace {
@@ -31,25 +34,35 @@ TEST(LaunchSequence, EmptyMainClassCountsAsMissing) {
   EXPECT_EQ(run.boxes[0].StaticText(), L"Main class was not specified in INI file.");
 }
 
-TEST(LaunchSequence, MainClassGetsPastTheSettingsStageInEitherFileEncoding) {
+TEST(LaunchSequence, SettingsInEitherFileEncodingRunTheMainClassWithTheArguments) {
   for (Encoding encoding : {Encoding::Utf16Bom, Encoding::Ansi}) {
-    AppFolder app(L"My App.exe");
-    app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=com.example.Main\r\n", encoding);
-    auto run = app.Run(L"-x \"two words\"");
+    testsupport::DoubleApp app;
+    app.app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=test.Echo\r\nJRE Path=" + app.jre() +
+                         L"\r\n[Class Path]\r\nClass Path=C:\\app\\x.jar\r\n",
+                     encoding);
+    auto run = app.Run(L"-x \"two words\" \"\"");
     ASSERT_TRUE(run.result.finished);
-    // No runtime exists here: the launch fails safely later on, without the
-    // settings message.
-    EXPECT_EQ(run.result.exitCode, kFailed);
-    EXPECT_TRUE(run.boxes.empty()) << "unexpected box: " << (run.boxes.empty() ? "" : "shown");
+    EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+    EXPECT_TRUE(run.boxes.empty());
+    const auto record = app.Record();
+    ASSERT_NE(record.Main(), nullptr) << app.RecordText();
+    EXPECT_EQ(record.Main()->className, "test/Echo");
+    EXPECT_EQ(record.Main()->args, (std::vector<std::wstring>{L"-x", L"two words", L""}));
   }
 }
 
-TEST(LaunchSequence, MainClassFromThePlusSectionAlone) {
-  AppFolder app;
-  app.WriteIni(L"[Java Runtime Environment+]\r\nMain Class=com.example.Main\r\n");
+TEST(LaunchSequence, MainClassFromThePlusSectionAloneGetsPastTheSettingsStage) {
+  testsupport::DoubleApp app;
+  app.app.WriteIni(L"[Java Runtime Environment]\r\nJRE Path=" + app.jre() +
+                   L"\r\n[Java Runtime Environment+]\r\nMain Class=test.Echo\r\n"
+                   L"[Class Path]\r\nClass Path=C:\\app\\x.jar\r\n");
   auto run = app.Run();
-  EXPECT_EQ(run.result.exitCode, kFailed);
-  EXPECT_TRUE(run.boxes.empty());
+  // The "+" layer hands the value over with one leading space, which is part
+  // of the class name the runtime is asked for.
+  auto asked = app.Values("findclass ");
+  EXPECT_NE(std::find(asked.begin(), asked.end(), " test/Echo"), asked.end()) << app.RecordText();
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Could not find the main class  test/Echo.\n");
 }
 
 TEST(LaunchSequence, ExitCodeIsTheFullMinusOneWhenInitialisationFails) {
@@ -58,6 +71,27 @@ TEST(LaunchSequence, ExitCodeIsTheFullMinusOneWhenInitialisationFails) {
   auto run = app.RunCommandLine(L"app.exe \"unclosed quote");
   EXPECT_EQ(run.result.exitCode, kFailed) << "the caller must see 0xFFFFFFFF, not a truncated code";
   EXPECT_EQ(run.boxes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LaunchSequence, OverrideWorkingDirMovesToTheExecutablesFolder) {
+  testsupport::TempFolder elsewhere;
+  for (const wchar_t* flag : {L"YES", L"true"}) {
+    testsupport::DoubleApp app;
+    app.app.WriteIni(L"[Application]\r\nOverride WorkingDir=" + std::wstring(flag) +
+                     L"\r\n[Java Runtime Environment]\r\nMain Class=test.Echo\r\nJRE Path=" + app.jre() +
+                     L"\r\n[Class Path]\r\nClass Path=C:\\x.jar\r\n");
+    auto options = app.Options({});
+    options.workingDirectory = elsewhere.path();
+    auto run = app.app.Run(L"", options);
+    EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+    std::wstring expected = std::wstring(flag) == L"YES" ? app.app.folder().path() : elsewhere.path();
+    EXPECT_EQ(_wcsicmp(app.Record().cwd.c_str(), expected.c_str()), 0)
+        << "flag " << std::string(flag, flag + wcslen(flag)) << "\n" << app.RecordText();
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // beneath the .ini beside it.
 #include <gtest/gtest.h>
 
+#include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
 namespace {
@@ -14,6 +15,13 @@ using testsupport::RunProcess;
 constexpr DWORD kFailed = 0xFFFFFFFF;
 const std::wstring kNoMainClass = L"Main class was not specified in INI file.";
 
+// The runtime line and class path every run here needs, for an app whose
+// runtime is the double.
+std::wstring RuntimeLines(const testsupport::DoubleApp& app, const std::wstring& moreRuntimeLines = L"") {
+  return L"[Java Runtime Environment]\r\nJRE Path=" + app.jre() + L"\r\n" + moreRuntimeLines +
+         L"[Class Path]\r\nClass Path=C:\\x.jar\r\n";
+}
+
 DWORD Embed(const AppFolder& app, const std::wstring& settings, const std::wstring& upgradeCode) {
   std::wstring textFile = app.path(L"embedded.txt");
   testsupport::WriteTextFile(textFile, settings);
@@ -25,12 +33,14 @@ DWORD Embed(const AppFolder& app, const std::wstring& settings, const std::wstri
 }
 
 TEST(EmbeddedSettings, MainClassFromTheEmbeddedLayerWithTheRightUpgradeCode) {
-  AppFolder app;
-  ASSERT_EQ(Embed(app, L"[Java Runtime Environment]\nMain Class = com.example.Main\n", L"{UC-1}"), 0u);
-  app.WriteIni(L"[Product Information]\r\nUpgrade Code={UC-1}\r\n");
-  auto run = app.Run();
+  testsupport::DoubleApp app;
+  ASSERT_EQ(Embed(app.app, L"[Java Runtime Environment]\nMain Class = test.Echo\n", L"{UC-1}"), 0u);
+  app.app.WriteIni(L"[Product Information]\r\nUpgrade Code={UC-1}\r\n" + RuntimeLines(app));
+  auto run = app.Run(L"a");
   EXPECT_TRUE(run.boxes.empty()) << "the embedded Main Class was not read";
-  EXPECT_EQ(run.result.exitCode, kFailed);  // no runtime here
+  EXPECT_EQ(run.result.exitCode, 0u);
+  ASSERT_NE(app.Record().Main(), nullptr) << app.RecordText();
+  EXPECT_EQ(app.Record().Main()->className, "test/Echo");
 }
 
 TEST(EmbeddedSettings, WrongOrMissingUpgradeCodeGivesAnEmptyLayer) {
@@ -60,24 +70,41 @@ TEST(EmbeddedSettings, CorruptedResourceGivesAnEmptyLayerNotACrash) {
 }
 
 TEST(EmbeddedSettings, FileValuesOverrideAndPlusSectionsExtendTheEmbeddedOnes) {
-  AppFolder app;
-  // The embedded Main Class is overridden by an empty-looking but non-empty
-  // file value; the "+" section of the file can't stand in for it.
-  ASSERT_EQ(Embed(app, L"[Java Runtime Environment]\r\nMain Class=com.example.Main\r\n", L"U"), 0u);
-  app.WriteIni(L"[Product Information]\r\nUpgrade Code=U\r\n[Java Runtime Environment]\r\nMain Class=\r\n");
-  auto run = app.Run();
-  EXPECT_TRUE(run.boxes.empty()) << "an empty file value must leave the embedded value in place";
+  testsupport::DoubleApp app;
+  ASSERT_EQ(Embed(app.app, L"[Java Runtime Environment]\r\nMain Class=test.Throws\r\n[Application]\r\nCmd=-a\r\n", L"U"),
+            0u);
+  // A non-empty file value overrides the embedded one; a "+" section extends it.
+  app.app.WriteIni(L"[Product Information]\r\nUpgrade Code=U\r\n" + RuntimeLines(app, L"Main Class=test.Echo\r\n") +
+                   L"[Application+]\r\nCmd=-b\r\n");
+  auto run = app.Run(L"x");
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  ASSERT_NE(app.Record().Main(), nullptr) << app.RecordText();
+  EXPECT_EQ(app.Record().Main()->className, "test/Echo");
+  EXPECT_EQ(app.Record().Main()->args, (std::vector<std::wstring>{L"x", L"-a", L"-b"}));
 
-  ASSERT_EQ(Embed(app, L"[Java Runtime Environment]\r\nJVM Type=server\r\n", L"U"), 0u);
-  app.WriteIni(L"[Product Information]\r\nUpgrade Code=U\r\n[Java Runtime Environment+]\r\nMain Class=x.Main\r\n");
+  // An empty file value counts as missing: the embedded value stays.
+  app.app.WriteIni(L"[Product Information]\r\nUpgrade Code=U\r\n" + RuntimeLines(app, L"Main Class=\r\n"));
   run = app.Run();
-  EXPECT_TRUE(run.boxes.empty()) << "the '+' section must extend the (empty) embedded value";
+  ASSERT_NE(app.Record().Main(), nullptr) << app.RecordText();
+  EXPECT_EQ(app.Record().Main()->className, "test/Throws");
 }
 
 TEST(EmbeddedSettings, ToolReportsUsageAndInputErrors) {
   AppFolder app;
   std::wstring tool = BinFile(L"embed-settings.exe");
   EXPECT_EQ(RunProcess(tool, Quoted(tool)).exitCode, 1u) << "usage error";
+  // Text in an encoding the tool cannot read is refused, not embedded as garbage.
+  std::vector<std::vector<unsigned char>> unreadable = {
+      {'[', 0, 'S', 0, ']', 0},            // UTF-16 without a byte-order mark
+      {0xFE, 0xFF, 0, '[', 0, 'S', 0, ']'},  // big-endian
+      {'[', 'S', ']', 0xC3, 0x28},         // invalid UTF-8
+  };
+  for (const auto& bytes : unreadable) {
+    testsupport::WriteBinaryFile(app.path(L"bad.txt"), bytes);
+    EXPECT_EQ(RunProcess(tool, Quoted(tool) + L" " + Quoted(app.exe()) + L" " + Quoted(app.path(L"bad.txt")) + L" U")
+                  .exitCode,
+              2u);
+  }
   EXPECT_EQ(RunProcess(tool, Quoted(tool) + L" " + Quoted(app.exe()) + L" " + Quoted(app.path(L"missing.txt")) +
                                  L" U")
                 .exitCode,

@@ -32,7 +32,10 @@ TEST(ParentFolders, CreatesEveryMissingFolderInOrder) {
 TEST(ParentFolders, ExistingFileCreatesNothing) {
   TempFolder tmp;
   testsupport::WriteTextFile(tmp / L"a.txt", L"x");
-  EXPECT_EQ(folders::CreateParentFolders(tmp / L"a.txt"), 0u);
+  // The path names the existing file through a folder that does not exist;
+  // only the early existence test keeps "x" from being made.
+  EXPECT_EQ(folders::CreateParentFolders(tmp / L"x\\..\\a.txt"), 0u);
+  EXPECT_FALSE(FileExists(tmp / L"x"));
 }
 
 TEST(ParentFolders, FailureNeverRemovesAFolderThatWasThereBefore) {

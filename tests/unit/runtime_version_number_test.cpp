@@ -53,7 +53,8 @@ TEST(VersionNumberCompare, FourPartsSignedAndCountIgnored) {
 TEST(VersionNumberPreferred, TrailingZerosAreNotSignificant) {
   EXPECT_TRUE(runtime::MatchesPreferred(V(1, 6, 0, 31), V(1, 6, 0, 0)));
   EXPECT_TRUE(runtime::MatchesPreferred(V(1, 6, 1, 0), V(1, 6, 0, 0)));
-  EXPECT_TRUE(runtime::MatchesPreferred(V(1, 6, 1, 0), V(1, 6, 0, 0))) << "1.6.0 also matches 1.6.1.0";
+  EXPECT_TRUE(runtime::MatchesPreferred(V(1, 6, 1, 0), runtime::ParseVersion(L"1.6.0", 0).version))
+      << "the entry 1.6.0 also matches 1.6.1.0";
   EXPECT_TRUE(runtime::MatchesPreferred(V(1, 6, 0, 31), V(1, 6, 0, 31)));
   EXPECT_FALSE(runtime::MatchesPreferred(V(1, 6, 0, 30), V(1, 6, 0, 31)));
   EXPECT_TRUE(runtime::MatchesPreferred(V(1, 9, 9, 9), V(1, 0, 0, 0)));
@@ -85,6 +86,8 @@ TEST(VersionNumberSettings, AnyAndOmittedBounds) {
     EXPECT_EQ(runtime::MaximumVersionSetting(none).parts, (Parts{F, F, F, F}));
   }
   EXPECT_EQ(runtime::MinimumVersionSetting(L"").parts, (Parts{0, 0, 0, 0}));
+  EXPECT_EQ(runtime::MaximumVersionSetting(L"1.99999999999").parts, (Parts{0, 0, 0, 0}))
+      << "a written bound that does not fit is a failed parse, not the absence of a bound";
 }
 
 TEST(VersionNumberPhrase, ChoosesTheStringByTheBounds) {
