@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <cwctype>
 #include <vector>
+
+#include "common/text.h"
 
 namespace config {
 
@@ -32,16 +35,53 @@ void WriteFileValue(const std::wstring& file, const std::wstring& section, const
   WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
 }
 
+namespace {
+
+std::wstring Folded(std::wstring_view name) {
+  std::wstring out = text::Trim(name);
+  for (auto& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  return out;
+}
+
+}  // namespace
+
 void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedText) {
   path_ = path;
   embedded_.Parse(embeddedText);
+  // The section names of the file, as a list of NUL-terminated names; grown
+  // until the list fits.
+  fileSections_.clear();
+  sectionsKnown_ = false;
+  std::vector<wchar_t> buffer(1024);
+  for (;;) {
+    DWORD count = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    if (count + 2 < buffer.size()) {
+      for (size_t i = 0; i < count && buffer[i] != L'\0'; i += wcslen(&buffer[i]) + 1) {
+        fileSections_.push_back(Folded(&buffer[i]));
+      }
+      sectionsKnown_ = true;
+      return;
+    }
+    if (buffer.size() >= (1u << 24)) return;  // unknown: every section is read
+    buffer.assign(buffer.size() * 2, L'\0');
+  }
+}
+
+bool SettingsStore::MayHoldSection(const std::wstring& section) const {
+  if (!sectionsKnown_) return true;
+  std::wstring folded = Folded(section);
+  for (const auto& name : fileSections_) {
+    if (name == folded) return true;
+  }
+  return false;
 }
 
 std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
   std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
-  std::wstring fileValue = ReadFileValue(path_, section, key);
+  std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section, key) : std::wstring();
   if (!fileValue.empty()) return fileValue;
-  std::wstring extension = ReadFileValue(path_, section + L"+", key);
+  std::wstring plusSection = section + L"+";
+  std::wstring extension = MayHoldSection(plusSection) ? ReadFileValue(path_, plusSection, key) : std::wstring();
   if (!extension.empty()) {
     if (extension[0] != L' ') result += L' ';
     result += extension;

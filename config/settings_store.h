@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "config/embedded_settings.h"
 
@@ -25,8 +26,14 @@ class SettingsStore {
   const std::wstring& path() const { return path_; }
 
  private:
+  // Whether the file may hold `section`: reads of sections it lacks are
+  // skipped, since each read of the profile reader parses the file anew.
+  bool MayHoldSection(const std::wstring& section) const;
+
   std::wstring path_;
   EmbeddedSettings embedded_;
+  std::vector<std::wstring> fileSections_;  // trimmed, lower case
+  bool sectionsKnown_ = false;
 };
 
 }  // namespace config

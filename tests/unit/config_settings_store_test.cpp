@@ -76,3 +76,31 @@ TEST(SettingsFileValues, WrittenFolderNamesSurviveOutsideTheAnsiCodePage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SettingsStoreLookup, SectionLetterCaseAndBlanksAreThePlatformReadersBusiness) {
+  TempFolder tmp;
+  WriteTextFile(tmp / L"a.ini", L"[JAVA RUNTIME ENVIRONMENT]\r\nMain Class=upper.Main\r\n"
+                                L"[ Application+ ]\r\nCmd=-x\r\n");
+  config::SettingsStore store;
+  store.Open(tmp / L"a.ini", L"");
+  EXPECT_EQ(store.Lookup(kJre, L"Main Class"), config::ReadFileValue(tmp / L"a.ini", kJre, L"Main Class"));
+  EXPECT_EQ(store.Lookup(kJre, L"Main Class"), L"upper.Main");
+  std::wstring direct = config::ReadFileValue(tmp / L"a.ini", L"Application+", L"Cmd");
+  EXPECT_EQ(store.Lookup(L"Application", L"Cmd"), direct.empty() ? L"" : L" " + direct)
+      << "the store must find every section the profile reader finds";
+}
+
+TEST(SettingsStoreLookup, ManySectionsAreAllSeen) {
+  TempFolder tmp;
+  std::wstring content;
+  for (int i = 0; i < 400; ++i) content += L"[Section number " + std::to_wstring(i) + L" with a long name]\r\nk=v\r\n";
+  content += L"[Java Runtime Environment]\r\nMain Class=last.Main\r\n";
+  WriteTextFile(tmp / L"a.ini", content);
+  config::SettingsStore store;
+  store.Open(tmp / L"a.ini", L"");
+  EXPECT_EQ(store.Lookup(kJre, L"Main Class"), L"last.Main");
+}
+
+}  // namespace
