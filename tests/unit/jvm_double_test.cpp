@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/double_app.h"
 #include "tests/support/double_record.h"
 #include "tests/support/test_files.h"
 
@@ -47,17 +48,7 @@ std::wstring ScenarioRecord(const std::wstring& name) {
   return value;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  CloseHandle(file);
-  return bytes;
-}
+using testsupport::ReadBytes;
 
 std::string Utf8(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);

@@ -10,6 +10,7 @@
 #include "jvm/java_calls.h"
 #include "tests/jni/jni_checks.h"
 #include "tests/jni/output_matcher.h"
+#include "tests/support/double_app.h"
 #include "tests/support/double_record.h"
 #include "tests/support/test_files.h"
 
@@ -46,17 +47,7 @@ std::wstring NewScratchFolder() {
 
 void CreateParentFoldersFor(const std::wstring& path) { folders::CreateParentFolders(path); }
 
-std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  CloseHandle(file);
-  return bytes;
-}
+std::string ReadFileBytes(const std::wstring& path) { return testsupport::ReadBytes(path); }
 
 int StopExitCode() { return -1; }  // 0xFFFFFFFF
 
