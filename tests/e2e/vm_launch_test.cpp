@@ -133,6 +133,17 @@ TEST(VmLaunchLibrary, UnloadableLibraryShowsFormat222) {
   EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 193).\n");
 }
 
+TEST(VmLaunchLibrary, LibraryWithAMissingDependencyShowsFormat222WithError126) {
+  DoubleApp app;
+  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\missing-dependency\\jvm.dll"), app.jvmDll());
+  app.Write(Settings{});
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 126).\n");
+}
+
 TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   DoubleApp app;
   testsupport::WriteTextFile(app.app.path(L"lib\\one.jar"), L"x", testsupport::Encoding::Ansi);
