@@ -58,7 +58,11 @@ struct FileHandle : Unique<HANDLE, nullptr, CloseHandleFn> {
   explicit FileHandle(HANDLE h) : Unique(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
   FileHandle() = default;
 };
-using FindHandle = Unique<HANDLE, nullptr, FindCloseFn>;
+// Search handles are INVALID_HANDLE_VALUE when FindFirstFileW finds nothing.
+struct FindHandle : Unique<HANDLE, nullptr, FindCloseFn> {
+  explicit FindHandle(HANDLE h) : Unique(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+  FindHandle() = default;
+};
 using RegistryKey = Unique<HKEY, nullptr, RegCloseKeyFn>;
 using Library = Unique<HMODULE, nullptr, FreeLibraryFn>;
 using MappedView = Unique<void*, nullptr, UnmapViewFn>;

@@ -29,10 +29,7 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-  if (find.get() == INVALID_HANDLE_VALUE) {
-    find.release();
-    return names;
-  }
+  if (!find) return names;
   do {
     names.emplace_back(data.cFileName);
   } while (FindNextFileW(find.get(), &data));
