@@ -8,10 +8,13 @@ namespace text {
 
 std::string ToThreadAnsi(std::wstring_view s) {
   if (s.empty()) return {};
-  int n = WideCharToMultiByte(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  // No best-fit lookalikes: a character the code page lacks becomes its
+  // default character, so a path never silently names another file.
+  const DWORD flags = WC_NO_BEST_FIT_CHARS;
+  int n = WideCharToMultiByte(CP_THREAD_ACP, flags, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_THREAD_ACP, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
 

@@ -103,7 +103,7 @@ bool SetStandardStream(JNIEnv* env, const char* setter, jobject printStream) {
       systemClass ? env->GetStaticMethodID(AsClass(systemClass), setter, "(Ljava/io/PrintStream;)V") : nullptr;
   if (set == nullptr) return false;
   CallStaticVoidMethod(env, AsClass(systemClass), set, printStream);
-  return true;
+  return !env->ExceptionCheck();  // a setter that threw ends the redirection here
 }
 
 // A pending exception is described and makes the result false.
@@ -145,6 +145,7 @@ bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std:
               MainInvocationHost& host) {
   LocalRef name(env, NewJavaString(env, mainClass));
   if (!name) {
+    DescribePendingException(env);
     host.ReportMainClassUnusable(mainClass);
     return false;
   }

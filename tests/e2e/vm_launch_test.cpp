@@ -144,6 +144,17 @@ TEST(VmLaunchLibrary, LibraryWithAMissingDependencyShowsFormat222WithError126) {
   EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 126).\n");
 }
 
+TEST(VmLaunchLibrary, LibraryWithoutTheInvocationEntryPointsShowsFormat202) {
+  DoubleApp app;
+  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\x64\\jvm.dll"), app.jvmDll());  // exports neither
+  app.Write(Settings{});
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].StaticText(), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n");
+}
+
 TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   DoubleApp app;
   testsupport::WriteTextFile(app.app.path(L"lib\\one.jar"), L"x", testsupport::Encoding::Ansi);

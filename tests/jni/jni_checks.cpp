@@ -77,6 +77,7 @@ class Checks {
     ++failures_;
   }
   [[noreturn]] void Finish() {
+    if (JniWarningCount() != 0) Fail("the VM warned of JNI misuse " + std::to_string(JniWarningCount()) + " time(s)");
     for (const std::wstring& folder : ScratchFolders()) {
       std::error_code ignored;
       std::filesystem::remove_all(std::filesystem::path(folder), ignored);
@@ -224,6 +225,7 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
     for (const auto& [name, value] : cases) {
       jstring key = jvm::NewJavaString(env, name);
       auto result = static_cast<jstring>(env->CallStaticObjectMethod(system, getProperty, key));
+      ExpectNothingPending(checks, env, "System.getProperty");
       std::u16string back = ReadJavaString(env, result);
       checks.Expect(back == value, "property " + Utf8(name) + " reached the VM as \"" + Utf8(back) + "\"");
     }

@@ -30,6 +30,9 @@ void CreateParentFoldersFor(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 // The exit code of a process ended by System.exit(-1), as the platform reports it.
 int StopExitCode();
+// JNI misuse the platform's VM reported so far (-Xcheck:jni warnings); the
+// double keeps its own account in its record.
+int JniWarningCount();
 
 // ---- the scenarios; each ends the process: 0 when every check held ----
 enum class Scenario {

@@ -2,6 +2,10 @@
 #include <dlfcn.h>
 #include <stdlib.h>
 
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +14,36 @@
 #include "tests/jni/jni_checks.h"
 
 namespace jnichecks {
+namespace {
+
+jvm::CreateJavaVmFn realCreate = nullptr;
+int jniWarnings = 0;
+
+// The VM's own messages: -Xcheck:jni warnings are counted, everything is
+// passed on to standard error.
+jint JNICALL CountingVfprintf(FILE* stream, const char* format, va_list args) {
+  char message[2048];
+  int n = std::vsnprintf(message, sizeof message, format, args);
+  if (std::strstr(message, "WARNING in native method") != nullptr) ++jniWarnings;
+  std::fputs(message, stream != nullptr ? stream : stderr);
+  return n;
+}
+
+// JNI_CreateJavaVM with the launcher's option array passed through unchanged
+// and the counting hook added at its end.
+jint JNICALL CreateWithWarningCount(JavaVM** vm, void** env, void* args) {
+  auto* initArgs = static_cast<JavaVMInitArgs*>(args);
+  std::vector<JavaVMOption> options(initArgs->options, initArgs->options + initArgs->nOptions);
+  options.push_back(JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&CountingVfprintf)});
+  JavaVMInitArgs counted = *initArgs;
+  counted.options = options.data();
+  counted.nOptions = static_cast<jint>(options.size());
+  return realCreate(vm, env, &counted);
+}
+
+}  // namespace
+
+int JniWarningCount() { return jniWarnings; }
 
 VmEntryPoints LoadVm() {
   VmEntryPoints entry;
@@ -24,6 +58,9 @@ VmEntryPoints LoadVm() {
   if (entry.create == nullptr || entry.defaults == nullptr) {
     entry.create = nullptr;
     entry.error = "entry points missing in " VORN_LIBJVM_PATH;
+  } else {
+    realCreate = entry.create;
+    entry.create = &CreateWithWarningCount;
   }
   return entry;
 }
