@@ -14,7 +14,7 @@ std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine
   return pieces;
 }
 
-bool HasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
+bool HasSwitch(const std::vector<std::wstring>& arguments) {
   auto has = [&](const wchar_t* s) { return std::find(arguments.begin(), arguments.end(), s) != arguments.end(); };
   return has(L"-nosplash") || has(L"/nosplash");
 }

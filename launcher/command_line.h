@@ -11,6 +11,6 @@ namespace launcher {
 std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine);
 
 // An element exactly "-nosplash" or "/nosplash" (letter case counts).
-bool HasNoSplashSwitch(const std::vector<std::wstring>& arguments);
+bool HasSwitch(const std::vector<std::wstring>& arguments);
 
 }  // namespace launcher

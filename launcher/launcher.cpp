@@ -40,7 +40,7 @@ int Launcher::Run() {
   if (runtimeIs32Bit) return StartPairedProduct();
   if (singleInstance && !isPrimaryInstance) return WaitForPrimary();
   PrepareEnvironment();
-  if (!HasNoSplashSwitch(arguments)) {
+  if (!HasSwitch(arguments)) {
     if (!StartSplash()) return 0;
   }
   if (!LoadVmLibrary(jvmLibraryPath)) return -1;

@@ -95,3 +95,28 @@ TEST(LaunchSequence, OverrideWorkingDirMovesToTheExecutablesFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LaunchSequence, ExactCommandLineTextBecomesTheArguments) {
+  testsupport::DoubleApp app;
+  app.Write(testsupport::Settings{});
+  struct Case {
+    std::wstring tail;
+    std::vector<std::wstring> expected;
+  } cases[] = {
+      {L"a\tb  \"x y\"   \"unclosed tail", {L"a\tb", L"x y", L"unclosed tail"}},
+      {L"C:\\dir\\ \"\" -nosplash", {L"C:\\dir\\", L"", L"-nosplash"}},
+      {L"", {}},
+  };
+  for (const auto& c : cases) {
+    // The program name as a shell would write it, then the raw tail.
+    std::wstring commandLine = L"  \"" + app.app.exe() + L"\"" + (c.tail.empty() ? L"" : L" " + c.tail) + L" \t";
+    auto run = app.app.RunCommandLine(commandLine, app.Options({}));
+    EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+    ASSERT_NE(app.Record().Main(), nullptr) << app.RecordText();
+    EXPECT_EQ(app.Record().Main()->args, c.expected) << app.RecordText();
+  }
+}
+
+}  // namespace
