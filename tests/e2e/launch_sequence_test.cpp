@@ -120,3 +120,29 @@ TEST(LaunchSequence, ExactCommandLineTextBecomesTheArguments) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LaunchSequence, GarbageSettingsFileIsAMissingMainClassNotACrash) {
+  std::vector<unsigned char> garbage(70000);
+  unsigned state = 12345;
+  for (auto& b : garbage) {
+    state = state * 1103515245u + 12345u;
+    b = static_cast<unsigned char>(state >> 16);
+  }
+  for (bool withBom : {false, true}) {
+    testsupport::AppFolder app;
+    if (withBom) {
+      garbage[0] = 0xFF;
+      garbage[1] = 0xFE;
+    }
+    testsupport::WriteBinaryFile(app.ini(), garbage);
+    auto run = app.Run();
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, kFailed) << "a crash would end with another code";
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].StaticText(), L"Main class was not specified in INI file.");
+  }
+}
+
+}  // namespace

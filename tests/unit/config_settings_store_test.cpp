@@ -48,7 +48,7 @@ TEST(SettingsStoreLookup, MissingFileGivesEmbeddedValuesOrNothing) {
 
 TEST(SettingsFileValues, LongValuesAreReadWhole) {
   TempFolder tmp;
-  for (size_t length : {254u, 255u, 256u, 511u, 5000u}) {
+  for (size_t length : {254u, 255u, 256u, 511u, 5000u, 200000u}) {
     std::wstring value(length, L'x');
     value[0] = L'A';
     value.back() = L'Z';
