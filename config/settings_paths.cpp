@@ -41,11 +41,6 @@ std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_
   return path;
 }
 
-std::wstring FolderOf(std::wstring_view path) {
-  size_t slash = path.rfind(L'\\');
-  return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash));
-}
-
 std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* context, DWORD* error) {
   // Grow the buffer until the whole path fits: a cut path would name the
   // wrong settings file.

@@ -19,8 +19,6 @@ std::wstring CleanProductName(std::wstring_view productName);
 // appData\cleaned product name\productCode\<program file name>.ini
 std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_view productName,
                                     std::wstring_view productCode, std::wstring_view appData);
-// The text before the last "\" of a path; empty when there is none.
-std::wstring FolderOf(std::wstring_view path);
 
 // Reads a module path through `read` (GetModuleFileNameW's contract: the
 // count copied, the buffer size when the path was cut), growing the buffer

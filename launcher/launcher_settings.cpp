@@ -25,7 +25,11 @@ bool UsesPerUserFile(bool isService) { return !isService && config::IsNtPlatform
 }  // namespace
 
 bool Launcher::ReadSettings() {
-  auto settingsPath = config::GetSettingsFilePath(splashWindowHandle);
+  // The executable's path is read once: the settings file and the per-user
+  // file are both formed from it.
+  auto exe = config::GetExecutablePath(splashWindowHandle);
+  if (!exe) return false;
+  auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
   const std::wstring& file = *settingsPath;
 
@@ -49,12 +53,10 @@ bool Launcher::ReadSettings() {
   jrePath.clear();
   bool fromPerUserFile = false;
   if (UsesPerUserFile(isService)) {
-    if (auto exe = config::GetExecutablePath(splashWindowHandle)) {
-      std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
-      if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
-        jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
-        fromPerUserFile = true;
-      }
+    std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
+    if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
+      jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
+      fromPerUserFile = true;
     }
   }
   if (!fromPerUserFile) jrePath = store.Lookup(keys::kJavaRuntime, keys::kJrePath);

@@ -124,10 +124,10 @@ bool Launcher::LoadVmLibrary(const std::wstring& path) {
 }
 
 bool Launcher::BuildVmOptions() {
-  auto settingsPath = config::GetSettingsFilePath(splashWindowHandle);
-  if (!settingsPath) return false;
   auto exe = config::GetExecutablePath(splashWindowHandle);
   if (!exe) return false;
+  auto settingsPath = config::SettingsPathFor(*exe);
+  if (!settingsPath) return false;
   config::SettingsStore store;
   store.Open(*settingsPath, config::EmbeddedSettingsText(upgradeCode));
 
