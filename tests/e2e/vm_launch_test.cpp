@@ -122,37 +122,31 @@ TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
   }
 }
 
-TEST(VmLaunchLibrary, UnloadableLibraryShowsFormat222) {
-  DoubleApp app;
-  testsupport::WriteTextFile(app.jvmDll(), L"not a library", testsupport::Encoding::Ansi);
-  app.Write(Settings{});
-  LauncherRun run = app.Run();
-  ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 193).\n");
-}
-
-TEST(VmLaunchLibrary, LibraryWithAMissingDependencyShowsFormat222WithError126) {
-  DoubleApp app;
-  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\missing-dependency\\jvm.dll"), app.jvmDll());
-  app.Write(Settings{});
-  LauncherRun run = app.Run();
-  ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].StaticText(), L"Failed to load Java VM library: " + app.jvmDll() + L" (errno = 126).\n");
-}
-
-TEST(VmLaunchLibrary, LibraryWithoutTheInvocationEntryPointsShowsFormat202) {
-  DoubleApp app;
-  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\x64\\jvm.dll"), app.jvmDll());  // exports neither
-  app.Write(Settings{});
-  LauncherRun run = app.Run();
-  ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].StaticText(), L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n");
+TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
+  struct Case {
+    const wchar_t* fixture;  // copied over jvm.dll; none: a text file instead
+    std::wstring expected;   // "%s" stands for the library's path
+  } cases[] = {
+      {nullptr, L"Failed to load Java VM library: %s (errno = 193).\n"},
+      {L"fixtures\\missing-dependency\\jvm.dll", L"Failed to load Java VM library: %s (errno = 126).\n"},
+      {L"fixtures\\x64\\jvm.dll", L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},  // exports neither
+  };
+  for (const auto& c : cases) {
+    DoubleApp app;
+    if (c.fixture == nullptr) {
+      testsupport::WriteTextFile(app.jvmDll(), L"not a library", testsupport::Encoding::Ansi);
+    } else {
+      testsupport::CopyFileTo(testsupport::BinFile(c.fixture), app.jvmDll());
+    }
+    app.Write(Settings{});
+    LauncherRun run = app.Run();
+    std::wstring expected = c.expected;
+    if (size_t at = expected.find(L"%s"); at != std::wstring::npos) expected.replace(at, 2, app.jvmDll());
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << testing::PrintToString(expected);
+    ASSERT_EQ(run.boxes.size(), 1u) << testing::PrintToString(expected);
+    EXPECT_EQ(run.boxes[0].StaticText(), expected);
+  }
 }
 
 TEST(VmLaunchOptions, OptionListOrderAndComposition) {

@@ -35,11 +35,15 @@ void Record(std::string_view line) {
   WriteFile(recordFile, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::string EscapeNarrow(std::string_view bytes) {
+namespace {
+
+// Bytes as "%XX" where they would break a line of the record: control
+// characters, "%" itself and, when asked, everything above ASCII.
+std::string Escape(std::string_view bytes, bool escapeAboveAscii) {
   static const char digits[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : bytes) {
-    if (c < 0x20 || c > 0x7E || c == '%') {
+    if (c < 0x20 || c == 0x7F || c == '%' || (escapeAboveAscii && c > 0x7E)) {
       out += '%';
       out += digits[c >> 4];
       out += digits[c & 15];
@@ -50,20 +54,11 @@ std::string EscapeNarrow(std::string_view bytes) {
   return out;
 }
 
-std::string EscapeWide(std::u16string_view text) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : Wtf8(text)) {
-    if (c < 0x20 || c == 0x7F || c == '%') {
-      out += '%';
-      out += digits[c >> 4];
-      out += digits[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
+}  // namespace
+
+std::string EscapeNarrow(std::string_view bytes) { return Escape(bytes, true); }
+
+std::string EscapeWide(std::u16string_view text) { return Escape(Wtf8(text), false); }
 
 std::string HexUtf16(std::u16string_view text) {
   static const char digits[] = "0123456789ABCDEF";
