@@ -1,0 +1,90 @@
+// Replacing the resources of a PE image: the image stays valid and keeps
+// every byte that is not a resource.
+#include <gtest/gtest.h>
+
+#include "tests/package/test_image.h"
+#include "tools/package/pe_image.h"
+
+namespace {
+
+using package::Bytes;
+using package::ResourceId;
+using namespace packagetest;
+
+constexpr std::size_t kDirectories = kOptionalHeader + 112;
+std::uint32_t At(const Bytes& b, std::size_t offset) { return package::Get32(b, offset); }
+
+TEST(ResourceImage, ReplacingResourcesMovesWhatFollowsAndFixesTheHeaders) {
+  const Bytes appended{'J', 'A', 'R', '!', 1, 2, 3};
+  struct Case {
+    const char* name;
+    ImageLayout layout;
+  };
+  for (const Case& c : {Case{"plain", {}}, Case{"appended data", {appended, 0}}, Case{"signed", {appended, 24}}}) {
+    SCOPED_TRACE(c.name);
+    Bytes image = MakeImage(LauncherResources(), c.layout);
+    package::ResourceTree bigger = LauncherResources();
+    bigger.resources.push_back({ResourceId::Number(10), ResourceId{0, u"Named"}, 0, 0, Bytes(9000, 7)});
+    Bytes out;
+    std::string error;
+    ASSERT_TRUE(package::ReplaceImageResources(image, bigger, out, error)) << error;
+
+    package::ResourceTree read;
+    ASSERT_TRUE(package::ReadImageResources(out, read, error)) << error;
+    ASSERT_EQ(read.resources.size(), bigger.resources.size());
+    for (const auto& r : bigger.resources) {
+      const package::Resource* found = read.Find(r.type.number, r.name);
+      ASSERT_NE(found, nullptr);
+      EXPECT_EQ(found->data, r.data);
+      EXPECT_EQ(found->language, r.language);
+    }
+    // .rsrc grew by three pages: .reloc moved by as much, in the file and in memory.
+    std::size_t relocHeader = kSectionTable + 80;
+    std::uint32_t relocRva = At(out, relocHeader + 12);
+    EXPECT_EQ(relocRva, 0x5000u);
+    EXPECT_EQ(At(out, kDirectories + 8 * 5), relocRva) << "the relocation directory must follow its section";
+    EXPECT_EQ(At(out, kOptionalHeader + 56), relocRva + 0x1000) << "SizeOfImage";
+    std::uint32_t relocRaw = At(out, relocHeader + 20);
+    EXPECT_EQ(At(out, relocRaw), 0x1000u) << "the relocation block must move with its section";
+    EXPECT_EQ(Bytes(out.begin() + 0x400, out.begin() + 0x600), Bytes(image.begin() + 0x400, image.begin() + 0x600))
+        << ".text must not change";
+    EXPECT_EQ(At(out, kOptionalHeader + 64), package::PeChecksum(out, kOptionalHeader + 64));
+    EXPECT_EQ(At(out, kDirectories + 8 * 4), 0u) << "a signature that no longer matches is dropped";
+    EXPECT_EQ(out.size(), relocRaw + 0x200 + c.layout.appended.size());
+    EXPECT_EQ(Bytes(out.end() - static_cast<std::ptrdiff_t>(c.layout.appended.size()), out.end()), c.layout.appended);
+  }
+}
+
+TEST(ResourceImage, RefusesWhatIsNotA64BitImageOrIsDamaged) {
+  const Bytes good = MakeImage(LauncherResources());
+  auto patched = [&](std::size_t offset, std::uint32_t value, int width) {
+    Bytes b = good;
+    package::Set(b, offset, value, width);
+    return b;
+  };
+  struct Case {
+    const char* name;
+    Bytes image;
+    std::string error;
+  };
+  std::string text = "[Package]\nIcon=x.ico\n";
+  const Case cases[] = {
+      {"empty", {}, "not a PE image"},
+      {"text", Bytes(text.begin(), text.end()), "not a PE image"},
+      {"cut after the DOS header", Bytes(good.begin(), good.begin() + 0x50), "not a PE image"},
+      {"32-bit", patched(kFileHeader, 0x14C, 2), "not a 64-bit Windows executable"},
+      {"PE32 header", patched(kOptionalHeader, 0x10B, 2), "not a 64-bit Windows executable"},
+      {"section beyond the end", patched(kSectionTable + 40 + 16, 0x100000, 4), "a section lies outside the file"},
+      {"no resources", patched(kDirectories + 16, 0, 4), "the executable has no resource section"},
+      {"resource entry pointing at itself", patched(0x600 + 20, 0x80000000u, 4), "damaged resource section"},
+      {"resource type number out of range", patched(0x600 + 16, 0x7FFF0000u, 4), "damaged resource section"},
+  };
+  for (const auto& c : cases) {
+    package::ResourceTree tree;
+    std::string error;
+    EXPECT_FALSE(package::ReadImageResources(c.image, tree, error)) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+// Making an application's executable: icon, version information, manifest,
+// embedded settings and the .ini, and packaging an output again.
+#include <gtest/gtest.h>
+
+#include "config/settings_cipher.h"
+#include "tests/package/test_image.h"
+#include "tools/package/packager.h"
+#include "tools/package/pe_image.h"
+
+namespace {
+
+using package::Bytes;
+using package::ResourceId;
+using namespace packagetest;
+
+Bytes IcoFile(const std::vector<std::pair<int, Bytes>>& images) {
+  Bytes file;
+  package::Put16(file, 0);
+  package::Put16(file, 1);
+  package::Put16(file, static_cast<std::uint32_t>(images.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+  for (const auto& [size, data] : images) {
+    file.push_back(static_cast<std::uint8_t>(size));
+    file.push_back(static_cast<std::uint8_t>(size));
+    file.push_back(0), file.push_back(0);
+    package::Put16(file, 1);
+    package::Put16(file, 32);
+    package::Put32(file, static_cast<std::uint32_t>(data.size()));
+    package::Put32(file, offset);
+    offset += static_cast<std::uint32_t>(data.size());
+  }
+  for (const auto& image : images) file.insert(file.end(), image.second.begin(), image.second.end());
+  return file;
+}
+
+Bytes Bitmap(std::uint8_t fill) {
+  Bytes b(40 + 64, fill);
+  package::Set32(b, 0, 40);
+  return b;
+}
+
+Bytes Png() { return Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 0}; }
+
+package::PackageDescription Describe(const std::string& text) {
+  auto result = package::ParsePackageDescription(text);
+  EXPECT_TRUE(result.description) << result.error.message;
+  return result.description.value_or(package::PackageDescription{});
+}
+
+struct Made {
+  package::PackageOutput output;
+  package::ResourceTree tree;
+};
+
+Made Package(const Bytes& input, const std::string& description, const Bytes& ico) {
+  std::vector<package::IconImage> icons;
+  std::string error;
+  EXPECT_TRUE(package::ParseIcoFile(ico, icons, error)) << error;
+  Made made;
+  EXPECT_TRUE(package::BuildPackage(input, Describe(description), icons, "hello.exe", made.output, error)) << error;
+  EXPECT_TRUE(package::ReadImageResources(made.output.executable, made.tree, error)) << error;
+  return made;
+}
+
+std::wstring Deciphered(const package::ResourceTree& tree, const std::wstring& code) {
+  const package::Resource* block = tree.Find(10, ResourceId::Number(1));
+  if (block == nullptr) return L"(no block)";
+  return config::DecipherSettings(block->data.data(), block->data.size(), code).value_or(L"(unreadable)");
+}
+
+const std::string kFirst =
+    "[Package]\nIcon = first.ico\nDPI Awareness = per-monitor\nUpgrade Code = {FIRST}\n"
+    "[Version]\nFile Version = 1.2.3.4\nCompany Name = First Company\nProduct Name = First\n"
+    "[Embedded: Java Runtime Environment]\nMain Class = first.Main\n"
+    "[Ini: Product Information]\nProduct Name = First\n";
+const std::string kSecond =
+    "[Package]\nDPI Awareness = system\n"
+    "[Version]\nFile Version = 5.6.7.8\nCompany Name = Second Firm\nOriginal File Name = other.exe\n"
+    "[Embedded: Application]\nCmd = -x\n";
+
+TEST(Packager, AppliesIconVersionManifestSettingsAndIni) {
+  Made made = Package(MakeImage(LauncherResources()), kFirst, IcoFile({{16, Bitmap(1)}, {32, Bitmap(2)}, {0, Png()}}));
+  const auto& tree = made.tree;
+
+  const package::Resource* group = tree.Find(14, ResourceId::Number(1));
+  ASSERT_NE(group, nullptr) << "the icon takes the launcher's own group";
+  EXPECT_EQ(package::Get16(group->data, 4), 3u);
+  EXPECT_EQ(group->language, 0x0409);
+  EXPECT_EQ(tree.Find(3, ResourceId::Number(2))->data, Bitmap(2));
+  EXPECT_EQ(tree.Find(3, ResourceId::Number(3))->data, Png());
+
+  const package::Resource* version = tree.Find(16, ResourceId::Number(1));
+  ASSERT_NE(version, nullptr);
+  EXPECT_EQ(package::Get16(version->data, 0), version->data.size());
+  for (const char16_t* text : {u"First Company", u"CompanyName", u"1.2.3.4", u"OriginalFilename", u"hello.exe",
+                               u"InternalName", u"hello", u"Translation"}) {
+    EXPECT_TRUE(Contains(version->data, text)) << std::string(text, text + std::char_traits<char16_t>::length(text));
+  }
+
+  const package::Resource* manifest = tree.Find(24, ResourceId::Number(1));
+  std::string manifestText(manifest->data.begin(), manifest->data.end());
+  EXPECT_NE(manifestText.find("PerMonitorV2"), std::string::npos) << manifestText;
+
+  EXPECT_EQ(Deciphered(tree, L"{FIRST}"), L"[Java Runtime Environment]\r\nMain Class=first.Main\r\n");
+  ASSERT_TRUE(made.output.ini);
+  EXPECT_EQ(*made.output.ini, u"\uFEFF[Product Information]\r\nProduct Name=First\r\nUpgrade Code={FIRST}\r\n");
+}
+
+TEST(Packager, PackagingAgainLeavesNoTraceOfTheFirstValues) {
+  Made first = Package(MakeImage(LauncherResources()), kFirst, IcoFile({{16, Bitmap(1)}, {32, Bitmap(2)}}));
+  Made second = Package(first.output.executable, kSecond, IcoFile({{48, Bitmap(9)}}));
+  const Bytes& out = second.output.executable;
+  for (const char16_t* text : {u"First Company", u"1.2.3.4"}) EXPECT_FALSE(Contains(out, text));
+  EXPECT_TRUE(Contains(out, u"Second Firm"));
+  EXPECT_TRUE(Contains(out, u"other.exe"));
+  std::string bytes(out.begin(), out.end());
+  EXPECT_EQ(bytes.find("PerMonitor"), std::string::npos);
+  EXPECT_EQ(bytes.find("<dpiAware"), bytes.rfind("<dpiAware")) << "one DPI declaration, not two";
+  EXPECT_NE(bytes.find(">true</dpiAware>"), std::string::npos);
+  EXPECT_EQ(second.tree.Find(3, ResourceId::Number(2)), nullptr) << "the first icon's second image must go";
+  EXPECT_EQ(second.tree.Find(3, ResourceId::Number(1))->data, Bitmap(9));
+  // Settings without an Upgrade Code are read with an empty key; no .ini is needed for them.
+  EXPECT_EQ(Deciphered(second.tree, L""), L"[Application]\r\nCmd=-x\r\n");
+  EXPECT_FALSE(second.output.ini);
+  EXPECT_EQ(package::Get32(out, kOptionalHeader + 64), package::PeChecksum(out, kOptionalHeader + 64));
+}
+
+TEST(Packager, RefusesBadIconsAndWhatIsNotTheLauncher) {
+  struct Case {
+    const char* name;
+    Bytes ico;
+    std::string error;
+  };
+  Bytes cut = IcoFile({{16, Bitmap(1)}});
+  cut.resize(cut.size() - 10);
+  Bytes noImage = IcoFile({});
+  const Case cases[] = {
+      {"empty", {}, "not an .ico file"},
+      {"a cursor", [] { Bytes b = IcoFile({{16, Bitmap(1)}}); b[2] = 2; return b; }(), "not an .ico file"},
+      {"no image", noImage, "the .ico file holds no image"},
+      {"cut image", cut, "image 1 of the .ico file is cut off"},
+      {"cut directory", Bytes{0, 0, 1, 0, 2, 0, 16, 16}, "the .ico file is cut off"},
+      {"not an image", IcoFile({{16, Bitmap(1)}, {32, Bytes(50, 'x')}}),
+       "image 2 of the .ico file is neither PNG nor a bitmap"},
+  };
+  for (const auto& c : cases) {
+    std::vector<package::IconImage> icons;
+    std::string error;
+    EXPECT_FALSE(package::ParseIcoFile(c.ico, icons, error)) << c.name;
+    EXPECT_EQ(error, c.error) << c.name;
+  }
+
+  package::ResourceTree other = LauncherResources();
+  other.Remove(5);
+  package::PackageOutput output;
+  std::string error;
+  EXPECT_FALSE(package::BuildPackage(MakeImage(other), Describe(kSecond), {}, "x.exe", output, error));
+  EXPECT_EQ(error, "not the launcher: it lacks the launcher's message table and dialogs");
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+#include "tools/package/package_description.h"
+
+#include <map>
+
+#include "tools/package/utf.h"
+
+namespace package {
+namespace {
+
+constexpr std::size_t kLongestVersionText = 1024;
+
+struct Fault {
+  int line = 0;
+  std::string message;
+};
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
+    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The text after "prefix:" in a section name such as "Embedded: Application".
+std::optional<std::string> AfterPrefix(std::string_view name, std::string_view prefix) {
+  if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix || name[prefix.size()] != ':') {
+    return std::nullopt;
+  }
+  return std::string(Trim(name.substr(prefix.size() + 1)));
+}
+
+// Lines of the text: split at "\n" with a "\r" before it dropped.
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+std::optional<Fault> ReadSections(std::string_view text, std::vector<DescriptionSection>& sections) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  int number = 0;
+  for (std::string_view raw : Lines(text)) {
+    ++number;
+    std::u16string unused;
+    if (!Utf8ToUtf16(raw, unused)) return Fault{number, "the line is not UTF-8 text"};
+    for (char c : raw) {
+      if (static_cast<unsigned char>(c) < 0x20 && c != '\t') return Fault{number, "the line holds a control character"};
+    }
+    std::string_view line = Trim(raw);
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']') return Fault{number, "a section header must end with \"]\""};
+      std::string_view name = Trim(line.substr(1, line.size() - 2));
+      if (name.empty()) return Fault{number, "a section header needs a name"};
+      sections.push_back(DescriptionSection{std::string(name), number, {}});
+      continue;
+    }
+    std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return Fault{number, "expected \"key = value\" or \"[section]\""};
+    std::string_view key = Trim(line.substr(0, equals));
+    if (key.empty()) return Fault{number, "a key is missing before \"=\""};
+    if (sections.empty()) return Fault{number, "\"" + std::string(key) + "\" stands before any section"};
+    sections.back().entries.push_back(DescriptionEntry{std::string(key), std::string(Trim(line.substr(equals + 1))), number});
+  }
+  return std::nullopt;
+}
+
+// The entries of a section whose keys are all known, each at most once.
+std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vector<std::string_view>& known,
+                               std::map<std::string, const DescriptionEntry*>& found) {
+  for (const auto& entry : section.entries) {
+    bool isKnown = false;
+    for (auto k : known) isKnown = isKnown || entry.key == k;
+    if (!isKnown) return Fault{entry.line, "unknown key \"" + entry.key + "\" in [" + section.name + "]"};
+    if (found.count(entry.key) != 0) {
+      return Fault{entry.line, "\"" + entry.key + "\" is set twice in [" + section.name + "] (first on line " +
+                                   std::to_string(found[entry.key]->line) + ")"};
+    }
+    found[entry.key] = &entry;
+  }
+  return std::nullopt;
+}
+
+std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescription& d) {
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code"}, found)) return fault;
+  if (auto icon = found["Icon"]) {
+    if (icon->value.empty()) return Fault{icon->line, "\"Icon\" needs the path of an .ico file"};
+    d.icon = icon->value;
+    d.iconLine = icon->line;
+  }
+  if (auto dpi = found["DPI Awareness"]) {
+    if (EqualsIgnoreCase(dpi->value, "none")) {
+      d.dpiAwareness = DpiAwareness::None;
+    } else if (EqualsIgnoreCase(dpi->value, "system")) {
+      d.dpiAwareness = DpiAwareness::System;
+    } else if (EqualsIgnoreCase(dpi->value, "per-monitor")) {
+      d.dpiAwareness = DpiAwareness::PerMonitor;
+    } else if (!EqualsIgnoreCase(dpi->value, "unchanged")) {
+      return Fault{dpi->line, "\"DPI Awareness\" must be unchanged, none, system or per-monitor, not \"" +
+                                  dpi->value + "\""};
+    }
+  }
+  if (auto code = found["Upgrade Code"]) d.upgradeCode = code->value;
+  return std::nullopt;
+}
+
+std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescription& d) {
+  // Description keys and the resource's string names, in the order written.
+  static const std::pair<std::string_view, std::string_view> kStrings[] = {
+      {"Company Name", "CompanyName"},     {"File Description", "FileDescription"},
+      {"File Version", "FileVersion"},     {"Internal Name", "InternalName"},
+      {"Copyright", "LegalCopyright"},     {"Original File Name", "OriginalFilename"},
+      {"Product Name", "ProductName"},     {"Product Version", "ProductVersion"},
+  };
+  std::vector<std::string_view> known;
+  for (const auto& s : kStrings) known.push_back(s.first);
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, known, found)) return fault;
+  if (found["File Version"] == nullptr) return Fault{section.line, "[Version] needs \"File Version\""};
+  if (found["Product Version"] == nullptr) found["Product Version"] = found["File Version"];
+
+  VersionDescription v;
+  for (const char* key : {"File Version", "Product Version"}) {
+    const DescriptionEntry* entry = found[key];
+    auto parsed = ParseFourPartVersion(entry->value);
+    if (!parsed) {
+      return Fault{entry->line, "\"" + std::string(key) + "\" must be four numbers of 0 to 65535 such as 1.2.0.0, not \"" +
+                                    entry->value + "\""};
+    }
+    (std::string(key) == "File Version" ? v.fileVersion : v.productVersion) = *parsed;
+  }
+  for (const auto& [key, name] : kStrings) {
+    const DescriptionEntry* entry = found[std::string(key)];
+    if (entry == nullptr) continue;
+    if (entry->value.size() > kLongestVersionText) {
+      return Fault{entry->line, "\"" + std::string(key) + "\" is longer than 1024 bytes"};
+    }
+    v.strings.emplace_back(std::string(name), entry->value);
+  }
+  d.version = std::move(v);
+  return std::nullopt;
+}
+
+std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, PackageDescription& d) {
+  std::map<std::string, int> seen;
+  for (const auto& section : sections) {
+    bool once = section.name == "Package" || section.name == "Version";
+    if (once && seen.count(section.name) != 0) {
+      return Fault{section.line, "[" + section.name + "] appears twice (first on line " +
+                                     std::to_string(seen[section.name]) + ")"};
+    }
+    seen[section.name] = section.line;
+    std::optional<Fault> fault;
+    if (section.name == "Package") {
+      fault = ReadPackage(section, d);
+    } else if (section.name == "Version") {
+      fault = ReadVersion(section, d);
+    } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
+      if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
+      d.embedded.push_back(DescriptionSection{*embedded, section.line, section.entries});
+    } else if (auto ini = AfterPrefix(section.name, "Ini")) {
+      if (ini->empty()) return Fault{section.line, "[Ini: ...] needs the name of a settings section"};
+      for (const auto& entry : section.entries) {
+        if (*ini == "Product Information" && entry.key == "Upgrade Code") {
+          return Fault{entry.line, "set \"Upgrade Code\" in [Package]: it keys the embedded settings and is "
+                                   "written into the .ini from there"};
+        }
+      }
+      d.ini.push_back(DescriptionSection{*ini, section.line, section.entries});
+    } else {
+      return Fault{section.line, "unknown section [" + section.name +
+                                     "]: expected [Package], [Version], [Embedded: ...] or [Ini: ...]"};
+    }
+    if (fault) return fault;
+  }
+  if (!d.upgradeCode.empty() && d.embedded.empty()) {
+    int line = 0;
+    for (const auto& s : sections) {
+      for (const auto& e : s.entries) {
+        if (s.name == "Package" && e.key == "Upgrade Code") line = e.line;
+      }
+    }
+    return Fault{line, "\"Upgrade Code\" keys embedded settings, but there is no [Embedded: ...] section"};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+DescriptionResult ParsePackageDescription(std::string_view text) {
+  std::vector<DescriptionSection> sections;
+  PackageDescription d;
+  std::optional<Fault> fault = ReadSections(text, sections);
+  if (!fault) fault = Interpret(sections, d);
+  if (fault) return DescriptionResult{std::nullopt, DescriptionError{fault->line, fault->message}};
+  return DescriptionResult{std::move(d), {}};
+}
+
+}  // namespace package

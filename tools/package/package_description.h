@@ -1,0 +1,67 @@
+// The package description: a small INI-style text that says how an
+// application's executable is made from the launcher.
+//
+//   [Package]                  Icon, DPI Awareness, Upgrade Code
+//   [Version]                  File Version, Product Version, Product Name,
+//                              File Description, Company Name, Copyright,
+//                              Original File Name, Internal Name
+//   [Embedded: <section>]      settings embedded in the executable
+//   [Ini: <section>]           settings written to the .ini beside it
+//
+// Lines are "[section]", "key = value" (both trimmed), blank, or comments
+// starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/package/manifest_dpi.h"
+#include "tools/package/version_info.h"
+
+namespace package {
+
+struct DescriptionEntry {
+  std::string key;
+  std::string value;
+  int line = 0;
+};
+
+struct DescriptionSection {
+  std::string name;
+  int line = 0;
+  std::vector<DescriptionEntry> entries;
+};
+
+struct VersionDescription {
+  FourPartVersion fileVersion{};
+  FourPartVersion productVersion{};
+  // Resource string names ("FileVersion", ...) and values, in a fixed order;
+  // "OriginalFilename" and "InternalName" only when given.
+  std::vector<std::pair<std::string, std::string>> strings;
+};
+
+struct PackageDescription {
+  std::string icon;  // as written: relative paths are the caller's to resolve
+  int iconLine = 0;
+  std::optional<DpiAwareness> dpiAwareness;  // none: the manifest is left as it is
+  std::string upgradeCode;                   // empty: embedded settings readable without an .ini
+  std::optional<VersionDescription> version;
+  std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
+  std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
+};
+
+struct DescriptionError {
+  int line = 0;  // 1-based
+  std::string message;
+};
+
+struct DescriptionResult {
+  std::optional<PackageDescription> description;
+  DescriptionError error;  // when there is no description
+};
+
+DescriptionResult ParsePackageDescription(std::string_view text);
+
+}  // namespace package

@@ -1,0 +1,84 @@
+// package-app: makes an application's executable from the launcher.
+//
+//   package-app <launcher.exe> <description> <output.exe>
+//
+// The description (see package_description.h and the README) names the icon,
+// the version information, the DPI awareness and the settings to embed; the
+// .ini beside the output is written when it asks for one. Every error is one
+// line naming the file (and the description's line) with exit code 2, and
+// nothing is written then.
+#include <string>
+#include <vector>
+
+#include "tools/package/file_io.h"
+#include "tools/package/packager.h"
+
+namespace {
+
+constexpr char kTool[] = "package-app";
+
+int Package(const std::filesystem::path& input, const std::filesystem::path& descriptionPath,
+            const std::filesystem::path& output) {
+  using package::PathText;
+  package::Bytes descriptionBytes;
+  if (!package::ReadWholeFile(descriptionPath, descriptionBytes)) {
+    return package::Report(kTool, PathText(descriptionPath) + ": cannot read the package description");
+  }
+  auto parsed = package::ParsePackageDescription(
+      std::string_view(reinterpret_cast<const char*>(descriptionBytes.data()), descriptionBytes.size()));
+  if (!parsed.description) {
+    return package::Report(kTool, PathText(descriptionPath) + ":" + std::to_string(parsed.error.line) + ": " +
+                                      parsed.error.message);
+  }
+  const package::PackageDescription& d = *parsed.description;
+
+  std::vector<package::IconImage> icons;
+  if (!d.icon.empty()) {
+    std::u8string iconText(d.icon.begin(), d.icon.end());
+    std::filesystem::path icon = descriptionPath.parent_path() / std::filesystem::path(iconText);
+    std::string where = PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": ";
+    package::Bytes iconBytes;
+    if (!package::ReadWholeFile(icon, iconBytes)) {
+      return package::Report(kTool, where + "cannot read the icon " + PathText(icon));
+    }
+    std::string error;
+    if (!package::ParseIcoFile(iconBytes, icons, error)) {
+      return package::Report(kTool, where + PathText(icon) + ": " + error);
+    }
+  }
+
+  package::Bytes launcher;
+  if (!package::ReadWholeFile(input, launcher)) {
+    return package::Report(kTool, PathText(input) + ": cannot read the launcher");
+  }
+  package::PackageOutput made;
+  std::string error;
+  if (!package::BuildPackage(launcher, d, icons, PathText(output.filename()), made, error)) {
+    return package::Report(kTool, PathText(input) + ": " + error);
+  }
+
+  std::vector<std::pair<std::filesystem::path, package::Bytes>> files{{output, made.executable}};
+  if (made.ini) {
+    package::Bytes ini;
+    for (char16_t c : *made.ini) package::Put16(ini, c);
+    files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
+  }
+  std::filesystem::path failed;
+  if (!package::WriteFilesOrNone(files, failed)) {
+    return package::Report(kTool, PathText(failed) + ": cannot write the output");
+  }
+  return 0;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
+  if (argc != 4) {
+    return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe>");
+  }
+  return Package(argv[1], argv[2], argv[3]);
+}
