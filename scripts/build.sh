@@ -8,14 +8,20 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 cmake --preset windows -G Ninja >/dev/null
-cmake --build --preset windows -j2 --target launcher embed-settings example
+cmake --build --preset windows -j2 --target launcher package-app embed-settings example
+# The packaging tool also runs natively: the example is packaged without Wine.
+cmake --preset jni-native -G Ninja >/dev/null
+cmake --build --preset jni-native -j2 --target package-app
 
 rm -rf dist
 mkdir -p dist
-cp build/windows/bin/launcher.exe build/windows/bin/embed-settings.exe dist/
-cp build/windows/example/hello.exe build/windows/example/hello.ini build/windows/example/hello.jar dist/
-echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/embed-settings.exe"
-echo "example: dist/hello.exe with dist/hello.ini and dist/hello.jar"
+cp build/windows/bin/launcher.exe build/windows/bin/package-app.exe build/windows/bin/embed-settings.exe dist/
+cp build/jni-native/bin/package-app dist/
+cp build/windows/example/hello.jar dist/
+dist/package-app dist/launcher.exe examples/hello/hello.package dist/hello.exe
+echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/package-app (Linux)," \
+     "dist/package-app.exe, dist/embed-settings.exe"
+echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar"
 
 # Run the example in a private Wine prefix and display of its own.
 state="$PWD/build/example-wine"

@@ -1,111 +1,95 @@
 // embed-settings: writes a settings text into a copy of the launcher, as the
 // embedded layer beneath the .ini beside it, enciphered with the product's
 // "Upgrade Code" (the same value must stand in [Product Information] of the
-// .ini the launcher ships with).
+// .ini the launcher ships with; an empty code makes settings that are read
+// without an .ini). A thin front of the packaging tool's rules: package-app
+// does the same from a package description, with icon and version too.
 //
 //   embed-settings <launcher.exe> <settings.txt> <upgrade code>
 //
 // The settings text may be UTF-16LE with a byte-order mark, or UTF-8 (with or
 // without one); bare line feeds become "\r\n", the line ends the launcher reads.
 // Any other encoding is refused with exit code 2.
-#include <windows.h>
-
-#include <cstdio>
 #include <string>
-#include <vector>
 
-#include "config/settings_cipher.h"
-#include "resources/resource_ids.h"
+#include "tools/package/file_io.h"
+#include "tools/package/packager.h"
+#include "tools/package/pe_image.h"
+#include "tools/package/utf.h"
 
 namespace {
 
-int Fail(const wchar_t* what, DWORD error = 0) {
-  if (error != 0) {
-    fwprintf(stderr, L"embed-settings: %ls (error %lu)\n", what, static_cast<unsigned long>(error));
-  } else {
-    fwprintf(stderr, L"embed-settings: %ls\n", what);
-  }
-  return 2;
-}
-
-bool ReadAll(const std::wstring& path, std::vector<unsigned char>& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  unsigned char chunk[65536];
-  bool ok = true;
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file, chunk, sizeof chunk, &read, nullptr)) {
-      ok = false;  // a cut text must not be embedded as if whole
-      break;
-    }
-    if (read == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + read);
-  }
-  CloseHandle(file);
-  return ok;
-}
+constexpr char kTool[] = "embed-settings";
 
 // UTF-16LE with a byte-order mark, or UTF-8; anything else is refused rather
 // than embedded as garbage the launcher would silently ignore.
-bool Decode(const std::vector<unsigned char>& bytes, std::wstring& text) {
+bool Decode(const package::Bytes& bytes, std::u16string& text) {
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
     if (bytes.size() % 2 != 0) return false;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) text += static_cast<wchar_t>(bytes[i] | (bytes[i + 1] << 8));
+    for (std::size_t i = 2; i < bytes.size(); i += 2) text += static_cast<char16_t>(package::Get16(bytes, i));
     return true;
   }
   if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return false;  // big-endian
-  for (unsigned char b : bytes) {
+  for (auto b : bytes) {
     if (b == 0) return false;  // UTF-16 without a byte-order mark
   }
-  size_t start = bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF ? 3 : 0;
-  int size = static_cast<int>(bytes.size() - start);
-  if (size == 0) return true;
-  const char* data = reinterpret_cast<const char*>(bytes.data()) + start;
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, nullptr, 0);
-  if (n <= 0) return false;
-  text.assign(static_cast<size_t>(n), L'\0');
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, data, size, text.data(), n) == n;
+  std::string_view utf8(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
+  return package::Utf8ToUtf16(utf8, text);
 }
 
-std::wstring WithCrLf(const std::wstring& text) {
-  std::wstring out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) out += L'\r';
+std::u16string WithCrLf(const std::u16string& text) {
+  std::u16string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) out += u'\r';
     out += text[i];
   }
   return out;
 }
 
-bool WriteResource(const std::wstring& exe, const void* data, DWORD size) {
-  HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
-  if (update == nullptr) return false;
-  BOOL ok = UpdateResourceW(update, MAKEINTRESOURCEW(10) /* RT_RCDATA */, MAKEINTRESOURCEW(IDR_EMBEDDED_SETTINGS),
-                            MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), const_cast<void*>(data), size);
-  if (!ok) {
-    EndUpdateResourceW(update, TRUE);
-    return false;
+template <typename Char>
+std::u16string Units(const Char* text) {
+  std::u16string out;
+  if constexpr (sizeof(Char) == 2) {
+    for (; *text != 0; ++text) out += static_cast<char16_t>(*text);
+  } else {
+    package::Utf8ToUtf16(text, out);
   }
-  return EndUpdateResourceW(update, FALSE) != FALSE;
+  return out;
 }
 
 }  // namespace
 
+#ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
+#else
+int main(int argc, char** argv) {
+#endif
   if (argc != 4) {
-    fwprintf(stderr, L"usage: embed-settings <launcher.exe> <settings.txt> <upgrade code>\n");
+    package::Report(kTool, "usage: embed-settings <launcher.exe> <settings.txt> <upgrade code>");
     return 1;
   }
-  std::vector<unsigned char> bytes;
-  if (!ReadAll(argv[2], bytes)) return Fail(L"cannot read the settings text", GetLastError());
-  std::wstring decoded;
-  if (!Decode(bytes, decoded)) {
-    return Fail(L"the settings text must be UTF-16LE with a byte-order mark, or UTF-8");
+  std::filesystem::path exe(argv[1]);
+  package::Bytes textBytes;
+  if (!package::ReadWholeFile(argv[2], textBytes)) return package::Report(kTool, "cannot read the settings text");
+  std::u16string decoded;
+  if (!Decode(textBytes, decoded)) {
+    return package::Report(kTool, "the settings text must be UTF-16LE with a byte-order mark, or UTF-8");
   }
-  std::wstring settings = WithCrLf(decoded);
-  std::vector<std::uint8_t> block = config::EncipherSettings(settings, argv[3]);
-  if (!WriteResource(argv[1], block.data(), static_cast<DWORD>(block.size()))) {
-    return Fail(L"cannot update the executable's resources", GetLastError());
+  package::Bytes image;
+  if (!package::ReadWholeFile(exe, image)) return package::Report(kTool, package::PathText(exe) + ": cannot read");
+  package::ResourceTree tree;
+  std::string error;
+  if (!package::ReadImageResources(image, tree, error)) return package::Report(kTool, package::PathText(exe) + ": " + error);
+  if (!package::IsLauncher(tree)) return package::Report(kTool, package::PathText(exe) + ": not the launcher");
+  package::PutEmbeddedSettings(tree, WithCrLf(decoded), Units(argv[3]));
+  package::Bytes out;
+  if (!package::ReplaceImageResources(image, tree, out, error)) {
+    return package::Report(kTool, package::PathText(exe) + ": " + error);
+  }
+  std::filesystem::path failed;
+  if (!package::WriteFilesOrNone({{exe, out}}, failed)) {
+    return package::Report(kTool, package::PathText(exe) + ": cannot write");
   }
   return 0;
 }

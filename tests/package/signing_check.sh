@@ -3,7 +3,7 @@
 # certificate and verifies it with osslsigncode.
 #   signing_check.sh <package-app> <launcher.exe> <work folder>
 set -euo pipefail
-tool=$1 launcher=$2 work=$3
+tool=$(realpath "$1") launcher=$(realpath -m "$2") work=$3
 if [ ! -f "$launcher" ]; then
   echo "no Windows build at $launcher: build the windows preset first"
   exit 77

@@ -1,0 +1,227 @@
+// The packaging tool (cross-built, run under Wine) makes an application's
+// executable from the launcher; Windows reads back what it wrote, and the
+// packaged launcher runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/support/double_app.h"
+#include "tests/support/launcher_app.h"
+
+namespace {
+
+using testsupport::AppFolder;
+using testsupport::BinFile;
+using testsupport::Quoted;
+using testsupport::RunProcess;
+
+// An .ico file of 32-bit bitmaps, one per (size, colour).
+std::vector<unsigned char> IcoFile(const std::vector<std::pair<int, COLORREF>>& images) {
+  std::vector<unsigned char> file;
+  auto put = [&](std::vector<unsigned char>& b, unsigned value, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<unsigned char>(value >> (8 * i)));
+  };
+  std::vector<std::vector<unsigned char>> bitmaps;
+  for (const auto& [size, colour] : images) {
+    std::vector<unsigned char> b;
+    unsigned maskRow = (static_cast<unsigned>(size) + 31) / 32 * 4;
+    for (unsigned v : {40u, unsigned(size), unsigned(size * 2)}) put(b, v, 4);
+    put(b, 1, 2), put(b, 32, 2);
+    for (int i = 0; i < 6; ++i) put(b, 0, 4);
+    for (int i = 0; i < size * size; ++i) {
+      b.push_back(GetBValue(colour)), b.push_back(GetGValue(colour)), b.push_back(GetRValue(colour)), b.push_back(255);
+    }
+    b.resize(b.size() + maskRow * static_cast<unsigned>(size), 0);
+    bitmaps.push_back(std::move(b));
+  }
+  put(file, 0, 2), put(file, 1, 2), put(file, static_cast<unsigned>(images.size()), 2);
+  unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
+  for (size_t i = 0; i < images.size(); ++i) {
+    file.push_back(static_cast<unsigned char>(images[i].first)), file.push_back(static_cast<unsigned char>(images[i].first));
+    put(file, 0, 2), put(file, 1, 2), put(file, 32, 2);
+    put(file, static_cast<unsigned>(bitmaps[i].size()), 4), put(file, offset, 4);
+    offset += static_cast<unsigned>(bitmaps[i].size());
+  }
+  for (const auto& b : bitmaps) file.insert(file.end(), b.begin(), b.end());
+  return file;
+}
+
+struct ToolRun {
+  DWORD exitCode = 0;
+  std::wstring error;  // what it printed on standard error
+};
+
+ToolRun Package(const AppFolder& app, const std::wstring& input, const std::string& description,
+                const std::wstring& output) {
+  std::wstring descriptionFile = app.path(L"app.package");
+  testsupport::WriteBinaryFile(descriptionFile, std::vector<unsigned char>(description.begin(), description.end()));
+  std::wstring tool = BinFile(L"package-app.exe");
+  testsupport::RunOptions options;
+  options.stderrFile = app.path(L"package-errors.txt");
+  auto result = RunProcess(tool, Quoted(tool) + L" " + Quoted(input) + L" " + Quoted(descriptionFile) + L" " +
+                                     Quoted(output), options, 60000);
+  EXPECT_TRUE(result.finished);
+  return ToolRun{result.exitCode, testsupport::ReadTextFile(options.stderrFile)};
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring VersionString(const std::vector<unsigned char>& info, const std::wstring& name) {
+  void* value = nullptr;
+  UINT length = 0;
+  std::wstring path = L"\\StringFileInfo\\040904B0\\" + name;
+  if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0) return L"(none)";
+  return static_cast<const wchar_t*>(value);
+}
+
+// The colour in the middle of the icon Windows loads from `module` at `size`.
+COLORREF IconColour(HMODULE module, int size) {
+  HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+  if (icon == nullptr) return CLR_INVALID;
+  ICONINFO info{};
+  GetIconInfo(icon, &info);
+  BITMAPINFO header{};
+  header.bmiHeader = {sizeof(BITMAPINFOHEADER), size, size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<unsigned char> pixels(static_cast<size_t>(size * size * 4));
+  HDC dc = GetDC(nullptr);
+  int lines = GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(size), pixels.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  DestroyIcon(icon);
+  if (lines != size) return CLR_INVALID;
+  size_t middle = static_cast<size_t>((size / 2 * size + size / 2) * 4);
+  return RGB(pixels[middle + 2], pixels[middle + 1], pixels[middle]);
+}
+
+std::string Description(const testsupport::DoubleApp& app, const std::string& upgradeCode) {
+  std::wstring jre = app.jre();
+  return "[Package]\nIcon = app.ico\nUpgrade Code = " + upgradeCode +
+         "\n"
+         "[Version]\nFile Version = 2.5.0.17\nProduct Version = 2.5.0.0\nProduct Name = Packaged Example\n"
+         "File Description = An example application\nCompany Name = Example Company\n"
+         "Copyright = (c) 2026 Example Company\nOriginal File Name = app.exe\nInternal Name = example\n"
+         "[Embedded: Java Runtime Environment]\nMain Class = test.Echo\nJRE Path = " + Narrow(jre) +
+         "\n"
+         "[Embedded: Class Path]\nClass Path = C:\\app\\classes.jar\n"
+         "[Embedded: Application]\nCmd = --from-embedded\n";
+}
+
+TEST(PackagedApp, WindowsReadsBackVersionAndIconAndTheLauncherUsesTheEmbeddedSettings) {
+  testsupport::DoubleApp app;
+  testsupport::WriteBinaryFile(app.app.path(L"app.ico"), IcoFile({{16, RGB(255, 0, 0)}, {32, RGB(0, 0, 255)}}));
+  ToolRun run = Package(app.app, BinFile(L"launcher.exe"), Description(app, "{UC-PACKAGED}"), app.app.exe());
+  ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
+  EXPECT_NE(testsupport::ReadTextFile(app.app.ini()).find(L"Upgrade Code={UC-PACKAGED}"), std::wstring::npos)
+      << "the .ini beside the executable must carry the code";
+
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(app.app.exe().c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<unsigned char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(app.app.exe().c_str(), 0, size, info.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+  EXPECT_EQ(fixed->dwFileVersionMS, 0x00020005u);
+  EXPECT_EQ(fixed->dwFileVersionLS, 0x00000011u);
+  EXPECT_EQ(fixed->dwProductVersionMS, 0x00020005u);
+  EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+  const std::pair<const wchar_t*, const wchar_t*> strings[] = {
+      {L"FileVersion", L"2.5.0.17"},          {L"ProductVersion", L"2.5.0.0"},
+      {L"ProductName", L"Packaged Example"},  {L"FileDescription", L"An example application"},
+      {L"CompanyName", L"Example Company"},   {L"LegalCopyright", L"(c) 2026 Example Company"},
+      {L"OriginalFilename", L"app.exe"},      {L"InternalName", L"example"},
+  };
+  for (const auto& [name, value] : strings) EXPECT_EQ(VersionString(info, name), value) << Narrow(name);
+
+  HMODULE module = LoadLibraryExW(app.app.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(IconColour(module, 16), RGB(255, 0, 0));
+  EXPECT_EQ(IconColour(module, 32), RGB(0, 0, 255));
+  FreeLibrary(module);
+
+  auto launched = app.Run(L"a");
+  EXPECT_TRUE(launched.boxes.empty()) << Narrow(launched.BoxTexts().empty() ? L"" : launched.BoxTexts()[0]);
+  EXPECT_EQ(launched.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"a", L"--from-embedded"})) << app.RecordText();
+}
+
+TEST(PackagedApp, SettingsWithoutUpgradeCodeRunWithNoIniBesideTheExecutable) {
+  testsupport::DoubleApp app;
+  testsupport::WriteBinaryFile(app.app.path(L"app.ico"), IcoFile({{16, RGB(0, 128, 0)}}));
+  ToolRun run = Package(app.app, BinFile(L"launcher.exe"), Description(app, ""), app.app.exe());
+  ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
+  ASSERT_FALSE(testsupport::FileExists(app.app.ini()));
+  auto launched = app.Run(L"b");
+  EXPECT_TRUE(launched.boxes.empty());
+  EXPECT_EQ(launched.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"b", L"--from-embedded"})) << app.RecordText();
+}
+
+TEST(PackagedApp, RunsExactlyAsTheUnpackagedLauncher) {
+  testsupport::Settings settings;
+  settings.applicationLines = L"Cmd=--flag \"two words\"\r\n";
+  settings.runtimeLines = L"Virtual Machine Parameters=-Xmx64m -Dx=y\r\n";
+  testsupport::DoubleApp plain;
+  testsupport::DoubleApp packaged;
+  plain.Write(settings);
+  packaged.Write(settings);
+  testsupport::WriteBinaryFile(packaged.app.path(L"app.ico"), IcoFile({{32, RGB(1, 2, 3)}}));
+  ToolRun run = Package(packaged.app, BinFile(L"launcher.exe"),
+                        "[Package]\nIcon = app.ico\nDPI Awareness = per-monitor\n[Version]\nFile Version = 1.0.0.0\n",
+                        packaged.app.exe());
+  ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
+  auto before = plain.Run(L"x \"y z\"");
+  auto after = packaged.Run(L"x \"y z\"");
+  EXPECT_EQ(after.result.exitCode, before.result.exitCode);
+  EXPECT_EQ(after.BoxTexts(), before.BoxTexts());
+  EXPECT_EQ(packaged.MainArguments(), plain.MainArguments());
+  auto withoutPaths = [](std::vector<std::string> options, const testsupport::DoubleApp& app) {
+    std::string folder = Narrow(app.app.folder().path());
+    for (auto& o : options) {
+      for (size_t at; (at = o.find(folder)) != std::string::npos;) o.replace(at, folder.size(), "<app>");
+    }
+    return options;
+  };
+  EXPECT_EQ(withoutPaths(packaged.Options(), packaged), withoutPaths(plain.Options(), plain)) << packaged.RecordText();
+}
+
+TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
+  AppFolder app;
+  testsupport::WriteBinaryFile(app.path(L"good.ico"), IcoFile({{16, RGB(9, 9, 9)}}));
+  testsupport::WriteBinaryFile(app.path(L"corrupt.ico"), {0, 0, 1, 0, 3, 0, 16, 16, 0});
+  testsupport::WriteTextFile(app.path(L"text.txt"), L"not an executable", testsupport::Encoding::Ansi);
+  const std::wstring launcher = BinFile(L"launcher.exe");
+  const std::wstring output = app.path(L"out.exe");
+  const std::string good = "[Package]\nIcon = good.ico\n";
+  struct Case {
+    const char* name;
+    std::wstring input;
+    std::string description;
+    std::wstring output;
+    std::string error;  // what standard error must contain
+  };
+  const Case cases[] = {
+      {"missing icon", launcher, "[Package]\nIcon = missing.ico\n", output, "app.package:2: cannot read the icon"},
+      {"corrupt icon", launcher, "\n[Package]\nIcon = corrupt.ico\n", output,
+       "app.package:3: " + Narrow(app.path(L"corrupt.ico")) + ": the .ico file is cut off"},
+      {"three-part version", launcher, "[Version]\nFile Version = 1.2.3\n", output,
+       "app.package:2: \"File Version\" must be four numbers"},
+      {"unknown key", launcher, "[Package]\nIcon = good.ico\nColour = red\n", output,
+       "app.package:3: unknown key \"Colour\" in [Package]"},
+      {"not a PE image", app.path(L"text.txt"), good, output, "text.txt: not a PE image"},
+      {"not the launcher", BinFile(L"double\\jvm.dll"), good, output,
+       "jvm.dll: not the launcher: it lacks the launcher's message table and dialogs"},
+      {"unwritable output", launcher, good, app.path(L"no\\such\\folder\\out.exe"), "out.exe: cannot write the output"},
+  };
+  for (const auto& c : cases) {
+    ToolRun run = Package(app, c.input, c.description, c.output);
+    EXPECT_EQ(run.exitCode, 2u) << c.name;
+    EXPECT_NE(Narrow(run.error).find(c.error), std::string::npos) << c.name << ": " << Narrow(run.error);
+    EXPECT_FALSE(testsupport::FileExists(c.output)) << c.name;
+    EXPECT_FALSE(testsupport::FileExists(c.output + L".partial")) << c.name;
+  }
+}
+
+}  // namespace
