@@ -193,6 +193,16 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
   testsupport::WriteBinaryFile(app.path(L"corrupt.ico"), {0, 0, 1, 0, 3, 0, 16, 16, 0});
   testsupport::WriteTextFile(app.path(L"text.txt"), L"not an executable", testsupport::Encoding::Ansi);
   const std::wstring launcher = BinFile(L"launcher.exe");
+  // An executable with the launcher's resources but another program's manifest.
+  const std::wstring notLauncher = app.path(L"other.exe");
+  testsupport::CopyFileTo(launcher, notLauncher);
+  char manifest[] = "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
+                    "<assemblyIdentity type=\"win32\" name=\"Other.Program\" version=\"1.0.0.0\"/></assembly>";
+  HANDLE update = BeginUpdateResourceW(notLauncher.c_str(), FALSE);
+  ASSERT_NE(update, nullptr);
+  ASSERT_TRUE(UpdateResourceW(update, RT_MANIFEST, MAKEINTRESOURCEW(1), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                              manifest, sizeof manifest - 1));
+  ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
   const std::wstring output = app.path(L"out.exe");
   const std::string good = "[Package]\nIcon = good.ico\n";
   struct Case {
@@ -211,8 +221,8 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
       {"unknown key", launcher, "[Package]\nIcon = good.ico\nColour = red\n", output,
        "app.package:3: unknown key \"Colour\" in [Package]"},
       {"not a PE image", app.path(L"text.txt"), good, output, "text.txt: not a PE image"},
-      {"not the launcher", BinFile(L"double\\jvm.dll"), good, output,
-       "jvm.dll: not the launcher: it lacks the launcher's message table and dialogs"},
+      {"not the launcher", notLauncher, good, output,
+       "other.exe: not the launcher: it lacks the launcher's manifest, message table or dialogs"},
       {"unwritable output", launcher, good, app.path(L"no\\such\\folder\\out.exe"), "out.exe: cannot write the output"},
   };
   for (const auto& c : cases) {

@@ -155,7 +155,7 @@ TEST(Packager, RefusesBadIconsAndWhatIsNotTheLauncher) {
   package::PackageOutput output;
   std::string error;
   EXPECT_FALSE(package::BuildPackage(MakeImage(other), Describe(kSecond), {}, "x.exe", output, error));
-  EXPECT_EQ(error, "not the launcher: it lacks the launcher's message table and dialogs");
+  EXPECT_EQ(error, "not the launcher: it lacks the launcher's manifest, message table or dialogs");
 }
 
 }  // namespace

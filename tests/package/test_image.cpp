@@ -82,6 +82,7 @@ package::ResourceTree LauncherResources() {
   auto number = ResourceId::Number;
   std::string manifest =
       "<?xml version=\"1.0\"?>\n<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">\n"
+      "  <assemblyIdentity type=\"win32\" name=\"Vorn.Launcher\" version=\"1.0.0.0\"/>\n"
       "</assembly>\n";
   package::ResourceTree tree;
   tree.resources = {

@@ -15,6 +15,8 @@ constexpr std::uint16_t kManifestId = 1;
 constexpr std::uint16_t kEmbeddedSettingsId = 1;
 constexpr std::uint16_t kVersionId = 1;
 constexpr std::uint16_t kEnglishUs = 0x0409;
+// The assembly name in the launcher's manifest.
+constexpr char kLauncherIdentity[] = "name=\"Vorn.Launcher\"";
 
 // Values were checked as UTF-8 when the description was read.
 std::u16string Utf16(std::string_view s) {
@@ -96,7 +98,10 @@ bool PutDpiAwareness(ResourceTree& tree, DpiAwareness awareness, std::string& er
 }  // namespace
 
 bool IsLauncher(const ResourceTree& tree) {
-  return tree.Find(resource_type::kString, ResourceId::Number(kMessageTableBlock)) != nullptr &&
+  const Resource* manifest = tree.Find(resource_type::kManifest, ResourceId::Number(kManifestId));
+  return manifest != nullptr &&
+         std::string(manifest->data.begin(), manifest->data.end()).find(kLauncherIdentity) != std::string::npos &&
+         tree.Find(resource_type::kString, ResourceId::Number(kMessageTableBlock)) != nullptr &&
          tree.Find(resource_type::kDialog, ResourceId::Number(kExceptionDialog)) != nullptr;
 }
 
@@ -114,7 +119,7 @@ bool BuildPackage(const Bytes& launcher, const PackageDescription& d, const std:
   ResourceTree tree;
   if (!ReadImageResources(launcher, tree, error)) return false;
   if (!IsLauncher(tree)) {
-    error = "not the launcher: it lacks the launcher's message table and dialogs";
+    error = "not the launcher: it lacks the launcher's manifest, message table or dialogs";
     return false;
   }
   if (!icons.empty()) {

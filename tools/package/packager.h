@@ -29,7 +29,8 @@ bool BuildPackage(const Bytes& launcher, const PackageDescription& description, 
 // enciphered with `upgradeCode`.
 void PutEmbeddedSettings(ResourceTree& tree, const std::u16string& settings, const std::u16string& upgradeCode);
 
-// Whether `tree` is the launcher's: its message table and its dialogs.
+// Whether `tree` is the launcher's: its manifest's assembly name, its message
+// table and its dialogs.
 bool IsLauncher(const ResourceTree& tree);
 
 }  // namespace package
