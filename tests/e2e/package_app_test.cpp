@@ -159,7 +159,8 @@ TEST(PackagedApp, SettingsWithoutUpgradeCodeRunWithNoIniBesideTheExecutable) {
   EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"b", L"--from-embedded"})) << app.RecordText();
 }
 
-TEST(PackagedApp, RunsExactlyAsTheUnpackagedLauncher) {
+// Packaged twice, the second time over the first output in place.
+TEST(PackagedApp, PackagedAgainRunsExactlyAsTheUnpackagedLauncherWithNoTraceOfTheFirstValues) {
   testsupport::Settings settings;
   settings.applicationLines = L"Cmd=--flag \"two words\"\r\n";
   settings.runtimeLines = L"Virtual Machine Parameters=-Xmx64m -Dx=y\r\n";
@@ -169,9 +170,21 @@ TEST(PackagedApp, RunsExactlyAsTheUnpackagedLauncher) {
   packaged.Write(settings);
   testsupport::WriteBinaryFile(packaged.app.path(L"app.ico"), IcoFile({{32, RGB(1, 2, 3)}}));
   ToolRun run = Package(packaged.app, BinFile(L"launcher.exe"),
-                        "[Package]\nIcon = app.ico\nDPI Awareness = per-monitor\n[Version]\nFile Version = 1.0.0.0\n",
+                        "[Package]\nIcon = app.ico\nDPI Awareness = per-monitor\n[Version]\nFile Version = 1.0.0.0\n"
+                        "Company Name = First Values Company\n[Embedded: Application]\nCmd = --first\n",
                         packaged.app.exe());
   ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
+  run = Package(packaged.app, packaged.app.exe(),
+                "[Package]\nDPI Awareness = none\n[Version]\nFile Version = 2.0.0.0\n[Embedded: Application]\n",
+                packaged.app.exe());
+  ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
+  std::string bytes = testsupport::ReadBytes(packaged.app.exe());
+  for (const std::string& first : {std::string("PerMonitor"), std::string("dpiAware")}) {
+    EXPECT_EQ(bytes.find(first), std::string::npos) << first;
+  }
+  std::string company;
+  for (char c : std::string("First Values Company")) company += {c, '\0'};
+  EXPECT_EQ(bytes.find(company), std::string::npos);
   auto before = plain.Run(L"x \"y z\"");
   auto after = packaged.Run(L"x \"y z\"");
   EXPECT_EQ(after.result.exitCode, before.result.exitCode);
