@@ -85,6 +85,20 @@ TEST(ResourceImage, RefusesWhatIsNotA64BitImageOrIsDamaged) {
     EXPECT_FALSE(package::ReadImageResources(c.image, tree, error)) << c.name;
     EXPECT_EQ(error, c.error) << c.name;
   }
+
+  // Directories whose entries all share one subdirectory: billions of paths
+  // in a megabyte, refused at once rather than walked.
+  constexpr std::size_t kEntries = 60000;
+  std::size_t level1 = 16 + 8 * kEntries;
+  std::size_t level2 = level1 + level1;
+  Bytes shared(level2 + 16, 0);
+  package::Set16(shared, 14, kEntries);
+  package::Set16(shared, level1 + 14, kEntries);
+  for (std::size_t i = 0; i < kEntries; ++i) {
+    package::Set32(shared, 16 + 8 * i + 4, static_cast<std::uint32_t>(level1) | 0x80000000u);
+    package::Set32(shared, level1 + 16 + 8 * i + 4, static_cast<std::uint32_t>(level2) | 0x80000000u);
+  }
+  EXPECT_FALSE(package::ResourceTree::Read(shared, 0x1000));
 }
 
 }  // namespace

@@ -10,7 +10,10 @@ constexpr std::uint32_t kHigh = 0x80000000u;
 constexpr std::size_t kDirectory = 16;
 constexpr std::size_t kEntry = 8;
 constexpr std::size_t kDataEntry = 16;
-constexpr std::size_t kMostResources = 65536;  // far beyond any executable; stops crafted blow-ups
+// Far beyond any executable; they stop crafted directories that share their
+// parts from taking endless time or memory.
+constexpr std::size_t kMostResources = 65536;
+constexpr std::size_t kMostEntries = 1 << 20;
 
 class Reader {
  public:
@@ -21,7 +24,7 @@ class Reader {
     std::size_t count = std::size_t{Get16(s_, offset + 12)} + Get16(s_, offset + 14);
     for (std::size_t i = 0; i < count; ++i) {
       std::size_t entry = offset + kDirectory + i * kEntry;
-      if (!Fits(s_, entry, kEntry)) return false;
+      if (!Fits(s_, entry, kEntry) || ++entries_ > kMostEntries) return false;
       std::uint32_t name = Get32(s_, entry);
       std::uint32_t target = Get32(s_, entry + 4);
       ResourceId id;
@@ -61,7 +64,9 @@ class Reader {
     if (!Fits(s_, offset, kDataEntry) || out.resources.size() >= kMostResources) return false;
     std::uint32_t rva = Get32(s_, offset);
     std::uint32_t size = Get32(s_, offset + 4);
-    if (rva < rva_ || !Fits(s_, rva - rva_, size)) return false;
+    // Resources do not overlap: together they fit in the section.
+    if (rva < rva_ || !Fits(s_, rva - rva_, size) || size > s_.size() - dataBytes_) return false;
+    dataBytes_ += size;
     path.codePage = Get32(s_, offset + 8);
     std::size_t start = rva - rva_;
     path.data.assign(s_.begin() + static_cast<std::ptrdiff_t>(start),
@@ -72,6 +77,8 @@ class Reader {
 
   const Bytes& s_;
   std::uint32_t rva_;
+  std::size_t entries_ = 0;
+  std::size_t dataBytes_ = 0;
 };
 
 // Directory order: named entries first, by upper-cased text, then numbers.
