@@ -10,7 +10,7 @@ want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
          wine64 xvfb imagemagick x11-apps cmake ninja-build make googletest \
-         openjdk-17-jdk-headless osslsigncode; do
+         openjdk-17-jdk-headless osslsigncode openssl; do
   want "$p"
 done
 

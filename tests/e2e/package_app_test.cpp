@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <imagehlp.h>
 
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
@@ -94,13 +95,16 @@ COLORREF IconColour(HMODULE module, int size) {
   return RGB(pixels[middle + 2], pixels[middle + 1], pixels[middle]);
 }
 
+// The icon's name and the copyright are not ASCII: the description is UTF-8.
+const wchar_t kIconName[] = L"\u00EFc\u00F4ne.ico";
+
 std::string Description(const testsupport::DoubleApp& app, const std::string& upgradeCode) {
   std::wstring jre = app.jre();
-  return "[Package]\nIcon = app.ico\nUpgrade Code = " + upgradeCode +
+  return "[Package]\nIcon = \xC3\xAF" "c\xC3\xB4" "ne.ico\nDPI Awareness = per-monitor\nUpgrade Code = " + upgradeCode +
          "\n"
          "[Version]\nFile Version = 2.5.0.17\nProduct Version = 2.5.0.0\nProduct Name = Packaged Example\n"
          "File Description = An example application\nCompany Name = Example Company\n"
-         "Copyright = (c) 2026 Example Company\nOriginal File Name = app.exe\nInternal Name = example\n"
+         "Copyright = \xC2\xA9 2026 Example Company\nOriginal File Name = app.exe\nInternal Name = example\n"
          "[Embedded: Java Runtime Environment]\nMain Class = test.Echo\nJRE Path = " + Narrow(jre) +
          "\n"
          "[Embedded: Class Path]\nClass Path = C:\\app\\classes.jar\n"
@@ -109,7 +113,7 @@ std::string Description(const testsupport::DoubleApp& app, const std::string& up
 
 TEST(PackagedApp, WindowsReadsBackVersionAndIconAndTheLauncherUsesTheEmbeddedSettings) {
   testsupport::DoubleApp app;
-  testsupport::WriteBinaryFile(app.app.path(L"app.ico"), IcoFile({{16, RGB(255, 0, 0)}, {32, RGB(0, 0, 255)}}));
+  testsupport::WriteBinaryFile(app.app.path(kIconName), IcoFile({{16, RGB(255, 0, 0)}, {32, RGB(0, 0, 255)}}));
   ToolRun run = Package(app.app, BinFile(L"launcher.exe"), Description(app, "{UC-PACKAGED}"), app.app.exe());
   ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
   EXPECT_NE(testsupport::ReadTextFile(app.app.ini()).find(L"Upgrade Code={UC-PACKAGED}"), std::wstring::npos)
@@ -130,10 +134,14 @@ TEST(PackagedApp, WindowsReadsBackVersionAndIconAndTheLauncherUsesTheEmbeddedSet
   const std::pair<const wchar_t*, const wchar_t*> strings[] = {
       {L"FileVersion", L"2.5.0.17"},          {L"ProductVersion", L"2.5.0.0"},
       {L"ProductName", L"Packaged Example"},  {L"FileDescription", L"An example application"},
-      {L"CompanyName", L"Example Company"},   {L"LegalCopyright", L"(c) 2026 Example Company"},
+      {L"CompanyName", L"Example Company"},   {L"LegalCopyright", L"\u00A9 2026 Example Company"},
       {L"OriginalFilename", L"app.exe"},      {L"InternalName", L"example"},
   };
   for (const auto& [name, value] : strings) EXPECT_EQ(VersionString(info, name), value) << Narrow(name);
+  DWORD headerSum = 0;
+  DWORD computedSum = 0;
+  ASSERT_EQ(MapFileAndCheckSumW(app.app.exe().c_str(), &headerSum, &computedSum), 0u);
+  EXPECT_EQ(headerSum, computedSum) << "the image's checksum must be fixed";
 
   HMODULE module = LoadLibraryExW(app.app.exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   ASSERT_NE(module, nullptr);
@@ -149,7 +157,7 @@ TEST(PackagedApp, WindowsReadsBackVersionAndIconAndTheLauncherUsesTheEmbeddedSet
 
 TEST(PackagedApp, SettingsWithoutUpgradeCodeRunWithNoIniBesideTheExecutable) {
   testsupport::DoubleApp app;
-  testsupport::WriteBinaryFile(app.app.path(L"app.ico"), IcoFile({{16, RGB(0, 128, 0)}}));
+  testsupport::WriteBinaryFile(app.app.path(kIconName), IcoFile({{16, RGB(0, 128, 0)}}));
   ToolRun run = Package(app.app, BinFile(L"launcher.exe"), Description(app, ""), app.app.exe());
   ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
   ASSERT_FALSE(testsupport::FileExists(app.app.ini()));
