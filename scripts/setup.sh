@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the launcher:
 # the mingw-w64 cross compilers, Wine (64-bit only), Xvfb and ImageMagick for
-# screenshots, CMake, a JDK for the Java test classes, and osslsigncode to
-# check that packaged executables can be signed. Safe to run again.
+# screenshots, CMake, a JDK for the Java test classes, and osslsigncode with
+# openssl to check that packaged executables can be signed. Safe to run again.
 set -euo pipefail
 
 need=()

@@ -15,7 +15,7 @@ constexpr std::uint16_t kManifestId = 1;
 constexpr std::uint16_t kEmbeddedSettingsId = 1;
 constexpr std::uint16_t kVersionId = 1;
 constexpr std::uint16_t kEnglishUs = 0x0409;
-// The assembly name in the launcher's manifest.
+// The assembly name in the launcher's manifest (resources/launcher.manifest).
 constexpr char kLauncherIdentity[] = "name=\"Vorn.Launcher\"";
 
 // Values were checked as UTF-8 when the description was read.
