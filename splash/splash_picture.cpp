@@ -3,6 +3,7 @@
 #include <wincodec.h>
 
 #include <cstring>
+#include <new>
 
 #include "splash/splash_rules.h"
 
@@ -11,6 +12,8 @@ namespace splash {
 namespace {
 
 constexpr int kHimetricPerInch = 2540;
+// Longest side of a decoded PNG: its pixels then stay under 256 MB.
+constexpr UINT kMaxSide = 8192;
 
 // COM for the imaging component, on this thread for this scope only.
 class ComScope {
@@ -49,8 +52,7 @@ SplashPicture::~SplashPicture() { Release(); }
 
 void SplashPicture::Release() {
   picture.reset();
-  pixels.clear();
-  pixels.shrink_to_fit();
+  pixels.reset();
   himetricWidth = himetricHeight = 0;
   pixelWidth = pixelHeight = 0;
 }
@@ -63,12 +65,14 @@ bool SplashPicture::LoadFromFile(const wchar_t* path) {
   LARGE_INTEGER size{};
   // A picture over 2 GB is no splash; nothing is read.
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF) return false;
-  std::vector<std::uint8_t> buffer(static_cast<size_t>(size.QuadPart));
+  // Memory the machine cannot give means no splash, never the end of the launcher.
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size.QuadPart]);
+  if (!buffer) return false;
   DWORD read = 0;
-  if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) || read == 0) {
+  if (!ReadFile(file.get(), buffer.get(), static_cast<DWORD>(size.QuadPart), &read, nullptr) || read == 0) {
     return false;
   }
-  return LoadFromMemory(buffer.data(), read);
+  return LoadFromMemory(buffer.get(), read);
 }
 
 bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
@@ -120,11 +124,10 @@ bool SplashPicture::LoadPng(const void* bytes, DWORD size) {
     return false;
   }
   // A picture larger than a screen many times over is refused, not allocated.
-  if (width == 0 || height == 0 || width > 0x4000 || height > 0x4000) return false;
-  std::vector<std::uint8_t> decoded(static_cast<size_t>(width) * height * 4);
-  if (FAILED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(decoded.size()), decoded.data()))) {
-    return false;
-  }
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
+  const UINT pixelBytes = width * height * 4;
+  std::unique_ptr<std::uint8_t[]> decoded(new (std::nothrow) std::uint8_t[pixelBytes]);
+  if (!decoded || FAILED(converter->CopyPixels(nullptr, width * 4, pixelBytes, decoded.get()))) return false;
   pixels = std::move(decoded);
   pixelWidth = static_cast<int>(width);
   pixelHeight = static_cast<int>(height);
@@ -134,7 +137,7 @@ bool SplashPicture::LoadPng(const void* bytes, DWORD size) {
 bool SplashPicture::IsLoaded() const { return picture || HasPixels(); }
 
 bool SplashPicture::HasTransparency() const {
-  return splash::HasTransparency(pixels.data(), pixels.size() / 4);
+  return HasPixels() && splash::HasTransparency(pixels.get(), PixelBytes() / 4);
 }
 
 bool SplashPicture::Draw(HDC deviceContext, int x, int y, int width, int height) {
@@ -146,7 +149,7 @@ bool SplashPicture::Draw(HDC deviceContext, int x, int y, int width, int height)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    return StretchDIBits(deviceContext, x, y, width, height, 0, 0, pixelWidth, pixelHeight, pixels.data(), &info,
+    return StretchDIBits(deviceContext, x, y, width, height, 0, 0, pixelWidth, pixelHeight, pixels.get(), &info,
                          DIB_RGB_COLORS, SRCCOPY) != 0;
   }
   if (!picture) return false;

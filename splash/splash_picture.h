@@ -7,8 +7,9 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "common/win_handles.h"
 
@@ -30,8 +31,9 @@ class SplashPicture {
 
   // Decoded by the imaging component (PNG): `Pixels` holds Width() x Height()
   // top-down premultiplied BGRA pixels.
-  bool HasPixels() const { return !pixels.empty(); }
-  const std::vector<std::uint8_t>& Pixels() const { return pixels; }
+  bool HasPixels() const { return pixels != nullptr; }
+  const std::uint8_t* Pixels() const { return pixels.get(); }
+  std::size_t PixelBytes() const { return static_cast<std::size_t>(pixelWidth) * pixelHeight * 4; }
   // Some pixel is not fully opaque: the picture needs a layered window.
   bool HasTransparency() const;
 
@@ -40,7 +42,7 @@ class SplashPicture {
   bool LoadPng(const void* bytes, DWORD size);
 
   win::ComPtr<IPicture> picture;
-  std::vector<std::uint8_t> pixels;
+  std::unique_ptr<std::uint8_t[]> pixels;
   OLE_XSIZE_HIMETRIC himetricWidth = 0;
   OLE_YSIZE_HIMETRIC himetricHeight = 0;
   int pixelWidth = 0;

@@ -143,7 +143,7 @@ void RenderToBitmap(SplashPicture& picture, SplashWindow& splashWindow) {
     // Decoded pixels stay 32-bit with their alpha for a layered window.
     void* bits = nullptr;
     splashWindow.bitmap.reset(CreateBgraBitmap(picture.Width(), picture.Height(), &bits));
-    if (bits != nullptr) std::memcpy(bits, picture.Pixels().data(), picture.Pixels().size());
+    if (bits != nullptr) std::memcpy(bits, picture.Pixels(), picture.PixelBytes());
     return;
   }
   win::ScreenDc screen;
