@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "splash/ole_functions.h"
 #include "splash/splash_rules.h"
 
 namespace splash {
@@ -18,12 +19,14 @@ constexpr UINT kMaxSide = 8192;
 // COM for the imaging component, on this thread for this scope only.
 class ComScope {
  public:
-  ComScope() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  explicit ComScope(const OleFunctions& ole)
+      : ole_(ole), ok_(SUCCEEDED(ole.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
   ~ComScope() {
-    if (ok_) CoUninitialize();
+    if (ok_) ole_.coUninitialize();
   }
 
  private:
+  const OleFunctions& ole_;
   bool ok_;
 };
 
@@ -77,7 +80,9 @@ bool SplashPicture::LoadFromFile(const wchar_t* path) {
 
 bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   Release();
-  if (IsPng(static_cast<const std::uint8_t*>(bytes), size)) return LoadPng(bytes, size);
+  const OleFunctions* ole = LoadOleFunctions();
+  if (ole == nullptr) return false;
+  if (IsPng(static_cast<const std::uint8_t*>(bytes), size)) return LoadPng(*ole, bytes, size);
 
   win::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
   if (!block) return false;
@@ -88,9 +93,9 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
 
   win::ComPtr<IStream> stream;
   // The stream owns the block from here on and frees it when released.
-  if (FAILED(CreateStreamOnHGlobal(block.get(), TRUE, stream.put()))) return false;
+  if (FAILED(ole->createStreamOnHGlobal(block.get(), TRUE, stream.put()))) return false;
   block.release();
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void()))) {
+  if (FAILED(ole->oleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void()))) {
     return false;
   }
   picture->get_Width(&himetricWidth);
@@ -101,10 +106,10 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   return true;
 }
 
-bool SplashPicture::LoadPng(const void* bytes, DWORD size) {
-  ComScope com;
+bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD size) {
+  ComScope com(ole);
   win::ComPtr<IWICImagingFactory> factory;
-  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  if (FAILED(ole.coCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                               factory.put_void()))) {
     return false;
   }

@@ -15,6 +15,8 @@
 
 namespace splash {
 
+struct OleFunctions;
+
 class SplashPicture {
  public:
   SplashPicture() = default;
@@ -39,7 +41,7 @@ class SplashPicture {
 
  private:
   void Release();
-  bool LoadPng(const void* bytes, DWORD size);
+  bool LoadPng(const OleFunctions& ole, const void* bytes, DWORD size);
 
   win::ComPtr<IPicture> picture;
   std::unique_ptr<std::uint8_t[]> pixels;
