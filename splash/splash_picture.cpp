@@ -95,9 +95,12 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   // The stream owns the block from here on and frees it when released.
   if (FAILED(ole->createStreamOnHGlobal(block.get(), TRUE, stream.put()))) return false;
   block.release();
-  if (FAILED(ole->oleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture, picture.put_void()))) {
-    return false;
+  IPicture* loaded = nullptr;
+  if (FAILED(ole->oleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                 reinterpret_cast<void**>(&loaded)))) {
+    return false;  // what a failed call left in `loaded` is not trusted
   }
+  *picture.put() = loaded;
   picture->get_Width(&himetricWidth);
   picture->get_Height(&himetricHeight);
   const PixelsPerInch ppi = ScreenPixelsPerInch();
