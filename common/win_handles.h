@@ -50,6 +50,15 @@ struct FreeLibraryFn {
 struct UnmapViewFn {
   void operator()(void* p) const { ::UnmapViewOfFile(p); }
 };
+struct DeleteObjectFn {
+  void operator()(HGDIOBJ o) const { ::DeleteObject(o); }
+};
+struct DeleteDcFn {
+  void operator()(HDC dc) const { ::DeleteDC(dc); }
+};
+struct GlobalFreeFn {
+  void operator()(HGLOBAL m) const { ::GlobalFree(m); }
+};
 
 // Handles that are null when absent (threads, events, mappings).
 using Handle = Unique<HANDLE, nullptr, CloseHandleFn>;
@@ -66,6 +75,65 @@ struct FindHandle : Unique<HANDLE, nullptr, FindCloseFn> {
 using RegistryKey = Unique<HKEY, nullptr, RegCloseKeyFn>;
 using Library = Unique<HMODULE, nullptr, FreeLibraryFn>;
 using MappedView = Unique<void*, nullptr, UnmapViewFn>;
+using Bitmap = Unique<HBITMAP, nullptr, DeleteObjectFn>;
+using MemoryDc = Unique<HDC, nullptr, DeleteDcFn>;
+using GlobalMemory = Unique<HGLOBAL, nullptr, GlobalFreeFn>;
+
+// A bitmap selected into a device context for the owner's lifetime; the
+// context's previous bitmap is put back at the end.
+class SelectedBitmap {
+ public:
+  SelectedBitmap(HDC dc, HBITMAP bitmap) : dc_(dc), old_(::SelectObject(dc, bitmap)) {}
+  ~SelectedBitmap() {
+    if (old_ != nullptr && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+  }
+  SelectedBitmap(const SelectedBitmap&) = delete;
+  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A screen device context from GetDC(nullptr).
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// One reference of a COM interface.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() { reset(); }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // For out-parameters: releases what is held first.
+  T** put() {
+    reset();
+    return &p_;
+  }
+  void** put_void() { return reinterpret_cast<void**>(put()); }
+  void reset() {
+    if (p_ != nullptr) std::exchange(p_, nullptr)->Release();
+  }
+
+ private:
+  T* p_ = nullptr;
+};
 
 // True when FindFirstFileW finds the path (handle closed at once).
 inline bool PathFound(const wchar_t* path) {

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "config/settings_paths.h"
 #include "launcher/command_line.h"
+#include "splash/splash_window.h"
 
 namespace launcher {
 namespace {

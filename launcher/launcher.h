@@ -6,12 +6,17 @@
 
 #include <jni.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
 #include "runtime/version_number.h"
+
+namespace splash {
+class SplashWindow;
+}
 
 namespace launcher {
 
@@ -22,8 +27,6 @@ class VmHookObserver {
   virtual void Exit(jint code) = 0;
   virtual void Abort() = 0;
 };
-
-class SplashWindow;
 
 using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
@@ -57,10 +60,12 @@ class Launcher {
   int WaitForPrimary();
   void PrepareEnvironment();
   bool StartSplash();
+  bool StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath);
   bool LoadVmLibrary(const std::wstring& path);
   bool BuildVmOptions();
   DWORD StartJavaThread();
   void CloseSplashWindow();
+  static DWORD WINAPI SplashThreadMain(LPVOID launcher);
 
   // The Java thread and what runs on it.
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
@@ -89,7 +94,7 @@ class Launcher {
   runtime::VersionNumber minimumVersion;
   runtime::VersionNumber maximumVersion;
   std::vector<std::wstring> arguments;
-  SplashWindow* splashWindow = nullptr;
+  std::unique_ptr<splash::SplashWindow> splashWindow;
   HWND splashWindowHandle = nullptr;
   bool isService = false;
   bool searchJdk = false;

@@ -6,8 +6,4 @@ namespace launcher {
 
 bool Launcher::AskForMissingRuntime() { return false; }
 
-bool Launcher::StartSplash() { return true; }
-
-void Launcher::CloseSplashWindow() {}
-
 }  // namespace launcher

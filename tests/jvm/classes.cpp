@@ -348,6 +348,8 @@ void DefineTestClasses() {
   AddMain(DefineApp("test/ThreadLinger"), [](const ObjPtr&) {
     Linger(EnvironmentNumber(L"VORN_DOUBLE_LINGER_MS", 1500), u"lingering done");
   });
+
+  AddMain(DefineApp("test/Wait"), [](const ObjPtr&) { WaitForEventNamedBy(L"VORN_DOUBLE_WAIT_EVENT"); });
 }
 
 }  // namespace

@@ -331,6 +331,15 @@ void SignalStartedEvent() {
 
 }  // namespace
 
+void WaitForEventNamedBy(const wchar_t* variable) {
+  wchar_t name[MAX_PATH];
+  DWORD length = GetEnvironmentVariableW(variable, name, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  std::unique_ptr<void, decltype(&CloseHandle)> event(OpenEventW(SYNCHRONIZE, FALSE, name), &CloseHandle);
+  // A test that forgets to set it must not leave the process hanging.
+  if (event) WaitForSingleObject(event.get(), 120000);
+}
+
 }  // namespace jvmdouble
 
 using namespace jvmdouble;
@@ -358,6 +367,7 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* rawArgs) {
 
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
   SignalStartedEvent();
+  WaitForEventNamedBy(L"VORN_DOUBLE_CREATE_WAIT_EVENT");
   try {
     return CreateVm(pvm, penv, args);
   } catch (...) {

@@ -198,6 +198,9 @@ struct VmConfig {
   std::string classPath;
 };
 VmState GetVmState();
+// Waits (at most two minutes) for the event named by the environment variable
+// `variable`; returns at once when it is not set or names no event.
+void WaitForEventNamedBy(const wchar_t* variable);
 void SetVmState(VmState state);
 VmConfig& Config();
 JavaVM* TheJavaVm();

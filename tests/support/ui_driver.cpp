@@ -87,6 +87,24 @@ std::vector<WindowInfo> ProcessWindows(DWORD processId) {
   return windows;
 }
 
+std::vector<HWND> ProcessWindowsOfClass(DWORD processId, const std::wstring& className) {
+  std::vector<HWND> found;
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, className.c_str(), nullptr); hwnd != nullptr;
+       hwnd = FindWindowExW(nullptr, hwnd, className.c_str(), nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == processId) found.push_back(hwnd);
+  }
+  return found;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  COLORREF colour = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 std::optional<WindowInfo> WaitForWindow(DWORD processId, DWORD timeoutMs,
                                         const std::function<bool(const WindowInfo&)>& accept, HANDLE processHandle) {
   ULONGLONG deadline = GetTickCount64() + timeoutMs;

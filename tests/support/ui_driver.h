@@ -42,6 +42,12 @@ WindowInfo ReadWindow(HWND hwnd);
 // Visible top-level windows of the process, read.
 std::vector<WindowInfo> ProcessWindows(DWORD processId);
 
+// Top-level windows of the process with the class `className`, shown or not.
+std::vector<HWND> ProcessWindowsOfClass(DWORD processId, const std::wstring& className);
+
+// The colour of a pixel of the screen.
+COLORREF ScreenPixel(int x, int y);
+
 // Waits until the process shows a visible top-level window that `accept`
 // takes (any when null); none when the time runs out or the process ends.
 std::optional<WindowInfo> WaitForWindow(DWORD processId, DWORD timeoutMs,

@@ -1,0 +1,102 @@
+// The splash stages: the "Display" settings, the route (the runtime's
+// splashscreen.dll or the own window), and closing the own window.
+#include <windows.h>
+
+#include <string>
+
+#include "common/text_win.h"
+#include "common/win_handles.h"
+#include "config/settings_keys.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "launcher/launcher.h"
+#include "splash/splash_rules.h"
+#include "splash/splash_window.h"
+
+namespace launcher {
+
+namespace keys = config::keys;
+
+namespace {
+
+using SplashInitFn = void (*)();
+using SplashLoadFileFn = int (*)(const char*);
+using SplashSetFileJarNameFn = void (*)(const char*, const char*);
+
+// How long the closing thread waits for the splash thread between two posts
+// of WM_QUIT (a post fails while the thread has no message queue yet).
+constexpr DWORD kQuitRetryMs = 20;
+
+}  // namespace
+
+bool Launcher::StartSplash() {
+  auto file = config::GetSettingsFilePath(splashWindowHandle);
+  if (!file) return false;
+  splashImagePath = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreen);
+  splashShadow = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreenShadow);
+  const std::wstring preference = config::ReadFileValue(*file, keys::kDisplay, keys::kPreferNativeSplash);
+  if (splashImagePath.empty()) return true;
+
+  std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
+  if (!libraryPath.empty() && !win::PathFound(libraryPath.c_str())) libraryPath.clear();
+  if (splash::PrefersRuntimeSplash(preference, libraryPath) && StartRuntimeSplash(libraryPath, splashImagePath)) {
+    return true;
+  }
+
+  splashWindow = std::make_unique<splash::SplashWindow>();
+  DWORD threadId = 0;
+  splashThread.reset(CreateThread(nullptr, 0, SplashThreadMain, this, 0, &threadId));
+  splashThreadId = splashThread ? threadId : 0;
+  return true;
+}
+
+bool Launcher::StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath) {
+  // Loaded for the life of the process, never freed.
+  HMODULE library = LoadLibraryW(libraryPath.c_str());
+  if (library == nullptr) return false;
+  auto init = reinterpret_cast<SplashInitFn>(GetProcAddress(library, "SplashInit"));
+  auto loadFile = reinterpret_cast<SplashLoadFileFn>(GetProcAddress(library, "SplashLoadFile"));
+  auto setJarName = reinterpret_cast<SplashSetFileJarNameFn>(GetProcAddress(library, "SplashSetFileJarName"));
+  auto close = reinterpret_cast<SplashCloseFn>(GetProcAddress(library, "SplashClose"));
+  if (runtimeSplashClose != nullptr) runtimeSplashClose();
+  // Kept even when the library cannot start: it is still closed at the end.
+  runtimeSplashClose = close;
+  if (init == nullptr || loadFile == nullptr || setJarName == nullptr) return false;
+  const std::string path = text::ToThreadAnsi(imagePath);
+  init();
+  loadFile(path.c_str());
+  setJarName(path.c_str(), "");
+  return true;
+}
+
+DWORD WINAPI Launcher::SplashThreadMain(LPVOID parameter) {
+  auto* launcher = static_cast<Launcher*>(parameter);
+  const bool shadow = splash::ShadowOn(launcher->splashShadow);
+  HWND window = splash::CreateSplashWindow(*launcher->splashWindow, launcher->splashImagePath.c_str(), shadow);
+  launcher->splashWindowHandle = window;
+  if (window != nullptr) {
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+  }
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (window != nullptr) DestroyWindow(window);
+  return 0;
+}
+
+void Launcher::CloseSplashWindow() {
+  if (!splashWindow) return;
+  // Without a thread there is nothing to end.
+  if (splashThread) {
+    do {
+      PostThreadMessageW(splashThreadId, WM_QUIT, 0, 0);
+    } while (WaitForSingleObject(splashThread.get(), kQuitRetryMs) == WAIT_TIMEOUT);
+  }
+  splashThread.reset();
+  splashWindow.reset();
+}
+
+}  // namespace launcher

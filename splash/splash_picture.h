@@ -1,0 +1,57 @@
+// The splash picture: decoded from a file, sized in screen pixels, drawn
+// upright. Formats OleLoadPicture decodes go through it; PNG pictures are
+// decoded by the Windows Imaging Component into premultiplied BGRA pixels.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "common/win_handles.h"
+
+namespace splash {
+
+struct OleFunctions;
+
+class SplashPicture {
+ public:
+  SplashPicture() = default;
+  virtual ~SplashPicture();
+  SplashPicture(const SplashPicture&) = delete;
+  SplashPicture& operator=(const SplashPicture&) = delete;
+
+  virtual bool LoadFromFile(const wchar_t* path);
+  virtual bool LoadFromMemory(const void* bytes, DWORD size);
+  virtual bool IsLoaded() const;
+  virtual int Width() const { return pixelWidth; }
+  virtual int Height() const { return pixelHeight; }
+  virtual bool Draw(HDC deviceContext, int x, int y, int width, int height);
+
+  // Decoded by the imaging component (PNG): `Pixels` holds Width() x Height()
+  // top-down premultiplied BGRA pixels.
+  bool HasPixels() const { return pixels != nullptr; }
+  const std::uint8_t* Pixels() const { return pixels.get(); }
+  std::size_t PixelBytes() const { return static_cast<std::size_t>(pixelWidth) * pixelHeight * 4; }
+  // Some pixel is not fully opaque: the picture needs a layered window.
+  bool HasTransparency() const;
+
+ private:
+  void Release();
+  bool LoadPng(const OleFunctions& ole, const void* bytes, DWORD size);
+
+  win::ComPtr<IPicture> picture;
+  std::unique_ptr<std::uint8_t[]> pixels;
+  OLE_XSIZE_HIMETRIC himetricWidth = 0;
+  OLE_YSIZE_HIMETRIC himetricHeight = 0;
+  int pixelWidth = 0;
+  int pixelHeight = 0;
+};
+
+// A 32-bit top-down DIB section of the given size; `bits` receives its pixels.
+HBITMAP CreateBgraBitmap(int width, int height, void** bits);
+
+}  // namespace splash

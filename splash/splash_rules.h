@@ -1,0 +1,36 @@
+// Splash decisions as plain rules: where the runtime's splash library lies,
+// which route is taken, whether the shadow is on, where the window goes, and
+// what kind of picture a file holds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace splash {
+
+// "splashscreen.dll" in the runtime's bin folder: `jvmLibraryPath` with its
+// last path component removed twice; empty when nothing is left.
+std::wstring RuntimeSplashLibraryCandidate(std::wstring_view jvmLibraryPath);
+
+// The runtime's library is tried exactly when the preference is "Yes" (any
+// letter case) and the library was found.
+bool PrefersRuntimeSplash(std::wstring_view preference, std::wstring_view libraryPath);
+
+// The drop shadow is on for "true" exactly.
+bool ShadowOn(std::wstring_view splashShadow);
+
+struct WindowPlacement {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+// Centred on a screen of the given size, divisions truncating toward zero.
+WindowPlacement CentredPlacement(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight);
+
+// The file starts with the PNG signature.
+bool IsPng(const std::uint8_t* bytes, std::size_t size);
+
+// Some pixel of premultiplied 32-bit BGRA rows is not fully opaque.
+bool HasTransparency(const std::uint8_t* bgra, std::size_t pixelCount);
+
+}  // namespace splash
