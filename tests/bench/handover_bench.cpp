@@ -40,13 +40,19 @@ struct Started {
   win::Handle thread;
 };
 
-Started Start(const std::wstring& exe, const std::wstring& arguments, DWORD flags = 0) {
+// `quietOutput`: the standard handles go to NUL (the primary's application
+// prints every call).
+Started Start(const std::wstring& exe, const std::wstring& arguments, DWORD flags = 0, HANDLE quietOutput = nullptr) {
   std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  if (quietOutput != nullptr) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = quietOutput;
+  }
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
-                      &info)) {
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, quietOutput != nullptr, flags, nullptr,
+                      nullptr, &startup, &info)) {
     throw SystemFailure(L"cannot start " + exe);
   }
   return {win::Handle(info.hProcess), win::Handle(info.hThread)};
@@ -74,7 +80,10 @@ class Primary {
     SetEnvironmentVariableW(L"VORN_DOUBLE_RECORD", record().c_str());
     SetEnvironmentVariableW(L"VORN_DOUBLE_LINGER_MS", L"3600000");
     SetEnvironmentVariableW(L"VORN_DOUBLE_CREATE_RESULT", nullptr);
-    primary_ = Start(launcher(), L"");
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    win::FileHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherited, OPEN_EXISTING, 0, nullptr));
+    primary_ = Start(launcher(), L"", 0, nul.get());
     const ULONGLONG end = GetTickCount64() + kTimeLimitMs;
     while (testsupport::ReadDoubleRecord(record()).Main() == nullptr) {
       if (GetTickCount64() >= end) throw Failure(L"the primary's main never ran");
