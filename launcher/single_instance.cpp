@@ -54,7 +54,8 @@ bool Launcher::SetUpSingleInstance() {
   handOverCopiedEvent.reset(CreateEventW(nullptr, FALSE, FALSE, (name + instance::kHandOverCopiedSuffix).c_str()));
   const UINT messageId = RegisterWindowMessageW(name.c_str());
   instance::WriteField(block, instance::kMessageIdOffset, messageId);
-  if (messageId == 0) {
+  // Without either event no secondary could be served.
+  if (messageId == 0 || !mainStartedEvent || !handOverCopiedEvent) {
     singleInstance = false;
     return true;
   }
