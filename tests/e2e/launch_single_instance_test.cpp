@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <optional>
@@ -194,6 +197,43 @@ TEST(SingleInstance, WithoutSecondaryMainTheSecondaryEndsWithThePrimary) {
   ASSERT_TRUE(secondary.Wait(30000));
   EXPECT_EQ(secondary.ExitCode(), 77u) << "the primary's exit code";
   si.app.ExpectCleanJniUse();
+}
+
+// This test plays a primary that is still starting: it makes the block named
+// after the copy's path and fills it only later, with this thread as the
+// listener, so it also sees the secondary's side of the protocol.
+TEST(SingleInstance, SecondaryWaitsBoundedlyForAPrimaryStillStarting) {
+  SingleInstanceApp si;
+  std::wstring name = si.app.app.exe();
+  std::replace(name.begin(), name.end(), L'\\', L'_');
+  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, name.c_str());
+  ASSERT_NE(mapping, nullptr);
+  auto* block = static_cast<std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+  ASSERT_NE(block, nullptr);
+
+  Process unserved = si.StartSecondary(L"never");
+  EXPECT_FALSE(unserved.Wait(1500)) << "a secondary waits for a primary that is still starting";
+  ASSERT_TRUE(unserved.Wait(30000));
+  EXPECT_EQ(unserved.ExitCode(), kFailed) << "but not for ever";
+
+  Process secondary = si.StartSecondary(L"waiting");
+  EXPECT_FALSE(secondary.Wait(1500));
+  const UINT notification = RegisterWindowMessageW(name.c_str());
+  HANDLE copied = CreateEventW(nullptr, FALSE, FALSE, (name + L"_upr_ack").c_str());
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue
+  const DWORD fields[] = {GetCurrentThreadId(), GetCurrentProcessId(), notification};
+  std::memcpy(block, fields, sizeof fields);
+  ASSERT_TRUE(Eventually([&] { return PeekMessageW(&message, nullptr, notification, notification, PM_REMOVE) != 0; }))
+      << "the secondary notifies the listener once the block is filled";
+  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(block + 12), 9), std::wstring(L"waiting\0\0", 9));
+  SetEvent(copied);
+  PostThreadMessageW(static_cast<DWORD>(message.wParam), notification, 55, 0);
+  ASSERT_TRUE(secondary.Wait(30000));
+  EXPECT_EQ(secondary.ExitCode(), 55u) << "the answer's first parameter";
+  CloseHandle(copied);
+  UnmapViewOfFile(block);
+  CloseHandle(mapping);
 }
 
 TEST(SingleInstance, OnlyLowerCaseYesForTheSamePathOutsideServicesMakesASecondary) {
