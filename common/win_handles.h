@@ -135,6 +135,25 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// Ownership of a mutex taken with a wait; released when the owner goes.
+class HeldMutex {
+ public:
+  // Waits up to `milliseconds`; a mutex its last owner abandoned counts as taken.
+  HeldMutex(HANDLE mutex, DWORD milliseconds) {
+    const DWORD waited = ::WaitForSingleObject(mutex, milliseconds);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) mutex_ = mutex;
+  }
+  ~HeldMutex() {
+    if (mutex_ != nullptr) ::ReleaseMutex(mutex_);
+  }
+  HeldMutex(const HeldMutex&) = delete;
+  HeldMutex& operator=(const HeldMutex&) = delete;
+  explicit operator bool() const { return mutex_ != nullptr; }
+
+ private:
+  HANDLE mutex_ = nullptr;
+};
+
 // True when FindFirstFileW finds the path (handle closed at once).
 inline bool PathFound(const wchar_t* path) {
   WIN32_FIND_DATAW data;

@@ -62,12 +62,14 @@ void Launcher::Shutdown() {
       DWORD code = STILL_ACTIVE;
       do {
         PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
+        WaitForSingleObject(listenerThread.get(), 20);  // time to take the message, not a spin
         if (!GetExitCodeThread(listenerThread.get(), &code)) break;
       } while (code == STILL_ACTIVE);
       listenerThread.reset();
     }
     instanceBlock.reset();
     instanceMapping.reset();
+    handOverCopiedEvent.reset();
   }
   mainStartedEvent.reset();
   if (runtimeSplashClose != nullptr) {

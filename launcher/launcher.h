@@ -110,6 +110,8 @@ class Launcher {
   win::MappedView instanceBlock;
   win::Handle instanceMapping;
   win::Handle listenerThread;
+  // Set by the listener once it has copied a secondary's arguments.
+  win::Handle handOverCopiedEvent;
   bool isPrimaryInstance = false;
   bool singleInstance = false;
   std::wstring outputFile, errorFile;

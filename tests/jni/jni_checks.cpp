@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sstream>
+#include <thread>
 
 #include "jvm/jni_helpers.h"
+#include "jvm/secondary_main.h"
 
 namespace jnichecks {
 namespace {
@@ -371,6 +374,74 @@ void ExpectTrace(Checks& checks, const std::wstring& trace) {
   checks.Finish();
 }
 
+// The answers of a hand-over, each with whether "secondaryMain" had already
+// printed its line into `outFile` when the answer went out.
+class RecordingAnswer : public jvm::HandOverHost {
+ public:
+  explicit RecordingAnswer(std::wstring outFile) : outFile_(std::move(outFile)) {}
+  void Answer(jint code) override {
+    answers.push_back(code);
+    printedFirst.push_back(ReadFileBytes(outFile_).size() > printedBefore);
+  }
+  std::size_t printedBefore = 0;
+  std::vector<jint> answers;
+  std::vector<bool> printedFirst;
+
+ private:
+  std::wstring outFile_;
+};
+
+[[noreturn]] void HandOver() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  JavaVM* vm = nullptr;
+  env->GetJavaVM(&vm);
+  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"out.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor), "setOut failed");
+  const struct {
+    const char* mainClass;
+    std::vector<std::wstring> arguments;
+    bool stayAttached;
+    std::optional<jint> answer;  // none: the method is not called and nothing is answered
+    bool answeredAfterTheCall;
+    std::u16string printed;
+  } cases[] = {
+      {"test/SecondaryVoid", {L"a", L"", L"Gr\u00fc\u00dfe \U0001D11E"}, false, 0, false,
+       u"secondaryMain a  Gr\u00fc\u00dfe \U0001D11E\n"},
+      {"test/SecondaryInt", {L"x", L"y"}, true, 102, true, u"secondaryMain x y\n"},
+      {"test/Echo", {L"z"}, false, std::nullopt, false, u""},
+      {"test/Missing", {L"z"}, false, std::nullopt, false, u""},
+  };
+  for (const auto& c : cases) {
+    const std::string what = std::string("hand-over to ") + c.mainClass + ": ";
+    RecordingAnswer answer(outFile);
+    answer.printedBefore = ReadFileBytes(outFile).size();
+    bool called = false, attachedAfter = false;
+    std::thread([&] {
+      called = jvm::CallSecondaryMain(vm, c.mainClass, c.arguments, c.stayAttached, answer);
+      JNIEnv* probe = nullptr;
+      attachedAfter = vm->GetEnv(reinterpret_cast<void**>(&probe), JNI_VERSION_1_2) == JNI_OK;
+      if (attachedAfter) vm->DetachCurrentThread();
+    }).join();
+    checks.Expect(called == c.answer.has_value(), what + "the call was " + (called ? "" : "not ") + "made");
+    checks.Expect(attachedAfter == c.stayAttached, what + "the thread is " + (attachedAfter ? "still" : "not") +
+                                                       " attached afterwards");
+    const std::vector<jint> expected = c.answer ? std::vector<jint>{*c.answer} : std::vector<jint>{};
+    checks.Expect(answer.answers == expected, what + std::to_string(answer.answers.size()) + " answer(s)" +
+                                                  (answer.answers.empty() ? "" : ", the first " +
+                                                                                     std::to_string(answer.answers[0])));
+    if (!answer.printedFirst.empty()) {
+      checks.Expect(answer.printedFirst[0] == c.answeredAfterTheCall,
+                    what + (c.answeredAfterTheCall ? "answered before the method returned"
+                                                   : "answered after the method ran"));
+    }
+    const std::string printed = WithoutCarriageReturns(ReadFileBytes(outFile).substr(answer.printedBefore));
+    checks.Expect(printed == Utf8(c.printed), what + "secondaryMain printed \"" + printed + "\"");
+    ExpectNothingPending(checks, env, what);
+  }
+  checks.Finish();
+}
+
 }  // namespace
 
 void RunScenario(Scenario scenario) {
@@ -395,6 +466,8 @@ void RunScenario(Scenario scenario) {
       ThrowsStopped();
     case Scenario::ExitCode:
       ExitCode();
+    case Scenario::HandOver:
+      HandOver();
   }
   Checks checks;
   checks.Fail("unknown scenario");

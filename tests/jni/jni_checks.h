@@ -46,6 +46,7 @@ enum class Scenario {
   ThrowsIgnored,
   ThrowsStopped,
   ExitCode,
+  HandOver,
 };
 [[noreturn]] void RunScenario(Scenario scenario);
 

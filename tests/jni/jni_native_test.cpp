@@ -76,4 +76,9 @@ TEST_F(VmJniNative, SystemExitReachesTheExitHookAndEndsTheProcess) {
               jnichecks::Holds({"exit hook received 42"}));
 }
 
+TEST_F(VmJniNative, HandOverCallsEitherFormOfSecondaryMainAndAnswers) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::HandOver), testing::ExitedWithCode(0),
+              jnichecks::Holds({"NoSuchMethodError", "NoClassDefFoundError", jnichecks::kPassed}));
+}
+
 }  // namespace

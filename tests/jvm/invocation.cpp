@@ -227,6 +227,14 @@ JavaVM javaVm{&invokeInterface};
 
 JavaVM* TheJavaVm() { return &javaVm; }
 
+void WaitForGate(const wchar_t* variable) {
+  wchar_t name[MAX_PATH];
+  DWORD length = GetEnvironmentVariableW(variable, name, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return;
+  std::unique_ptr<void, decltype(&CloseHandle)> gate(CreateEventW(nullptr, TRUE, FALSE, name), &CloseHandle);
+  if (gate) WaitForSingleObject(gate.get(), 120000);
+}
+
 namespace {
 
 jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
@@ -270,6 +278,7 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   Record("cwd=" + EscapeWide(U16(cwd)));
   Record("classpath=" + EscapeNarrow(classPath));
   Record("threadstack " + std::to_string(CurrentStackReservation()));
+  WaitForGate(L"VORN_DOUBLE_CREATE_GATE");
 
   auto finish = [](jint result) {
     Record("create-result " + std::to_string(result));

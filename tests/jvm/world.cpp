@@ -582,6 +582,9 @@ void AbortVm(const std::string& message) {
 }
 
 void RecordMainCall(const std::string& what, const ObjPtr& array) {
+  // A call's lines stay together when several threads call at once.
+  static std::mutex callMutex;
+  std::lock_guard lock(callMutex);
   if (!array) {
     Record(what + " argc=null");
     return;

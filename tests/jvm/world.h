@@ -209,6 +209,11 @@ const JNINativeInterface_* FunctionTable();  // jni_env.cpp
 [[noreturn]] void ExitVm(jint code);
 [[noreturn]] void AbortVm(const std::string& message);
 
+// When the environment variable names an event, waits (up to two minutes)
+// until a test sets it: the knobs VORN_DOUBLE_CREATE_GATE and
+// VORN_DOUBLE_SECONDARY_GATE hold the VM's creation and "secondaryMain".
+void WaitForGate(const wchar_t* variable);
+
 // Records "main"/"secondaryMain" with the arguments of a String[].
 void RecordMainCall(const std::string& what, const ObjPtr& array);
 

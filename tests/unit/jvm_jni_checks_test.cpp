@@ -150,4 +150,9 @@ TEST_F(VmJniDouble, SystemExitReachesTheExitHookAndEndsTheProcess) {
               jnichecks::Holds({"exit hook received 42"}));
 }
 
+TEST_F(VmJniDouble, HandOverCallsEitherFormOfSecondaryMainAndAnswers) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::HandOver), testing::ExitedWithCode(0),
+              jnichecks::Holds({"NoSuchMethodError", "NoClassDefFoundError", jnichecks::kPassed}));
+}
+
 }  // namespace

@@ -1,0 +1,60 @@
+#include "launcher/instance_block.h"
+
+namespace launcher::instance {
+
+std::wstring InstanceName(std::wstring_view executablePath) {
+  std::wstring name(executablePath);
+  for (wchar_t& c : name) {
+    if (c == L'\\') c = L'_';
+  }
+  return name;
+}
+
+std::optional<ArgumentArea> PackArguments(const std::vector<std::wstring>& arguments) {
+  std::size_t needed = 2;  // the list's final zero unit
+  for (const std::wstring& argument : arguments) {
+    needed += 2 * argument.size() + 2;
+    if (needed > kArgumentAreaSize) return std::nullopt;
+  }
+  ArgumentArea area{};
+  std::size_t at = 0;
+  for (const std::wstring& argument : arguments) {
+    for (wchar_t unit : argument) {
+      const auto value = static_cast<std::uint16_t>(unit);
+      area[at++] = static_cast<std::uint8_t>(value & 0xFF);
+      area[at++] = static_cast<std::uint8_t>(value >> 8);
+    }
+    at += 2;  // the zero unit the zeroing already wrote
+  }
+  return area;
+}
+
+std::vector<std::wstring> ReadArguments(const Block& block) {
+  auto unitAt = [&block](std::size_t index) -> std::uint16_t {
+    return static_cast<std::uint16_t>(block[2 * index] | (block[2 * index + 1] << 8));
+  };
+  std::vector<std::wstring> list;
+  std::wstring current;
+  for (std::size_t index = kArgumentAreaOffset / 2; index < kReadLimitUnit; ++index) {
+    const std::uint16_t unit = unitAt(index);
+    if (unit != 0) {
+      current.push_back(static_cast<wchar_t>(unit));
+      continue;
+    }
+    list.push_back(std::move(current));
+    current.clear();
+    if (unitAt(index + 1) == 0) break;
+  }
+  return list;
+}
+
+std::uint32_t ReadField(const std::uint8_t* block, std::size_t offset) {
+  return static_cast<std::uint32_t>(block[offset]) | static_cast<std::uint32_t>(block[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(block[offset + 2]) << 16 | static_cast<std::uint32_t>(block[offset + 3]) << 24;
+}
+
+void WriteField(std::uint8_t* block, std::size_t offset, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) block[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace launcher::instance

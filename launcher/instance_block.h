@@ -1,0 +1,51 @@
+// The single-instance block shared by the launchers of one executable path:
+// its layout, the names of the objects around it, and the packing and reading
+// of the argument area. Plain C++ over bytes; little-endian throughout.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace launcher::instance {
+
+inline constexpr std::size_t kBlockSize = 2092;
+inline constexpr std::size_t kListenerThreadIdOffset = 0;
+inline constexpr std::size_t kProcessIdOffset = 4;
+inline constexpr std::size_t kMessageIdOffset = 8;
+inline constexpr std::size_t kArgumentAreaOffset = 12;
+inline constexpr std::size_t kArgumentAreaSize = 1040;
+// The reading walk stops before this 16-bit unit of the block (byte 2090).
+inline constexpr std::size_t kReadLimitUnit = 1045;
+
+using Block = std::array<std::uint8_t, kBlockSize>;
+using ArgumentArea = std::array<std::uint8_t, kArgumentAreaSize>;
+
+// Suffixes of the named objects beside the mapping: the main-started event;
+// the lock a secondary holds while it writes and posts; the event the
+// listener sets once it has copied the argument area.
+inline constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
+inline constexpr wchar_t kHandOverLockSuffix[] = L"_upr_mtx";
+inline constexpr wchar_t kHandOverCopiedSuffix[] = L"_upr_ack";
+
+// The executable's full path with every "\" replaced by "_".
+std::wstring InstanceName(std::wstring_view executablePath);
+
+// The argument area for `arguments`: each as UTF-16LE followed by a zero
+// unit, one more zero unit after the list, zeros to the end. None when they
+// need more than 1040 bytes.
+std::optional<ArgumentArea> PackArguments(const std::vector<std::wstring>& arguments);
+
+// The list a primary reads from a block: texts up to the first empty one
+// (which ends the list), from offset 12 up to unit 1045; a text the walk does
+// not see end is dropped.
+std::vector<std::wstring> ReadArguments(const Block& block);
+
+std::uint32_t ReadField(const std::uint8_t* block, std::size_t offset);
+void WriteField(std::uint8_t* block, std::size_t offset, std::uint32_t value);
+
+}  // namespace launcher::instance

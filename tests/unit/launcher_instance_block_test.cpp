@@ -1,0 +1,89 @@
+// The single-instance block: names, packing and reading of the argument area.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/instance_block.h"
+
+namespace {
+
+namespace instance = launcher::instance;
+using Args = std::vector<std::wstring>;
+
+instance::Block BlockWith(const instance::ArgumentArea& area) {
+  instance::Block block{};
+  std::copy(area.begin(), area.end(), block.begin() + instance::kArgumentAreaOffset);
+  return block;
+}
+
+TEST(InstanceBlock, NameIsThePathWithUnderscoresForBackslashes) {
+  EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\Tool\\tool.exe"), L"C:_Apps_Tool_tool.exe");
+  EXPECT_EQ(instance::InstanceName(L"\\\\server\\share\\a b\\x.exe"), L"__server_share_a b_x.exe");
+}
+
+TEST(InstanceBlock, ArgumentsFitUpTo1040BytesAsUtf16WithTerminators) {
+  const struct {
+    Args arguments;
+    bool fits;
+  } cases[] = {
+      {{}, true},
+      {{std::wstring(518, L'x')}, true},  // 1036 + 2 + 2 = 1040
+      {{std::wstring(519, L'x')}, false},
+      {{std::wstring(258, L'x'), std::wstring(259, L'y')}, true},  // 518 + 520 + 2 = 1040
+      {{std::wstring(259, L'x'), std::wstring(259, L'y')}, false},
+      {Args(519, L""), true},  // 519 * 2 + 2
+      {Args(520, L""), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(instance::PackArguments(c.arguments).has_value(), c.fits) << c.arguments.size() << " arguments";
+  }
+  auto area = instance::PackArguments({L"ab", L"\u00e9"});
+  ASSERT_TRUE(area.has_value());
+  const std::vector<std::uint8_t> start(area->begin(), area->begin() + 12);
+  EXPECT_EQ(start, (std::vector<std::uint8_t>{'a', 0, 'b', 0, 0, 0, 0xE9, 0, 0, 0, 0, 0}));
+  EXPECT_TRUE(std::all_of(area->begin() + 12, area->end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST(InstanceBlock, ReadingStopsAtTheFirstEmptyArgument) {
+  const struct {
+    Args sent;
+    Args received;
+  } cases[] = {
+      {{L"x", L"two words", L"Gr\u00fc\u00dfe \U0001D11E"}, {L"x", L"two words", L"Gr\u00fc\u00dfe \U0001D11E"}},
+      {{}, {L""}},
+      {{L"a", L"", L"b"}, {L"a"}},
+      {{L""}, {L""}},
+      {{std::wstring(518, L'x')}, {std::wstring(518, L'x')}},
+  };
+  for (const auto& c : cases) {
+    auto area = instance::PackArguments(c.sent);
+    ASSERT_TRUE(area.has_value());
+    EXPECT_EQ(instance::ReadArguments(BlockWith(*area)), c.received) << c.sent.size() << " arguments sent";
+  }
+}
+
+TEST(InstanceBlock, ReadingDropsATextTheWalkDoesNotSeeEnd) {
+  instance::Block block{};
+  // "ok", then units without an end up to byte 2090.
+  block[12] = 'o';
+  block[14] = 'k';
+  for (std::size_t at = 18; at < 2090; at += 2) block[at] = 'z';
+  EXPECT_EQ(instance::ReadArguments(block), Args{L"ok"});
+  block[2088] = 0;  // the walk's last unit ends the text; the zero after it ends the list
+  EXPECT_EQ(instance::ReadArguments(block), (Args{L"ok", std::wstring(1035, L'z')}));
+  block[2088] = 'z';
+  block[16] = 'z';  // no zero unit at all
+  EXPECT_EQ(instance::ReadArguments(block), Args{});
+}
+
+TEST(InstanceBlock, FieldsAreLittleEndian) {
+  instance::Block block{};
+  instance::WriteField(block.data(), instance::kMessageIdOffset, 0xC0DE1234u);
+  EXPECT_EQ(block[8], 0x34);
+  EXPECT_EQ(block[11], 0xC0);
+  EXPECT_EQ(instance::ReadField(block.data(), instance::kMessageIdOffset), 0xC0DE1234u);
+  EXPECT_EQ(instance::ReadField(block.data(), instance::kProcessIdOffset), 0u);
+}
+
+}  // namespace
