@@ -243,6 +243,20 @@ TEST(VmLaunchStack, UngrantableStackRunsJavaOnTheMainThread) {
   EXPECT_LT(std::stoull(stack[0]), 1000000ull * 1073741824) << "the VM was created on the main thread";
 }
 
+TEST(VmLaunchStack, XssSizeIsTheReservationEvenBelowTheDefault) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Xss512k\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  auto stack = app.Values("threadstack ");
+  ASSERT_EQ(stack.size(), 1u) << app.RecordText();
+  // Wine reserves at least 1 MB for any thread; the executable's default is 2 MB.
+  EXPECT_LE(std::stoull(stack[0]), 1048576ull) << "-Xss512k must reserve the stack, not commit part of the default";
+}
+
 TEST(VmLaunchIbm, JavaThreadStaysAfterMainUntilTheApplicationExits) {
   DoubleApp app;
   Settings s;
@@ -298,6 +312,22 @@ TEST(VmLaunchStreams, OutputAndErrorFilesReceiveTheOutputInNewFolders) {
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\out\\deep\\o.txt")), "line to System.out\r\n") << app.RecordText();
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\err\\e.txt")), "line to System.err\r\n") << app.RecordText();
   app.ExpectCleanJniUse();
+}
+
+TEST(VmLaunchStreams, RelativeFilesGoIntoNewFoldersUnderTheCurrentDirectory) {
+  DoubleApp app;
+  testsupport::TempFolder current;
+  Settings s;
+  s.mainClass = L"test.ErrWriter";
+  s.applicationLines = L"Output File=logs\\out\\o.txt\r\nError File=logs\\err\\e.txt\r\n";
+  app.Write(s);
+  auto options = app.Options({});
+  options.workingDirectory = current.path();
+  LauncherRun run = app.app.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(ReadBytes(current / L"logs\\out\\o.txt"), "line to System.out\r\n") << app.RecordText();
+  EXPECT_EQ(ReadBytes(current / L"logs\\err\\e.txt"), "line to System.err\r\n") << app.RecordText();
 }
 
 TEST(VmLaunchStreams, OneFileForBothStreamsKeepsBothLines) {

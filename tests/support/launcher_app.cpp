@@ -63,4 +63,29 @@ LauncherRun AppFolder::RunCommandLine(const std::wstring& commandLine, const Run
   return run;
 }
 
+DWORD EmbedSettings(const AppFolder& app, const std::wstring& settings, const std::wstring& upgradeCode) {
+  std::wstring textFile = app.path(L"embedded.txt");
+  WriteTextFile(textFile, settings);
+  std::wstring tool = BinFile(L"embed-settings.exe");
+  RunResult result =
+      RunProcess(tool, Quoted(tool) + L" " + Quoted(app.exe()) + L" " + Quoted(textFile) + L" " + Quoted(upgradeCode));
+  EXPECT_TRUE(result.finished);
+  return result.exitCode;
+}
+
+void WriteUnloadableLibrary(const std::wstring& path) {
+  WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
+}
+
+std::wstring FailedLibrary(const LauncherRun& run) {
+  if (run.boxes.empty()) return L"(none)";
+  EXPECT_EQ(run.boxes.size(), 1u);
+  std::wstring text = run.boxes[0].StaticText();
+  const std::wstring prefix = L"Failed to load Java VM library: ";
+  std::size_t start = text.find(prefix);
+  std::size_t end = text.find(L" (errno", start);
+  if (start == std::wstring::npos || end == std::wstring::npos) return L"unexpected box: " + text;
+  return text.substr(start + prefix.size(), end - start - prefix.size());
+}
+
 }  // namespace testsupport
