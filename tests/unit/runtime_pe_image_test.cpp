@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/pe_image.h"
@@ -162,6 +163,58 @@ TEST(RuntimePeImageFile, UnreadablePathsAreNotX86) {
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(runtime::IsX86Image(locked)) << "a file open for writing elsewhere";
   CloseHandle(writer);
+}
+
+// Another program may cut the library short at any moment: a Unix process
+// under Wine does, whatever the Windows sharing modes say. Here a shell keeps
+// emptying the file and writing it again while the check runs over it; the
+// check must answer every time, never fault on a part of the file it lost.
+TEST(RuntimePeImageFile, FileCutShortWhileItIsReadIsNoFault) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) GTEST_SKIP() << "needs Wine: a Unix process cuts the file";
+  auto unix = [&](const std::wstring& path) {
+    char* name = unixName(path.c_str());
+    std::string text = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return std::wstring(text.begin(), text.end());
+  };
+
+  // The x86 headers with the NT headers 1 MB into a 2 MB file.
+  const Bytes x86 = ReadWholeFile(testsupport::BinDir() + L"\\fixtures\\x86\\jvm.dll");
+  ASSERT_GT(x86.size(), 512u) << "the x86 fixture library is missing";
+  const std::size_t at = 1 << 20;
+  Bytes whole(2 << 20, 0);
+  std::copy(x86.begin(), x86.begin() + 64, whole.begin());
+  Put32(whole, 0x3C, static_cast<std::uint32_t>(at));
+  std::copy(x86.begin() + LfanewOf(x86), x86.begin() + LfanewOf(x86) + 24, whole.begin() + at);
+  testsupport::TempFolder folder;
+  const std::wstring library = folder / L"jvm.dll", source = folder / L"whole.dll", running = folder / L"running";
+  testsupport::WriteBinaryFile(source, whole);
+  testsupport::WriteBinaryFile(library, whole);
+  testsupport::WriteBinaryFile(running, {});
+  ASSERT_TRUE(runtime::IsX86Image(library));
+
+  const std::wstring stopped = folder / L"stopped";
+  // The shell also stops by itself after a while, should this test die.
+  std::wstring command = L"/bin/sh -c \"n=0; while [ -e '" + unix(running) + L"' ] && [ $n -lt 20000 ]; do " +
+                        L"n=$((n+1)); : > '" + unix(library) + L"'; cat '" + unix(source) + L"' > '" +
+                        unix(library) + L"'; done; : > '" + unix(stopped) + L"'\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION cutter{};  // Wine gives no handles for a Unix process
+  ASSERT_TRUE(CreateProcessW(L"/bin/sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &cutter))
+      << "cannot start the shell, error " << GetLastError();
+  // True or false as the file stands at that moment; a fault ends the program.
+  for (int i = 0; i < 3000; ++i) runtime::IsX86Image(library);
+  DeleteFileW(running.c_str());
+  for (ULONGLONG end = GetTickCount64() + 60000; !testsupport::FileExists(stopped) && GetTickCount64() < end;) {
+    Sleep(20);
+  }
+  ASSERT_TRUE(testsupport::FileExists(stopped)) << "the shell did not stop";
+  EXPECT_TRUE(runtime::IsX86Image(library)) << "the whole file again";
 }
 
 }  // namespace
