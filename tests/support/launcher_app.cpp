@@ -29,6 +29,11 @@ void AppFolder::WriteIni(const std::wstring& content, Encoding encoding) const {
   WriteTextFile(ini(), content, encoding);
 }
 
+RunOptions AppFolder::WithOwnAppData(RunOptions options) const {
+  options.environment.try_emplace(L"APPDATA", folder_ / L"AppData");
+  return options;
+}
+
 LauncherRun AppFolder::Run(const std::wstring& arguments, const RunOptions& options, DWORD timeoutMs) const {
   std::wstring commandLine = Quoted(exe_);
   if (!arguments.empty()) commandLine += L" " + arguments;
@@ -38,7 +43,7 @@ LauncherRun AppFolder::Run(const std::wstring& arguments, const RunOptions& opti
 LauncherRun AppFolder::RunCommandLine(const std::wstring& commandLine, const RunOptions& options,
                                       DWORD timeoutMs) const {
   LauncherRun run;
-  Process process = Process::Start(exe_, commandLine, options);
+  Process process = Process::Start(exe_, commandLine, WithOwnAppData(options));
   run.result.started = process.started();
   EXPECT_TRUE(run.result.started) << "the launcher copy did not start, error " << GetLastError();
   if (!run.result.started) return run;

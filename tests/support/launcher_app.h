@@ -37,6 +37,9 @@ class AppFolder {
   // The command line text exactly as given (program name included).
   LauncherRun RunCommandLine(const std::wstring& commandLine, const RunOptions& options = {},
                              DWORD timeoutMs = 30000) const;
+  // `options` with "APPDATA" set to a folder of this application's own, unless
+  // they set it: the per-user settings files of a run are never machine-wide.
+  RunOptions WithOwnAppData(RunOptions options) const;
 
  private:
   TempFolder folder_;
