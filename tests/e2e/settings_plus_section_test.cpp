@@ -66,12 +66,28 @@ class SettingsPlusSection : public testing::Test {
   std::wstring Library(const std::wstring& home) const { return runtimes_ / (home + L"\\bin\\client\\jvm.dll"); }
   std::wstring Folder() const { return app_.app.folder().path(); }
 
-  // Runs the copy from another folder, with a per-user folder of the test's own.
-  LauncherRun RunWith(const std::vector<Entry>& entries) const {
+  // Writes the settings; the options run the copy from another folder, with a
+  // per-user folder of the test's own.
+  testsupport::RunOptions Prepare(const std::vector<Entry>& entries) const {
     app_.app.WriteIni(IniText(entries));
     testsupport::RunOptions options = app_.Options({{L"APPDATA", appData_.path()}});
     options.workingDirectory = elsewhere_.path();
-    return app_.app.Run(L"", options);
+    return options;
+  }
+  LauncherRun RunWith(const std::vector<Entry>& entries) const { return app_.app.Run(L"", Prepare(entries)); }
+
+  // Runs the copy up to its "Java Exception" dialog and lets the exception pass.
+  void ExpectExceptionDialog(const std::vector<Entry>& entries) const {
+    testsupport::Process process =
+        testsupport::Process::Start(app_.app.exe(), testsupport::Quoted(app_.app.exe()), Prepare(entries));
+    ASSERT_TRUE(process.started());
+    auto dialog = testsupport::WaitForWindow(
+        process.id(), 30000, [](const testsupport::WindowInfo& w) { return w.caption == L"Java Exception"; },
+        process.handle());
+    EXPECT_TRUE(dialog.has_value()) << "no \"Java Exception\" dialog\n" << app_.RecordText();
+    if (dialog) testsupport::PressButton(dialog->hwnd, IDOK);
+    EXPECT_TRUE(process.Wait(30000));
+    EXPECT_EQ(process.ExitCode(), 0u) << "Ignore lets the run end with 0";
   }
 
   VendorKeys keys_;
@@ -104,7 +120,7 @@ TEST_F(SettingsPlusSection, EachConsumerTakesItsValueFromThePlusSectionAlone) {
     const char* what;
     std::vector<Entry> plain;  // the file's own sections, beside the defaults they do not name
     std::vector<Entry> plus;   // the "+" sections
-    std::function<void(const LauncherRun&, const DoubleApp&)> check;
+    std::function<void(const LauncherRun&, const DoubleApp&)> check;  // none: the exception dialog is expected
   };
   const Case cases[] = {
       {"Main Class", {}, {{kJre, L"Main Class", L"test.Echo"}},
@@ -148,6 +164,7 @@ TEST_F(SettingsPlusSection, EachConsumerTakesItsValueFromThePlusSectionAlone) {
          runs(run, app);
          EXPECT_EQ(app.Values("classpath="), std::vector<std::string>{Narrow(app.app.exe())});
        }},
+      {"Failure Check", {{kJre, L"Main Class", L"test.Throws"}}, {{kApp, L"Failure Check", L"YES"}}, nullptr},
       {"Override WorkingDir", {}, {{kApp, L"Override WorkingDir", L"Yes"}},
        [&](const LauncherRun& run, const DoubleApp& app) {
          runs(run, app);
@@ -179,6 +196,10 @@ TEST_F(SettingsPlusSection, EachConsumerTakesItsValueFromThePlusSectionAlone) {
       if (!named) entries.push_back(d);
     }
     for (const Entry& e : c.plus) entries.push_back({e.section + L"+", e.key, e.value});
+    if (!c.check) {
+      ExpectExceptionDialog(entries);
+      continue;
+    }
     LauncherRun run = RunWith(entries);
     ASSERT_TRUE(run.result.finished);
     c.check(run, app);
