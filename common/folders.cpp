@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/splitting.h"
+#include "common/text_win.h"
 #include "common/win_handles.h"
 
 namespace text {
@@ -31,9 +32,12 @@ std::vector<std::wstring> PathElements(std::wstring_view path) {
 
 namespace folders {
 
-std::uint32_t CreateParentFolders(const std::wstring& path) {
-  bool absolute = !path.empty() && (path[0] == L'\\' || path.find(L':') != std::wstring::npos);
-  if (absolute && win::PathFound(path.c_str())) return 0;
+std::uint32_t CreateParentFolders(const std::wstring& given) {
+  bool absolute = !given.empty() && (given[0] == L'\\' || given.find(L':') != std::wstring::npos);
+  // A relative file is opened under the current directory, so its folders are
+  // made there too; taken as it stands, its first folder would never be made.
+  const std::wstring path = absolute || given.empty() ? given : text::FullPath(given);
+  if (win::PathFound(path.c_str())) return 0;
 
   std::vector<std::wstring> elements = text::PathElements(path);
 

@@ -18,9 +18,9 @@ std::vector<std::wstring> PathElements(std::wstring_view path);
 namespace folders {
 
 // Creates the missing folders on the way to `path`; 0 or the first error code.
-// On an error it removes the one folder it created in the step before, and only
-// when it created that folder itself. Paths that exist, relative ones included
-// only as far as they resolve, are left alone.
+// A relative path is taken under the current directory. On an error it
+// removes the one folder it created in the step before, and only when it
+// created that folder itself. Paths that exist are left alone.
 std::uint32_t CreateParentFolders(const std::wstring& path);
 
 }  // namespace folders

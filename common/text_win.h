@@ -14,6 +14,9 @@ std::wstring FromThreadAnsi(std::string_view s);
 // %NAME% references replaced by ExpandEnvironmentStringsW; the text stays as it
 // is when the expansion fails. The result is cut at its first NUL.
 std::wstring ExpandEnvironment(const std::wstring& s);
+// The full path of `path` (relative ones resolved against the current
+// directory); the path as it stands when it cannot be resolved.
+std::wstring FullPath(const std::wstring& path);
 // An environment variable, empty when it is not set.
 std::wstring GetEnvironment(const wchar_t* name);
 

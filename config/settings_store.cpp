@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "config/settings_keys.h"
 
 namespace config {
 
@@ -33,6 +34,27 @@ void WriteFileValue(const std::wstring& file, const std::wstring& section, const
     CloseHandle(created);
   }
   WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+}
+
+bool IsListKey(std::wstring_view section, std::wstring_view key) {
+  if (section == keys::kClassPathSection) return key == keys::kClassPath;
+  if (section != keys::kJavaRuntime) return false;
+  return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
+}
+
+std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list) {
+  if (extension.empty()) return value;
+  // With nothing beneath it, a separator would only damage the value: a
+  // leading space is part of a class name, a leading ";" an empty entry.
+  if (!value.empty()) {
+    if (list) {
+      if (value.back() != L';') value += L';';
+    } else if (extension.front() != L' ') {
+      value += L' ';
+    }
+  }
+  value += extension;
+  return value;
 }
 
 namespace {
@@ -82,11 +104,7 @@ std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstri
   if (!fileValue.empty()) return fileValue;
   std::wstring plusSection = section + L"+";
   std::wstring extension = MayHoldSection(plusSection) ? ReadFileValue(path_, plusSection, key) : std::wstring();
-  if (!extension.empty()) {
-    if (extension[0] != L' ') result += L' ';
-    result += extension;
-  }
-  return result;
+  return ExtendValue(std::move(result), extension, IsListKey(section, key));
 }
 
 }  // namespace config

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/embedded_settings.h"
@@ -15,12 +16,22 @@ std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section
 void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                     const std::wstring& value);
 
+// The keys whose values are ";"-separated lists ("Class Path", "System Path",
+// "Library Path", "Preferred versions").
+bool IsListKey(std::wstring_view section, std::wstring_view key);
+
+// The value of the lower layers extended by the text of the "+" section: the
+// text as it stands when there is no value yet; else joined with ";" for a
+// list (none added when the value already ends with one) and with one space
+// otherwise (none added when the text begins with one).
+std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list);
+
 class SettingsStore {
  public:
   void Open(const std::wstring& path, const std::wstring& embeddedText);
 
   // Embedded value, replaced by a non-empty file value, or else extended by
-  // the value of the section named `section` + "+" (with one space between).
+  // the value of the section named `section` + "+" (ExtendValue).
   std::wstring Lookup(const std::wstring& section, const std::wstring& key) const;
 
   const std::wstring& path() const { return path_; }

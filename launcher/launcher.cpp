@@ -34,7 +34,11 @@ void Launcher::OverrideWorkingDirectory() {
   auto exe = config::GetExecutablePath(splashWindowHandle);
   if (!exe) return;
   size_t slash = exe->rfind(L'\\');
-  if (slash != std::wstring::npos && slash > 0) SetCurrentDirectoryW(exe->substr(0, slash).c_str());
+  if (slash == std::wstring::npos || slash == 0) return;
+  std::wstring folder = exe->substr(0, slash);
+  // "C:" alone names the current folder of drive C, not its root.
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  SetCurrentDirectoryW(folder.c_str());
 }
 
 int Launcher::Run() {

@@ -38,20 +38,10 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
 
 void MakeParentFolders(const std::wstring& path) { folders::CreateParentFolders(path); }
 
-std::wstring FullPath(const std::wstring& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  return full;
-}
-
 // Both names lead to the same file (letter case does not count on Windows).
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   if (a.empty() || b.empty()) return false;
-  const std::wstring fullA = FullPath(a), fullB = FullPath(b);
+  const std::wstring fullA = text::FullPath(a), fullB = text::FullPath(b);
   return CompareStringOrdinal(fullA.c_str(), static_cast<int>(fullA.size()), fullB.c_str(),
                               static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }
@@ -210,7 +200,11 @@ SIZE_T Launcher::DefaultJavaStackSize() { return jvm::DefaultStackSizeFrom(getDe
 
 DWORD Launcher::StartJavaThread() {
   if (javaThreadStackSize == 0) javaThreadStackSize = DefaultJavaStackSize();
-  win::Handle thread(CreateThread(nullptr, javaThreadStackSize, &Launcher::JavaThreadMain, this, 0, nullptr));
+  // The size is the stack's reservation, as the runtimes' own launchers pass
+  // it: a commit would take all of a large stack up front, and could not make
+  // one smaller than the executable's default.
+  win::Handle thread(CreateThread(nullptr, javaThreadStackSize, &Launcher::JavaThreadMain, this,
+                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) return JavaThreadMain(this);
   WaitForSingleObject(thread.get(), INFINITE);
   DWORD code = 1;

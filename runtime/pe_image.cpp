@@ -14,61 +14,46 @@ std::uint32_t ReadLittle32(const unsigned char* p) {
 
 std::uint16_t ReadLittle16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
 
-using ImageNtHeaderFn = PIMAGE_NT_HEADERS(WINAPI*)(PVOID);
+// Exactly `buffer.size()` bytes from `offset`; false when the file ends first.
+bool ReadAt(HANDLE file, std::uint64_t offset, std::span<unsigned char> buffer) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD read = 0;
+  return ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, &at) && read == buffer.size();
+}
 
 }  // namespace
 
-std::optional<std::size_t> NtHeadersOffset(std::span<const unsigned char> image) {
-  if (image.size() < kDosHeaderSize) return std::nullopt;
-  if (ReadLittle16(image.data()) != kDosSignature) return std::nullopt;
-  // e_lfanew is a signed LONG: a negative value points before the image.
-  auto lfanew = static_cast<std::int32_t>(ReadLittle32(image.data() + 0x3C));
+std::optional<std::uint32_t> NtHeadersOffset(std::span<const unsigned char> dosHeader) {
+  if (dosHeader.size() < kDosHeaderSize) return std::nullopt;
+  if (ReadLittle16(dosHeader.data()) != kDosSignature) return std::nullopt;
+  // e_lfanew is a signed LONG: a negative value points before the file.
+  auto lfanew = static_cast<std::int32_t>(ReadLittle32(dosHeader.data() + 0x3C));
   if (lfanew < 0) return std::nullopt;
-  auto offset = static_cast<std::size_t>(lfanew);
-  if (offset > image.size() || image.size() - offset < kNtHeadersMinimum) return std::nullopt;
-  return offset;
+  return static_cast<std::uint32_t>(lfanew);
 }
 
-std::optional<std::uint16_t> ImageMachine(std::span<const unsigned char> image, std::size_t offset) {
-  if (offset > image.size() || image.size() - offset < kNtHeadersMinimum) return std::nullopt;
-  const unsigned char* headers = image.data() + offset;
-  if (ReadLittle32(headers) != kNtSignature) return std::nullopt;
-  return ReadLittle16(headers + 4);  // IMAGE_FILE_HEADER.Machine
+std::optional<std::uint16_t> ImageMachine(std::span<const unsigned char> ntHeaders) {
+  if (ntHeaders.size() < kNtHeadersMinimum) return std::nullopt;
+  if (ReadLittle32(ntHeaders.data()) != kNtSignature) return std::nullopt;
+  return ReadLittle16(ntHeaders.data() + 4);  // IMAGE_FILE_HEADER.Machine
 }
 
 bool IsX86Image(const std::wstring& path) {
   win::FileHandle file(
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
-  LARGE_INTEGER fileSize{};
-  if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart <= 0) return false;
-  if (static_cast<unsigned long long>(fileSize.QuadPart) > SIZE_MAX) return false;
-  win::Handle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-  if (!mapping) return false;
-  win::MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
-  if (!view) return false;
-
-  std::span<const unsigned char> image(static_cast<const unsigned char*>(view.get()),
-                                       static_cast<std::size_t>(fileSize.QuadPart));
-  // The headers are checked against the file's size before ImageNtHeader
-  // reads them, and what it returns is checked again.
-  std::optional<std::size_t> expected = NtHeadersOffset(image);
-  if (!expected) return false;
-
-  // Loaded by its full path in the system folder, so a Dbghelp.dll planted
-  // beside the application is never the one that runs.
-  wchar_t system[MAX_PATH] = {};
-  UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  win::Library dbghelp(LoadLibraryW((std::wstring(system, length) + L"\\Dbghelp.dll").c_str()));
-  if (!dbghelp) return false;
-  auto imageNtHeader = reinterpret_cast<ImageNtHeaderFn>(GetProcAddress(dbghelp.get(), "ImageNtHeader"));
-  if (imageNtHeader == nullptr) return false;
-  auto* headers = reinterpret_cast<const unsigned char*>(imageNtHeader(const_cast<unsigned char*>(image.data())));
-  if (headers == nullptr || headers < image.data() || headers >= image.data() + image.size()) return false;
-
-  std::optional<std::uint16_t> machine = ImageMachine(image, static_cast<std::size_t>(headers - image.data()));
-  // The view, the mapping and the file close in that order as their owners go.
+  // Only the two headers are read, into buffers of their own: a file that is
+  // cut short meanwhile gives a short read, where a mapped view of it would
+  // fault on the pages it lost.
+  unsigned char dos[kDosHeaderSize];
+  if (!ReadAt(file.get(), 0, dos)) return false;
+  std::optional<std::uint32_t> offset = NtHeadersOffset(dos);
+  if (!offset) return false;
+  unsigned char nt[kNtHeadersMinimum];
+  if (!ReadAt(file.get(), *offset, nt)) return false;
+  std::optional<std::uint16_t> machine = ImageMachine(nt);
   return machine && *machine == kMachineI386;
 }
 

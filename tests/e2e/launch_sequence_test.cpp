@@ -2,8 +2,6 @@
 // of the real launcher.exe.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
@@ -51,20 +49,6 @@ TEST(LaunchSequence, SettingsInEitherFileEncodingRunTheMainClassWithTheArguments
   }
 }
 
-TEST(LaunchSequence, MainClassFromThePlusSectionAloneGetsPastTheSettingsStage) {
-  testsupport::DoubleApp app;
-  app.app.WriteIni(L"[Java Runtime Environment]\r\nJRE Path=" + app.jre() +
-                   L"\r\n[Java Runtime Environment+]\r\nMain Class=test.Echo\r\n"
-                   L"[Class Path]\r\nClass Path=C:\\app\\x.jar\r\n");
-  auto run = app.Run();
-  // The "+" layer hands the value over with one leading space, which is part
-  // of the class name the runtime is asked for.
-  auto asked = app.Values("findclass ");
-  EXPECT_NE(std::find(asked.begin(), asked.end(), " test/Echo"), asked.end()) << app.RecordText();
-  ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_EQ(run.boxes[0].StaticText(), L"Could not find the main class  test/Echo.\n");
-}
-
 TEST(LaunchSequence, ExitCodeIsTheFullMinusOneWhenInitialisationFails) {
   AppFolder app;
   app.WriteIni(L"[Application]\r\nCmd=-a\r\n");
@@ -92,6 +76,31 @@ TEST(LaunchSequence, OverrideWorkingDirMovesToTheExecutablesFolder) {
     EXPECT_EQ(_wcsicmp(app.Record().cwd.c_str(), expected.c_str()), 0)
         << "flag " << std::string(flag, flag + wcslen(flag)) << "\n" << app.RecordText();
   }
+}
+
+TEST(LaunchSequence, OverrideWorkingDirAtADrivesRootMovesToTheRoot) {
+  // A copy in the root of drive C, under a name no other test uses.
+  const std::wstring name = L"C:\\vorn-root-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                            std::to_wstring(GetTickCount64());
+  struct Remove {
+    std::wstring name;
+    ~Remove() {
+      DeleteFileW((name + L".exe").c_str());
+      DeleteFileW((name + L".ini").c_str());
+    }
+  } remove{name};
+  testsupport::DoubleApp app;
+  testsupport::TempFolder elsewhere;
+  testsupport::CopyFileTo(testsupport::BinFile(L"launcher.exe"), name + L".exe");
+  testsupport::WriteTextFile(name + L".ini", L"[Application]\r\nOverride WorkingDir=Yes\r\n"
+                                             L"[Java Runtime Environment]\r\nMain Class=test.Echo\r\nJRE Path=" +
+                                                 app.jre() + L"\r\n[Class Path]\r\nClass Path=C:\\x.jar\r\n");
+  auto options = app.Options({});
+  options.workingDirectory = elsewhere.path();
+  auto result = testsupport::RunProcess(name + L".exe", testsupport::Quoted(name + L".exe"), options);
+  ASSERT_TRUE(result.finished);
+  EXPECT_EQ(result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.Record().cwd, L"C:\\") << "\"C:\" alone would leave the process where it was\n" << app.RecordText();
 }
 
 }  // namespace

@@ -10,10 +10,7 @@ namespace {
 
 using runtimetest::VendorKeys;
 using runtimetest::View;
-
-void PutUnloadableLibrary(const std::wstring& path) {
-  testsupport::WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
-}
+using testsupport::WriteUnloadableLibrary;
 
 // Runs the copy with these [Java Runtime Environment] lines and returns the
 // library the load failure box names, or "(none)" when no box came.
@@ -22,14 +19,7 @@ std::wstring ChosenLibrary(const testsupport::AppFolder& app, const std::wstring
   testsupport::LauncherRun run = app.Run();
   EXPECT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "settings:\n" << settings;
-  if (run.boxes.empty()) return L"(none)";
-  EXPECT_EQ(run.boxes.size(), 1u);
-  std::wstring text = run.boxes[0].StaticText();
-  const std::wstring prefix = L"Failed to load Java VM library: ";
-  std::size_t start = text.find(prefix);
-  std::size_t end = text.find(L" (errno", start);
-  if (start == std::wstring::npos || end == std::wstring::npos) return L"unexpected box: " + text;
-  return text.substr(start + prefix.size(), end - start - prefix.size());
+  return testsupport::FailedLibrary(run);
 }
 
 class RuntimeChoiceEndToEnd : public testing::Test {
@@ -40,15 +30,15 @@ class RuntimeChoiceEndToEnd : public testing::Test {
 };
 
 TEST_F(RuntimeChoiceEndToEnd, PrivateRuntimeBesideTheExecutableOrInJre64) {
-  PutUnloadableLibrary(runtimes_ / L"jre8\\bin\\client\\jvm.dll");
+  WriteUnloadableLibrary(runtimes_ / L"jre8\\bin\\client\\jvm.dll");
   ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.8", runtimes_ / L"jre8"));
 
-  PutUnloadableLibrary(app_.path(L"jre64\\bin\\java.dll"));
-  PutUnloadableLibrary(app_.path(L"jre64\\bin\\server\\jvm.dll"));
+  WriteUnloadableLibrary(app_.path(L"jre64\\bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"jre64\\bin\\server\\jvm.dll"));
   EXPECT_EQ(ChosenLibrary(app_, L"JVM Type=favor_server\r\n"), app_.path(L"jre64\\bin\\server\\jvm.dll"));
 
-  PutUnloadableLibrary(app_.path(L"bin\\java.dll"));
-  PutUnloadableLibrary(app_.path(L"bin\\hotspot\\jvm.dll"));
+  WriteUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"bin\\hotspot\\jvm.dll"));
   EXPECT_EQ(ChosenLibrary(app_, L""), app_.path(L"bin\\hotspot\\jvm.dll"))
       << "the executable's own folder comes before its jre64";
   EXPECT_EQ(ChosenLibrary(app_, L"JVM Type=server\r\n"), L"(none)")
@@ -57,9 +47,9 @@ TEST_F(RuntimeChoiceEndToEnd, PrivateRuntimeBesideTheExecutableOrInJre64) {
 }
 
 TEST_F(RuntimeChoiceEndToEnd, JrePathComesFirst) {
-  PutUnloadableLibrary(app_.path(L"bin\\java.dll"));
-  PutUnloadableLibrary(app_.path(L"bin\\client\\jvm.dll"));
-  PutUnloadableLibrary(runtimes_ / L"configured\\bin\\classic\\jvm.dll");
+  WriteUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"bin\\client\\jvm.dll"));
+  WriteUnloadableLibrary(runtimes_ / L"configured\\bin\\classic\\jvm.dll");
   EXPECT_EQ(ChosenLibrary(app_, L"JRE Path=" + runtimes_.path() + L"\\configured\r\nMinimum Version=99\r\n"),
             runtimes_ / L"configured\\bin\\classic\\jvm.dll");
   EXPECT_EQ(ChosenLibrary(app_, L"JRE Path=" + runtimes_.path() + L"\\missing\r\n"),
@@ -67,8 +57,8 @@ TEST_F(RuntimeChoiceEndToEnd, JrePathComesFirst) {
 }
 
 TEST_F(RuntimeChoiceEndToEnd, RegistrationsFilteredByTheSettingsFile) {
-  PutUnloadableLibrary(runtimes_ / L"jdk6\\jre\\bin\\client\\jvm.dll");
-  PutUnloadableLibrary(runtimes_ / L"jre7\\bin\\client\\jvm.dll");
+  WriteUnloadableLibrary(runtimes_ / L"jdk6\\jre\\bin\\client\\jvm.dll");
+  WriteUnloadableLibrary(runtimes_ / L"jre7\\bin\\client\\jvm.dll");
   ASSERT_TRUE(VendorKeys::Register(View::Native, 0, L"1.6.0_31", runtimes_ / L"jdk6"));
   ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.7", runtimes_ / L"jre7"));
   const std::wstring jdk = runtimes_ / L"jdk6\\jre\\bin\\client\\jvm.dll";
@@ -90,9 +80,9 @@ TEST_F(RuntimeChoiceEndToEnd, RegistrationsFilteredByTheSettingsFile) {
 }
 
 TEST_F(RuntimeChoiceEndToEnd, NativeViewComesBeforeThe32BitView) {
-  PutUnloadableLibrary(runtimes_ / L"jre32\\bin\\client\\jvm.dll");
+  WriteUnloadableLibrary(runtimes_ / L"jre32\\bin\\client\\jvm.dll");
   ASSERT_TRUE(VendorKeys::Register(View::Bits32, 1, L"1.8", runtimes_ / L"jre32"));
-  PutUnloadableLibrary(runtimes_ / L"jre64\\bin\\client\\jvm.dll");
+  WriteUnloadableLibrary(runtimes_ / L"jre64\\bin\\client\\jvm.dll");
   ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.6", runtimes_ / L"jre64"));
   EXPECT_EQ(ChosenLibrary(app_, L"[Application]\r\nPair Product=" + app_.path(L"app32.exe") + L"\r\n"),
             runtimes_ / L"jre64\\bin\\client\\jvm.dll")

@@ -9,6 +9,7 @@ namespace {
 
 using testsupport::AppFolder;
 using testsupport::BinFile;
+using testsupport::EmbedSettings;
 using testsupport::Quoted;
 using testsupport::RunProcess;
 
@@ -22,19 +23,9 @@ std::wstring RuntimeLines(const testsupport::DoubleApp& app, const std::wstring&
          L"[Class Path]\r\nClass Path=C:\\x.jar\r\n";
 }
 
-DWORD Embed(const AppFolder& app, const std::wstring& settings, const std::wstring& upgradeCode) {
-  std::wstring textFile = app.path(L"embedded.txt");
-  testsupport::WriteTextFile(textFile, settings);
-  std::wstring tool = BinFile(L"embed-settings.exe");
-  auto result = RunProcess(tool, Quoted(tool) + L" " + Quoted(app.exe()) + L" " + Quoted(textFile) + L" " +
-                                     Quoted(upgradeCode));
-  EXPECT_TRUE(result.finished);
-  return result.exitCode;
-}
-
 TEST(EmbeddedSettings, MainClassFromTheEmbeddedLayerWithTheRightUpgradeCode) {
   testsupport::DoubleApp app;
-  ASSERT_EQ(Embed(app.app, L"[Java Runtime Environment]\nMain Class = test.Echo\n", L"{UC-1}"), 0u);
+  ASSERT_EQ(EmbedSettings(app.app, L"[Java Runtime Environment]\nMain Class = test.Echo\n", L"{UC-1}"), 0u);
   app.app.WriteIni(L"[Product Information]\r\nUpgrade Code={UC-1}\r\n" + RuntimeLines(app));
   auto run = app.Run(L"a");
   EXPECT_TRUE(run.boxes.empty()) << "the embedded Main Class was not read";
@@ -45,7 +36,7 @@ TEST(EmbeddedSettings, MainClassFromTheEmbeddedLayerWithTheRightUpgradeCode) {
 
 TEST(EmbeddedSettings, WrongOrMissingUpgradeCodeGivesAnEmptyLayer) {
   AppFolder app;
-  ASSERT_EQ(Embed(app, L"[Java Runtime Environment]\r\nMain Class=com.example.Main\r\n", L"{UC-1}"), 0u);
+  ASSERT_EQ(EmbedSettings(app, L"[Java Runtime Environment]\r\nMain Class=com.example.Main\r\n", L"{UC-1}"), 0u);
   for (const wchar_t* ini : {L"[Product Information]\r\nUpgrade Code={UC-2}\r\n", L"[Application]\r\nCmd=x\r\n"}) {
     app.WriteIni(ini);
     auto run = app.Run();
@@ -71,7 +62,8 @@ TEST(EmbeddedSettings, CorruptedResourceGivesAnEmptyLayerNotACrash) {
 
 TEST(EmbeddedSettings, FileValuesOverrideAndPlusSectionsExtendTheEmbeddedOnes) {
   testsupport::DoubleApp app;
-  ASSERT_EQ(Embed(app.app, L"[Java Runtime Environment]\r\nMain Class=test.Throws\r\n[Application]\r\nCmd=-a\r\n", L"U"),
+  ASSERT_EQ(EmbedSettings(app.app, L"[Java Runtime Environment]\r\nMain Class=test.Throws\r\n[Application]\r\nCmd=-a\r\n",
+                          L"U"),
             0u);
   // A non-empty file value overrides the embedded one; a "+" section extends it.
   app.app.WriteIni(L"[Product Information]\r\nUpgrade Code=U\r\n" + RuntimeLines(app, L"Main Class=test.Echo\r\n") +

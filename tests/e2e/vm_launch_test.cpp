@@ -243,19 +243,37 @@ TEST(VmLaunchStack, UngrantableStackRunsJavaOnTheMainThread) {
   EXPECT_LT(std::stoull(stack[0]), 1000000ull * 1073741824) << "the VM was created on the main thread";
 }
 
+TEST(VmLaunchStack, XssSizeIsTheReservationEvenBelowTheDefault) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Xss512k\r\n";
+  app.Write(s);
+  LauncherRun run = app.Run();
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  auto stack = app.Values("threadstack ");
+  ASSERT_EQ(stack.size(), 1u) << app.RecordText();
+  // Wine reserves at least 1 MB for any thread; the executable's default is 2 MB.
+  EXPECT_LE(std::stoull(stack[0]), 1048576ull) << "-Xss512k must reserve the stack, not commit part of the default";
+}
+
 TEST(VmLaunchIbm, JavaThreadStaysAfterMainUntilTheApplicationExits) {
   DoubleApp app;
   Settings s;
   s.runtimeLines = L"VM Provider=ibm\r\n";
   app.Write(s);
-  testsupport::RunOptions options;
-  options.environment[L"VORN_DOUBLE_RECORD"] = app.recordFile();
-  auto result = testsupport::RunProcess(app.app.exe(), testsupport::Quoted(app.app.exe()) + L" x", options, 3000);
-  ASSERT_TRUE(result.started);
-  EXPECT_FALSE(result.finished) << "with an IBM runtime the launcher must not end by itself after main\n"
-                                << app.RecordText();
-  EXPECT_EQ(app.MainArguments(), std::vector<std::wstring>{L"x"}) << "main ran before the wait";
+  testsupport::Process process = app.Start(L"x");
+  ASSERT_TRUE(process.started());
+  // Main has run once the double recorded its call; however slow the start.
+  for (ULONGLONG end = GetTickCount64() + 60000; app.Record().Main() == nullptr && GetTickCount64() < end;) {
+    if (process.Wait(50)) break;
+  }
+  EXPECT_EQ(app.MainArguments(), std::vector<std::wstring>{L"x"}) << app.RecordText();
+  // Without the IBM rule the process ends within milliseconds of main.
+  EXPECT_FALSE(process.Wait(1500)) << "with an IBM runtime the launcher must not end by itself after main\n"
+                                   << app.RecordText();
   EXPECT_TRUE(app.Values("detach ").empty()) << "the Java thread never detaches";
+  process.Kill();
 
   s.mainClass = L"test.Exit";
   app.Write(s);
@@ -298,6 +316,22 @@ TEST(VmLaunchStreams, OutputAndErrorFilesReceiveTheOutputInNewFolders) {
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\out\\deep\\o.txt")), "line to System.out\r\n") << app.RecordText();
   EXPECT_EQ(ReadBytes(app.app.path(L"logs\\err\\e.txt")), "line to System.err\r\n") << app.RecordText();
   app.ExpectCleanJniUse();
+}
+
+TEST(VmLaunchStreams, RelativeFilesGoIntoNewFoldersUnderTheCurrentDirectory) {
+  DoubleApp app;
+  testsupport::TempFolder current;
+  Settings s;
+  s.mainClass = L"test.ErrWriter";
+  s.applicationLines = L"Output File=logs\\out\\o.txt\r\nError File=logs\\err\\e.txt\r\n";
+  app.Write(s);
+  auto options = app.Options({});
+  options.workingDirectory = current.path();
+  LauncherRun run = app.app.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(ReadBytes(current / L"logs\\out\\o.txt"), "line to System.out\r\n") << app.RecordText();
+  EXPECT_EQ(ReadBytes(current / L"logs\\err\\e.txt"), "line to System.err\r\n") << app.RecordText();
 }
 
 TEST(VmLaunchStreams, OneFileForBothStreamsKeepsBothLines) {

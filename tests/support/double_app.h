@@ -59,7 +59,7 @@ class DoubleApp {
     options.environment[L"VORN_DOUBLE_RECORD"] = recordFile();
     options.environment[L"VORN_DOUBLE_CREATE_RESULT"] = std::nullopt;
     DeleteFileW(recordFile().c_str());
-    return options;
+    return app.WithOwnAppData(std::move(options));
   }
 
   testsupport::DoubleRecord Record() const { return testsupport::ReadDoubleRecord(recordFile()); }

@@ -29,6 +29,11 @@ void AppFolder::WriteIni(const std::wstring& content, Encoding encoding) const {
   WriteTextFile(ini(), content, encoding);
 }
 
+RunOptions AppFolder::WithOwnAppData(RunOptions options) const {
+  options.environment.try_emplace(L"APPDATA", folder_ / L"AppData");
+  return options;
+}
+
 LauncherRun AppFolder::Run(const std::wstring& arguments, const RunOptions& options, DWORD timeoutMs) const {
   std::wstring commandLine = Quoted(exe_);
   if (!arguments.empty()) commandLine += L" " + arguments;
@@ -38,7 +43,7 @@ LauncherRun AppFolder::Run(const std::wstring& arguments, const RunOptions& opti
 LauncherRun AppFolder::RunCommandLine(const std::wstring& commandLine, const RunOptions& options,
                                       DWORD timeoutMs) const {
   LauncherRun run;
-  Process process = Process::Start(exe_, commandLine, options);
+  Process process = Process::Start(exe_, commandLine, WithOwnAppData(options));
   run.result.started = process.started();
   EXPECT_TRUE(run.result.started) << "the launcher copy did not start, error " << GetLastError();
   if (!run.result.started) return run;
@@ -61,6 +66,31 @@ LauncherRun AppFolder::RunCommandLine(const std::wstring& commandLine, const Run
   run.result.finished = true;
   run.result.exitCode = process.ExitCode();
   return run;
+}
+
+DWORD EmbedSettings(const AppFolder& app, const std::wstring& settings, const std::wstring& upgradeCode) {
+  std::wstring textFile = app.path(L"embedded.txt");
+  WriteTextFile(textFile, settings);
+  std::wstring tool = BinFile(L"embed-settings.exe");
+  RunResult result =
+      RunProcess(tool, Quoted(tool) + L" " + Quoted(app.exe()) + L" " + Quoted(textFile) + L" " + Quoted(upgradeCode));
+  EXPECT_TRUE(result.finished);
+  return result.exitCode;
+}
+
+void WriteUnloadableLibrary(const std::wstring& path) {
+  WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
+}
+
+std::wstring FailedLibrary(const LauncherRun& run) {
+  if (run.boxes.empty()) return L"(none)";
+  EXPECT_EQ(run.boxes.size(), 1u);
+  std::wstring text = run.boxes[0].StaticText();
+  const std::wstring prefix = L"Failed to load Java VM library: ";
+  std::size_t start = text.find(prefix);
+  std::size_t end = text.find(L" (errno", start);
+  if (start == std::wstring::npos || end == std::wstring::npos) return L"unexpected box: " + text;
+  return text.substr(start + prefix.size(), end - start - prefix.size());
 }
 
 }  // namespace testsupport

@@ -37,11 +37,25 @@ class AppFolder {
   // The command line text exactly as given (program name included).
   LauncherRun RunCommandLine(const std::wstring& commandLine, const RunOptions& options = {},
                              DWORD timeoutMs = 30000) const;
+  // `options` with "APPDATA" set to a folder of this application's own, unless
+  // they set it: the per-user settings files of a run are never machine-wide.
+  RunOptions WithOwnAppData(RunOptions options) const;
 
  private:
   TempFolder folder_;
   std::wstring exe_;
 };
+
+// Writes `settings` into the copy's embedded settings, enciphered with
+// `upgradeCode`, with the embed-settings tool; its exit code.
+DWORD EmbedSettings(const AppFolder& app, const std::wstring& settings, const std::wstring& upgradeCode);
+
+// A file named like a library that cannot be loaded: the launcher's load
+// failure box then names the library its search chose.
+void WriteUnloadableLibrary(const std::wstring& path);
+
+// The library a run's load failure box names; "(none)" when no box came.
+std::wstring FailedLibrary(const LauncherRun& run);
 
 // Message boxes of a process: a "#32770" window with the message text control
 // 0xFFFF and the button 1 (OK); dialogs of the launcher are not message boxes.

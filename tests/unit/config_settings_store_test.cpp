@@ -23,19 +23,41 @@ TEST(SettingsStoreLookup, FileValueWinsOverEmbeddedValue) {
   EXPECT_EQ(store.Lookup(kJre, L"Missing"), L"");
 }
 
-TEST(SettingsStoreLookup, EmptyFileValueCountsAsMissingAndPlusSectionExtends) {
+TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
+  struct Case {
+    std::wstring section, key;
+    std::wstring embedded;  // the embedded value; empty: none
+    std::wstring file;      // the file's own value; an empty one counts as missing
+    std::wstring plus;      // the "+" section's value
+    std::wstring expected;
+  };
+  const std::wstring jre = kJre;
+  const Case cases[] = {
+      // Nothing beneath: the "+" text as it stands, for every kind of key.
+      {jre, L"Main Class", L"", L"", L"com.example.Main", L"com.example.Main"},
+      {jre, L"Virtual Machine Parameters", L"", L"", L"-Xmx512m", L"-Xmx512m"},
+      {L"Class Path", L"Class Path", L"", L"", L"lib\b.jar", L"lib\b.jar"},
+      // Ordinary keys: joined with one space.
+      {jre, L"Virtual Machine Parameters", L"-Dembedded=1", L"", L"-Xmx512m", L"-Dembedded=1 -Xmx512m"},
+      {L"Application", L"Cmd", L"-a", L"", L"-b", L"-a -b"},
+      // List keys: joined with ";", none added after one that is there.
+      {L"Class Path", L"Class Path", L"lib\a.jar", L"", L"lib\b.jar", L"lib\a.jar;lib\b.jar"},
+      {L"Class Path", L"Class Path", L"lib\a.jar;", L"", L"lib\b.jar", L"lib\a.jar;lib\b.jar"},
+      {jre, L"System Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
+      {jre, L"Library Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
+      {jre, L"Preferred versions", L"1.6", L"", L"1.7;1.8", L"1.6;1.7;1.8"},
+      // A non-empty file value wins and the "+" section is not read.
+      {L"Class Path", L"Class Path", L"lib\a.jar", L"lib\f.jar", L"lib\b.jar", L"lib\f.jar"},
+  };
   TempFolder tmp;
-  WriteTextFile(tmp / L"a.ini",
-                L"[Java Runtime Environment]\r\nVirtual Machine Parameters=\r\n"
-                L"[Java Runtime Environment+]\r\nVirtual Machine Parameters=-Xmx512m\r\nSystem Path= C:\\bin\r\n");
-  config::SettingsStore store;
-  store.Open(tmp / L"a.ini", L"[Java Runtime Environment]\r\nVirtual Machine Parameters=-Dembedded=1\r\n");
-  EXPECT_EQ(store.Lookup(kJre, L"Virtual Machine Parameters"), L"-Dembedded=1 -Xmx512m");
-
-  config::SettingsStore plain;
-  plain.Open(tmp / L"a.ini", L"");
-  EXPECT_EQ(plain.Lookup(kJre, L"Virtual Machine Parameters"), L" -Xmx512m")
-      << "with no embedded layer a '+' value comes back with one leading space";
+  for (const Case& c : cases) {
+    WriteTextFile(tmp / L"a.ini", L"[" + c.section + L"]\r\n" + c.key + L"=" + c.file + L"\r\n[" + c.section +
+                                      L"+]\r\n" + c.key + L"=" + c.plus + L"\r\n");
+    config::SettingsStore store;
+    store.Open(tmp / L"a.ini", c.embedded.empty() ? L"" : L"[" + c.section + L"]\r\n" + c.key + L"=" + c.embedded);
+    EXPECT_EQ(store.Lookup(c.section, c.key), c.expected)
+        << c.key << ": embedded \"" << c.embedded << "\", \"+\" section \"" << c.plus << "\"";
+  }
 }
 
 TEST(SettingsStoreLookup, MissingFileGivesEmbeddedValuesOrNothing) {
@@ -88,7 +110,7 @@ TEST(SettingsStoreLookup, SectionLetterCaseAndBlanksAreThePlatformReadersBusines
   EXPECT_EQ(store.Lookup(kJre, L"Main Class"), config::ReadFileValue(tmp / L"a.ini", kJre, L"Main Class"));
   EXPECT_EQ(store.Lookup(kJre, L"Main Class"), L"upper.Main");
   std::wstring direct = config::ReadFileValue(tmp / L"a.ini", L"Application+", L"Cmd");
-  EXPECT_EQ(store.Lookup(L"Application", L"Cmd"), direct.empty() ? L"" : L" " + direct)
+  EXPECT_EQ(store.Lookup(L"Application", L"Cmd"), direct)
       << "the store must find every section the profile reader finds";
 }
 

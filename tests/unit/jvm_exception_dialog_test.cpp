@@ -16,6 +16,9 @@ namespace {
 
 using testsupport::WindowInfo;
 
+// How long a dialog may take to come or go: generous, the machine may be busy.
+constexpr DWORD kPatience = 30000;
+
 const std::wstring kTrace =
     L"java.lang.IllegalStateException: bad state: Gr\u00FC\u00DFe \u2713 \U0001D11E\r\n"
     L"\tat test.Throws.main(Throws.java:5)\r\nCaused by: java.io.IOException: disk\r\n\t... 1 more\r\n";
@@ -63,7 +66,7 @@ bool Overlap(const RECT& a, const RECT& b) {
 
 TEST(ExceptionDialog, ShowsTheTraceReadOnlyWithTheProductTexts) {
   DialogRun run(kTrace);
-  auto dialog = run.Find(5000);
+  auto dialog = run.Find(kPatience);
   ASSERT_TRUE(dialog.has_value()) << "the dialog did not appear";
   const auto* trace = dialog->Control(IDC_EXCEPTION_TRACE);
   ASSERT_NE(trace, nullptr);
@@ -110,13 +113,13 @@ TEST(ExceptionDialog, ShowsTheTraceReadOnlyWithTheProductTexts) {
   Sleep(300);
   testsupport::SaveScreenshot(testsupport::BinFile(L"exception-dialog.png"));
   EXPECT_TRUE(testsupport::PressButton(dialog->hwnd, IDOK));
-  EXPECT_EQ(run.Result(5000).value_or(-99), 1) << "Ignore ends the dialog with 1";
+  EXPECT_EQ(run.Result(kPatience).value_or(-99), 1) << "Ignore ends the dialog with 1";
 }
 
 TEST(ExceptionDialog, StopEscapeAndTheCloseBoxAllStop) {
   for (int way = 0; way < 3; ++way) {
     DialogRun run(kTrace);
-    auto dialog = run.Find(5000);
+    auto dialog = run.Find(kPatience);
     ASSERT_TRUE(dialog.has_value());
     if (way == 0) {
       testsupport::PressButton(dialog->hwnd, IDCANCEL);
@@ -126,21 +129,21 @@ TEST(ExceptionDialog, StopEscapeAndTheCloseBoxAllStop) {
     } else {
       PostMessageW(dialog->hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    EXPECT_EQ(run.Result(5000).value_or(-99), 2) << "way " << way;
+    EXPECT_EQ(run.Result(kPatience).value_or(-99), 2) << "way " << way;
   }
 }
 
 TEST(ExceptionDialog, EnterChoosesIgnore) {
   DialogRun run(L"x");
-  auto dialog = run.Find(5000);
+  auto dialog = run.Find(kPatience);
   ASSERT_TRUE(dialog.has_value());
   testsupport::SendKey(dialog->Control(IDOK)->hwnd, VK_RETURN);
-  EXPECT_EQ(run.Result(5000).value_or(-99), 1);
+  EXPECT_EQ(run.Result(kPatience).value_or(-99), 1);
 }
 
 TEST(ExceptionDialog, ResizingGrowsTheTraceAndKeepsButtonsBottomRight) {
   DialogRun run(kTrace);
-  auto dialog = run.Find(5000);
+  auto dialog = run.Find(kPatience);
   ASSERT_TRUE(dialog.has_value());
   HWND hwnd = dialog->hwnd;
   auto rectOf = [&](int id) { return ClientRectOf(hwnd, GetDlgItem(hwnd, id)); };
@@ -183,7 +186,7 @@ TEST(ExceptionDialog, ResizingGrowsTheTraceAndKeepsButtonsBottomRight) {
   ShowWindow(hwnd, SW_RESTORE);
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(hwnd, 0xE801)));
   testsupport::PressButton(hwnd, IDOK);
-  EXPECT_EQ(run.Result(5000).value_or(-99), 1);
+  EXPECT_EQ(run.Result(kPatience).value_or(-99), 1);
 }
 
 TEST(ExceptionDialogLayout, RulesAndCentring) {

@@ -68,7 +68,7 @@ TEST_F(LauncherReadSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
   WriteIni(L"[Java Runtime Environment+]\r\nMain Class=Main\r\n");
   launcher::Launcher l;
   ASSERT_TRUE(l.ReadSettings());
-  EXPECT_EQ(l.mainClass, L" Main") << "a '+' value keeps the leading space the layers give it";
+  EXPECT_EQ(l.mainClass, L"Main") << "a '+' value with nothing beneath it is taken as it stands";
   EXPECT_EQ(l.jvmType, config::JvmType::Any);
   EXPECT_TRUE(l.searchJdk && l.searchJre && l.favorMode);
   EXPECT_TRUE(l.allowSun && l.favorSun);

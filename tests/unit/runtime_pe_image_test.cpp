@@ -1,8 +1,9 @@
-// The 32-bit check of a runtime's jvm.dll: header bounds over bytes, and the
-// real file mapping over whole, truncated and malformed files.
+// The 32-bit check of a runtime's jvm.dll: the header rules over bytes, and
+// the real file reads over whole, truncated and malformed files.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "runtime/pe_image.h"
@@ -20,59 +21,59 @@ void Put16(Bytes& b, std::size_t at, std::uint16_t value) {
   b[at + 1] = static_cast<unsigned char>(value >> 8);
 }
 
-// "MZ", e_lfanew, and at `ntAt` the signature and machine, as far as they fit.
-Bytes Image(std::size_t size, std::int32_t lfanew, std::size_t ntAt, std::uint16_t machine,
-            std::uint32_t signature = runtime::kNtSignature) {
-  Bytes b(std::max<std::size_t>(size, ntAt + 24), 0);
+// A DOS header: "MZ" and e_lfanew, cut to `size` bytes.
+Bytes DosHeader(std::size_t size, std::int32_t lfanew) {
+  Bytes b(64, 0);
   b[0] = 'M';
   b[1] = 'Z';
   Put32(b, 0x3C, static_cast<std::uint32_t>(lfanew));
-  Put32(b, ntAt, signature);
-  Put16(b, ntAt + 4, machine);
   b.resize(size);
   return b;
 }
 
-TEST(RuntimePeHeaders, OffsetAndMachineStayInsideTheImage) {
-  struct Case {
+// The signature and the file header's machine, cut to `size` bytes.
+Bytes NtHeaders(std::size_t size, std::uint16_t machine, std::uint32_t signature = runtime::kNtSignature) {
+  Bytes b(24, 0);
+  Put32(b, 0, signature);
+  Put16(b, 4, machine);
+  b.resize(size);
+  return b;
+}
+
+TEST(RuntimePeHeaders, OffsetAndMachineOnlyFromWholeHeaders) {
+  struct DosCase {
     const char* what;
-    Bytes image;
-    std::optional<std::size_t> offset;
+    Bytes bytes;
+    std::optional<std::uint32_t> offset;
+  };
+  Bytes zm = DosHeader(64, 64);
+  std::swap(zm[0], zm[1]);
+  const DosCase dosCases[] = {
+      {"whole header", DosHeader(64, 128), 128},
+      {"e_lfanew right after it", DosHeader(64, 64), 64},
+      {"e_lfanew largest", DosHeader(64, 0x7FFFFFFF), 0x7FFFFFFFu},
+      {"cut by one byte", DosHeader(63, 64), std::nullopt},
+      {"MZ only", Bytes{'M', 'Z'}, std::nullopt},
+      {"empty", Bytes{}, std::nullopt},
+      {"e_lfanew negative", DosHeader(64, -8), std::nullopt},
+      {"e_lfanew most negative", DosHeader(64, INT32_MIN), std::nullopt},
+      {"no MZ", zm, std::nullopt},
+  };
+  for (const DosCase& c : dosCases) EXPECT_EQ(runtime::NtHeadersOffset(c.bytes), c.offset) << c.what;
+
+  struct NtCase {
+    const char* what;
+    Bytes bytes;
     std::optional<std::uint16_t> machine;
   };
-  const Case cases[] = {
-      {"whole x86 headers", Image(88, 64, 64, 0x014C), 64, 0x014C},
-      {"whole x64 headers", Image(300, 128, 128, 0x8664), 128, 0x8664},
-      {"file header one byte short", Image(87, 64, 64, 0x014C), std::nullopt, std::nullopt},
-      {"DOS header only", Image(64, 64, 64, 0x014C), std::nullopt, std::nullopt},
-      {"DOS header cut", Image(63, 60, 60, 0x014C), std::nullopt, std::nullopt},
-      {"MZ only", Bytes{'M', 'Z'}, std::nullopt, std::nullopt},
-      {"empty", Bytes{}, std::nullopt, std::nullopt},
-      {"e_lfanew at the end", Image(200, 200, 64, 0x014C), std::nullopt, std::nullopt},
-      {"e_lfanew past the end", Image(200, 4096, 64, 0x014C), std::nullopt, std::nullopt},
-      {"e_lfanew largest", Image(200, 0x7FFFFFFF, 64, 0x014C), std::nullopt, std::nullopt},
-      {"e_lfanew negative", Image(200, -8, 64, 0x014C), std::nullopt, std::nullopt},
-      {"e_lfanew most negative", Image(200, INT32_MIN, 64, 0x014C), std::nullopt, std::nullopt},
-      {"no MZ",
-       [] {
-         Bytes b = Image(88, 64, 64, 0x014C);
-         b[0] = 'Z';
-         b[1] = 'M';
-         return b;
-       }(),
-       std::nullopt, std::nullopt},
-      {"no PE signature", Image(88, 64, 64, 0x014C, 0x00004551), 64, std::nullopt},
+  const NtCase ntCases[] = {
+      {"x86", NtHeaders(24, 0x014C), 0x014C},
+      {"x64", NtHeaders(24, 0x8664), 0x8664},
+      {"file header one byte short", NtHeaders(23, 0x014C), std::nullopt},
+      {"signature only", NtHeaders(4, 0x014C), std::nullopt},
+      {"no PE signature", NtHeaders(24, 0x014C, 0x00004551), std::nullopt},
   };
-  for (const Case& c : cases) {
-    auto offset = runtime::NtHeadersOffset(c.image);
-    EXPECT_EQ(offset, c.offset) << c.what;
-    if (offset) {
-      EXPECT_EQ(runtime::ImageMachine(c.image, *offset), c.machine) << c.what;
-    }
-  }
-  Bytes whole = Image(88, 64, 64, 0x014C);
-  EXPECT_EQ(runtime::ImageMachine(whole, 65), std::nullopt) << "headers running past the end must not be read";
-  EXPECT_EQ(runtime::ImageMachine(whole, 1000), std::nullopt) << "an offset past the end must not be read";
+  for (const NtCase& c : ntCases) EXPECT_EQ(runtime::ImageMachine(c.bytes), c.machine) << c.what;
 }
 
 Bytes ReadWholeFile(const std::wstring& path) {
@@ -162,6 +163,58 @@ TEST(RuntimePeImageFile, UnreadablePathsAreNotX86) {
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(runtime::IsX86Image(locked)) << "a file open for writing elsewhere";
   CloseHandle(writer);
+}
+
+// Another program may cut the library short at any moment: a Unix process
+// under Wine does, whatever the Windows sharing modes say. Here a shell keeps
+// emptying the file and writing it again while the check runs over it; the
+// check must answer every time, never fault on a part of the file it lost.
+TEST(RuntimePeImageFile, FileCutShortWhileItIsReadIsNoFault) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unixName == nullptr) GTEST_SKIP() << "needs Wine: a Unix process cuts the file";
+  auto unix = [&](const std::wstring& path) {
+    char* name = unixName(path.c_str());
+    std::string text = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return std::wstring(text.begin(), text.end());
+  };
+
+  // The x86 headers with the NT headers 1 MB into a 2 MB file.
+  const Bytes x86 = ReadWholeFile(testsupport::BinDir() + L"\\fixtures\\x86\\jvm.dll");
+  ASSERT_GT(x86.size(), 512u) << "the x86 fixture library is missing";
+  const std::size_t at = 1 << 20;
+  Bytes whole(2 << 20, 0);
+  std::copy(x86.begin(), x86.begin() + 64, whole.begin());
+  Put32(whole, 0x3C, static_cast<std::uint32_t>(at));
+  std::copy(x86.begin() + LfanewOf(x86), x86.begin() + LfanewOf(x86) + 24, whole.begin() + at);
+  testsupport::TempFolder folder;
+  const std::wstring library = folder / L"jvm.dll", source = folder / L"whole.dll", running = folder / L"running";
+  testsupport::WriteBinaryFile(source, whole);
+  testsupport::WriteBinaryFile(library, whole);
+  testsupport::WriteBinaryFile(running, {});
+  ASSERT_TRUE(runtime::IsX86Image(library));
+
+  const std::wstring stopped = folder / L"stopped";
+  // The shell also stops by itself after a while, should this test die.
+  std::wstring command = L"/bin/sh -c \"n=0; while [ -e '" + unix(running) + L"' ] && [ $n -lt 20000 ]; do " +
+                        L"n=$((n+1)); : > '" + unix(library) + L"'; cat '" + unix(source) + L"' > '" +
+                        unix(library) + L"'; done; : > '" + unix(stopped) + L"'\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION cutter{};  // Wine gives no handles for a Unix process
+  ASSERT_TRUE(CreateProcessW(L"/bin/sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &cutter))
+      << "cannot start the shell, error " << GetLastError();
+  // True or false as the file stands at that moment; a fault ends the program.
+  for (int i = 0; i < 3000; ++i) runtime::IsX86Image(library);
+  DeleteFileW(running.c_str());
+  for (ULONGLONG end = GetTickCount64() + 60000; !testsupport::FileExists(stopped) && GetTickCount64() < end;) {
+    Sleep(20);
+  }
+  ASSERT_TRUE(testsupport::FileExists(stopped)) << "the shell did not stop";
+  EXPECT_TRUE(runtime::IsX86Image(library)) << "the whole file again";
 }
 
 }  // namespace
