@@ -50,6 +50,15 @@ struct FreeLibraryFn {
 struct UnmapViewFn {
   void operator()(void* p) const { ::UnmapViewOfFile(p); }
 };
+struct DeleteObjectFn {
+  void operator()(HGDIOBJ o) const { ::DeleteObject(o); }
+};
+struct DestroyCursorFn {
+  void operator()(HCURSOR c) const { ::DestroyCursor(c); }
+};
+struct DestroyWindowFn {
+  void operator()(HWND w) const { ::DestroyWindow(w); }
+};
 
 // Handles that are null when absent (threads, events, mappings).
 using Handle = Unique<HANDLE, nullptr, CloseHandleFn>;
@@ -66,6 +75,41 @@ struct FindHandle : Unique<HANDLE, nullptr, FindCloseFn> {
 using RegistryKey = Unique<HKEY, nullptr, RegCloseKeyFn>;
 using Library = Unique<HMODULE, nullptr, FreeLibraryFn>;
 using MappedView = Unique<void*, nullptr, UnmapViewFn>;
+using Font = Unique<HFONT, nullptr, DeleteObjectFn>;
+using Cursor = Unique<HCURSOR, nullptr, DestroyCursorFn>;
+using Window = Unique<HWND, nullptr, DestroyWindowFn>;
+
+// A window's device context from GetDC, released to that window.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A GDI object selected into a device context until this goes; nothing is
+// selected when `object` is null.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (old_ != nullptr) ::SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // True when FindFirstFileW finds the path (handle closed at once).
 inline bool PathFound(const wchar_t* path) {

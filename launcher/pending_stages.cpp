@@ -4,8 +4,6 @@
 
 namespace launcher {
 
-bool Launcher::AskForMissingRuntime() { return false; }
-
 bool Launcher::StartSplash() { return true; }
 
 void Launcher::CloseSplashWindow() {}

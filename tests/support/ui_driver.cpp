@@ -1,5 +1,7 @@
 #include "tests/support/ui_driver.h"
 
+#include <shlobj.h>
+
 #include <vector>
 
 #include "tests/support/png_writer.h"
@@ -113,12 +115,13 @@ void SendKey(HWND window, WPARAM virtualKey) {
   PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
 }
 
-bool SaveScreenshot(const std::wstring& pngPath) {
-  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  if (width <= 0 || height <= 0) return false;
+namespace {
+
+// The screen inside `r` as top-down rows of 32-bit BGRA pixels.
+std::vector<unsigned char> GrabScreen(const RECT& r) {
+  int width = r.right - r.left, height = r.bottom - r.top;
+  std::vector<unsigned char> pixels;
+  if (width <= 0 || height <= 0) return pixels;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
@@ -130,18 +133,53 @@ bool SaveScreenshot(const std::wstring& pngPath) {
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
   if (bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    ok = WritePng(pngPath, static_cast<const unsigned char*>(bits), width, height);
+    const auto* begin = static_cast<const unsigned char*>(bits);
+    pixels.assign(begin, begin + static_cast<size_t>(width) * height * 4);
     SelectObject(memory, old);
     DeleteObject(bitmap);
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  return ok;
+  return pixels;
+}
+
+}  // namespace
+
+bool SaveScreenshot(const std::wstring& pngPath) {
+  int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  RECT r{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  std::vector<unsigned char> pixels = GrabScreen(r);
+  return !pixels.empty() && WritePng(pngPath, pixels.data(), r.right - r.left, r.bottom - r.top);
+}
+
+int CountScreenPixels(const RECT& screenRect, COLORREF colour) {
+  std::vector<unsigned char> pixels = GrabScreen(screenRect);
+  int count = 0;
+  for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+    if (RGB(pixels[i + 2], pixels[i + 1], pixels[i]) == colour) ++count;
+  }
+  return count;
+}
+
+bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs) {
+  constexpr int kTreeId = 14145;
+  auto browser = WaitForWindow(
+      processId, timeoutMs, [](const WindowInfo& w) { return GetDlgItem(w.hwnd, kTreeId) != nullptr; }, process);
+  if (!browser) return false;
+  // BFFM_SETSELECTIONW takes the path in the browser's own process.
+  size_t bytes = (path.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (remote == nullptr) return false;
+  bool written = WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr) != FALSE;
+  if (written) SendMessageW(browser->hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  if (!written) return false;
+  PressButton(browser->hwnd, IDOK);
+  return true;
 }
 
 }  // namespace testsupport
