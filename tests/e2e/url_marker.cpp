@@ -1,12 +1,18 @@
 // Stands in for a browser: registered as the open command of http and https
 // URLs, it appends the address it was given to a file, one line per call.
 // Usage: url_marker.exe <record file> <address>
+// A windowed program, so that no console window opens over the dialog under
+// test.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) return 2;
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, wchar_t*, int) {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc < 3) return 2;
   HANDLE file = CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
