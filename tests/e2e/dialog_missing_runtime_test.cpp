@@ -187,6 +187,10 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
     EXPECT_EQ(PathShown(dialog), step.folder) << "control 201 shows the browsed path unchanged";
     EXPECT_EQ(OkEnabled(dialog), step.enabled) << testing::PrintToString(step.folder);
   }
+  // An OK command that arrives anyway, while no runtime is chosen, is ignored
+  // (sent: handled when the call returns; a dialog that ends hides at once).
+  SendMessageW(dialog.hwnd, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(IsWindowVisible(dialog.hwnd)) << "OK without a runtime ended the dialog";
   EXPECT_EQ(CancelAndWait(process, dialog), kFailed);
 }
 
