@@ -1,5 +1,6 @@
 #include "tests/support/ui_driver.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -165,19 +166,70 @@ int CountScreenPixels(const RECT& screenRect, COLORREF colour) {
   return count;
 }
 
+namespace {
+
+// Memory in another process, for messages whose parameters point at data.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, size_t bytes)
+      : process_(process), at_(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (at_ != nullptr) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  char* at() const { return static_cast<char*>(at_); }
+  bool Write(size_t offset, const void* data, size_t bytes) const {
+    return at_ != nullptr && WriteProcessMemory(process_, at() + offset, data, bytes, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t bytes) const {
+    return at_ != nullptr && ReadProcessMemory(process_, at() + offset, data, bytes, nullptr);
+  }
+
+ private:
+  HANDLE process_;
+  void* at_;
+};
+
+// The name the browser's tree shows for its selected folder.
+std::wstring SelectedFolderName(HANDLE process, HWND tree) {
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (item == nullptr) return {};
+  constexpr size_t kChars = MAX_PATH;
+  RemoteBlock block(process, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+  TVITEMW query{};
+  query.mask = TVIF_TEXT;
+  query.hItem = item;
+  query.pszText = reinterpret_cast<wchar_t*>(block.at() + sizeof(TVITEMW));
+  query.cchTextMax = kChars;
+  wchar_t name[kChars] = {};
+  if (!block.Write(0, &query, sizeof(query)) || !block.Write(sizeof(TVITEMW), name, sizeof(name))) return {};
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at()));
+  if (!block.Read(sizeof(TVITEMW), name, sizeof(name) - sizeof(wchar_t))) return {};
+  return name;
+}
+
+}  // namespace
+
 bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs) {
   constexpr int kTreeId = 14145;
   auto browser = WaitForWindow(
       processId, timeoutMs, [](const WindowInfo& w) { return GetDlgItem(w.hwnd, kTreeId) != nullptr; }, process);
   if (!browser) return false;
-  // BFFM_SETSELECTIONW takes the path in the browser's own process.
-  size_t bytes = (path.size() + 1) * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (remote == nullptr) return false;
-  bool written = WriteProcessMemory(process, remote, path.c_str(), bytes, nullptr) != FALSE;
-  if (written) SendMessageW(browser->hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  if (!written) return false;
+  HWND tree = GetDlgItem(browser->hwnd, kTreeId);
+  // BFFM_SETSELECTIONW takes the path in the browser's own process. A browser
+  // still filling its tree may not take it: select until the tree shows the
+  // folder, then press OK.
+  RemoteBlock text(process, (path.size() + 1) * sizeof(wchar_t));
+  if (!text.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t))) return false;
+  const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    SendMessageW(browser->hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.at()));
+    if (_wcsicmp(SelectedFolderName(process, tree).c_str(), leaf.c_str()) == 0) break;
+    if (GetTickCount64() >= deadline || !IsWindow(browser->hwnd)) return false;
+    Sleep(100);
+  }
   PressButton(browser->hwnd, IDOK);
   return true;
 }
