@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "resources/resource_ids.h"
 #include "tests/fixtures/runtime_registry.h"
@@ -32,12 +33,32 @@ bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = kWait) {
   return true;
 }
 
+// Folders to browse to, in a folder of this process's own right under C:. The
+// shared temporary folder is not used: the folder browser reads the folders on
+// its way, and suites running alongside create and remove theirs there.
+class BrowsedFolders {
+ public:
+  BrowsedFolders() {
+    static int count = 0;
+    root_ = L"C:\\VornMissingRuntime-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++count);
+    testsupport::RemoveTree(root_);
+    CreateDirectoryW(root_.c_str(), nullptr);
+  }
+  ~BrowsedFolders() { testsupport::RemoveTree(root_); }
+  BrowsedFolders(const BrowsedFolders&) = delete;
+  BrowsedFolders& operator=(const BrowsedFolders&) = delete;
+  std::wstring operator/(const std::wstring& relative) const { return root_ + L"\\" + relative; }
+
+ private:
+  std::wstring root_;
+};
+
 // A launcher copy that finds no runtime: no "JRE Path", nothing beside it, no
-// registration. The test double waits in app\jre for the user to pick it; the
-// per-user files go to a folder of the test's own.
+// registration. The test double waits in a folder of its own for the user to
+// pick it; the per-user files go to a folder of the test's own.
 class NoRuntimeApp {
  public:
-  NoRuntimeApp() = default;
+  NoRuntimeApp() { testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), jre() + L"\\bin\\server\\jvm.dll"); }
 
   void Write(const std::wstring& runtimeLines, const std::wstring& applicationLines = L"") const {
     double_.app.WriteIni(L"[Product Information]\r\nProduct Name=VornMissingRuntime\r\nProduct Code={MR-1}\r\n"
@@ -50,7 +71,9 @@ class NoRuntimeApp {
   testsupport::LauncherRun Run() const {
     return double_.app.Run(L"", double_.Options({{L"APPDATA", appData_.path()}}));
   }
-  std::wstring jre() const { return double_.jre(); }
+  std::wstring jre() const { return browsed_ / L"jre"; }
+  // Another folder to browse to.
+  std::wstring browsable(const std::wstring& name) const { return browsed_ / name; }
   std::wstring path(const std::wstring& relative) const { return double_.app.path(relative); }
   std::wstring ini() const { return double_.app.ini(); }
   std::wstring perUser(const std::wstring& name) const {
@@ -64,6 +87,7 @@ class NoRuntimeApp {
   runtimetest::VendorKeys keys_;
   testsupport::DoubleApp double_;
   testsupport::TempFolder appData_;
+  BrowsedFolders browsed_;
 };
 
 std::optional<WindowInfo> WaitForRuntimeDialog(const Process& process) {
@@ -79,8 +103,10 @@ std::wstring PathShown(const WindowInfo& dialog) {
 // Browse... and pick `folder` in the real folder browser.
 void BrowseTo(const Process& process, const WindowInfo& dialog, const std::wstring& folder) {
   testsupport::PressButton(dialog.hwnd, IDC_BROWSE);
-  ASSERT_TRUE(testsupport::ChooseFolderInBrowser(process.handle(), process.id(), folder, kWait))
-      << "the folder browser did not appear or did not select " << testing::PrintToString(folder);
+  std::wstring shown;
+  ASSERT_TRUE(testsupport::ChooseFolderInBrowser(process.handle(), process.id(), folder, kWait, &shown))
+      << "the folder browser did not select " << testing::PrintToString(folder) << "; its tree shows "
+      << testing::PrintToString(shown);
   ASSERT_TRUE(Eventually([&] { return _wcsicmp(PathShown(dialog).c_str(), folder.c_str()) == 0; }))
       << "control 201 shows " << testing::PrintToString(PathShown(dialog));
   // Returns once the dialog has handled the whole Browse... command.
@@ -160,8 +186,9 @@ TEST(MissingRuntimeDialog, CancelEscapeAndCloseBoxEndWithMinusOneAndWriteNothing
 TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARuntime) {
   NoRuntimeApp app;
   app.Write(L"JVM Type=server\r\n");
-  testsupport::TempFolder empty;
-  std::wstring clientOnly = app.path(L"client-jre");
+  std::wstring empty = app.browsable(L"empty");
+  CreateDirectoryW(empty.c_str(), nullptr);
+  std::wstring clientOnly = app.browsable(L"client-jre");
   testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), clientOnly + L"\\bin\\client\\jvm.dll");
   Process process;
   WindowInfo dialog = StartAndWaitForDialog(app, process);
@@ -170,7 +197,7 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
     std::wstring folder;
     bool enabled;
   } steps[] = {
-      {app.jre(), true}, {app.jre() + L"\\bin", false}, {app.jre(), true}, {empty.path(), false},
+      {app.jre(), true}, {app.jre() + L"\\bin", false}, {app.jre(), true}, {empty, false},
       {clientOnly, false},  // "server" takes only bin\server\jvm.dll
   };
   for (const auto& step : steps) {

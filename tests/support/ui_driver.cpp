@@ -211,8 +211,12 @@ std::wstring SelectedFolderName(HANDLE process, HWND tree) {
 
 }  // namespace
 
-bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs) {
+bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                           std::wstring* shown) {
   constexpr int kTreeId = 14145;
+  std::wstring ignored;
+  if (shown == nullptr) shown = &ignored;
+  *shown = L"(no browser)";
   auto browser = WaitForWindow(
       processId, timeoutMs, [](const WindowInfo& w) { return GetDlgItem(w.hwnd, kTreeId) != nullptr; }, process);
   if (!browser) return false;
@@ -226,7 +230,8 @@ bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& 
   ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
     SendMessageW(browser->hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.at()));
-    if (_wcsicmp(SelectedFolderName(process, tree).c_str(), leaf.c_str()) == 0) break;
+    *shown = SelectedFolderName(process, tree);
+    if (_wcsicmp(shown->c_str(), leaf.c_str()) == 0) break;
     if (GetTickCount64() >= deadline || !IsWindow(browser->hwnd)) return false;
     Sleep(100);
   }

@@ -61,7 +61,9 @@ int CountScreenPixels(const RECT& screenRect, COLORREF colour);
 
 // Drives the shell's folder browser that the process shows (a "#32770" dialog
 // with the tree view 14145): selects `path` and presses OK. False when no
-// browser appeared within the time or the path could not be handed over.
-bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs);
+// browser appeared within the time or its tree never showed the folder;
+// `shown` then tells what the tree showed last.
+bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                           std::wstring* shown = nullptr);
 
 }  // namespace testsupport
