@@ -59,6 +59,12 @@ struct DeleteDcFn {
 struct GlobalFreeFn {
   void operator()(HGLOBAL m) const { ::GlobalFree(m); }
 };
+struct DestroyCursorFn {
+  void operator()(HCURSOR c) const { ::DestroyCursor(c); }
+};
+struct DestroyWindowFn {
+  void operator()(HWND w) const { ::DestroyWindow(w); }
+};
 
 // Handles that are null when absent (threads, events, mappings).
 using Handle = Unique<HANDLE, nullptr, CloseHandleFn>;
@@ -79,35 +85,41 @@ using Bitmap = Unique<HBITMAP, nullptr, DeleteObjectFn>;
 using MemoryDc = Unique<HDC, nullptr, DeleteDcFn>;
 using GlobalMemory = Unique<HGLOBAL, nullptr, GlobalFreeFn>;
 
-// A bitmap selected into a device context for the owner's lifetime; the
-// context's previous bitmap is put back at the end.
-class SelectedBitmap {
+using Font = Unique<HFONT, nullptr, DeleteObjectFn>;
+using Cursor = Unique<HCURSOR, nullptr, DestroyCursorFn>;
+using Window = Unique<HWND, nullptr, DestroyWindowFn>;
+
+// A window's device context from GetDC (the screen's for no window), released
+// to that window.
+class WindowDc {
  public:
-  SelectedBitmap(HDC dc, HBITMAP bitmap) : dc_(dc), old_(::SelectObject(dc, bitmap)) {}
-  ~SelectedBitmap() {
+  explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A GDI object selected into a device context until this goes; nothing is
+// selected when `object` is null.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(object != nullptr ? ::SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
     if (old_ != nullptr && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
   }
-  SelectedBitmap(const SelectedBitmap&) = delete;
-  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
 
  private:
   HDC dc_;
   HGDIOBJ old_;
-};
-
-// A screen device context from GetDC(nullptr).
-class ScreenDc {
- public:
-  ScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
 };
 
 // One reference of a COM interface.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_cipher.h"
 #include "report/error_report.h"
@@ -82,6 +83,10 @@ std::optional<std::wstring> GetSettingsFilePath(HWND owner) {
 std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::wstring& productName,
                                     const std::wstring& productCode, bool createFolders) {
   std::wstring appData = text::GetEnvironment(L"APPDATA");
+  // Without "APPDATA" the path would start at the root of the current drive:
+  // take the folder the variable normally names from the shell instead.
+  if (appData.empty()) appData = win::RoamingAppDataFolder();
+  if (appData.empty()) return {};
   if (createFolders) {
     std::wstring productFolder = appData + L"\\" + CleanProductName(productName);
     CreateDirectoryW(productFolder.c_str(), nullptr);

@@ -33,7 +33,9 @@ std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* con
 std::optional<std::wstring> GetExecutablePath(HWND owner);
 std::optional<std::wstring> GetSettingsFilePath(HWND owner);
 // The per-user settings file for `programPath`, creating its two folders when
-// asked (an existing folder or a failure is ignored).
+// asked (an existing folder or a failure is ignored). The folder is "APPDATA",
+// or the user's roaming application-data folder when that is unset; empty when
+// neither is known.
 std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::wstring& productName,
                                     const std::wstring& productCode, bool createFolders);
 // The paired product's own settings file: `pairProduct` cut after its last

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/placement_win.h"
 #include "jvm/dialog_layout.h"
 #include "resources/resource_ids.h"
 
@@ -36,32 +37,13 @@ struct DialogState {
   std::vector<std::pair<ControlLayout, LayoutRect>> controls;
 };
 
-LayoutRect ToLayout(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+LayoutRect ToLayout(const RECT& r) { return placement::FromRect(r); }
 
 RECT ChildRect(HWND dialog, HWND child) {
   RECT r;
   GetWindowRect(child, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
   return r;
-}
-
-void Centre(HWND dialog) {
-  RECT self;
-  GetWindowRect(dialog, &self);
-  int width = self.right - self.left, height = self.bottom - self.top;
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
-  LayoutRect area = ToLayout(monitor.rcWork);
-  LayoutRect over = area;
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner)) {
-    RECT r;
-    GetWindowRect(owner, &r);
-    over = ToLayout(r);
-  }
-  LayoutPoint p = CentreWithin(width, height, over, area);
-  SetWindowPos(dialog, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetUpResizing(HWND dialog, DialogState& state) {
@@ -111,7 +93,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       SendDlgItemMessageW(dialog, IDC_EXCEPTION_TRACE, EM_SETREADONLY, TRUE, 0);
       SendDlgItemMessageW(dialog, IDC_EXCEPTION_ICON, STM_SETICON,
                           reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_HAND)), 0);
-      Centre(dialog);
+      placement::CentreDialog(dialog);
       SetUpResizing(dialog, *state);
       return TRUE;
     }

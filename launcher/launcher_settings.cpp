@@ -94,12 +94,12 @@ void Launcher::WriteBackJrePath(const std::wstring& folder) {
   auto pairedFile = config::GetPairedSettingsPath(pairProduct);
   if (!pairedFile) return;  // the chosen runtime serves for this run only
   if (UsesPerUserFile(isService)) {
-    if (auto exe = config::GetExecutablePath(splashWindowHandle)) {
-      config::WriteFileValue(config::GetPerUserSettingsPath(*exe, productName, productCode, true),
-                             keys::kJavaRuntime, keys::kJrePath, folder);
-    }
-    config::WriteFileValue(config::GetPerUserSettingsPath(pairProduct, productName, productCode, true),
-                           keys::kJavaRuntime, keys::kJrePath, folder);
+    auto writePerUser = [&](const std::wstring& program) {
+      std::wstring file = config::GetPerUserSettingsPath(program, productName, productCode, true);
+      if (!file.empty()) config::WriteFileValue(file, keys::kJavaRuntime, keys::kJrePath, folder);
+    };
+    if (auto exe = config::GetExecutablePath(splashWindowHandle)) writePerUser(*exe);
+    writePerUser(pairProduct);
     return;
   }
   config::WriteFileValue(*pairedFile, keys::kJavaRuntime, keys::kJrePath, folder);

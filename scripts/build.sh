@@ -27,6 +27,17 @@ echo "example: dist/hello.exe (packaged with its icon, version information and s
 state="$PWD/build/example-wine"
 bash tests/support/wine-setup.sh "$state" >/dev/null
 trap 'bash tests/support/wine-teardown.sh "$state"' EXIT
+# Without a runtime the launcher would wait in its "JRE Not Found" dialog on a
+# display nobody sees: run the example only when "JRE Path" holds a jvm.dll.
+jre=$(iconv -f UTF-16 -t UTF-8 dist/hello.ini | tr -d '\r' | sed -n 's/^JRE Path=//p' | head -n 1)
+jre_unix=""
+[ -n "$jre" ] && jre_unix=$(LAUNCHER_TEST_STATE="$state" tests/support/wine-run.sh winepath -u "$jre" 2>/dev/null | tr -d '\r')
+if ! ls "${jre_unix:-/nonexistent}"/bin/*/jvm.dll >/dev/null 2>&1; then
+  echo "not running the example: no usable Windows Java runtime in this Wine prefix, so the launcher would" \
+       "ask for one in its \"JRE Not Found\" dialog. Point \"JRE Path\" in dist/hello.ini at a 64-bit Windows" \
+       "runtime folder (see README)."
+  exit 0
+fi
 echo "running: wine64 dist/hello.exe first \"second argument\""
 set +e
 LAUNCHER_TEST_STATE="$state" timeout 120 tests/support/wine-run.sh dist/hello.exe first "second argument" &

@@ -34,7 +34,7 @@ struct PixelsPerInch {
   int across, down;
 };
 PixelsPerInch ScreenPixelsPerInch() {
-  win::ScreenDc screen;
+  win::WindowDc screen(nullptr);
   return {GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY)};
 }
 
@@ -164,7 +164,7 @@ bool SplashPicture::Draw(HDC deviceContext, int x, int y, int width, int height)
   win::Bitmap intermediate(CreateCompatibleBitmap(deviceContext, width, height));
   win::MemoryDc memory(CreateCompatibleDC(deviceContext));
   if (!intermediate || !memory) return false;
-  win::SelectedBitmap selected(memory.get(), intermediate.get());
+  win::SelectedObject selected(memory.get(), intermediate.get());
   const PixelsPerInch ppi = ScreenPixelsPerInch();
   // Rendered from the top edge downwards, so the picture stands upright.
   const LONG sourceWidth = MulDiv(kHimetricPerInch, pixelWidth, ppi.across);

@@ -79,10 +79,10 @@ ATOM RegisterSplashClass(bool shadow) {
 
 // Hands the layered window its picture with per-pixel alpha.
 void ShowLayeredBitmap(HWND window, HBITMAP bitmap, const WindowPlacement& placement) {
-  win::ScreenDc screen;
+  win::WindowDc screen(nullptr);
   win::MemoryDc memory(CreateCompatibleDC(screen.get()));
   if (!memory) return;
-  win::SelectedBitmap selected(memory.get(), bitmap);
+  win::SelectedObject selected(memory.get(), bitmap);
   POINT position{placement.left, placement.top}, origin{0, 0};
   SIZE size{placement.width, placement.height};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
@@ -130,7 +130,7 @@ void SplashWindow::Paint() {
   if (target != nullptr && bitmap && GetObjectW(bitmap.get(), sizeof info, &info) != 0) {
     win::MemoryDc memory(CreateCompatibleDC(target));
     if (memory) {
-      win::SelectedBitmap selected(memory.get(), bitmap.get());
+      win::SelectedObject selected(memory.get(), bitmap.get());
       BitBlt(target, 0, 0, info.bmWidth, info.bmHeight, memory.get(), 0, 0, SRCCOPY);
     }
   }
@@ -146,11 +146,11 @@ void RenderToBitmap(SplashPicture& picture, SplashWindow& splashWindow) {
     if (bits != nullptr) std::memcpy(bits, picture.Pixels(), picture.PixelBytes());
     return;
   }
-  win::ScreenDc screen;
+  win::WindowDc screen(nullptr);
   splashWindow.bitmap.reset(CreateCompatibleBitmap(screen.get(), picture.Width(), picture.Height()));
   win::MemoryDc memory(CreateCompatibleDC(screen.get()));
   if (!memory) return;
-  win::SelectedBitmap selected(memory.get(), splashWindow.bitmap.get());
+  win::SelectedObject selected(memory.get(), splashWindow.bitmap.get());
   picture.Draw(memory.get(), 0, 0, picture.Width(), picture.Height());
 }
 

@@ -19,6 +19,10 @@ bool IsMessageBox(const WindowInfo& window) {
          _wcsicmp(text->className.c_str(), L"Static") == 0;
 }
 
+bool IsMissingRuntimeDialog(const WindowInfo& window) {
+  return window.className == L"#32770" && window.caption == L"JRE Not Found";
+}
+
 AppFolder::AppFolder(const std::wstring& exeName) : exe_(folder_ / exeName) {
   CopyFileTo(BinFile(L"launcher.exe"), exe_);
 }
@@ -52,10 +56,17 @@ LauncherRun AppFolder::RunCommandLine(const std::wstring& commandLine, const Run
   ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (!process.Wait(50)) {
     for (const auto& window : ProcessWindows(process.id())) {
-      if (!IsMessageBox(window) || seen.count(window.hwnd)) continue;
+      if (seen.count(window.hwnd)) continue;
+      if (IsMessageBox(window)) {
+        run.boxes.push_back(window);
+        PressButton(window.hwnd, IDOK);
+      } else if (IsMissingRuntimeDialog(window)) {
+        run.runtimeDialogs.push_back(window);
+        PressButton(window.hwnd, IDCANCEL);
+      } else {
+        continue;
+      }
       seen.insert(window.hwnd);
-      run.boxes.push_back(window);
-      PressButton(window.hwnd, IDOK);
     }
     if (GetTickCount64() >= deadline) {
       ADD_FAILURE() << "the launcher did not end within " << timeoutMs << " ms";

@@ -15,6 +15,7 @@ namespace testsupport {
 struct LauncherRun {
   RunResult result;
   std::vector<WindowInfo> boxes;  // every message box shown, in order (each closed with OK)
+  std::vector<WindowInfo> runtimeDialogs;  // every "JRE Not Found" dialog shown (each cancelled)
   std::vector<std::wstring> BoxTexts() const;
 };
 
@@ -30,8 +31,9 @@ class AppFolder {
   // Writes the settings file beside the executable (UTF-16LE with BOM).
   void WriteIni(const std::wstring& content, Encoding encoding = Encoding::Utf16Bom) const;
 
-  // Runs `"<exe>" <arguments>` and closes each message box with OK as it
-  // appears; the run is killed after `timeoutMs`.
+  // Runs `"<exe>" <arguments>`, closes each message box with OK and cancels
+  // each "JRE Not Found" dialog as it appears; the run is killed after
+  // `timeoutMs`.
   LauncherRun Run(const std::wstring& arguments = L"", const RunOptions& options = {},
                   DWORD timeoutMs = 30000) const;
   // The command line text exactly as given (program name included).
@@ -60,5 +62,7 @@ std::wstring FailedLibrary(const LauncherRun& run);
 // Message boxes of a process: a "#32770" window with the message text control
 // 0xFFFF and the button 1 (OK); dialogs of the launcher are not message boxes.
 bool IsMessageBox(const WindowInfo& window);
+// The launcher's "JRE Not Found" dialog.
+bool IsMissingRuntimeDialog(const WindowInfo& window);
 
 }  // namespace testsupport

@@ -1,5 +1,8 @@
 #include "tests/support/ui_driver.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <vector>
 
 #include "tests/support/png_writer.h"
@@ -131,12 +134,13 @@ void SendKey(HWND window, WPARAM virtualKey) {
   PostMessageW(window, WM_KEYUP, virtualKey, 0xC0000001);
 }
 
-bool SaveScreenshot(const std::wstring& pngPath) {
-  int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  if (width <= 0 || height <= 0) return false;
+namespace {
+
+// The screen inside `r` as top-down rows of 32-bit BGRA pixels.
+std::vector<unsigned char> GrabScreen(const RECT& r) {
+  int width = r.right - r.left, height = r.bottom - r.top;
+  std::vector<unsigned char> pixels;
+  if (width <= 0 || height <= 0) return pixels;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
@@ -148,18 +152,109 @@ bool SaveScreenshot(const std::wstring& pngPath) {
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = false;
   if (bitmap != nullptr) {
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    ok = WritePng(pngPath, static_cast<const unsigned char*>(bits), width, height);
+    const auto* begin = static_cast<const unsigned char*>(bits);
+    pixels.assign(begin, begin + static_cast<size_t>(width) * height * 4);
     SelectObject(memory, old);
     DeleteObject(bitmap);
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  return ok;
+  return pixels;
+}
+
+}  // namespace
+
+bool SaveScreenshot(const std::wstring& pngPath) {
+  int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  RECT r{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  std::vector<unsigned char> pixels = GrabScreen(r);
+  return !pixels.empty() && WritePng(pngPath, pixels.data(), r.right - r.left, r.bottom - r.top);
+}
+
+int CountScreenPixels(const RECT& screenRect, COLORREF colour) {
+  std::vector<unsigned char> pixels = GrabScreen(screenRect);
+  int count = 0;
+  for (size_t i = 0; i + 3 < pixels.size(); i += 4) {
+    if (RGB(pixels[i + 2], pixels[i + 1], pixels[i]) == colour) ++count;
+  }
+  return count;
+}
+
+namespace {
+
+// Memory in another process, for messages whose parameters point at data.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, size_t bytes)
+      : process_(process), at_(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (at_ != nullptr) VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  char* at() const { return static_cast<char*>(at_); }
+  bool Write(size_t offset, const void* data, size_t bytes) const {
+    return at_ != nullptr && WriteProcessMemory(process_, at() + offset, data, bytes, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t bytes) const {
+    return at_ != nullptr && ReadProcessMemory(process_, at() + offset, data, bytes, nullptr);
+  }
+
+ private:
+  HANDLE process_;
+  void* at_;
+};
+
+// The name the browser's tree shows for its selected folder.
+std::wstring SelectedFolderName(HANDLE process, HWND tree) {
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (item == nullptr) return {};
+  constexpr size_t kChars = MAX_PATH;
+  RemoteBlock block(process, sizeof(TVITEMW) + kChars * sizeof(wchar_t));
+  TVITEMW query{};
+  query.mask = TVIF_TEXT;
+  query.hItem = item;
+  query.pszText = reinterpret_cast<wchar_t*>(block.at() + sizeof(TVITEMW));
+  query.cchTextMax = kChars;
+  wchar_t name[kChars] = {};
+  if (!block.Write(0, &query, sizeof(query)) || !block.Write(sizeof(TVITEMW), name, sizeof(name))) return {};
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.at()));
+  if (!block.Read(sizeof(TVITEMW), name, sizeof(name) - sizeof(wchar_t))) return {};
+  return name;
+}
+
+}  // namespace
+
+bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                           std::wstring* shown) {
+  constexpr int kTreeId = 14145;
+  std::wstring ignored;
+  if (shown == nullptr) shown = &ignored;
+  *shown = L"(no browser)";
+  auto browser = WaitForWindow(
+      processId, timeoutMs, [](const WindowInfo& w) { return GetDlgItem(w.hwnd, kTreeId) != nullptr; }, process);
+  if (!browser) return false;
+  HWND tree = GetDlgItem(browser->hwnd, kTreeId);
+  // BFFM_SETSELECTIONW takes the path in the browser's own process. A browser
+  // still filling its tree may not take it: select until the tree shows the
+  // folder, then press OK.
+  RemoteBlock text(process, (path.size() + 1) * sizeof(wchar_t));
+  if (!text.Write(0, path.c_str(), (path.size() + 1) * sizeof(wchar_t))) return false;
+  const std::wstring leaf = path.substr(path.find_last_of(L'\\') + 1);
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    SendMessageW(browser->hwnd, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.at()));
+    *shown = SelectedFolderName(process, tree);
+    if (_wcsicmp(shown->c_str(), leaf.c_str()) == 0) break;
+    if (GetTickCount64() >= deadline || !IsWindow(browser->hwnd)) return false;
+    Sleep(100);
+  }
+  PressButton(browser->hwnd, IDOK);
+  return true;
 }
 
 }  // namespace testsupport

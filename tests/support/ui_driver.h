@@ -62,4 +62,14 @@ void SendKey(HWND window, WPARAM virtualKey);
 // Saves the whole screen as a PNG file.
 bool SaveScreenshot(const std::wstring& pngPath);
 
+// How many pixels of the screen inside `screenRect` have exactly `colour`.
+int CountScreenPixels(const RECT& screenRect, COLORREF colour);
+
+// Drives the shell's folder browser that the process shows (a "#32770" dialog
+// with the tree view 14145): selects `path` and presses OK. False when no
+// browser appeared within the time or its tree never showed the folder;
+// `shown` then tells what the tree showed last.
+bool ChooseFolderInBrowser(HANDLE process, DWORD processId, const std::wstring& path, DWORD timeoutMs,
+                           std::wstring* shown = nullptr);
+
 }  // namespace testsupport

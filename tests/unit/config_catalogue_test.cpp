@@ -79,7 +79,7 @@ TEST(SettingsPaths, PerUserPathCleansTheProductName) {
   EXPECT_EQ(config::PerUserSettingsPathFor(L"C:\\Apps\\Tool\\tool.exe", L"A/B: Tools?", L"{P-1}",
                                            L"C:\\Users\\u\\AppData\\Roaming"),
             L"C:\\Users\\u\\AppData\\Roaming\\AB Tools\\{P-1}\\tool.ini");
-  // No APPDATA: the path starts at the root of the current drive.
+  // The rule alone: an empty folder text gives a path from the root.
   EXPECT_EQ(config::PerUserSettingsPathFor(L"tool", L"P", L"C", L""), L"\\P\\C\\tool.ini");
   EXPECT_EQ(config::PerUserSettingsPathFor(L"D:\\x.y\\pair.v2.exe", L"P", L"C", L"R"), L"R\\P\\C\\pair.v2.ini");
 }

@@ -3,6 +3,7 @@
 // launcher does.
 #include <gtest/gtest.h>
 
+#include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
@@ -140,6 +141,31 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
   }
+}
+
+TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) {
+  SetEnvironmentVariableW(L"APPDATA", nullptr);
+  const std::wstring roaming = win::RoamingAppDataFolder();
+  ASSERT_FALSE(roaming.empty());
+  const std::wstring product = roaming + L"\\VornNoAppData";  // this test's own
+  testsupport::RemoveTree(product);
+  WriteIni(L"[Product Information]\r\nProduct Name=VornNoAppData\r\nProduct Code={P4}\r\n"
+           L"[Application]\r\nPair Product=" + appData_ / L"x86\\app32.exe" +
+           L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
+  {
+    launcher::Launcher l;
+    ASSERT_TRUE(l.ReadSettings());
+    l.WriteBackJrePath(L"C:\\chosen\\");
+  }
+  EXPECT_FALSE(testsupport::FileExists(L"\\VornNoAppData")) << "no folder at the root of the drive";
+  EXPECT_EQ(config::ReadFileValue(product + L"\\{P4}\\unit_launcher.ini", L"Java Runtime Environment", L"JRE Path"),
+            L"C:\\chosen\\");
+  {
+    launcher::Launcher l;
+    ASSERT_TRUE(l.ReadSettings());
+    EXPECT_EQ(l.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
+  }
+  testsupport::RemoveTree(product);
 }
 
 TEST_F(LauncherReadSettings, ServiceWritesBackIntoThePairedProductsOwnFile) {

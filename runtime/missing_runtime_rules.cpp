@@ -1,0 +1,20 @@
+#include "runtime/missing_runtime_rules.h"
+
+#include "report/message_ids.h"
+
+namespace runtime {
+
+unsigned MissingRuntimeMessageId(JvmType type) {
+  return type == JvmType::Server ? IDS_JRE_NOT_FOUND_SERVER : IDS_JRE_NOT_FOUND;
+}
+
+BrowsedRuntime ExamineBrowsedFolder(const std::wstring& path, JvmType type, const FileProbe& files) {
+  BrowsedRuntime browsed;
+  browsed.folder = path;
+  if (browsed.folder.empty()) return browsed;
+  if (browsed.folder.back() != L'\\') browsed.folder += L'\\';
+  browsed.library = FindJvmLibrary(browsed.folder, type, files).path;
+  return browsed;
+}
+
+}  // namespace runtime

@@ -1,0 +1,24 @@
+// What the missing-runtime dialog decides without a window: which message it
+// shows, and what a browsed folder offers. Plain C++.
+#pragma once
+
+#include <string>
+
+#include "runtime/runtime_rules.h"
+
+namespace runtime {
+
+// 206 (a server JVM is needed) for `Server`, 207 otherwise.
+unsigned MissingRuntimeMessageId(JvmType type);
+
+struct BrowsedRuntime {
+  std::wstring folder;   // the browsed path ending in a backslash; empty stays empty
+  std::wstring library;  // the jvm.dll found there for the JVM type; empty when none
+};
+
+// The folder the user browsed to and the runtime library it holds. An empty
+// path (a place outside the file system) holds none: it is never read as the
+// current directory.
+BrowsedRuntime ExamineBrowsedFolder(const std::wstring& path, JvmType type, const FileProbe& files);
+
+}  // namespace runtime

@@ -1,0 +1,34 @@
+// What a folder browsed to in the missing-runtime dialog offers.
+#include <gtest/gtest.h>
+
+#include "runtime/missing_runtime_rules.h"
+#include "runtime_fakes.h"
+
+namespace {
+
+using runtime::JvmType;
+
+TEST(MissingRuntimeRules, BrowsedFolderAndItsLibrary) {
+  runtimetest::FakeFiles files{L"C:\\jre\\bin\\client\\jvm.dll", L"C:\\both\\bin\\client\\jvm.dll",
+                               L"C:\\both\\bin\\server\\jvm.dll", L"bin\\client\\jvm.dll"};
+  const struct {
+    const wchar_t* path;
+    JvmType type;
+    const wchar_t* folder;
+    const wchar_t* library;
+  } cases[] = {
+      {L"C:\\jre", JvmType::Any, L"C:\\jre\\", L"C:\\jre\\bin\\client\\jvm.dll"},
+      {L"C:\\jre\\", JvmType::Any, L"C:\\jre\\", L"C:\\jre\\bin\\client\\jvm.dll"},
+      {L"C:\\jre", JvmType::FavorServer, L"C:\\jre\\", L"C:\\jre\\bin\\client\\jvm.dll"},
+      {L"C:\\both", JvmType::FavorServer, L"C:\\both\\", L"C:\\both\\bin\\server\\jvm.dll"},
+      // A place outside the file system is never read as the current directory.
+      {L"", JvmType::Any, L"", L""},
+  };
+  for (const auto& c : cases) {
+    auto browsed = runtime::ExamineBrowsedFolder(c.path, c.type, files);
+    EXPECT_EQ(browsed.folder, c.folder) << c.path;
+    EXPECT_EQ(browsed.library, c.library) << c.path << " type " << static_cast<int>(c.type);
+  }
+}
+
+}  // namespace
