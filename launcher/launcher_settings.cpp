@@ -73,6 +73,9 @@ bool Launcher::ReadSettings() {
   favorSun = provider.favorSun;
   allowIbm = provider.allowIbm;
   favorIbm = provider.favorIbm;
+  // Blanks do not count: a value from the "+" section arrives after a space.
+  searchInstalledRuntimes =
+      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
 
   mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
   if (mainClass.empty()) {

@@ -1,36 +1,16 @@
-// Which runtime a real launcher copy picks. Every jvm.dll here is a file that
-// cannot be loaded, so the launcher's load failure box names the library the
-// search chose.
+// Which runtime a real launcher copy picks among the classic sources.
 #include <gtest/gtest.h>
 
+#include "tests/fixtures/chosen_library.h"
 #include "tests/fixtures/runtime_registry.h"
 #include "tests/support/launcher_app.h"
 
 namespace {
 
+using runtimetest::ChosenLibrary;
+using runtimetest::PutUnloadableLibrary;
 using runtimetest::VendorKeys;
 using runtimetest::View;
-
-void PutUnloadableLibrary(const std::wstring& path) {
-  testsupport::WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
-}
-
-// Runs the copy with these [Java Runtime Environment] lines and returns the
-// library the load failure box names, or "(none)" when no box came.
-std::wstring ChosenLibrary(const testsupport::AppFolder& app, const std::wstring& settings) {
-  app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + settings);
-  testsupport::LauncherRun run = app.Run();
-  EXPECT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "settings:\n" << settings;
-  if (run.boxes.empty()) return L"(none)";
-  EXPECT_EQ(run.boxes.size(), 1u);
-  std::wstring text = run.boxes[0].StaticText();
-  const std::wstring prefix = L"Failed to load Java VM library: ";
-  std::size_t start = text.find(prefix);
-  std::size_t end = text.find(L" (errno", start);
-  if (start == std::wstring::npos || end == std::wstring::npos) return L"unexpected box: " + text;
-  return text.substr(start + prefix.size(), end - start - prefix.size());
-}
 
 class RuntimeChoiceEndToEnd : public testing::Test {
  protected:

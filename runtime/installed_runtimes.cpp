@@ -1,0 +1,159 @@
+#include "runtime/installed_runtimes.h"
+
+#include "report/diagnostics_log.h"
+
+namespace runtime {
+namespace {
+
+// A release file is a few hundred bytes; more is not read.
+constexpr std::size_t kReleaseLimit = 16384;
+constexpr std::string_view kJavaVersionKey = "JAVA_VERSION=";
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+RuntimeChoice ChooseFrom(std::vector<RuntimeCandidate> candidates, const RuntimeSettings& settings,
+                         const FileProbe& files, RuntimeSource source) {
+  SortCandidates(candidates, settings.favorMode, settings.jvmType);
+  std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
+  if (!chosen) return {};
+  std::wstring library = FindJvmLibrary(candidates[*chosen].home, settings.jvmType, files).path;
+  if (library.empty()) return {};
+  return {source, std::move(library)};
+}
+
+RuntimeChoice SearchRegistryView(const RuntimeSettings& settings, const InstalledRuntimeSources& sources,
+                                 RegistryReader& machine, RegistryReader& user, RuntimeSource source) {
+  std::vector<RuntimeCandidate> candidates;
+  for (RegistryReader* root : {&machine, &user}) {
+    diag::Log({L"looking in the registry, ", root == &machine ? L"machine" : L"user",
+               source == RuntimeSource::InstalledRegistry ? L" keys, native view" : L" keys, 32-bit view"});
+    for (const RuntimeLayout& layout : kRuntimeLayouts) {
+      CollectLayoutRuntimes(layout, settings, *root, sources.files, candidates);
+    }
+  }
+  return ChooseFrom(std::move(candidates), settings, sources.files, source);
+}
+
+RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FileProbe& files, const std::wstring& root,
+                                   RuntimeSource source) {
+  if (root.empty()) return {};
+  std::vector<RuntimeCandidate> candidates;
+  for (std::wstring_view folder : kInstallFolders) {
+    const std::wstring parent = WithTrailingBackslash(root) + std::wstring(folder) + L"\\";
+    diag::Log({L"looking in the folder ", parent});
+    for (const std::wstring& name : files.SubfolderNames(parent)) {
+      if (auto candidate = ProbeInstalledHome(parent + name + L"\\", std::nullopt, LayoutKind::ByHome, settings, files)) {
+        candidates.push_back(std::move(*candidate));
+      }
+    }
+  }
+  return ChooseFrom(std::move(candidates), settings, files, source);
+}
+
+}  // namespace
+
+bool IsVersionName(std::wstring_view name) {
+  if (name.empty() || !IsDigit(name.front())) return false;
+  for (wchar_t c : name) {
+    if (!IsDigit(c) && c != L'.' && c != L'_' && c != L'-' && c != L'+') return false;
+  }
+  return true;
+}
+
+std::optional<VersionNumber> VersionFromRelease(std::string_view releaseText) {
+  for (std::size_t start = 0; start < releaseText.size();) {
+    std::size_t end = releaseText.find('\n', start);
+    if (end == std::string_view::npos) end = releaseText.size();
+    std::string_view line = releaseText.substr(start, end - start);
+    if (line.substr(0, kJavaVersionKey.size()) == kJavaVersionKey) {
+      // The file is ASCII; any other byte only separates digit groups.
+      std::wstring value;
+      for (char c : line.substr(kJavaVersionKey.size())) value += static_cast<wchar_t>(static_cast<unsigned char>(c));
+      ParsedVersion parsed = ParseVersion(value, 0);
+      if (!parsed.ok) return std::nullopt;
+      return parsed.version;
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+std::optional<RuntimeCandidate> ProbeInstalledHome(const std::wstring& home, std::optional<VersionNumber> version,
+                                                   LayoutKind kind, const RuntimeSettings& settings,
+                                                   const FileProbe& files) {
+  if (!version) version = VersionFromRelease(files.ReadStart(home + L"release", kReleaseLimit));
+  if (!version) {
+    diag::Log({L"  passed over ", home, L": no version (no JAVA_VERSION in its release file)"});
+    return std::nullopt;
+  }
+  if (!VersionInRange(*version, settings.minimumVersion, settings.maximumVersion)) {
+    if (diag::Enabled()) {
+      diag::Log({L"  passed over ", home, L": version ", FormatVersion(*version), L" is outside the range ",
+                 FormatVersion(settings.minimumVersion), L" to ", FormatVersion(settings.maximumVersion)});
+    }
+    return std::nullopt;
+  }
+  const bool jdk = kind == LayoutKind::Jdk || (kind == LayoutKind::ByHome && files.Exists(home + L"bin\\javac.exe"));
+  const bool kindSearched = jdk ? settings.searchJdk : settings.searchJre;
+  if (!settings.favorMode && !kindSearched) {
+    diag::Log({L"  passed over ", home, jdk ? L": a JDK" : L": a JRE", L", not searched under \"JVM Source\""});
+    return std::nullopt;
+  }
+  JvmLibrary library = FindJvmLibrary(home, settings.jvmType, files);
+  if (library.path.empty()) {
+    diag::Log({L"  passed over ", home, L": no jvm.dll for \"JVM Type\""});
+    return std::nullopt;
+  }
+  if (diag::Enabled()) {
+    diag::Log({L"  candidate ", home, L": version ", FormatVersion(*version), jdk ? L", JDK" : L", JRE", L", ",
+               library.path});
+  }
+  return RuntimeCandidate{*version, home, library.isServer, kindSearched};
+}
+
+void CollectLayoutRuntimes(const RuntimeLayout& layout, const RuntimeSettings& settings, RegistryReader& registry,
+                           const FileProbe& files, std::vector<RuntimeCandidate>& candidates) {
+  const std::wstring key(layout.key);
+  for (const std::wstring& name : registry.SubkeyNames(key)) {
+    const std::wstring valueKey = key + name + std::wstring(layout.below);
+    std::optional<std::wstring> value = registry.StringValue(valueKey, std::wstring(layout.valueName));
+    if (!value || value->empty()) {
+      diag::Log({L"  passed over ", valueKey, L": no usable string value \"", layout.valueName, L"\""});
+      continue;
+    }
+    std::optional<VersionNumber> version;
+    if (layout.namedByVersion && IsVersionName(name)) {
+      ParsedVersion parsed = ParseVersion(name, 0);
+      if (parsed.ok) version = parsed.version;
+    }
+    if (auto candidate = ProbeInstalledHome(WithTrailingBackslash(*value), version, layout.kind, settings, files)) {
+      candidates.push_back(std::move(*candidate));
+    }
+  }
+}
+
+RuntimeChoice SearchInstalledRuntimes(const RuntimeSettings& settings, const InstalledRuntimeSources& sources) {
+  RuntimeChoice choice = SearchRegistryView(settings, sources, sources.machineNative, sources.userNative,
+                                            RuntimeSource::InstalledRegistry);
+  if (choice.source == RuntimeSource::None && settings.hasPairProduct) {
+    choice = SearchRegistryView(settings, sources, sources.machine32, sources.user32,
+                                RuntimeSource::InstalledRegistry32);
+  }
+  if (choice.source == RuntimeSource::None && !sources.javaHome.empty()) {
+    diag::Log({L"looking at JAVA_HOME ", sources.javaHome});
+    if (auto candidate = ProbeInstalledHome(WithTrailingBackslash(sources.javaHome), std::nullopt,
+                                            LayoutKind::ByHome, settings, sources.files)) {
+      choice = ChooseFrom({std::move(*candidate)}, settings, sources.files, RuntimeSource::JavaHome);
+    }
+  }
+  if (choice.source == RuntimeSource::None) {
+    choice = SearchInstallFolders(settings, sources.files, sources.programFiles, RuntimeSource::InstallFolder);
+  }
+  // The 32-bit Program Files folder holds runtimes only a paired product can run.
+  if (choice.source == RuntimeSource::None && settings.hasPairProduct && sources.programFiles32 != sources.programFiles) {
+    choice = SearchInstallFolders(settings, sources.files, sources.programFiles32, RuntimeSource::InstallFolder32);
+  }
+  return choice;
+}
+
+}  // namespace runtime
