@@ -12,6 +12,7 @@
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
+#include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
 #include "jvm/vm_options.h"
 #include "launcher/launcher.h"
@@ -56,6 +57,11 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
                               static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }
 
+// A path list option as the ANSI code page can carry it.
+std::wstring AnsiSafe(const std::wstring& option) {
+  return jvm::AnsiSafeOption(option, text::ConvertsToThreadAnsi, text::ShortPathName);
+}
+
 // The launcher's side of the main invocation: message boxes, the event, the
 // splash window and the exception dialog.
 class LauncherInvocationHost : public jvm::MainInvocationHost {
@@ -94,7 +100,7 @@ void Launcher::PrepareEnvironment() {
     std::wstring exeFolder;
     if (auto exe = config::GetExecutablePath(splashWindowHandle)) exeFolder = jvm::FolderWithSlash(*exe);
     std::wstring libraryPath = jvm::ComposeLibraryPath(libraryPathSetting, exeFolder, runtimeHome);
-    vmOptions.push_back(text::ToThreadAnsi(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath)));
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath))));
   }
 
   std::wstring path =
@@ -151,7 +157,9 @@ bool Launcher::BuildVmOptions() {
       classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
-  for (const std::wstring& option : texts) vmOptions.push_back(text::ToThreadAnsi(text::ExpandEnvironment(option)));
+  for (const std::wstring& option : texts) {
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
+  }
 
   outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
   if (!outputFile.empty()) outputFile = text::ExpandEnvironment(outputFile);
