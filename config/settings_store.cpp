@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "report/diagnostics_log.h"
 
 namespace config {
 
@@ -77,6 +78,12 @@ bool SettingsStore::MayHoldSection(const std::wstring& section) const {
 }
 
 std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
+  std::wstring value = LayeredValue(section, key);
+  if (diag::Enabled()) LogLookup(section, key, value);
+  return value;
+}
+
+std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
   std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
   std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section, key) : std::wstring();
   if (!fileValue.empty()) return fileValue;

@@ -15,10 +15,10 @@ std::wstring AnsiSafePath(const std::wstring& path, CleanConversion converts, Sh
   if (converts(path)) return path;
   std::wstring shortForm = shortPath(path);
   if (!shortForm.empty() && converts(shortForm)) {
-    diag::Log({L"path outside the ANSI code page passed in its short form: ", path, L" -> ", shortForm});
+    diag::Log({L"not ANSI, short form: ", path, L" -> ", shortForm});
     return shortForm;
   }
-  diag::Log({L"path outside the ANSI code page has no short form the code page carries, passed as it is: ", path});
+  diag::Log({L"not ANSI, no usable short form, kept: ", path});
   return path;
 }
 

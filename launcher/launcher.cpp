@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "config/settings_paths.h"
 #include "launcher/command_line.h"
+#include "report/diagnostics_log.h"
 
 namespace launcher {
 namespace {
@@ -20,6 +21,7 @@ Launcher* Launcher::Current() { return current; }
 void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
 
 bool Launcher::Initialise() {
+  diag::Log({L"--- launcher started: ", GetCommandLineW()});
   SplitCommandLine();
   if (!ReadSettings()) return false;
   if (!SetUpSingleInstance()) return false;

@@ -9,6 +9,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 
@@ -32,6 +33,7 @@ bool Launcher::ReadSettings() {
   auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
   const std::wstring& file = *settingsPath;
+  diag::Log({L"executable ", *exe, L", settings file ", file});
 
   productCode = config::ReadFileValue(file, keys::kProductInformation, keys::kProductCode);
   upgradeCode = config::ReadFileValue(file, keys::kProductInformation, keys::kUpgradeCode);
@@ -56,6 +58,7 @@ bool Launcher::ReadSettings() {
     std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
     if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
       jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
+      diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
       fromPerUserFile = true;
     }
   }

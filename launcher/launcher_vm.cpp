@@ -16,6 +16,7 @@
 #include "jvm/java_calls.h"
 #include "jvm/vm_options.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 
@@ -161,6 +162,10 @@ bool Launcher::BuildVmOptions() {
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
   }
 
+  if (diag::Enabled()) {
+    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
+  }
+
   outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
   if (!outputFile.empty()) outputFile = text::ExpandEnvironment(outputFile);
   errorFile = store.Lookup(keys::kApplication, keys::kErrorFile);
@@ -218,6 +223,7 @@ SIZE_T Launcher::DefaultJavaStackSize() { return jvm::DefaultStackSizeFrom(getDe
 
 DWORD Launcher::StartJavaThread() {
   if (javaThreadStackSize == 0) javaThreadStackSize = DefaultJavaStackSize();
+  if (diag::Enabled()) diag::Log({L"Java thread stack size ", text::DecimalText(std::uint64_t{javaThreadStackSize})});
   win::Handle thread(CreateThread(nullptr, javaThreadStackSize, &Launcher::JavaThreadMain, this, 0, nullptr));
   if (!thread) return JavaThreadMain(this);
   WaitForSingleObject(thread.get(), INFINITE);

@@ -25,8 +25,8 @@ RuntimeChoice SearchRegistryView(const RuntimeSettings& settings, const Installe
                                  RegistryReader& machine, RegistryReader& user, RuntimeSource source) {
   std::vector<RuntimeCandidate> candidates;
   for (RegistryReader* root : {&machine, &user}) {
-    diag::Log({L"looking in the registry, ", root == &machine ? L"machine" : L"user",
-               source == RuntimeSource::InstalledRegistry ? L" keys, native view" : L" keys, 32-bit view"});
+    diag::Log({L"looking in ", root == &machine ? L"HKLM" : L"HKCU",
+               source == RuntimeSource::InstalledRegistry ? L"" : L" (32-bit view)"});
     for (const RuntimeLayout& layout : kRuntimeLayouts) {
       CollectLayoutRuntimes(layout, settings, *root, sources.files, candidates);
     }
@@ -61,64 +61,55 @@ bool IsVersionName(std::wstring_view name) {
 }
 
 std::optional<VersionNumber> VersionFromRelease(std::string_view releaseText) {
-  for (std::size_t start = 0; start < releaseText.size();) {
-    std::size_t end = releaseText.find('\n', start);
-    if (end == std::string_view::npos) end = releaseText.size();
-    std::string_view line = releaseText.substr(start, end - start);
-    if (line.substr(0, kJavaVersionKey.size()) == kJavaVersionKey) {
-      // The file is ASCII; any other byte only separates digit groups.
-      std::wstring value;
-      for (char c : line.substr(kJavaVersionKey.size())) value += static_cast<wchar_t>(static_cast<unsigned char>(c));
-      ParsedVersion parsed = ParseVersion(value, 0);
-      if (!parsed.ok) return std::nullopt;
-      return parsed.version;
-    }
-    start = end + 1;
+  std::size_t at = 0;
+  for (;; ++at) {
+    at = releaseText.find(kJavaVersionKey, at);
+    if (at == std::string_view::npos) return std::nullopt;
+    if (at == 0 || releaseText[at - 1] == '\n') break;  // at the start of a line
   }
-  return std::nullopt;
+  std::string_view value = releaseText.substr(at + kJavaVersionKey.size());
+  value = value.substr(0, value.find('\n'));
+  // The file is ASCII; any other byte only separates digit groups.
+  ParsedVersion parsed = ParseVersion(std::wstring(value.begin(), value.end()), 0);
+  if (!parsed.ok) return std::nullopt;
+  return parsed.version;
 }
 
 std::optional<RuntimeCandidate> ProbeInstalledHome(const std::wstring& home, std::optional<VersionNumber> version,
                                                    LayoutKind kind, const RuntimeSettings& settings,
                                                    const FileProbe& files) {
   if (!version) version = VersionFromRelease(files.ReadStart(home + L"release", kReleaseLimit));
-  if (!version) {
-    diag::Log({L"  passed over ", home, L": no version (no JAVA_VERSION in its release file)"});
-    return std::nullopt;
-  }
-  if (!VersionInRange(*version, settings.minimumVersion, settings.maximumVersion)) {
-    if (diag::Enabled()) {
-      diag::Log({L"  passed over ", home, L": version ", FormatVersion(*version), L" is outside the range ",
-                 FormatVersion(settings.minimumVersion), L" to ", FormatVersion(settings.maximumVersion)});
-    }
-    return std::nullopt;
-  }
   const bool jdk = kind == LayoutKind::Jdk || (kind == LayoutKind::ByHome && files.Exists(home + L"bin\\javac.exe"));
   const bool kindSearched = jdk ? settings.searchJdk : settings.searchJre;
-  if (!settings.favorMode && !kindSearched) {
-    diag::Log({L"  passed over ", home, jdk ? L": a JDK" : L": a JRE", L", not searched under \"JVM Source\""});
+  JvmLibrary library;
+  const wchar_t* refusal = nullptr;
+  if (!version) {
+    refusal = L"no version";
+  } else if (!VersionInRange(*version, settings.minimumVersion, settings.maximumVersion)) {
+    refusal = L"version outside the range";
+  } else if (!settings.favorMode && !kindSearched) {
+    refusal = jdk ? L"a JDK (JVM Source)" : L"a JRE (JVM Source)";
+  } else {
+    library = FindJvmLibrary(home, settings.jvmType, files);
+    if (library.path.empty()) refusal = L"no jvm.dll (JVM Type)";
+  }
+  if (refusal != nullptr) {
+    diag::Log({L"  passed over ", home, L": ", refusal});
     return std::nullopt;
   }
-  JvmLibrary library = FindJvmLibrary(home, settings.jvmType, files);
-  if (library.path.empty()) {
-    diag::Log({L"  passed over ", home, L": no jvm.dll for \"JVM Type\""});
-    return std::nullopt;
-  }
-  if (diag::Enabled()) {
-    diag::Log({L"  candidate ", home, L": version ", FormatVersion(*version), jdk ? L", JDK" : L", JRE", L", ",
-               library.path});
-  }
+  if (diag::Enabled()) diag::Log({L"  candidate ", library.path, L", version ", FormatVersion(*version)});
   return RuntimeCandidate{*version, home, library.isServer, kindSearched};
 }
 
 void CollectLayoutRuntimes(const RuntimeLayout& layout, const RuntimeSettings& settings, RegistryReader& registry,
                            const FileProbe& files, std::vector<RuntimeCandidate>& candidates) {
   const std::wstring key(layout.key);
+  diag::Log({L" key ", key});
   for (const std::wstring& name : registry.SubkeyNames(key)) {
     const std::wstring valueKey = key + name + std::wstring(layout.below);
     std::optional<std::wstring> value = registry.StringValue(valueKey, std::wstring(layout.valueName));
     if (!value || value->empty()) {
-      diag::Log({L"  passed over ", valueKey, L": no usable string value \"", layout.valueName, L"\""});
+      diag::Log({L"  passed over ", valueKey, L": no string ", layout.valueName});
       continue;
     }
     std::optional<VersionNumber> version;
@@ -143,7 +134,7 @@ RuntimeChoice SearchInstalledRuntimes(const RuntimeSettings& settings, const Ins
     diag::Log({L"looking at JAVA_HOME ", sources.javaHome});
     if (auto candidate = ProbeInstalledHome(WithTrailingBackslash(sources.javaHome), std::nullopt,
                                             LayoutKind::ByHome, settings, sources.files)) {
-      choice = ChooseFrom({std::move(*candidate)}, settings, sources.files, RuntimeSource::JavaHome);
+      choice = {RuntimeSource::JavaHome, FindJvmLibrary(candidate->home, settings.jvmType, sources.files).path};
     }
   }
   if (choice.source == RuntimeSource::None) {

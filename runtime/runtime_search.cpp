@@ -30,7 +30,7 @@ std::vector<std::wstring> DiskFileProbe::SubfolderNames(const std::wstring& fold
   do {
     const std::wstring_view name = data.cFileName;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
-      names.emplace_back(name);
+      names.emplace_back(data.cFileName);
     }
   } while (FindNextFileW(find.get(), &data));
   return names;
@@ -64,43 +64,35 @@ std::vector<std::wstring> RegistryViewReader::SubkeyNames(const std::wstring& ke
 }
 
 std::optional<std::wstring> RegistryViewReader::JavaHomeValue(const std::wstring& keyPath) {
-  win::RegistryKey key = OpenKey(root_, keyPath, access_);
-  if (!key) return std::nullopt;
-  DWORD size = 0;
-  if (RegQueryValueExW(key.get(), L"JavaHome", nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  if (size == 0) return std::nullopt;
-  // Whole characters for an odd byte count; the value need not end in a NUL.
-  std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD read = size;
-  if (RegQueryValueExW(key.get(), L"JavaHome", nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &read) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  if (read > size) return std::nullopt;
-  return std::wstring(data.data(), (read + 1) / sizeof(wchar_t));
+  return ValueText(keyPath, L"JavaHome", false);
 }
 
 std::optional<std::wstring> RegistryViewReader::StringValue(const std::wstring& keyPath,
                                                           const std::wstring& valueName) {
+  std::optional<std::wstring> text = ValueText(keyPath, valueName.c_str(), true);
+  if (!text) return std::nullopt;
+  return std::wstring(text->c_str());  // up to the first NUL
+}
+
+std::optional<std::wstring> RegistryViewReader::ValueText(const std::wstring& keyPath, const wchar_t* valueName,
+                                                          bool stringsOnly) {
   win::RegistryKey key = OpenKey(root_, keyPath, access_);
   if (!key) return std::nullopt;
   DWORD type = REG_NONE;
   DWORD size = 0;
-  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0) {
     return std::nullopt;
   }
-  if (type != REG_SZ || size == 0 || size > (kLongestHome + 1) * sizeof(wchar_t)) return std::nullopt;
-  // Room for a NUL the data may lack, and whole characters for an odd size.
+  if (stringsOnly && (type != REG_SZ || size > (kLongestHome + 1) * sizeof(wchar_t))) return std::nullopt;
+  // Whole characters for an odd byte count; the value need not end in a NUL.
   std::vector<wchar_t> data(size / sizeof(wchar_t) + 1, L'\0');
   DWORD read = size;
-  if (RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) !=
+  if (RegQueryValueExW(key.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &read) !=
           ERROR_SUCCESS ||
-      type != REG_SZ || read > size) {
+      read > size || (stringsOnly && type != REG_SZ)) {
     return std::nullopt;
   }
-  return std::wstring(data.data());
+  return std::wstring(data.data(), (read + 1) / sizeof(wchar_t));
 }
 
 std::optional<std::wstring> FindPrivateRuntime(HWND owner, const FileProbe& files) {

@@ -34,6 +34,11 @@ class RegistryViewReader : public RegistryReader {
   REGSAM access() const { return access_; }
 
  private:
+  // The data of a value as UTF-16 text, not cut at its first NUL; none when
+  // the key or value is missing or empty, and with `stringsOnly` when it is
+  // not REG_SZ or longer than any path.
+  std::optional<std::wstring> ValueText(const std::wstring& keyPath, const wchar_t* valueName, bool stringsOnly);
+
   REGSAM access_;
   HKEY root_;
 };
