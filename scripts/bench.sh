@@ -4,6 +4,8 @@
 #     JNI_CreateJavaVM (the test-double jvm.dll) against a bare windowed
 #     program's start to its entry point, both under Wine in a private prefix
 #     (goal: ratio of medians <= 1.10);
+#     the same launcher writing its diagnostics log (VORN_LAUNCHER_LOG) is
+#     timed too;
 #  2. the size of launcher.exe (goal: <= 256 KB).
 # Figures only: a missed goal is printed, not failed. Installs what a fresh
 # machine lacks first.
