@@ -10,7 +10,10 @@ void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& k
   const bool embedded = embedded_.Find(section, key).has_value();
   const bool file = !ReadFileValue(path_, section, key).empty();
   const bool plus = !file && !ReadFileValue(path_, section + L"+", key).empty();
-  const wchar_t* layers = file ? L"file" : embedded ? (plus ? L"embedded, + section" : L"embedded") : plus ? L"+ section" : L"unset";
+  const wchar_t* layers = file       ? L"file"
+                          : embedded ? (plus ? L"embedded, + section" : L"embedded")
+                          : plus     ? L"+ section"
+                                     : L"unset";
   diag::Log({L"setting [", section, L"] ", key, L" = \"", value, L"\" (", layers, L")"});
 }
 

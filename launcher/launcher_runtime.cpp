@@ -68,7 +68,8 @@ bool Launcher::ChooseRuntime() {
     case runtime::RuntimeSource::InstalledRegistry:
       break;
   }
-  diag::Log({L"chosen runtime library: ", jvmLibraryPath, runtimeIs32Bit ? L" (32-bit: the paired product runs it)" : L""});
+  diag::Log({L"chosen runtime library: ", jvmLibraryPath,
+             runtimeIs32Bit ? L" (32-bit: the paired product runs it)" : L""});
   return true;
 }
 

@@ -42,9 +42,8 @@ RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FilePr
     const std::wstring parent = WithTrailingBackslash(root) + std::wstring(folder) + L"\\";
     diag::Log({L"looking in the folder ", parent});
     for (const std::wstring& name : files.SubfolderNames(parent)) {
-      if (auto candidate = ProbeInstalledHome(parent + name + L"\\", std::nullopt, LayoutKind::ByHome, settings, files)) {
-        candidates.push_back(std::move(*candidate));
-      }
+      auto candidate = ProbeInstalledHome(parent + name + L"\\", std::nullopt, LayoutKind::ByHome, settings, files);
+      if (candidate) candidates.push_back(std::move(*candidate));
     }
   }
   return ChooseFrom(std::move(candidates), settings, files, source);
@@ -141,7 +140,8 @@ RuntimeChoice SearchInstalledRuntimes(const RuntimeSettings& settings, const Ins
     choice = SearchInstallFolders(settings, sources.files, sources.programFiles, RuntimeSource::InstallFolder);
   }
   // The 32-bit Program Files folder holds runtimes only a paired product can run.
-  if (choice.source == RuntimeSource::None && settings.hasPairProduct && sources.programFiles32 != sources.programFiles) {
+  if (choice.source == RuntimeSource::None && settings.hasPairProduct &&
+      sources.programFiles32 != sources.programFiles) {
     choice = SearchInstallFolders(settings, sources.files, sources.programFiles32, RuntimeSource::InstallFolder32);
   }
   return choice;
