@@ -82,7 +82,7 @@ bool Launcher::ReadSettings() {
 
   mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
   if (mainClass.empty()) {
-    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_CLASS));
+    report::ShowMessage(splashWindowHandle, IDS_NO_MAIN_CLASS);
     return false;
   }
   mainClass = text::ReplaceAll(mainClass, L'.', L'/');

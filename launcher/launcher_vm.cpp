@@ -76,7 +76,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
     report::ReportError(launcher_.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
   }
   void ReportNoMainMethod() override {
-    report::ShowErrorBox(launcher_.splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_METHOD));
+    report::ShowMessage(launcher_.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
   void MainAboutToRun() override {
     if (launcher_.mainStartedEvent) SetEvent(launcher_.mainStartedEvent.get());
@@ -144,7 +144,7 @@ bool Launcher::BuildVmOptions() {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
   if (classPath.empty()) {
-    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_CLASS_PATH));
+    report::ShowMessage(splashWindowHandle, IDS_NO_CLASS_PATH);
     return false;
   }
 

@@ -28,6 +28,11 @@ void ShowErrorBox(HWND owner, const std::wstring& text) {
   MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
+void ShowMessage(HWND owner, UINT id) {
+  LogMessageId(id);
+  ShowErrorBox(owner, LoadMessage(id));
+}
+
 void ReportError(HWND owner, UINT formatId, const std::wstring& text, std::int32_t number) {
   LogMessageId(formatId);
   ShowErrorBox(owner, text::FormatMessageText(LoadMessage(formatId), {text}, {number}));

@@ -53,7 +53,7 @@ TEST(LaunchDiagnosticsLog, RunThatFindsNothingTellsWhereItLookedAndWhy) {
                L"no runtime found", L"exit code -1"});
 }
 
-TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsAndNoVariableWritesNothing) {
+TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsFailureTellsItsMessage) {
   testsupport::DoubleApp app;
   app.Write(testsupport::Settings{});
   const std::wstring logFile = app.app.path(L"run.log");
@@ -69,6 +69,13 @@ TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsAndNoVariableWritesNothi
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u);
   EXPECT_EQ(testsupport::ReadTextFile(logFile), log) << "a run without the variable must not write the log";
+
+  testsupport::Settings missingClass;
+  missingClass.mainClass = L"test.Missing";
+  app.Write(missingClass);
+  run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", logFile}});
+  ASSERT_TRUE(run.result.finished);
+  ExpectLines(testsupport::ReadTextFile(logFile).substr(log.size()), {L"failure, message 215", L"exit code -1"});
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 
 namespace {
 
-using runtime::kRuntimeLayouts;
-using runtime::LayoutKind;
 using runtime::RuntimeSettings;
 using runtime::RuntimeSource;
 using runtimetest::FakeFiles;
@@ -21,12 +19,11 @@ struct Machine {
   FakeRegistry machineNative, userNative, machine32, user32;
   std::wstring javaHome;
 
-  // A runtime home (ending in a backslash) with a server library, a release
-  // file when `version` is given and javac.exe when `jdk`.
-  void MakeHome(const std::wstring& home, const std::string& version = "", bool jdk = false) {
+  // A runtime home (ending in a backslash) with a server library and, when
+  // `version` is given, a release file.
+  void MakeHome(const std::wstring& home, const std::string& version = "") {
     files.Add(home + kServerLib);
     if (!version.empty()) files.AddFile(home + L"release", "IMPLEMENTOR=\"X\"\nJAVA_VERSION=\"" + version + "\"\n");
-    if (jdk) files.Add(home + L"bin\\javac.exe");
   }
   runtime::RuntimeChoice Search(const RuntimeSettings& settings) {
     runtime::InstalledRuntimeSources sources{files,    machineNative, userNative,          machine32,
@@ -34,14 +31,6 @@ struct Machine {
     return runtime::SearchInstalledRuntimes(settings, sources);
   }
 };
-
-RuntimeSettings Only(bool jdk) {
-  RuntimeSettings settings;
-  settings.searchJdk = jdk;
-  settings.searchJre = !jdk;
-  settings.favorMode = false;
-  return settings;
-}
 
 TEST(RuntimeInstalledVersions, KeyNamesAndReleaseFiles) {
   const struct {
@@ -66,38 +55,6 @@ TEST(RuntimeInstalledVersions, KeyNamesAndReleaseFiles) {
   for (const auto& r : releases) {
     auto version = runtime::VersionFromRelease(r.text);
     EXPECT_EQ(version ? runtime::FormatVersion(*version) : L"", r.version) << r.text;
-  }
-}
-
-// Every layout of the table, as the only runtime: found with its kind.
-TEST(RuntimeInstalledLayouts, EachLayoutFoundAsTheOnlyRuntimeWithItsKind) {
-  for (const runtime::RuntimeLayout& layout : kRuntimeLayouts) {
-    for (bool jdkHome : {false, true}) {
-      Machine m;
-      const std::wstring home = L"C:\\rt\\";
-      // Per-install names are no versions: the release file tells.
-      const std::wstring name = layout.namedByVersion ? L"17.0.2" : L"install-1";
-      m.MakeHome(home, layout.namedByVersion ? "" : "17.0.2", jdkHome);
-      m.machineNative.RegisterString(std::wstring(layout.key), name, std::wstring(layout.below),
-                                     std::wstring(layout.valueName), L"C:\\rt");
-      const bool isJdk = layout.kind == LayoutKind::Jdk || (layout.kind == LayoutKind::ByHome && jdkHome);
-      const std::wstring what = std::wstring(layout.key) + (jdkHome ? L" (javac)" : L"");
-
-      runtime::RuntimeChoice any = m.Search({});
-      EXPECT_EQ(any.source, RuntimeSource::InstalledRegistry) << what;
-      EXPECT_EQ(any.jvmLibraryPath, home + kServerLib) << what;
-      EXPECT_EQ(m.Search(Only(true)).source != RuntimeSource::None, isJdk) << "only_JDK: " << what;
-      EXPECT_EQ(m.Search(Only(false)).source != RuntimeSource::None, !isJdk) << "only_JRE: " << what;
-
-      RuntimeSettings tooNew;
-      tooNew.minimumVersion = runtime::MinimumVersionSetting(L"17.0.3");
-      EXPECT_EQ(m.Search(tooNew).source, RuntimeSource::None) << what;
-      m.files.Add(home + L"bin\\client\\jvm.dll");
-      EXPECT_EQ(m.Search({}).jvmLibraryPath, home + L"bin\\client\\jvm.dll") << what;
-      RuntimeSettings server;
-      server.jvmType = config::JvmType::Server;
-      EXPECT_EQ(m.Search(server).jvmLibraryPath, home + kServerLib) << what;
-    }
   }
 }
 
