@@ -78,7 +78,7 @@ TEST_F(InstalledRuntimeEndToEnd, ClassicSourcesWinAndTheSettingTurnsTheSearchOff
 
 TEST_F(InstalledRuntimeEndToEnd, JavaHomeThenInstallFolders) {
   const std::wstring javaHome = MakeHome(runtimes_ / L"jh", Release("11.0.14"), true);
-  const std::wstring folder = MakeHome(installed_.ProgramFilesHome(L"Zulu", L"vorn-test-zulu-17"), Release("17.0.1"));
+  const std::wstring folder = MakeHome(installed_.ProgramFilesHome(L"Zulu", L"zulu-17"), Release("17.0.1"));
 
   EXPECT_EQ(ChosenLibrary(app_, L"", javaHome + L"\\"), javaHome + L"\\bin\\client\\jvm.dll");
   EXPECT_EQ(ChosenLibrary(app_, L"JVM Source=only_JRE\r\n", javaHome), folder + L"\\bin\\client\\jvm.dll")
