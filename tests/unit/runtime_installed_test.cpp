@@ -113,22 +113,4 @@ TEST(RuntimeInstalledSearch, RegistryThenJavaHomeThenFoldersAnd32BitOnlyWithPair
   }
 }
 
-TEST(RuntimeInstalledSearch, StaleAndUnversionedRegistrationsArePassedOver) {
-  Machine m;
-  m.MakeHome(L"C:\\good\\", "17.0.1");
-  m.files.AddFile(L"C:\\noversion\\" + kServerLib, "");
-  m.MakeHome(L"C:\\badrelease\\");
-  m.files.AddFile(L"C:\\badrelease\\release", std::string(20000, 'x') + "\nJAVA_VERSION=\"99\"");
-  const std::wstring zulu = L"Software\\Azul Systems\\Zulu\\";
-  m.machineNative.RegisterString(zulu, L"gone", L"", L"InstallationPath", L"C:\\removed");  // no library
-  m.machineNative.RegisterString(zulu, L"noversion", L"", L"InstallationPath", L"C:\\noversion");
-  m.machineNative.RegisterString(zulu, L"badrelease", L"", L"InstallationPath", L"C:\\badrelease");
-  m.machineNative.RegisterString(zulu, L"good", L"", L"InstallationPath", L"C:\\good\\");
-  m.machineNative.Register(zulu, L"novalue", std::nullopt);
-  m.machineNative.RegisterString(L"Software\\JavaSoft\\JDK\\", L"21", L"", L"JavaHome", L"");
-  runtime::RuntimeChoice choice = m.Search({});
-  EXPECT_EQ(choice.source, RuntimeSource::InstalledRegistry);
-  EXPECT_EQ(choice.jvmLibraryPath, L"C:\\good\\" + kServerLib);
-}
-
 }  // namespace
