@@ -18,6 +18,18 @@ std::string ToThreadAnsi(std::wstring_view s) {
   return out;
 }
 
+bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
+
+std::wstring ShortPathName(const std::wstring& path) {
+  DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring shortForm(size, L'\0');
+  DWORD length = GetShortPathNameW(path.c_str(), shortForm.data(), size);
+  if (length == 0 || length >= size) return {};
+  shortForm.resize(length);
+  return shortForm;
+}
+
 std::wstring FromThreadAnsi(std::string_view s) {
   if (s.empty()) return {};
   int n = MultiByteToWideChar(CP_THREAD_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);

@@ -35,6 +35,7 @@ inline constexpr wchar_t kVmProvider[] = L"VM Provider";
 inline constexpr wchar_t kSystemPath[] = L"System Path";
 inline constexpr wchar_t kLibraryPath[] = L"Library Path";
 inline constexpr wchar_t kVirtualMachineParameters[] = L"Virtual Machine Parameters";
+inline constexpr wchar_t kSearchInstalledRuntimes[] = L"Search Installed Runtimes";
 
 // [Class Path]
 inline constexpr wchar_t kClassPath[] = L"Class Path";

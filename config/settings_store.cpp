@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "config/settings_keys.h"
+#include "report/diagnostics_log.h"
 
 namespace config {
 
@@ -99,6 +100,12 @@ bool SettingsStore::MayHoldSection(const std::wstring& section) const {
 }
 
 std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
+  std::wstring value = LayeredValue(section, key);
+  if (diag::Enabled()) LogLookup(section, key, value);
+  return value;
+}
+
+std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
   std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
   std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section, key) : std::wstring();
   if (!fileValue.empty()) return fileValue;

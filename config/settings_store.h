@@ -40,6 +40,9 @@ class SettingsStore {
   // Whether the file may hold `section`: reads of sections it lacks are
   // skipped, since each read of the profile reader parses the file anew.
   bool MayHoldSection(const std::wstring& section) const;
+  std::wstring LayeredValue(const std::wstring& section, const std::wstring& key) const;
+  // Writes the value and the layers it came from to the diagnostics log.
+  void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
 
   std::wstring path_;
   EmbeddedSettings embedded_;

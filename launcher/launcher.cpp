@@ -4,6 +4,7 @@
 #include "config/settings_paths.h"
 #include "launcher/command_line.h"
 #include "splash/splash_window.h"
+#include "report/diagnostics_log.h"
 
 namespace launcher {
 namespace {
@@ -21,6 +22,7 @@ Launcher* Launcher::Current() { return current; }
 void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
 
 bool Launcher::Initialise() {
+  diag::Log({L"--- launcher started: ", GetCommandLineW()});
   SplitCommandLine();
   if (!ReadSettings()) return false;
   if (!SetUpSingleInstance()) return false;

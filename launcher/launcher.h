@@ -125,6 +125,9 @@ class Launcher {
   SplashCloseFn runtimeSplashClose = nullptr;
   win::Handle mainStartedEvent;
   bool runtimeIs32Bit = false;
+  // Where today's runtimes register and install is searched after the
+  // classic sources ("Search Installed Runtimes" is not "No").
+  bool searchInstalledRuntimes = true;
   CreateJavaVmFn createJavaVm = nullptr;
   GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
 };

@@ -1,6 +1,9 @@
 // The runtime stage: which jvm.dll this launch loads, and whether it is a
 // 32-bit one that the paired product must run instead.
 #include "launcher/launcher.h"
+#include "common/text_win.h"
+#include "report/diagnostics_log.h"
+#include "runtime/installed_runtimes.h"
 #include "runtime/pe_image.h"
 #include "runtime/runtime_rules.h"
 #include "runtime/runtime_search.h"
@@ -32,20 +35,41 @@ bool Launcher::ChooseRuntime() {
                                   nativeView, view32};
 
   runtime::RuntimeChoice choice = runtime::SearchRuntime(settings, sources);
+  if (choice.source == runtime::RuntimeSource::None && searchInstalledRuntimes) {
+    runtime::RegistryViewReader userNative(runtime::RegistryView::Native, HKEY_CURRENT_USER);
+    runtime::RegistryViewReader user32(runtime::RegistryView::Bits32, HKEY_CURRENT_USER);
+    runtime::InstalledRuntimeSources installed{files,
+                                               nativeView,
+                                               userNative,
+                                               view32,
+                                               user32,
+                                               text::GetEnvironment(L"JAVA_HOME"),
+                                               text::GetEnvironment(L"ProgramFiles"),
+                                               text::GetEnvironment(L"ProgramFiles(x86)")};
+    choice = runtime::SearchInstalledRuntimes(settings, installed);
+  }
   jvmLibraryPath = std::move(choice.jvmLibraryPath);
   switch (choice.source) {
     case runtime::RuntimeSource::None:
+      diag::Log({L"no runtime found"});
       return false;
     case runtime::RuntimeSource::JrePath:
+    case runtime::RuntimeSource::JavaHome:
+    case runtime::RuntimeSource::InstallFolder:
+    case runtime::RuntimeSource::InstallFolder32:
       CheckPairedRuntime();
       break;
     case runtime::RuntimeSource::Registry32:
+    case runtime::RuntimeSource::InstalledRegistry32:
       runtimeIs32Bit = true;
       break;
     case runtime::RuntimeSource::PrivateRuntime:
     case runtime::RuntimeSource::Registry:
+    case runtime::RuntimeSource::InstalledRegistry:
       break;
   }
+  diag::Log({L"chosen runtime library: ", jvmLibraryPath,
+             runtimeIs32Bit ? L" (32-bit: the paired product runs it)" : L""});
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 
@@ -32,6 +33,7 @@ bool Launcher::ReadSettings() {
   auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
   const std::wstring& file = *settingsPath;
+  diag::Log({L"executable ", *exe, L", settings file ", file});
 
   productCode = config::ReadFileValue(file, keys::kProductInformation, keys::kProductCode);
   upgradeCode = config::ReadFileValue(file, keys::kProductInformation, keys::kUpgradeCode);
@@ -56,6 +58,7 @@ bool Launcher::ReadSettings() {
     std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
     if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
       jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
+      diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
       fromPerUserFile = true;
     }
   }
@@ -73,10 +76,13 @@ bool Launcher::ReadSettings() {
   favorSun = provider.favorSun;
   allowIbm = provider.allowIbm;
   favorIbm = provider.favorIbm;
+  // Blanks do not count: a value from the "+" section arrives after a space.
+  searchInstalledRuntimes =
+      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
 
   mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
   if (mainClass.empty()) {
-    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_CLASS));
+    report::ShowMessage(splashWindowHandle, IDS_NO_MAIN_CLASS);
     return false;
   }
   mainClass = text::ReplaceAll(mainClass, L'.', L'/');

@@ -12,9 +12,11 @@
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
+#include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
 #include "jvm/vm_options.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 
@@ -46,6 +48,11 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
                               static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }
 
+// A path list option as the ANSI code page can carry it.
+std::wstring AnsiSafe(const std::wstring& option) {
+  return jvm::AnsiSafeOption(option, text::ConvertsToThreadAnsi, text::ShortPathName);
+}
+
 // The launcher's side of the main invocation: message boxes, the event, the
 // splash window and the exception dialog.
 class LauncherInvocationHost : public jvm::MainInvocationHost {
@@ -59,7 +66,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
     report::ReportError(launcher_.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
   }
   void ReportNoMainMethod() override {
-    report::ShowErrorBox(launcher_.splashWindowHandle, report::LoadMessage(IDS_NO_MAIN_METHOD));
+    report::ShowMessage(launcher_.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
   void MainAboutToRun() override {
     if (launcher_.mainStartedEvent) SetEvent(launcher_.mainStartedEvent.get());
@@ -84,7 +91,7 @@ void Launcher::PrepareEnvironment() {
     std::wstring exeFolder;
     if (auto exe = config::GetExecutablePath(splashWindowHandle)) exeFolder = jvm::FolderWithSlash(*exe);
     std::wstring libraryPath = jvm::ComposeLibraryPath(libraryPathSetting, exeFolder, runtimeHome);
-    vmOptions.push_back(text::ToThreadAnsi(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath)));
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath))));
   }
 
   std::wstring path =
@@ -127,7 +134,7 @@ bool Launcher::BuildVmOptions() {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
   if (classPath.empty()) {
-    report::ShowErrorBox(splashWindowHandle, report::LoadMessage(IDS_NO_CLASS_PATH));
+    report::ShowMessage(splashWindowHandle, IDS_NO_CLASS_PATH);
     return false;
   }
 
@@ -141,7 +148,13 @@ bool Launcher::BuildVmOptions() {
       classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
-  for (const std::wstring& option : texts) vmOptions.push_back(text::ToThreadAnsi(text::ExpandEnvironment(option)));
+  for (const std::wstring& option : texts) {
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
+  }
+
+  if (diag::Enabled()) {
+    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
+  }
 
   outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
   if (!outputFile.empty()) outputFile = text::ExpandEnvironment(outputFile);
@@ -200,6 +213,7 @@ SIZE_T Launcher::DefaultJavaStackSize() { return jvm::DefaultStackSizeFrom(getDe
 
 DWORD Launcher::StartJavaThread() {
   if (javaThreadStackSize == 0) javaThreadStackSize = DefaultJavaStackSize();
+  if (diag::Enabled()) diag::Log({L"Java thread stack size ", text::DecimalText(std::uint64_t{javaThreadStackSize})});
   // The size is the stack's reservation, as the runtimes' own launchers pass
   // it: a commit would take all of a large stack up front, and could not make
   // one smaller than the executable's default.

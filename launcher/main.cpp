@@ -1,7 +1,9 @@
 // Process entry of the launcher.
 #include <windows.h>
 
+#include "common/text.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   launcher::Launcher launcher;
@@ -11,5 +13,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
 
   int result = launcher.Initialise() ? launcher.Run() : -1;
   launcher.Shutdown();
+  if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;
 }

@@ -15,6 +15,9 @@ std::wstring LoadMessage(UINT id);
 // MB_OK | MB_ICONERROR, the system's default caption, the given owner.
 void ShowErrorBox(HWND owner, const std::wstring& text);
 
+// The string `id` alone (209, 210, 216).
+void ShowMessage(HWND owner, UINT id);
+
 // Format `formatId` with a text and a number and show it (202, 222).
 void ReportError(HWND owner, UINT formatId, const std::wstring& text, std::int32_t number);
 // Format `formatId` with two texts (203).

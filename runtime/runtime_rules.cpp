@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "report/diagnostics_log.h"
+
 namespace runtime {
 namespace {
 
@@ -134,11 +136,15 @@ std::optional<RuntimeCandidate> ProbeRegisteredRuntime(const KeyPlan& key, const
                                                        const VersionNumber& version, RegistryReader& registry,
                                                        const FileProbe& files) {
   std::optional<std::wstring> value = registry.JavaHomeValue(key.path + name);
-  if (!value) return std::nullopt;
-  std::optional<std::wstring> home = HomeFromJavaHome(*value, key.kind);
-  if (!home) return std::nullopt;
-  JvmLibrary library = FindJvmLibrary(*home, key.probeType, files);
-  if (library.path.empty()) return std::nullopt;
+  std::optional<std::wstring> home = value ? HomeFromJavaHome(*value, key.kind) : std::nullopt;
+  JvmLibrary library;
+  if (home) library = FindJvmLibrary(*home, key.probeType, files);
+  if (library.path.empty()) {
+    diag::Log({L"  passed over ", key.path, name, home ? L": no jvm.dll (JVM Type) in " : L": no JavaHome",
+               home ? std::wstring_view(*home) : std::wstring_view()});
+    return std::nullopt;
+  }
+  diag::Log({L"  candidate ", key.path, name, L": ", library.path});
   return RuntimeCandidate{version, std::move(*home), library.isServer, key.favored};
 }
 
@@ -146,7 +152,10 @@ void CollectRegisteredRuntimes(const KeyPlan& key, const RuntimeSettings& settin
                                const FileProbe& files, std::vector<RuntimeCandidate>& candidates) {
   for (const std::wstring& name : registry.SubkeyNames(key.path)) {
     VersionNumber version = ParseVersion(name, 0).version;
-    if (!VersionInRange(version, settings.minimumVersion, settings.maximumVersion)) continue;
+    if (!VersionInRange(version, settings.minimumVersion, settings.maximumVersion)) {
+      diag::Log({L"  passed over ", key.path, name, L": version outside the range"});
+      continue;
+    }
     if (auto candidate = ProbeRegisteredRuntime(key, name, version, registry, files)) {
       candidates.push_back(std::move(*candidate));
     }
@@ -175,6 +184,7 @@ std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, Regi
                                            const FileProbe& files) {
   std::vector<RuntimeCandidate> candidates;
   for (const KeyPlan& key : PlanRegistrySearch(settings)) {
+    diag::Log({L"looking in the registry key ", key.path});
     CollectRegisteredRuntimes(key, settings, registry, files, candidates);
   }
   SortCandidates(candidates, settings.favorMode, settings.jvmType);
@@ -187,11 +197,13 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   auto libraryIn = [&](const std::wstring& home) { return FindJvmLibrary(home, settings.jvmType, sources.files).path; };
 
   if (!settings.jrePath.empty()) {
+    diag::Log({L"looking at \"JRE Path\" ", settings.jrePath});
     std::wstring library = libraryIn(WithTrailingBackslash(settings.jrePath));
     if (!library.empty()) return {RuntimeSource::JrePath, std::move(library)};
   }
 
   if (sources.findPrivateRuntime) {
+    diag::Log({L"looking for a private runtime beside the executable"});
     if (std::optional<std::wstring> home = sources.findPrivateRuntime()) {
       std::wstring library = libraryIn(*home);
       if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
@@ -207,6 +219,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   }
 
   if (!settings.hasPairProduct) return {};
+  diag::Log({L"looking in the 32-bit registry view"});
   if (std::optional<std::wstring> home = SearchRegistry(settings, sources.view32, sources.files)) {
     std::wstring library = libraryIn(*home);
     if (!library.empty()) return {RuntimeSource::Registry32, std::move(library)};

@@ -25,9 +25,15 @@ class FileProbe {
  public:
   virtual ~FileProbe() = default;
   virtual bool Exists(const std::wstring& path) const = 0;
+  // The names of the folders directly inside `folder`, in the file system's
+  // order; none when it cannot be listed.
+  virtual std::vector<std::wstring> SubfolderNames(const std::wstring& folder) const { return {}; }
+  // The first `limit` bytes of a file at most; empty when it cannot be read.
+  virtual std::string ReadStart(const std::wstring& path, std::size_t limit) const { return {}; }
 };
 
-// Read access to one view of HKEY_LOCAL_MACHINE.
+// Read access to one view of one registry root (HKEY_LOCAL_MACHINE unless
+// said otherwise).
 class RegistryReader {
  public:
   virtual ~RegistryReader() = default;
@@ -38,6 +44,11 @@ class RegistryReader {
   // its first NUL; none when the key cannot be opened, the value is missing,
   // its size is zero or it cannot be read.
   virtual std::optional<std::wstring> JavaHomeValue(const std::wstring& keyPath) = 0;
+  // A string value (REG_SZ) of `keyPath` up to its first NUL; none when the
+  // key or value is missing, of another type, empty or unreasonably long.
+  virtual std::optional<std::wstring> StringValue(const std::wstring& keyPath, const std::wstring& valueName) {
+    return std::nullopt;
+  }
 };
 
 enum class RuntimeKind { Jdk, Jre };
@@ -144,7 +155,19 @@ std::optional<std::size_t> ChooseCandidate(const std::vector<RuntimeCandidate>& 
 std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, RegistryReader& registry,
                                            const FileProbe& files);
 
-enum class RuntimeSource { None, JrePath, PrivateRuntime, Registry, Registry32 };
+enum class RuntimeSource {
+  None,
+  JrePath,
+  PrivateRuntime,
+  Registry,
+  Registry32,
+  // Where today's runtimes are (installed_runtimes.h).
+  InstalledRegistry,
+  InstalledRegistry32,
+  JavaHome,
+  InstallFolder,
+  InstallFolder32,
+};
 
 struct RuntimeChoice {
   RuntimeSource source = RuntimeSource::None;

@@ -16,22 +16,31 @@ namespace runtime {
 class DiskFileProbe : public FileProbe {
  public:
   bool Exists(const std::wstring& path) const override;
+  std::vector<std::wstring> SubfolderNames(const std::wstring& folder) const override;
+  std::string ReadStart(const std::wstring& path, std::size_t limit) const override;
 };
 
 enum class RegistryView { Native, Bits32 };
 
-// HKEY_LOCAL_MACHINE read with KEY_READ, plus KEY_WOW64_32KEY for the 32-bit
-// view. Every failure reads as an absence.
+// A registry root (HKEY_LOCAL_MACHINE unless given) read with KEY_READ, plus
+// KEY_WOW64_32KEY for the 32-bit view. Every failure reads as an absence.
 class RegistryViewReader : public RegistryReader {
  public:
-  explicit RegistryViewReader(RegistryView view);
+  explicit RegistryViewReader(RegistryView view, HKEY root = HKEY_LOCAL_MACHINE);
   std::vector<std::wstring> SubkeyNames(const std::wstring& keyPath) override;
   std::optional<std::wstring> JavaHomeValue(const std::wstring& keyPath) override;
+  std::optional<std::wstring> StringValue(const std::wstring& keyPath, const std::wstring& valueName) override;
 
   REGSAM access() const { return access_; }
 
  private:
+  // The data of a value as UTF-16 text, not cut at its first NUL; none when
+  // the key or value is missing or empty, and with `stringsOnly` when it is
+  // not REG_SZ or longer than any path.
+  std::optional<std::wstring> ValueText(const std::wstring& keyPath, const wchar_t* valueName, bool stringsOnly);
+
   REGSAM access_;
+  HKEY root_;
 };
 
 // The home of a runtime kept beside the running executable. When the

@@ -7,6 +7,8 @@
 #     and the median time from process start until the splash window is
 #     visible against a bare program's start until its window is visible
 #     (goal: ratio of medians <= 1.15);
+#     the same launcher writing its diagnostics log (VORN_LAUNCHER_LOG) is
+#     timed too;
 #  2. the size of launcher.exe (goal: < 128 KB);
 #  3. single-instance hand-over: a secondary's whole run (start to exit)
 #     against a bare windowed program's, ratio of medians (goal: <= 1.20).

@@ -1,26 +1,16 @@
-// Which runtime a real launcher copy picks. Every jvm.dll here is a file that
-// cannot be loaded, so the launcher's load failure box names the library the
-// search chose.
+// Which runtime a real launcher copy picks among the classic sources.
 #include <gtest/gtest.h>
 
+#include "tests/fixtures/chosen_library.h"
 #include "tests/fixtures/runtime_registry.h"
 #include "tests/support/launcher_app.h"
 
 namespace {
 
+using runtimetest::ChosenLibrary;
 using runtimetest::VendorKeys;
 using runtimetest::View;
 using testsupport::WriteUnloadableLibrary;
-
-// Runs the copy with these [Java Runtime Environment] lines and returns the
-// library the load failure box names, or "(none)" when no box came.
-std::wstring ChosenLibrary(const testsupport::AppFolder& app, const std::wstring& settings) {
-  app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + settings);
-  testsupport::LauncherRun run = app.Run();
-  EXPECT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "settings:\n" << settings;
-  return testsupport::FailedLibrary(run);
-}
 
 class RuntimeChoiceEndToEnd : public testing::Test {
  protected:

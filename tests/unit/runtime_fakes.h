@@ -27,8 +27,25 @@ class FakeFiles : public runtime::FileProbe {
     return paths_.count(path) != 0;
   }
   const std::vector<std::wstring>& probes() const { return probes_; }
+  // A file with contents (it exists too).
+  void AddFile(const std::wstring& path, const std::string& contents) {
+    paths_.insert(path);
+    contents_[path] = contents;
+  }
+  // `name` as a folder directly inside `folder` (which ends in a backslash).
+  void AddFolder(const std::wstring& folder, const std::wstring& name) { folders_[folder].push_back(name); }
+  std::vector<std::wstring> SubfolderNames(const std::wstring& folder) const override {
+    auto it = folders_.find(folder);
+    return it == folders_.end() ? std::vector<std::wstring>{} : it->second;
+  }
+  std::string ReadStart(const std::wstring& path, std::size_t limit) const override {
+    auto it = contents_.find(path);
+    return it == contents_.end() ? std::string() : it->second.substr(0, limit);
+  }
 
  private:
+  std::map<std::wstring, std::string> contents_;
+  std::map<std::wstring, std::vector<std::wstring>> folders_;
   std::set<std::wstring> paths_;
   mutable std::map<std::wstring, int> vanishing_;
   mutable std::vector<std::wstring> probes_;
@@ -48,6 +65,19 @@ class FakeRegistry : public runtime::RegistryReader {
     auto it = subkeys_.find(keyPath);
     return it == subkeys_.end() ? std::vector<std::wstring>{} : it->second;
   }
+  // Adds the subkey `name` under `keyPath` and the string value `valueName`
+  // of `keyPath` + `name` + `below`.
+  void RegisterString(const std::wstring& keyPath, const std::wstring& name, const std::wstring& below,
+                      const std::wstring& valueName, const std::wstring& value) {
+    subkeys_[keyPath].push_back(name);
+    strings_[keyPath + name + below + L"|" + valueName] = value;
+  }
+  std::optional<std::wstring> StringValue(const std::wstring& keyPath, const std::wstring& valueName) override {
+    ++calls;
+    auto it = strings_.find(keyPath + L"|" + valueName);
+    if (it == strings_.end()) return std::nullopt;
+    return it->second;
+  }
   std::optional<std::wstring> JavaHomeValue(const std::wstring& keyPath) override {
     ++calls;
     valuesRead.push_back(keyPath);
@@ -63,6 +93,7 @@ class FakeRegistry : public runtime::RegistryReader {
  private:
   std::map<std::wstring, std::vector<std::wstring>> subkeys_;
   std::map<std::wstring, std::wstring> values_;
+  std::map<std::wstring, std::wstring> strings_;
 };
 
 inline std::wstring KeyPath(std::size_t index) { return std::wstring(runtime::kVendorKeys.at(index).path); }

@@ -1,0 +1,81 @@
+// The diagnostics log named by VORN_LAUNCHER_LOG tells a run's story: where
+// the launcher looked for a runtime and why it refused each one, the chosen
+// runtime and the options; without the variable nothing is written.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/fixtures/installed_runtimes.h"
+#include "tests/fixtures/runtime_registry.h"
+#include "tests/support/double_app.h"
+#include "tests/support/launcher_app.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+void ExpectLines(const std::wstring& log, std::initializer_list<std::wstring> pieces) {
+  for (const std::wstring& piece : pieces) {
+    EXPECT_NE(log.find(piece), std::wstring::npos) << "the log lacks \"" << piece << "\"; it reads:\n" << log;
+  }
+}
+
+TEST(LaunchDiagnosticsLog, RunThatFindsNothingTellsWhereItLookedAndWhy) {
+  runtimetest::VendorKeys classicKeys;
+  runtimetest::InstalledRuntimes installed;
+  testsupport::AppFolder app;
+  testsupport::TempFolder runtimes;
+  ASSERT_TRUE(runtimetest::VendorKeys::Register(runtimetest::View::Native, 1, L"1.4", runtimes / L"old"));
+  ASSERT_TRUE(runtimetest::InstalledRuntimes::Register(runtimetest::kInstalledLayouts[0], L"21", runtimes / L"gone"));
+  testsupport::WriteTextFile(runtimes / L"nameless\\bin\\server\\jvm.dll", L"x", testsupport::Encoding::Ansi);
+  app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\nMinimum Version=1.6\r\nJRE Path=" +
+               runtimes.path() + L"\\empty\r\n");
+
+  const std::wstring logFile = app.path(L"logs\\..\\run.log");
+  testsupport::RunOptions options;
+  options.environment[L"VORN_LAUNCHER_LOG"] = logFile;
+  options.environment[L"JAVA_HOME"] = runtimes / L"nameless";
+  testsupport::LauncherRun run = app.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_TRUE(run.boxes.empty());
+
+  ExpectLines(testsupport::ReadTextFile(app.path(L"run.log")),
+              {L"executable " + app.exe(), L"settings file " + app.ini(),
+               L"setting [Java Runtime Environment] Minimum Version = \"1.6\" (file)",
+               L"looking at \"JRE Path\" " + runtimes.path() + L"\\empty",
+               L"looking for a private runtime",
+               L"looking in the registry key Software\\JavaSoft\\Java Runtime Environment\\",
+               L"passed over Software\\JavaSoft\\Java Runtime Environment\\1.4: version outside the range",
+               L"looking in HKLM", L"looking in HKCU", L"key Software\\Eclipse Adoptium\\JDK\\",
+               L"passed over " + runtimes.path() + L"\\gone\\: no jvm.dll",
+               L"looking at JAVA_HOME " + runtimes.path() + L"\\nameless",
+               L"passed over " + runtimes.path() + L"\\nameless\\: no version", L"looking in the folder ",
+               L"no runtime found", L"exit code -1"});
+}
+
+TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsFailureTellsItsMessage) {
+  testsupport::DoubleApp app;
+  app.Write(testsupport::Settings{});
+  const std::wstring logFile = app.app.path(L"run.log");
+  auto run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", logFile}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  const std::wstring log = testsupport::ReadTextFile(logFile);
+  ExpectLines(log, {L"setting [Java Runtime Environment] Main Class = \"test.Echo\" (file)",
+                    L"chosen runtime library: " + app.jvmDll(), L"VM option -Djava.class.path=C:\\app\\classes.jar;",
+                    L"Java thread stack size ", L"exit code 0"});
+
+  run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", std::nullopt}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u);
+  EXPECT_EQ(testsupport::ReadTextFile(logFile), log) << "a run without the variable must not write the log";
+
+  testsupport::Settings missingClass;
+  missingClass.mainClass = L"test.Missing";
+  app.Write(missingClass);
+  run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", logFile}});
+  ASSERT_TRUE(run.result.finished);
+  ExpectLines(testsupport::ReadTextFile(logFile).substr(log.size()), {L"failure, message 215", L"exit code -1"});
+}
+
+}  // namespace
