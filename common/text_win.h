@@ -11,9 +11,9 @@ namespace text {
 std::string ToThreadAnsi(std::wstring_view s);
 // 8-bit in the thread's ANSI code page to wide.
 std::wstring FromThreadAnsi(std::string_view s);
-// %NAME% references replaced by ExpandEnvironmentStringsW; the text stays as it
-// is when the expansion fails. The result is cut at its first NUL.
-std::wstring ExpandEnvironment(const std::wstring& s);
+// %NAME% references replaced by the values of the process's variables
+// (ExpandReferences), at any length: nothing is cut.
+std::wstring ExpandEnvironment(std::wstring_view s);
 // An environment variable, empty when it is not set.
 std::wstring GetEnvironment(const wchar_t* name);
 

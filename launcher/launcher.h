@@ -55,7 +55,7 @@ class Launcher {
   void WriteBackJrePath(const std::wstring& folder);
   int StartPairedProduct();
   int WaitForPrimary();
-  void PrepareEnvironment();
+  bool PrepareEnvironment();
   bool StartSplash();
   bool LoadVmLibrary(const std::wstring& path);
   bool BuildVmOptions();
