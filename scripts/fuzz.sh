@@ -5,10 +5,12 @@
 # build/fuzz/fuzz-work/artifacts. Add a finding's input to
 # tests/fuzz/corpus/<target>/ once it is fixed.
 #   bash scripts/fuzz.sh [SECONDS] [target...]
+# FUZZ_MAX_LEN (default 512) bounds the input size in bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-600}
+max_len=${FUZZ_MAX_LEN:-512}
 shift || true
 bash scripts/setup.sh >/dev/null
 cmake --preset fuzz -G Ninja >/dev/null
@@ -24,7 +26,7 @@ status=0
 for target in "${targets[@]}"; do
   mkdir -p "$work/$target" "$work/artifacts"
   log="$work/$target.log"
-  if nice build/fuzz/tests/fuzz/fuzz_"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if nice build/fuzz/tests/fuzz/fuzz_"$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="$work/artifacts/$target-" -print_final_stats=1 \
        "$work/$target" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
     result=ok
