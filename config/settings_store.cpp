@@ -17,8 +17,9 @@ namespace {
 
 // The whole file, empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& file) {
-  win::FileHandle handle(CreateFileW(text::LongPathForm(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win::FileHandle handle(CreateFileW(text::LongPathForm(file).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!handle || !GetFileSizeEx(handle.get(), &size) || size.QuadPart > (1 << 30)) return {};
   std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
@@ -35,7 +36,8 @@ std::string ReadFileBytes(const std::wstring& file) {
 std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
   // The profile reader cannot open a file whose path is MAX_PATH or longer.
   if (file.size() >= MAX_PATH) {
-    return FindProfileValue(DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi), section, key).value_or(std::wstring());
+    const std::wstring content = DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi);
+    return FindProfileValue(content, section, key).value_or(std::wstring());
   }
   // The reader cuts values that do not fit: grow until the value fits.
   std::vector<wchar_t> buffer(256);

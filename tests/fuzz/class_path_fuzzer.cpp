@@ -13,7 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::wstring classPath = jvm::ComposeClassPath(text, L"C:\\App\\", list);
   // The folder's "." and ".." never reach the class path.
   if (text.find(L'.') == std::wstring::npos) {
-    for (const wchar_t* bad : {L"\\.;", L"/.;", L"\\..;", L"/..;"}) fuzz::Require(classPath.find(bad) == std::wstring::npos);
+    for (const wchar_t* bad : {L"\\.;", L"/.;", L"\\..;", L"/..;"}) {
+      fuzz::Require(classPath.find(bad) == std::wstring::npos);
+    }
   }
   jvm::AppendEmbeddedJar(classPath, L"C:\\App\\app.exe");
 

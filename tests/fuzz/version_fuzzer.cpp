@@ -5,7 +5,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::wstring text = fuzz::WideText(data, size);
   const std::size_t half = text.size() / 2;
-  const std::wstring_view first = std::wstring_view(text).substr(0, half), second = std::wstring_view(text).substr(half);
+  const std::wstring_view first = std::wstring_view(text).substr(0, half);
+  const std::wstring_view second = std::wstring_view(text).substr(half);
 
   const runtime::VersionNumber a = runtime::ParseVersion(first, 0).version;
   const runtime::VersionNumber b = runtime::ParseVersion(second, runtime::kVersionFill).version;
