@@ -6,14 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace text {
-
-// The root followed by the path's components ("C:", "logs", "app", "out.txt";
-// "\\server", "share", ...), the long-path prefix kept on the root. A path that
-// begins with a single "\" has an empty root.
-std::vector<std::wstring> PathElements(std::wstring_view path);
-
-}  // namespace text
+#include "common/path_text.h"
 
 namespace folders {
 

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "common/expansion.h"
+
 namespace text {
 
 std::string ToThreadAnsi(std::wstring_view s) {
@@ -39,13 +41,20 @@ std::wstring FromThreadAnsi(std::string_view s) {
   return out;
 }
 
-std::wstring ExpandEnvironment(const std::wstring& s) {
-  DWORD size = ExpandEnvironmentStringsW(s.c_str(), nullptr, 0);
-  if (size == 0) return s;
-  std::vector<wchar_t> buffer(size + 1, L'\0');
-  DWORD written = ExpandEnvironmentStringsW(s.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (written == 0 || written > buffer.size()) return s;
-  return std::wstring(buffer.data());
+std::wstring ExpandEnvironment(std::wstring_view s) {
+  return ExpandReferences(s, [](std::wstring_view name) -> std::optional<std::wstring> {
+    const std::wstring variable(name);
+    SetLastError(ERROR_SUCCESS);
+    DWORD size = GetEnvironmentVariableW(variable.c_str(), nullptr, 0);
+    if (size == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::wstring();  // set, but empty
+    }
+    std::vector<wchar_t> buffer(size + 1, L'\0');
+    DWORD written = GetEnvironmentVariableW(variable.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (written >= buffer.size()) return std::nullopt;
+    return std::wstring(buffer.data(), written);
+  });
 }
 
 std::wstring GetEnvironment(const wchar_t* name) {

@@ -15,9 +15,9 @@ bool ConvertsToThreadAnsi(std::wstring_view s);
 std::wstring ShortPathName(const std::wstring& path);
 // 8-bit in the thread's ANSI code page to wide.
 std::wstring FromThreadAnsi(std::string_view s);
-// %NAME% references replaced by ExpandEnvironmentStringsW; the text stays as it
-// is when the expansion fails. The result is cut at its first NUL.
-std::wstring ExpandEnvironment(const std::wstring& s);
+// %NAME% references replaced by the values of the process's variables
+// (ExpandReferences), at any length: nothing is cut.
+std::wstring ExpandEnvironment(std::wstring_view s);
 // The full path of `path` (relative ones resolved against the current
 // directory); the path as it stands when it cannot be resolved.
 std::wstring FullPath(const std::wstring& path);

@@ -44,9 +44,10 @@ void EmbeddedSettings::Parse(std::wstring_view textIn) {
     if (current == nullptr) continue;
     size_t equals = line.find(L'=');
     if (equals == std::wstring::npos) continue;
-    current->entries.push_back(
-        SettingsEntry{text::Trim(std::wstring_view(line).substr(0, equals)),
-                      text::Trim(std::wstring_view(line).substr(equals + 1))});
+    // A value ends at a U+0000: what the launcher uses is then what it shows.
+    std::wstring_view value = std::wstring_view(line).substr(equals + 1);
+    value = value.substr(0, value.find(L'\0'));
+    current->entries.push_back(SettingsEntry{text::Trim(std::wstring_view(line).substr(0, equals)), text::Trim(value)});
   }
 }
 

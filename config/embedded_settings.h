@@ -23,8 +23,8 @@ struct EmbeddedSettings {
   std::vector<SettingsSection> sections;
 
   // Lines split at "\r\n"; "[name]" headers (name taken unchanged between the
-  // first "[" and the last "]"); "key=value" entries trimmed on both sides.
-  // Duplicates stay: lookups take the first match.
+  // first "[" and the last "]"); "key=value" entries trimmed on both sides,
+  // values cut at a U+0000. Duplicates stay: lookups take the first match.
   void Parse(std::wstring_view text);
 
   // First section named `section` exactly, first entry keyed `key` exactly.

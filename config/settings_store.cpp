@@ -5,13 +5,42 @@
 #include <cwctype>
 #include <vector>
 
+#include "common/path_text.h"
 #include "common/text.h"
+#include "common/text_win.h"
+#include "common/win_handles.h"
+#include "config/profile_text.h"
 #include "config/settings_keys.h"
 #include "report/diagnostics_log.h"
 
 namespace config {
 
+namespace {
+
+// The whole file, empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& file) {
+  win::FileHandle handle(CreateFileW(text::LongPathForm(file).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!handle || !GetFileSizeEx(handle.get(), &size) || size.QuadPart > (1 << 30)) return {};
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && !ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+    return {};
+  }
+  bytes.resize(read);
+  return bytes;
+}
+
+}  // namespace
+
 std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+  // The profile reader cannot open a file whose path is MAX_PATH or longer.
+  if (file.size() >= MAX_PATH) {
+    const std::wstring content = DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi);
+    return FindProfileValue(content, section, key).value_or(std::wstring());
+  }
   // The reader cuts values that do not fit: grow until the value fits.
   std::vector<wchar_t> buffer(256);
   for (;;) {
@@ -75,6 +104,7 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   // until the list fits.
   fileSections_.clear();
   sectionsKnown_ = false;
+  if (path.size() >= MAX_PATH) return;  // beyond the profile reader: every section is read
   std::vector<wchar_t> buffer(1024);
   for (;;) {
     DWORD count = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());

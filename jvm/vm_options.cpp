@@ -166,13 +166,17 @@ std::wstring ComposeLibraryPath(std::wstring_view librarySetting, std::wstring_v
   return out;
 }
 
-std::wstring ComposeSystemPath(std::wstring_view systemPathSetting, std::wstring_view runtimeBinFolder) {
+std::wstring ComposeNewPath(std::wstring_view expandedSystemPath, std::wstring_view oldPath,
+                            std::wstring_view runtimeBinFolder) {
   std::wstring out;
-  if (!systemPathSetting.empty()) {
-    out = systemPathSetting;
+  if (!expandedSystemPath.empty()) {
+    out = expandedSystemPath;
     if (!text::EndsWith(out, L";")) out += L';';
   }
-  out += L"%Path%;";
+  if (!oldPath.empty()) {
+    out += oldPath;
+    out += L';';
+  }
   out += runtimeBinFolder;
   return out;
 }
@@ -203,6 +207,8 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
     if (lastSlash != std::wstring_view::npos) prefix.assign(entry.substr(0, lastSlash + 1));
   }
   for (const std::wstring& name : list(pattern)) {
+    // A folder's entries for itself and its parent are no class path entries.
+    if (name == L"." || name == L"..") continue;
     classPath += prefix;
     classPath += name;
     classPath += L';';

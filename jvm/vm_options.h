@@ -67,8 +67,11 @@ std::wstring FolderWithSlash(std::wstring_view executablePath);
 // setting[;] + exe folder\ + ";.;%Path%;" + runtime home + "\lib".
 std::wstring ComposeLibraryPath(std::wstring_view librarySetting, std::wstring_view executableFolderWithSlash,
                                 std::wstring_view runtimeHome);
-// The new Path before environment expansion: [setting[;]] + "%Path%;" + bin folder.
-std::wstring ComposeSystemPath(std::wstring_view systemPathSetting, std::wstring_view runtimeBinFolder);
+// The new Path: [expanded setting[;]] + [old Path;] + bin folder. The old
+// Path is put in as it stands (never as a reference that might stay
+// unexpanded); an unset or empty one adds nothing.
+std::wstring ComposeNewPath(std::wstring_view expandedSystemPath, std::wstring_view oldPath,
+                            std::wstring_view runtimeBinFolder);
 
 // A class-path entry goes through ResolveClassPathEntry when it holds "*", is
 // shorter than two characters, or is neither drive-qualified nor UNC.
@@ -82,7 +85,8 @@ using DirectoryLister = std::function<std::vector<std::wstring>(const std::wstri
 
 // Appends folder prefix + name + ";" to `classPath` for every match of the
 // entry. Relative entries are searched under the executable's folder. Both
-// "\" and "/" end the entry's folder part. An empty entry matches nothing.
+// "\" and "/" end the entry's folder part. An empty entry matches nothing;
+// the names "." and ".." are skipped.
 void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
                            std::wstring_view executableFolderWithSlash, const DirectoryLister& list);
 

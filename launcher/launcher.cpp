@@ -46,7 +46,7 @@ void Launcher::OverrideWorkingDirectory() {
 int Launcher::Run() {
   if (runtimeIs32Bit) return StartPairedProduct();
   if (singleInstance && !isPrimaryInstance) return WaitForPrimary();
-  PrepareEnvironment();
+  if (!PrepareEnvironment()) return -1;
   if (!HasSwitch(arguments)) {
     if (!StartSplash()) return 0;
   }

@@ -58,7 +58,7 @@ class Launcher {
   void WriteBackJrePath(const std::wstring& folder);
   int StartPairedProduct();
   int WaitForPrimary();
-  void PrepareEnvironment();
+  bool PrepareEnvironment();
   bool StartSplash();
   bool StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath);
   bool LoadVmLibrary(const std::wstring& path);

@@ -1,6 +1,7 @@
 // The settings stage: every configuration field from the settings files.
 #include <windows.h>
 
+#include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"
 #include "common/win_handles.h"
@@ -56,7 +57,7 @@ bool Launcher::ReadSettings() {
   bool fromPerUserFile = false;
   if (UsesPerUserFile(isService)) {
     std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
-    if (perUser.size() < MAX_PATH && win::PathFound(perUser.c_str())) {
+    if (win::PathFound(text::LongPathForm(perUser).c_str())) {
       jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
       diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
       fromPerUserFile = true;

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "common/expansion.h"
 #include "common/folders.h"
 #include "common/splitting.h"
 #include "common/text.h"
@@ -82,7 +83,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
 
 }  // namespace
 
-void Launcher::PrepareEnvironment() {
+bool Launcher::PrepareEnvironment() {
   const std::wstring runtimeHome = jvm::RuntimeHome(jvmLibraryPath);
   SetEnvironmentVariableW(L"VORN_JVM_PATH", jvmLibraryPath.c_str());
   SetEnvironmentVariableW(L"VORN_JVM_HOME", runtimeHome.c_str());
@@ -94,9 +95,16 @@ void Launcher::PrepareEnvironment() {
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath))));
   }
 
-  std::wstring path =
-      text::ExpandEnvironment(jvm::ComposeSystemPath(systemPathSetting, jvm::RuntimeBinFolder(jvmLibraryPath)));
+  // The runtime's bin folder must be on Path for its own DLLs: a Path too long
+  // for the environment is refused rather than cut.
+  const std::wstring path = jvm::ComposeNewPath(text::ExpandEnvironment(systemPathSetting),
+                                                text::GetEnvironment(L"Path"), jvm::RuntimeBinFolder(jvmLibraryPath));
+  if (path.size() > text::kLongestVariableValue) {
+    report::ReportError(splashWindowHandle, IDS_PATH_TOO_LONG, std::wstring(), static_cast<std::int32_t>(path.size()));
+    return false;
+  }
   SetEnvironmentVariableW(L"Path", path.c_str());
+  return true;
 }
 
 bool Launcher::LoadVmLibrary(const std::wstring& path) {
@@ -156,10 +164,15 @@ bool Launcher::BuildVmOptions() {
     for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
   }
 
-  outputFile = store.Lookup(keys::kApplication, keys::kOutputFile);
-  if (!outputFile.empty()) outputFile = text::ExpandEnvironment(outputFile);
-  errorFile = store.Lookup(keys::kApplication, keys::kErrorFile);
-  if (!errorFile.empty()) errorFile = text::ExpandEnvironment(errorFile);
+  outputFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kOutputFile));
+  errorFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kErrorFile));
+  // A path the system cannot use is refused before any folder is made for it.
+  for (const auto& [key, file] : {std::pair{keys::kOutputFile, &outputFile}, std::pair{keys::kErrorFile, &errorFile}}) {
+    if (file->size() > text::kLongestPath) {
+      report::ReportError(splashWindowHandle, IDS_FILE_PATH_TOO_LONG, key, static_cast<std::int32_t>(file->size()));
+      return false;
+    }
+  }
 
   extraArguments = store.Lookup(keys::kApplication, keys::kCmd);
   if (!extraArguments.empty()) {
@@ -189,7 +202,9 @@ bool Launcher::CreateVm() {
     result = jvm::CreateJavaVmWith(createJavaVm, vmOptions, &Launcher::VmAbortHook, &Launcher::VmExitHook, &javaVm,
                                    &mainEnv);
   }
-  if (result != 0) {
+  // A runtime that reports success without handing out its VM has failed.
+  if (result == JNI_OK && (javaVm == nullptr || mainEnv == nullptr)) result = JNI_ERR;
+  if (result != JNI_OK) {
     javaVm = nullptr;
     mainEnv = nullptr;
     const unsigned reasonId = jvm::CreationFailureReasonId(result);

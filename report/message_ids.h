@@ -31,3 +31,6 @@
 #define IDS_JNI_NO_MEMORY 228
 #define IDS_JNI_EXISTS 229
 #define IDS_JNI_INVALID 230
+// Values the system cannot hold: refused with a box rather than cut.
+#define IDS_PATH_TOO_LONG 240          // "... %d characters ..." (the new Path)
+#define IDS_FILE_PATH_TOO_LONG 241     // "%s" key name, "%d" length

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Windows tests under Wine (unit,
 # end-to-end, the JVM double's own) and the JNI checks against OpenJDK 17 on
-# Linux. Installs what a fresh machine lacks first.
+# Linux, and the rules natively under sanitizers with a short fuzz run.
+# Installs what a fresh machine lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,5 +20,11 @@ ctest --preset windows -j"$jobs" --timeout 600 || status=1
 cmake --preset jni-native -G Ninja >/dev/null
 cmake --build --preset jni-native -j"$jobs"
 ctest --preset jni-native -j"$jobs" --timeout 300 || status=1
+
+# The rules natively under ASan/UBSan: their tests and a short run of every
+# fuzz target (scripts/fuzz.sh runs them longer).
+cmake --preset fuzz -G Ninja >/dev/null
+cmake --build --preset fuzz -j"$jobs"
+ctest --preset fuzz -j"$jobs" --timeout 300 || status=1
 
 exit $status

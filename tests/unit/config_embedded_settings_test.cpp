@@ -24,6 +24,15 @@ TEST(EmbeddedSettingsParser, SectionsEntriesAndBlanks) {
   EXPECT_EQ(Find(s, L"Application", L"cmd"), L"<none>") << "keys compare exactly";
 }
 
+TEST(EmbeddedSettingsParser, ValueEndsAtANulSoWhatIsUsedIsWhatIsShown) {
+  const wchar_t text[] = L"[S]\r\nJRE Path=C:\\p\\jre \0\\hidden\r\nNext=\0\r\nAfter=kept";
+  EmbeddedSettings s;
+  s.Parse(std::wstring(text, std::size(text) - 1));
+  EXPECT_EQ(Find(s, L"S", L"JRE Path"), L"C:\\p\\jre");
+  EXPECT_EQ(Find(s, L"S", L"Next"), L"");
+  EXPECT_EQ(Find(s, L"S", L"After"), L"kept") << "the lines after a NUL are still read";
+}
+
 TEST(EmbeddedSettingsParser, HeaderShapes) {
   EmbeddedSettings s;
   s.Parse(L"[ Application ]\r\nA=1\r\n[Application] x\r\nB=2\r\n[Application]\r\nC=3");

@@ -126,3 +126,46 @@ TEST(SettingsStoreLookup, ManySectionsAreAllSeen) {
 }
 
 }  // namespace
+
+namespace {
+
+// A path of more than 260 characters under `tmp`, which the profile reader cannot open.
+std::wstring LongPathIn(const TempFolder& tmp, const std::wstring& name) {
+  std::wstring path = tmp.path();
+  while (path.size() < 300) path += L"\\a folder with a rather long name";
+  return path + L"\\" + name;
+}
+
+TEST(SettingsFileValues, FilesInLongPathsAreReadAsTheProfileReaderReadsShortOnes) {
+  const struct {
+    std::wstring content;
+    Encoding encoding;
+  } files[] = {
+      {L"[Java Runtime Environment]\r\n  Main Class = com.example.Main \r\n[ Application+ ]\r\nCmd=\"-x y\"\r\n"
+       L"[S]\r\nK='single'\r\nK2=\"open\r\nK=second\r\nno equals\r\n[application]\r\nCmd=later\r\n[S]\r\nK3=late",
+       Encoding::Utf16Bom},
+      {L"[S]\nK=caf\u00E9\n[Application]\nCmd = a = b \n[Java Runtime Environment]\nMain Class=\"\"", Encoding::Ansi},
+  };
+  const std::pair<std::wstring, std::wstring> queries[] = {
+      {kJre, L"Main Class"}, {L"JAVA runtime environment", L"main class"}, {L"Application+", L"Cmd"},
+      {L"Application", L"Cmd"}, {L"S", L"K"}, {L"S", L"K2"}, {L"S", L"K3"}, {L"S", L"no equals"},
+      {L"S", L"Missing"}, {L"Missing", L"K"},
+  };
+  TempFolder tmp;
+  const std::wstring shortFile = tmp / L"short.ini", longFile = LongPathIn(tmp, L"long.ini");
+  for (const auto& file : files) {
+    WriteTextFile(shortFile, file.content, file.encoding);
+    WriteTextFile(longFile, file.content, file.encoding);
+    for (const auto& [section, key] : queries) {
+      EXPECT_EQ(config::ReadFileValue(longFile, section, key), config::ReadFileValue(shortFile, section, key))
+          << testing::PrintToString(section) << " / " << testing::PrintToString(key) << " in "
+          << testing::PrintToString(file.content);
+    }
+  }
+  EXPECT_EQ(config::ReadFileValue(longFile, kJre, L"Main Class"), L"") << "a quoted empty value is empty";
+  config::SettingsStore store;
+  store.Open(longFile, L"");
+  EXPECT_EQ(store.Lookup(L"Application", L"Cmd"), L"a = b") << "the store reads long paths too";
+}
+
+}  // namespace

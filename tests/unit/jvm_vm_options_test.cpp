@@ -149,10 +149,21 @@ TEST(VmLibraryPath, ComposesSettingExeFolderPathAndRuntimeLib) {
             L"C:\\native;C:\\App\\;.;%Path%;C:\\jre\\lib");
 }
 
-TEST(VmSystemPath, PutsSettingFirstAndRuntimeBinLast) {
-  EXPECT_EQ(jvm::ComposeSystemPath(L"", L"C:\\jre\\bin"), L"%Path%;C:\\jre\\bin");
-  EXPECT_EQ(jvm::ComposeSystemPath(L"D:\\tools", L"C:\\jre\\bin"), L"D:\\tools;%Path%;C:\\jre\\bin");
-  EXPECT_EQ(jvm::ComposeSystemPath(L"D:\\tools;", L"C:\\jre\\bin"), L"D:\\tools;%Path%;C:\\jre\\bin");
+TEST(VmSystemPath, PutsSettingFirstOldPathNextAndRuntimeBinLast) {
+  const struct {
+    std::wstring setting, oldPath, expected;
+  } cases[] = {
+      {L"", L"C:\\win", L"C:\\win;C:\\jre\\bin"},
+      {L"D:\\tools", L"C:\\win", L"D:\\tools;C:\\win;C:\\jre\\bin"},
+      {L"D:\\tools;", L"C:\\win", L"D:\\tools;C:\\win;C:\\jre\\bin"},
+      // An unset Path adds nothing: never a literal "%Path%".
+      {L"D:\\tools", L"", L"D:\\tools;C:\\jre\\bin"},
+      {L"", L"", L"C:\\jre\\bin"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(jvm::ComposeNewPath(c.setting, c.oldPath, L"C:\\jre\\bin"), c.expected)
+        << testing::PrintToString(c.setting) << " " << testing::PrintToString(c.oldPath);
+  }
 }
 
 TEST(VmClassPathEntry, ClassifiesRelativeAndWildcardEntries) {
@@ -197,6 +208,7 @@ TEST(VmClassPathEntry, ResolvesUnderTheRightFolderPrefix) {
       {L"C:\\App\\lib/*.jar", {L"c.jar"}},
       {L"D:\\ext\\*.jar", {L"x.jar"}},
       {L"\\\\srv\\share\\*", {L"y.jar", L"sub"}},
+      {L"C:\\App\\all\\*", {L".", L"..", L"z.jar"}},
   };
   const std::pair<std::wstring, std::wstring> cases[] = {
       {L"lib\\*.jar", L"C:\\App\\lib\\a.jar;C:\\App\\lib\\b.jar;"},
@@ -209,6 +221,8 @@ TEST(VmClassPathEntry, ResolvesUnderTheRightFolderPrefix) {
       {L"D:\\ext\\*.jar", L"D:\\ext\\x.jar;"},
       {L"\\\\srv\\share\\*", L"\\\\srv\\share\\y.jar;\\\\srv\\share\\sub;"},
       {L"", L""},
+      // A folder's "." and ".." are no class path entries.
+      {L"all\\*", L"C:\\App\\all\\z.jar;"},
   };
   for (const auto& [entry, expected] : cases) {
     std::wstring classPath = L"before;";

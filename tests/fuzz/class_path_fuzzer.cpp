@@ -1,0 +1,29 @@
+// Class path composition, the library path, the new Path and the path rules.
+#include "common/path_text.h"
+#include "jvm/vm_options.h"
+#include "tests/fuzz/fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::wstring text = fuzz::WideText(data, size);
+  // A folder whose every search finds its "." and "..", one jar and one folder.
+  const jvm::DirectoryLister list = [](const std::wstring& pattern) {
+    if (pattern.find(L'*') == std::wstring::npos) return std::vector<std::wstring>{L"found.jar"};
+    return std::vector<std::wstring>{L".", L"..", L"a.jar", L"sub"};
+  };
+  std::wstring classPath = jvm::ComposeClassPath(text, L"C:\\App\\", list);
+  // The folder's "." and ".." never reach the class path.
+  if (text.find(L'.') == std::wstring::npos) {
+    for (const wchar_t* bad : {L"\\.;", L"/.;", L"\\..;", L"/..;"}) {
+      fuzz::Require(classPath.find(bad) == std::wstring::npos);
+    }
+  }
+  jvm::AppendEmbeddedJar(classPath, L"C:\\App\\app.exe");
+
+  const std::wstring home = jvm::RuntimeHome(text);
+  jvm::ComposeLibraryPath(text, jvm::FolderWithSlash(text), home);
+  jvm::ComposeNewPath(text, text, jvm::RuntimeBinFolder(text));
+
+  text::PathElements(text);
+  text::LongPathForm(text);
+  return 0;
+}
