@@ -4,8 +4,8 @@ namespace win {
 namespace {
 
 template <typename Fn>
-void Resolve(const Library& library, const char* name, Fn& entry) {
-  if (library) entry = reinterpret_cast<Fn>(GetProcAddress(library.get(), name));
+void Resolve(HMODULE library, const char* name, Fn& entry) {
+  if (library != nullptr) entry = reinterpret_cast<Fn>(GetProcAddress(library, name));
 }
 
 // Filled on first use. The launcher's windows and its settings stage run on
@@ -17,17 +17,17 @@ ShellApi loaded;
 const ShellApi& ShellApi::Get() {
   if (loaded.loaded_) return loaded;
   loaded.loaded_ = true;
-  loaded.ole32_.reset(LoadLibraryW(L"ole32.dll"));
-  loaded.shell32_.reset(LoadLibraryW(L"shell32.dll"));
-  loaded.comctl32_.reset(LoadLibraryW(L"comctl32.dll"));
-  Resolve(loaded.ole32_, "CoInitializeEx", loaded.coInitializeEx);
-  Resolve(loaded.ole32_, "CoUninitialize", loaded.coUninitialize);
-  Resolve(loaded.ole32_, "CoTaskMemFree", loaded.coTaskMemFree);
-  Resolve(loaded.shell32_, "SHBrowseForFolderW", loaded.browseForFolder);
-  Resolve(loaded.shell32_, "SHGetPathFromIDListW", loaded.pathFromIdList);
-  Resolve(loaded.shell32_, "SHGetKnownFolderPath", loaded.knownFolderPath);
-  Resolve(loaded.shell32_, "ShellExecuteW", loaded.shellExecute);
-  Resolve(loaded.comctl32_, "InitCommonControlsEx", loaded.initCommonControls);
+  HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+  HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");
+  Resolve(ole32, "CoInitializeEx", loaded.coInitializeEx);
+  Resolve(ole32, "CoUninitialize", loaded.coUninitialize);
+  Resolve(ole32, "CoTaskMemFree", loaded.coTaskMemFree);
+  Resolve(shell32, "SHBrowseForFolderW", loaded.browseForFolder);
+  Resolve(shell32, "SHGetPathFromIDListW", loaded.pathFromIdList);
+  Resolve(shell32, "SHGetKnownFolderPath", loaded.knownFolderPath);
+  Resolve(shell32, "ShellExecuteW", loaded.shellExecute);
+  Resolve(comctl32, "InitCommonControlsEx", loaded.initCommonControls);
   return loaded;
 }
 

@@ -25,13 +25,14 @@ struct ShellApi {
   decltype(&::ShellExecuteW) shellExecute = nullptr;
   decltype(&::InitCommonControlsEx) initCommonControls = nullptr;
 
-  // Loaded once per process, on first use from the main thread; an entry
-  // point that cannot be found stays null.
+  // Loaded once per process, on first use from the main thread, and kept for
+  // good: the shell and the common controls leave threads and windows of their
+  // own behind, which must not lose their code while the process ends. An
+  // entry point that cannot be found stays null.
   static const ShellApi& Get();
 
  private:
   bool loaded_ = false;
-  Library ole32_, shell32_, comctl32_;
 };
 
 struct CoTaskMemFreeFn {
