@@ -84,6 +84,8 @@ class Launcher {
   VmHookObserver* vmHookObserver = nullptr;
   win::Handle splashThread;
   DWORD splashThreadId = 0;
+  // Set by the splash thread once its window is shown (or could not be made).
+  win::Handle splashReady;
   std::wstring splashImagePath;
   std::wstring splashShadow;
   config::JvmType jvmType = config::JvmType::Any;

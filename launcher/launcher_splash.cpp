@@ -44,9 +44,21 @@ bool Launcher::StartSplash() {
   }
 
   splashWindow = std::make_unique<splash::SplashWindow>();
+  splashReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   DWORD threadId = 0;
   splashThread.reset(CreateThread(nullptr, 0, SplashThreadMain, this, 0, &threadId));
   splashThreadId = splashThread ? threadId : 0;
+  // The launch goes on only once the window is shown (or the thread has
+  // ended). The first window of the process loads the display driver and its
+  // libraries under the loader lock; run side by side with loading jvm.dll
+  // and starting the VM's threads, that could leave both the window and the
+  // call of main waiting for ever. The wait also hands splashWindowHandle
+  // over to this thread.
+  if (splashThread && splashReady) {
+    const HANDLE waits[] = {splashReady.get(), splashThread.get()};
+    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+  }
+  splashReady.reset();
   return true;
 }
 
@@ -78,6 +90,7 @@ DWORD WINAPI Launcher::SplashThreadMain(LPVOID parameter) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
   }
+  SetEvent(launcher->splashReady.get());
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
@@ -97,6 +110,8 @@ void Launcher::CloseSplashWindow() {
   }
   splashThread.reset();
   splashWindow.reset();
+  // A destroyed window owns no message box.
+  splashWindowHandle = nullptr;
 }
 
 }  // namespace launcher

@@ -1,5 +1,6 @@
-// Closing the own splash window: the splash thread is ended however early the
-// close comes, and a splash whose thread never started is closed at once.
+// The own splash window's thread: it reports its window once the window is
+// shown, and it is ended however early the close comes; a splash whose thread
+// never started is closed at once.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -41,6 +42,25 @@ TEST(LauncherCloseSplash, EndsAThreadWhoseMessageQueueComesLate) {
   CloseHandle(thread);
   EXPECT_FALSE(launcher.splashThread);
   EXPECT_EQ(launcher.splashWindow, nullptr);
+}
+
+TEST(LauncherSplashThread, ReportsItsWindowOnceShown) {
+  launcher::Launcher launcher;
+  launcher.splashWindow = std::make_unique<splash::SplashWindow>();
+  launcher.splashImagePath = L"Z:\\no such folder\\splash.png";  // a 0 x 0 window
+  launcher.splashReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(launcher.splashReady);
+  DWORD id = 0;
+  launcher.splashThread.reset(CreateThread(nullptr, 0, launcher::Launcher::SplashThreadMain, &launcher, 0, &id));
+  ASSERT_TRUE(launcher.splashThread);
+  launcher.splashThreadId = id;
+  ASSERT_EQ(WaitForSingleObject(launcher.splashReady.get(), 30000), WAIT_OBJECT_0);
+  // Read after the event: the window exists and is shown already.
+  ASSERT_NE(launcher.splashWindowHandle, nullptr);
+  EXPECT_TRUE(IsWindowVisible(launcher.splashWindowHandle));
+  launcher.CloseSplashWindow();
+  EXPECT_EQ(launcher.splashWindowHandle, nullptr) << "a closed splash must not own later boxes";
+  EXPECT_FALSE(launcher.splashThread);
 }
 
 }  // namespace
