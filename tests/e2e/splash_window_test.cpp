@@ -171,7 +171,7 @@ TEST(SplashWindowClose, GoneBeforeTheExceptionDialogShows) {
   TestEvent createMayGoOn;
   WriteSettings(app, L"test.Throws", L"Splash Screen=" + BinFile(L"pictures\\plain.bmp") + L"\r\n",
                 L"Failure Check=Yes\r\n");
-  Process process = app.Start(L"", {{L"VORN_DOUBLE_CREATE_WAIT_EVENT", createMayGoOn.name()}});
+  Process process = app.Start(L"", {{L"VORN_DOUBLE_CREATE_GATE", createMayGoOn.name()}});
   ASSERT_TRUE(WaitForSplash(process).has_value());
   createMayGoOn.Set();
   auto dialog = testsupport::WaitForWindow(
@@ -190,7 +190,7 @@ TEST(SplashWindowOwner, BoxRaisedWhileTheSplashIsUpIsOwnedByIt) {
   TestEvent createMayGoOn;
   WriteSettings(app, L"test.Echo", L"Splash Screen=" + BinFile(L"pictures\\plain.bmp") + L"\r\n", L"",
                 L"Virtual Machine Parameters=-Dvorn.double.create=-1\r\n");
-  Process process = app.Start(L"", {{L"VORN_DOUBLE_CREATE_WAIT_EVENT", createMayGoOn.name()}});
+  Process process = app.Start(L"", {{L"VORN_DOUBLE_CREATE_GATE", createMayGoOn.name()}});
   auto splash = WaitForSplash(process);
   ASSERT_TRUE(splash.has_value());
   createMayGoOn.Set();

@@ -330,7 +330,7 @@ void DefineTestClasses() {
     AddMethod(cls, "secondaryMain", signature, true,
               [name, signature, returnsInt](ThreadState&, const ObjPtr&, const std::vector<Value>& args) {
                 RecordMainCall("secondaryMain " + name + " " + signature, args[0].obj);
-                WaitForGate(L"VORN_DOUBLE_SECONDARY_GATE");
+                WaitForEventNamedBy(L"VORN_DOUBLE_SECONDARY_GATE", true);
                 std::u16string line = u"secondaryMain";
                 for (const std::u16string& text : Texts(args[0].obj)) line += u" " + text;
                 PrintLine(SystemOut(), line);

@@ -227,14 +227,6 @@ JavaVM javaVm{&invokeInterface};
 
 JavaVM* TheJavaVm() { return &javaVm; }
 
-void WaitForGate(const wchar_t* variable) {
-  wchar_t name[MAX_PATH];
-  DWORD length = GetEnvironmentVariableW(variable, name, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  std::unique_ptr<void, decltype(&CloseHandle)> gate(CreateEventW(nullptr, TRUE, FALSE, name), &CloseHandle);
-  if (gate) WaitForSingleObject(gate.get(), 120000);
-}
-
 namespace {
 
 jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
@@ -278,7 +270,7 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   Record("cwd=" + EscapeWide(U16(cwd)));
   Record("classpath=" + EscapeNarrow(classPath));
   Record("threadstack " + std::to_string(CurrentStackReservation()));
-  WaitForGate(L"VORN_DOUBLE_CREATE_GATE");
+  WaitForEventNamedBy(L"VORN_DOUBLE_CREATE_GATE", true);
 
   auto finish = [](jint result) {
     Record("create-result " + std::to_string(result));
@@ -340,11 +332,13 @@ void SignalStartedEvent() {
 
 }  // namespace
 
-void WaitForEventNamedBy(const wchar_t* variable) {
+void WaitForEventNamedBy(const wchar_t* variable, bool createWhenMissing) {
   wchar_t name[MAX_PATH];
   DWORD length = GetEnvironmentVariableW(variable, name, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return;
-  std::unique_ptr<void, decltype(&CloseHandle)> event(OpenEventW(SYNCHRONIZE, FALSE, name), &CloseHandle);
+  std::unique_ptr<void, decltype(&CloseHandle)> event(
+      createWhenMissing ? CreateEventW(nullptr, TRUE, FALSE, name) : OpenEventW(SYNCHRONIZE, FALSE, name),
+      &CloseHandle);
   // A test that forgets to set it must not leave the process hanging.
   if (event) WaitForSingleObject(event.get(), 120000);
 }
@@ -376,7 +370,6 @@ JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* rawArgs) {
 
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** pvm, void** penv, void* args) {
   SignalStartedEvent();
-  WaitForEventNamedBy(L"VORN_DOUBLE_CREATE_WAIT_EVENT");
   try {
     return CreateVm(pvm, penv, args);
   } catch (...) {

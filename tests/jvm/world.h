@@ -199,8 +199,11 @@ struct VmConfig {
 };
 VmState GetVmState();
 // Waits (at most two minutes) for the event named by the environment variable
-// `variable`; returns at once when it is not set or names no event.
-void WaitForEventNamedBy(const wchar_t* variable);
+// `variable`; returns at once when it is not set, or when it names no event
+// and `createWhenMissing` is false (otherwise a manual-reset event is made).
+// The gates VORN_DOUBLE_CREATE_GATE and VORN_DOUBLE_SECONDARY_GATE hold the
+// VM's creation and "secondaryMain" this way.
+void WaitForEventNamedBy(const wchar_t* variable, bool createWhenMissing = false);
 void SetVmState(VmState state);
 VmConfig& Config();
 JavaVM* TheJavaVm();
@@ -209,10 +212,6 @@ const JNINativeInterface_* FunctionTable();  // jni_env.cpp
 [[noreturn]] void ExitVm(jint code);
 [[noreturn]] void AbortVm(const std::string& message);
 
-// When the environment variable names an event, waits (up to two minutes)
-// until a test sets it: the knobs VORN_DOUBLE_CREATE_GATE and
-// VORN_DOUBLE_SECONDARY_GATE hold the VM's creation and "secondaryMain".
-void WaitForGate(const wchar_t* variable);
 
 // Records "main"/"secondaryMain" with the arguments of a String[].
 void RecordMainCall(const std::string& what, const ObjPtr& array);
