@@ -67,7 +67,7 @@ void WriteFileValue(const std::wstring& file, const std::wstring& section, const
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  if (section == keys::kClassPathSection) return key == keys::kClassPath;
+  if (section == keys::kClassPathSection) return key == keys::kClassPath || key == keys::kModulePath;
   if (section != keys::kJavaRuntime) return false;
   return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
 }
@@ -129,7 +129,8 @@ bool SettingsStore::MayHoldSection(const std::wstring& section) const {
   return false;
 }
 
-std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
+std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
+  const std::wstring section(sectionName), key(keyName);
   std::wstring value = LayeredValue(section, key);
   if (diag::Enabled()) LogLookup(section, key, value);
   return value;

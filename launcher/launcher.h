@@ -93,6 +93,7 @@ class Launcher {
   JavaVM* javaVm = nullptr;
   JNIEnv* mainEnv = nullptr;
   std::wstring mainClass;
+  std::wstring mainModule;  // "Main Module" without its class
   runtime::VersionNumber minimumVersion;
   runtime::VersionNumber maximumVersion;
   std::vector<std::wstring> arguments;

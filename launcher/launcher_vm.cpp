@@ -6,6 +6,7 @@
 
 #include "common/expansion.h"
 #include "common/folders.h"
+#include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"
 #include "common/text_win.h"
@@ -15,6 +16,7 @@
 #include "config/settings_store.h"
 #include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
+#include "jvm/module_options.h"
 #include "jvm/vm_options.h"
 #include "launcher/launcher.h"
 #include "report/diagnostics_log.h"
@@ -69,6 +71,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void ReportNoMainMethod() override {
     report::ShowMessage(launcher_.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
+  void ReportNoMainClass() override { report::ShowMessage(launcher_.splashWindowHandle, IDS_NO_MAIN_CLASS); }
   void MainAboutToRun() override {
     if (launcher_.mainStartedEvent) SetEvent(launcher_.mainStartedEvent.get());
   }
@@ -141,7 +144,11 @@ bool Launcher::BuildVmOptions() {
   if (text::EqualsIgnoreCase(store.Lookup(keys::kApplication, keys::kEmbeddedJar), L"Yes")) {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
-  if (classPath.empty()) {
+  const std::wstring modulePath = jvm::ComposeModulePath(
+      store.Lookup(keys::kClassPathSection, keys::kModulePath), jvm::FolderWithSlash(*exe),
+      [](const std::wstring& path) { return win::PathFound(text::LongPathForm(path).c_str()); }, text::ExpandEnvironment);
+  // A modular application needs no class path.
+  if (classPath.empty() && modulePath.empty() && mainModule.empty()) {
     report::ShowMessage(splashWindowHandle, IDS_NO_CLASS_PATH);
     return false;
   }
@@ -152,16 +159,15 @@ bool Launcher::BuildVmOptions() {
   const jvm::MemoryFigures memory{static_cast<std::uint64_t>(status.dwTotalPhys),
                                   static_cast<std::uint64_t>(status.dwAvailVirtual)};
   std::uint64_t stackSize = javaThreadStackSize;
-  const std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
-      classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  const std::vector<std::wstring> texts =
+      jvm::ComposeVmOptionTexts(classPath, modulePath, mainModule,
+                                store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
+  bool namesCommand = false;
   for (const std::wstring& option : texts) {
+    namesCommand = namesCommand || jvm::SetsSunJavaCommand(option);
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
-  }
-
-  if (diag::Enabled()) {
-    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
   }
 
   outputFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kOutputFile));
@@ -182,6 +188,14 @@ bool Launcher::BuildVmOptions() {
     for (std::wstring& piece : pieces) {
       if (!piece.empty()) arguments.push_back(std::move(piece));
     }
+  }
+  // What jps and jcmd show for the process, as the java command sets it.
+  if (!namesCommand) {
+    vmOptions.push_back(text::ToThreadAnsi(jvm::SunJavaCommandOption(mainClass, mainModule, arguments)));
+  }
+
+  if (diag::Enabled()) {
+    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
   }
   return true;
 }
@@ -250,6 +264,7 @@ DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
 
 bool Launcher::InvokeMain() {
   LauncherInvocationHost host(*this);
+  if (mainClass.empty()) mainClass = jvm::DescriptorMainClass(mainEnv, mainModule);
   const bool called = jvm::CallMain(mainEnv, mainClass, arguments, failureCheck, host);
   if (called && (allowIbm || favorIbm)) {
     // This thread stays attached for good; the application ends the process.

@@ -176,7 +176,7 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   const std::string folder = Narrow(app.app.folder().path()) + "\\";
   const std::string jre = Narrow(app.jre());
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 10u) << app.RecordText();
+  ASSERT_EQ(options.size(), 11u) << app.RecordText();
   // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
   EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[0];
   EXPECT_EQ(options[0].substr(options[0].size() - jre.size() - 5), ";" + jre + "\\lib") << options[0];
@@ -191,9 +191,10 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   EXPECT_EQ(options[5], "-Dhome=C:\\has space\\X") << "split before expansion: one option";
   EXPECT_EQ(options[6], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
   EXPECT_EQ(options[7], "-Xss3m");
-  EXPECT_EQ(options[8], "abort");
-  EXPECT_EQ(options[9], "exit");
-  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"8]", "9]"})) << "only the hooks carry extra info";
+  EXPECT_EQ(options[8], "-Dsun.java.command=test.Echo") << "what tools show for the process";
+  EXPECT_EQ(options[9], "abort");
+  EXPECT_EQ(options[10], "exit");
+  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"9]", "10]"})) << "only the hooks carry extra info";
   EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=0"});
 
   EXPECT_EQ(app.Values("env VORN_JVM_PATH="), std::vector<std::string>{Narrow(app.jvmDll())});
@@ -217,7 +218,7 @@ TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 3u) << app.RecordText();
+  ASSERT_EQ(options.size(), 4u) << app.RecordText();
   EXPECT_EQ(options[0], "-Djava.class.path=C:\\app\\classes.jar;");
   auto path = app.Values("env Path=");
   ASSERT_EQ(path.size(), 1u);
