@@ -1,4 +1,4 @@
-#include "launcher/hand_over.h"
+#include "instance/hand_over.h"
 
 #include <cstring>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
 namespace launcher::instance {
 

@@ -6,8 +6,8 @@
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
-#include "launcher/hand_over.h"
-#include "launcher/instance_block.h"
+#include "instance/hand_over.h"
+#include "instance/instance_block.h"
 #include "launcher/launcher.h"
 
 namespace launcher {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
 namespace launcher {
 

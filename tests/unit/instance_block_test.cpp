@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
 namespace {
 
