@@ -8,8 +8,6 @@
 #include "instance/instance_block.h"
 #include "tests/fuzz/fuzz_input.h"
 
-namespace instance = launcher::instance;
-
 namespace {
 
 std::uint16_t UnitAt(const instance::Block& block, std::size_t index) {

@@ -8,7 +8,6 @@
 
 namespace {
 
-namespace instance = launcher::instance;
 using Args = std::vector<std::wstring>;
 
 instance::Block BlockWith(const instance::ArgumentArea& area) {

@@ -1,4 +1,4 @@
-// The settings stage fills every configuration field of the launcher. The test
+// The settings stage fills every field of the launch's settings. The test
 // program reads its own settings file (unit_launcher.ini beside it), as the
 // launcher does.
 #include <gtest/gtest.h>
@@ -40,8 +40,8 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
       L"[Java Runtime Environment]\r\nMain Class=com.example.app.Main\r\nMinimum Version=1.6\r\n"
       L"Maximum Version=1.7\r\nPreferred versions=1.6;;1.7;\r\nJVM Type=favor_server\r\nJVM Source=only_JDK\r\n"
       L"VM Provider=IBM\r\nSystem Path=C:\\sys\r\nLibrary Path=C:\\native\r\nJRE Path=C:\\jre\r\n");
-  launcher::Launcher l;
-  ASSERT_TRUE(l.ReadSettings());
+  launcher::LaunchSettings l;
+  ASSERT_TRUE(l.Read());
   EXPECT_EQ(l.mainClass, L"com/example/app/Main");
   EXPECT_EQ(l.productName, L"Tool");
   EXPECT_EQ(l.productCode, L"{PC}");
@@ -67,8 +67,8 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
 
 TEST_F(LauncherReadSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
   WriteIni(L"[Java Runtime Environment+]\r\nMain Class=Main\r\n");
-  launcher::Launcher l;
-  ASSERT_TRUE(l.ReadSettings());
+  launcher::LaunchSettings l;
+  ASSERT_TRUE(l.Read());
   EXPECT_EQ(l.mainClass, L"Main") << "a '+' value with nothing beneath it is taken as it stands";
   EXPECT_EQ(l.jvmType, config::JvmType::Any);
   EXPECT_TRUE(l.searchJdk && l.searchJre && l.favorMode);
@@ -84,29 +84,29 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "no per-user file yet";
   }
   std::wstring perUser = appData_ / L"AB Tools\\{P1}\\unit_launcher.ini";
   WriteTextFile(perUser, L"[Java Runtime Environment]\r\nJRE Path=D:\\per-user\\\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_EQ(l.jrePath, L"D:\\per-user\\");
   }
   WriteTextFile(perUser, L"[Other]\r\nX=1\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_EQ(l.jrePath, L"") << "an existing per-user file is the only source, even without the key";
   }
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
            L"[Application]\r\nApplication Type=service\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_TRUE(l.isService);
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "a service never uses the per-user file";
   }
@@ -117,8 +117,8 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   WriteIni(L"[Product Information]\r\nProduct Name=Tool\r\nProduct Code={P2}\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     l.WriteBackJrePath(L"C:\\chosen\\");
     EXPECT_FALSE(testsupport::FileExists(appData_ / L"Tool")) << "without a pair product nothing is written";
   }
@@ -126,8 +126,8 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
            L"[Application]\r\nPair Product=" + pair + L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   std::wstring before = testsupport::ReadTextFile(iniPath_);
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     l.WriteBackJrePath(L"C:\\chosen \u65E5\\");
   }
   EXPECT_EQ(config::ReadFileValue(appData_ / L"Tool\\{P2}\\unit_launcher.ini", L"Java Runtime Environment",
@@ -137,8 +137,8 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
             L"C:\\chosen \u65E5\\");
   EXPECT_EQ(testsupport::ReadTextFile(iniPath_), before) << "the settings file beside the executable is never written";
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_EQ(l.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
   }
 }
@@ -153,16 +153,16 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
            L"[Application]\r\nPair Product=" + appData_ / L"x86\\app32.exe" +
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     l.WriteBackJrePath(L"C:\\chosen\\");
   }
   EXPECT_FALSE(testsupport::FileExists(L"\\VornNoAppData")) << "no folder at the root of the drive";
   EXPECT_EQ(config::ReadFileValue(product + L"\\{P4}\\unit_launcher.ini", L"Java Runtime Environment", L"JRE Path"),
             L"C:\\chosen\\");
   {
-    launcher::Launcher l;
-    ASSERT_TRUE(l.ReadSettings());
+    launcher::LaunchSettings l;
+    ASSERT_TRUE(l.Read());
     EXPECT_EQ(l.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
   }
   testsupport::RemoveTree(product);
@@ -173,8 +173,8 @@ TEST_F(LauncherReadSettings, ServiceWritesBackIntoThePairedProductsOwnFile) {
   WriteIni(L"[Application]\r\nApplication Type=service\r\nPair Product=" + pair +
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   testsupport::WriteTextFile(appData_ / L"x86\\app32.ini", L"[Java Runtime Environment]\r\nMain Class=M32\r\n");
-  launcher::Launcher l;
-  ASSERT_TRUE(l.ReadSettings());
+  launcher::LaunchSettings l;
+  ASSERT_TRUE(l.Read());
   l.WriteBackJrePath(L"C:\\svc-jre\\");
   EXPECT_EQ(config::ReadFileValue(appData_ / L"x86\\app32.ini", L"Java Runtime Environment", L"JRE Path"),
             L"C:\\svc-jre\\");
