@@ -28,8 +28,8 @@ struct HandOverRequest {
   DWORD senderThreadId = 0;
   const InstanceState* state = nullptr;
   instance::Block block{};  // the block as it was when the notification arrived
-  // The thread's own handle of the main-started event: Close closes
-  // its handle at the end while threads may still wait.
+  // The thread's own handle of the main-started event: InstanceState::Close
+  // releases its handle at the end while threads may still wait.
   win::Handle mainStarted;
 };
 

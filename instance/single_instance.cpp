@@ -1,5 +1,5 @@
-// Single-instance mode: who is the primary, and the secondary's wait for its
-// answer.
+// Single-instance mode: who is the primary, the secondary's wait for its
+// answer, and the end of the primary's listener.
 #include "instance/single_instance.h"
 
 #include <utility>

@@ -47,7 +47,9 @@ void Launcher::OverrideWorkingDirectory() {
 }
 
 int Launcher::Run() {
-  if (chosenRuntime.runtimeIs32Bit) return instance::StartPairedProduct(settings.pairProduct, settings.returnPairExitCode);
+  if (chosenRuntime.runtimeIs32Bit) {
+    return instance::StartPairedProduct(settings.pairProduct, settings.returnPairExitCode);
+  }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return instanceState.WaitForPrimary();
   if (!vmSession.PrepareEnvironment(settings, chosenRuntime.jvmLibraryPath)) return -1;
   if (!HasSwitch(arguments)) {

@@ -187,12 +187,14 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
 
 void JNICALL Launcher::VmExitHook(jint code) {
   Launcher* launcher = Current();
-  if (launcher != nullptr && launcher->vmSession.vmHookObserver != nullptr) launcher->vmSession.vmHookObserver->Exit(code);
+  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
+  if (observer != nullptr) observer->Exit(code);
 }
 
 void JNICALL Launcher::VmAbortHook() {
   Launcher* launcher = Current();
-  if (launcher != nullptr && launcher->vmSession.vmHookObserver != nullptr) launcher->vmSession.vmHookObserver->Abort();
+  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
+  if (observer != nullptr) observer->Abort();
 }
 
 bool VmSession::CreateVm(HWND owner) {
