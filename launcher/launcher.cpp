@@ -24,15 +24,15 @@ void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetComm
 bool Launcher::Initialise() {
   diag::Log({L"--- launcher started: ", GetCommandLineW()});
   SplitCommandLine();
-  if (!settings.Read()) return false;
+  if (!settings.ReadSettings()) return false;
   if (!instanceState.SetUpSingleInstance(settings.upgradeCode, arguments,
                                          {settings.mainClass, settings.allowIbm || settings.favorIbm})) {
     return false;
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run
   if (settings.overrideWorkingDir) OverrideWorkingDirectory();
-  if (chosenRuntime.Choose(settings)) return true;
-  return chosenRuntime.AskForMissing(settings);
+  if (chosenRuntime.ChooseRuntime(settings)) return true;
+  return chosenRuntime.AskForMissingRuntime(settings);
 }
 
 void Launcher::OverrideWorkingDirectory() {

@@ -35,12 +35,12 @@ using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
 using SplashCloseFn = void (*)();
 
-// The settings of the launch. Filled once by Read (the settings stage), then
-// read-only for every later stage.
+// The settings of the launch. Filled once by ReadSettings, then read-only for
+// every later stage.
 struct LaunchSettings {
   // Every field from the settings files; false once the user has been told
   // why the launch cannot go on.
-  bool Read();
+  bool ReadSettings();
   // Keeps a runtime the user chose as "JRE Path" for the next start.
   void WriteBackJrePath(const std::wstring& folder) const;
 
@@ -68,12 +68,12 @@ struct LaunchSettings {
   bool returnPairExitCode = false;
 };
 
-// The runtime choice: the jvm.dll this launch loads. Filled by Choose, or by
-// AskForMissing when no source yields one.
+// The runtime choice: the jvm.dll this launch loads. Filled by ChooseRuntime,
+// or by AskForMissingRuntime when no source yields one.
 struct ChosenRuntime {
-  bool Choose(const LaunchSettings& settings);
+  bool ChooseRuntime(const LaunchSettings& settings);
   // The "JRE Not Found" dialog; the folder the user chose is written back.
-  bool AskForMissing(const LaunchSettings& settings);
+  bool AskForMissingRuntime(const LaunchSettings& settings);
   // Marks the chosen runtime as a 32-bit one when a paired product can run it.
   void CheckPairedRuntime(const std::wstring& pairProduct);
 

@@ -4,7 +4,7 @@
 
 namespace launcher {
 
-bool ChosenRuntime::AskForMissing(const LaunchSettings& settings) {
+bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.jvmType, settings.minimumVersion, settings.maximumVersion);
   auto chosen = runtime::AskForRuntime(message, settings.jvmType);

@@ -10,7 +10,7 @@
 
 namespace launcher {
 
-bool ChosenRuntime::Choose(const LaunchSettings& settings) {
+bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
   runtime::RuntimeSettings search;
   search.jrePath = settings.jrePath;
   search.jvmType = settings.jvmType;

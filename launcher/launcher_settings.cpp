@@ -26,7 +26,7 @@ bool UsesPerUserFile(bool isService) { return !isService && config::IsNtPlatform
 
 }  // namespace
 
-bool LaunchSettings::Read() {
+bool LaunchSettings::ReadSettings() {
   // The executable's path is read once: the settings file and the per-user
   // file are both formed from it. No splash is up yet: boxes have no owner.
   auto exe = config::GetExecutablePath(nullptr);

@@ -41,7 +41,7 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
       L"Maximum Version=1.7\r\nPreferred versions=1.6;;1.7;\r\nJVM Type=favor_server\r\nJVM Source=only_JDK\r\n"
       L"VM Provider=IBM\r\nSystem Path=C:\\sys\r\nLibrary Path=C:\\native\r\nJRE Path=C:\\jre\r\n");
   launcher::LaunchSettings l;
-  ASSERT_TRUE(l.Read());
+  ASSERT_TRUE(l.ReadSettings());
   EXPECT_EQ(l.mainClass, L"com/example/app/Main");
   EXPECT_EQ(l.productName, L"Tool");
   EXPECT_EQ(l.productCode, L"{PC}");
@@ -68,7 +68,7 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
 TEST_F(LauncherReadSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
   WriteIni(L"[Java Runtime Environment+]\r\nMain Class=Main\r\n");
   launcher::LaunchSettings l;
-  ASSERT_TRUE(l.Read());
+  ASSERT_TRUE(l.ReadSettings());
   EXPECT_EQ(l.mainClass, L"Main") << "a '+' value with nothing beneath it is taken as it stands";
   EXPECT_EQ(l.jvmType, config::JvmType::Any);
   EXPECT_TRUE(l.searchJdk && l.searchJre && l.favorMode);
@@ -85,20 +85,20 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "no per-user file yet";
   }
   std::wstring perUser = appData_ / L"AB Tools\\{P1}\\unit_launcher.ini";
   WriteTextFile(perUser, L"[Java Runtime Environment]\r\nJRE Path=D:\\per-user\\\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"D:\\per-user\\");
   }
   WriteTextFile(perUser, L"[Other]\r\nX=1\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"") << "an existing per-user file is the only source, even without the key";
   }
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
@@ -106,7 +106,7 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_TRUE(l.isService);
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "a service never uses the per-user file";
   }
@@ -118,7 +118,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
            L"[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen\\");
     EXPECT_FALSE(testsupport::FileExists(appData_ / L"Tool")) << "without a pair product nothing is written";
   }
@@ -127,7 +127,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   std::wstring before = testsupport::ReadTextFile(iniPath_);
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen \u65E5\\");
   }
   EXPECT_EQ(config::ReadFileValue(appData_ / L"Tool\\{P2}\\unit_launcher.ini", L"Java Runtime Environment",
@@ -138,7 +138,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   EXPECT_EQ(testsupport::ReadTextFile(iniPath_), before) << "the settings file beside the executable is never written";
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
   }
 }
@@ -154,7 +154,7 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen\\");
   }
   EXPECT_FALSE(testsupport::FileExists(L"\\VornNoAppData")) << "no folder at the root of the drive";
@@ -162,7 +162,7 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
             L"C:\\chosen\\");
   {
     launcher::LaunchSettings l;
-    ASSERT_TRUE(l.Read());
+    ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
   }
   testsupport::RemoveTree(product);
@@ -174,7 +174,7 @@ TEST_F(LauncherReadSettings, ServiceWritesBackIntoThePairedProductsOwnFile) {
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   testsupport::WriteTextFile(appData_ / L"x86\\app32.ini", L"[Java Runtime Environment]\r\nMain Class=M32\r\n");
   launcher::LaunchSettings l;
-  ASSERT_TRUE(l.Read());
+  ASSERT_TRUE(l.ReadSettings());
   l.WriteBackJrePath(L"C:\\svc-jre\\");
   EXPECT_EQ(config::ReadFileValue(appData_ / L"x86\\app32.ini", L"Java Runtime Environment", L"JRE Path"),
             L"C:\\svc-jre\\");

@@ -59,7 +59,7 @@ Outcome Choose(const Settings& s) {
   settings.pairProduct = s.pairProduct;
   launcher::ChosenRuntime chosen;
   Outcome outcome;
-  outcome.found = chosen.Choose(settings);
+  outcome.found = chosen.ChooseRuntime(settings);
   outcome.library = chosen.jvmLibraryPath;
   outcome.is32Bit = chosen.runtimeIs32Bit;
   return outcome;
