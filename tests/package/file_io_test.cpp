@@ -90,16 +90,33 @@ TEST_F(FileIo, OutputsNeverWriteThroughALinkPlantedAtATemporaryName) {
 }
 
 TEST_F(FileIo, WhenOneTargetCannotBeReplacedTheOthersArePutBack) {
-  Write(folder_ / "App.exe", "old executable");
-  fs::create_directory(folder_ / "App.ini");
-  const auto before = Names(folder_);
-  fs::path failed;
-  EXPECT_FALSE(package::WriteFilesOrNone(
-      {{folder_ / "App.exe", Bytes("new executable")}, {folder_ / "App.ini", Bytes("new ini")}}, failed));
-  EXPECT_EQ(failed, folder_ / "App.ini");
-  EXPECT_EQ(Read(folder_ / "App.exe"), "old executable");
-  EXPECT_TRUE(fs::is_directory(folder_ / "App.ini"));
-  EXPECT_EQ(Names(folder_), before) << "temporary and previous files must be gone";
+  struct Case {
+    const char* name;
+    void (*make)(const fs::path& ini);
+  };
+  const Case cases[] = {
+      {"a folder", [](const fs::path& ini) { fs::create_directory(ini); }},
+      {"a write-protected file",
+       [](const fs::path& ini) {
+         Write(ini, "old ini");
+         fs::permissions(ini, fs::perms::owner_read);
+       }},
+  };
+  for (const auto& c : cases) {
+    const fs::path exe = folder_ / c.name / "App.exe";
+    const fs::path ini = folder_ / c.name / "App.ini";
+    fs::create_directory(exe.parent_path());
+    Write(exe, "old executable");
+    c.make(ini);
+    const auto before = Names(exe.parent_path());
+    fs::path failed;
+    EXPECT_FALSE(package::WriteFilesOrNone({{exe, Bytes("new executable")}, {ini, Bytes("new ini")}}, failed))
+        << c.name;
+    EXPECT_EQ(failed, ini) << c.name;
+    EXPECT_EQ(Read(exe), "old executable") << c.name;
+    EXPECT_EQ(Names(exe.parent_path()), before) << c.name << ": temporary and previous files must be gone";
+  }
+  EXPECT_EQ(Read(folder_ / "a write-protected file" / "App.ini"), "old ini");
 }
 
 }  // namespace

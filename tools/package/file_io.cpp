@@ -137,7 +137,11 @@ bool WriteFilesOrNone(const std::vector<std::pair<fs::path, Bytes>>& files, fs::
     const fs::path& target = files[i].first;
     Step& s = steps[i];
     std::error_code ec;
-    if (fs::symlink_status(target, ec).type() != fs::file_type::not_found) {
+    fs::file_status status = fs::symlink_status(target, ec);
+    if (status.type() != fs::file_type::not_found) {
+      // A write-protected target is not replaced (as Windows would not
+      // replace it in place either).
+      if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return fail(i);
       if (!MakeBeside(target, ".previous", {}, s.previous)) return fail(i);
       fs::rename(target, s.previous, ec);
       if (ec) return fail(i);
