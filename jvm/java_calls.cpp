@@ -251,6 +251,7 @@ std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module) {
     jclass type = env->GetObjectClass(current);
     jmethodID id = env->GetMethodID(type, method, signature);
     jobject next = id ? CallObjectMethod(env, current, id, takesName ? name.get() : nullptr) : nullptr;
+    if (env->ExceptionCheck()) next = nullptr;  // the chain ends; described below
     env->DeleteLocalRef(type);
     env->DeleteLocalRef(current);
     current = next;
