@@ -52,7 +52,8 @@ int Launcher::Run() {
   }
   if (!LoadVmLibrary(jvmLibraryPath)) return -1;
   if (!BuildVmOptions()) return -1;
-  if (StartJavaThread() == 0) return 0;
+  const DWORD code = StartJavaThread();
+  if (code != kJavaThreadFailed) return static_cast<int>(code);
   if (runtimeSplashClose != nullptr) {
     runtimeSplashClose();
     runtimeSplashClose = nullptr;

@@ -71,7 +71,10 @@ class Launcher {
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
   SIZE_T DefaultJavaStackSize();
   bool CreateVm();
-  bool InvokeMain();
+  // The Java thread's exit code: 0, 1 after an uncaught exception in a console
+  // program, or kJavaThreadFailed.
+  DWORD InvokeMain();
+  static constexpr DWORD kJavaThreadFailed = 0xFFFFFFFF;
   // The "Java Exception" dialog for a throwable that escaped main; true when
   // the application is to be stopped.
   bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);

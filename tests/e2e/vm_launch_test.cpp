@@ -122,6 +122,22 @@ TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
   }
 }
 
+TEST(VmLaunchCreation, FailureBoxAddsTheVmsOwnWordsAfterABlankLine) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Dvorn.double.create=-1\r\n";
+  app.Write(s);
+  const std::wstring log = app.app.path(L"diagnostics.log");
+  // Printed in the ANSI code page (1252), as a VM on Windows prints.
+  auto run = app.Run(L"", {{L"VORN_DOUBLE_VM_SAYS", L"  Error: caf\u00e9 heap  "}, {L"VORN_LAUNCHER_LOG", log}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"JNI exception: failed to create the Java VM\nReason: "
+                                                      L"unknown.\n\nError: caf\u00e9 heap"});
+  EXPECT_NE(testsupport::ReadBytes(log).find("VM output: Error: caf\xC3\xA9 heap"), std::string::npos)
+      << testsupport::ReadBytes(log);
+}
+
 TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
   struct Case {
     const wchar_t* fixture;  // copied over jvm.dll; none: a text file instead
@@ -176,7 +192,7 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   const std::string folder = Narrow(app.app.folder().path()) + "\\";
   const std::string jre = Narrow(app.jre());
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 10u) << app.RecordText();
+  ASSERT_EQ(options.size(), 11u) << app.RecordText();
   // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
   EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[0];
   EXPECT_EQ(options[0].substr(options[0].size() - jre.size() - 5), ";" + jre + "\\lib") << options[0];
@@ -191,10 +207,12 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   EXPECT_EQ(options[5], "-Dhome=C:\\has space\\X") << "split before expansion: one option";
   EXPECT_EQ(options[6], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
   EXPECT_EQ(options[7], "-Xss3m");
-  EXPECT_EQ(options[8], "abort");
-  EXPECT_EQ(options[9], "exit");
-  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"8]", "9]"})) << "only the hooks carry extra info";
-  EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=0"});
+  EXPECT_EQ(options[8], "vfprintf");
+  EXPECT_EQ(options[9], "abort");
+  EXPECT_EQ(options[10], "exit");
+  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"8]", "9]", "10]"}))
+      << "only the hooks carry extra info";
+  EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=1"});
 
   EXPECT_EQ(app.Values("env VORN_JVM_PATH="), std::vector<std::string>{Narrow(app.jvmDll())});
   EXPECT_EQ(app.Values("env VORN_JVM_HOME="), std::vector<std::string>{jre});
@@ -217,7 +235,7 @@ TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 3u) << app.RecordText();
+  ASSERT_EQ(options.size(), 4u) << app.RecordText();
   EXPECT_EQ(options[0], "-Djava.class.path=C:\\app\\classes.jar;");
   auto path = app.Values("env Path=");
   ASSERT_EQ(path.size(), 1u);

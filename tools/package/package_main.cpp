@@ -63,6 +63,9 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     for (char16_t c : *made.ini) package::Put16(ini, c);
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
   }
+  if (made.companion) {
+    files.emplace_back(std::filesystem::path(output).replace_extension(".com"), std::move(*made.companion));
+  }
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
