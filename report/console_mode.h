@@ -4,14 +4,7 @@
 // away. Decided once, from the process's own image header.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
 namespace report {
-
-// The subsystem field of a PE image's headers (2 GUI, 3 console); 0 when
-// `image` (of `size` readable bytes) does not start with 64-bit PE headers.
-std::uint16_t ImageSubsystem(const std::uint8_t* image, std::size_t size);
 
 // False in a console program: no splash, no dialog, no box.
 bool WindowsAllowed();

@@ -40,7 +40,8 @@ jint JNICALL CountingVfprintf(FILE* stream, const char* format, va_list args) {
 }
 
 // JNI_CreateJavaVM with the launcher's option array passed through, its
-// "vfprintf" hook (the VM keeps only the last one) wrapped by the counting one.
+// "vfprintf" hook (the VM keeps only the last one) wrapped by the counting one,
+// which stands first as the launcher's does.
 jint JNICALL CreateWithWarningCount(JavaVM** vm, void** env, void* args) {
   auto* initArgs = static_cast<JavaVMInitArgs*>(args);
   std::vector<JavaVMOption> options;
@@ -52,7 +53,8 @@ jint JNICALL CreateWithWarningCount(JavaVM** vm, void** env, void* args) {
       options.push_back(option);
     }
   }
-  options.push_back(JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&CountingVfprintf)});
+  options.insert(options.begin(),
+                 JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&CountingVfprintf)});
   JavaVMInitArgs counted = *initArgs;
   counted.options = options.data();
   counted.nOptions = static_cast<jint>(options.size());

@@ -321,10 +321,16 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   if (state == VmState::Destroyed) return finish(JNI_ERR);
   if (!IsSupportedVersion(args->version)) return finish(JNI_EVERSION);
   if (nullOption || (args->nOptions > 0 && !args->options) || args->nOptions < 0) return finish(JNI_EINVAL);
+  // Options are read in order: a bad one is reported through a hook only
+  // when the hook's option came before it, as with HotSpot.
+  VfprintfHook heard = nullptr;
   for (jint i = 0; i < args->nOptions; ++i) {
+    if (std::string(args->options[i].optionString) == "vfprintf") {
+      heard = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
+    }
     OptionVerdict verdict = CheckOption(args->options[i].optionString, args->ignoreUnrecognized);
     if (verdict.result != JNI_OK) {
-      PrintVmText(vfprintf, verdict.message + "\r\n");
+      PrintVmText(heard, verdict.message + "\r\n");
       return finish(verdict.result);
     }
   }
