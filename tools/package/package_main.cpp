@@ -65,9 +65,12 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
   }
   if (made.companion) {
-    std::filesystem::path companion = std::filesystem::path(output).replace_extension(".com");
-    if (companion == output) return package::Report(kTool, PathText(output) + ": the console companion would be the output");
-    files.emplace_back(std::move(companion), std::move(*made.companion));
+    std::string extension = PathText(output.extension());
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (extension == ".com") {
+      return package::Report(kTool, PathText(output) + ": the console companion (.com) would replace the output");
+    }
+    files.emplace_back(std::filesystem::path(output).replace_extension(".com"), std::move(*made.companion));
   }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
