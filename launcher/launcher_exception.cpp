@@ -6,7 +6,7 @@
 
 namespace launcher {
 
-bool Launcher::ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
+bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
   if (!report::WindowsAllowed()) return false;  // a console program has printed it
   std::wstring trace = jvm::StackTraceText(env, throwable);
   if (trace.empty()) return false;  // nothing to show: the application goes on
