@@ -46,7 +46,8 @@ std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults);
 
 // The options handed to JNI_CreateJavaVM: "vfprintf" with the hook of
 // jvm/vm_output.h, every option string in order with no extra information,
-// then "abort" with the abort hook and "exit" with the exit hook. The strings stay owned by the caller's list, which must outlive this.
+// then "abort" with the abort hook and "exit" with the exit hook. The strings
+// stay owned by the caller's list, which must outlive this.
 class VmOptionArray {
  public:
   VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook, VmExitHookFn exitHook);
