@@ -11,9 +11,9 @@
 namespace config {
 
 // One read of one key through the profile-file reader; empty when missing.
-std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
 // One write through the profile-file writer; its result is not needed.
-void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+void WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value);
 
 // The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",

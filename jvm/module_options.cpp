@@ -1,5 +1,7 @@
 #include "jvm/module_options.h"
 
+#include <algorithm>
+
 #include "common/splitting.h"
 #include "common/text.h"
 #include "jvm/vm_options.h"
@@ -9,9 +11,9 @@ namespace {
 
 // The module options that java also takes as a name and a separate value,
 // each followed by a space.
-constexpr std::wstring_view kTwoTokenOptions =
-    L"--module-path --upgrade-module-path --add-modules --limit-modules --add-exports --add-opens --add-reads "
-    L"--patch-module --enable-native-access ";
+constexpr std::string_view kTwoTokenOptions =
+    "-p --module-path --upgrade-module-path --add-modules --limit-modules --add-exports --add-opens --add-reads "
+    "--patch-module --enable-native-access ";
 
 constexpr std::wstring_view kSunJavaCommand = L"-Dsun.java.command";
 
@@ -31,15 +33,13 @@ std::wstring ComposeModulePath(std::wstring_view setting, std::wstring_view exec
   return path;
 }
 
-std::wstring_view TwoTokenModuleOption(std::wstring_view token) {
-  if (token == L"-p") return kTwoTokenOptions.substr(0, 13);  // "--module-path"
-  for (std::size_t start = 0; start < kTwoTokenOptions.size();) {
-    const std::size_t end = kTwoTokenOptions.find(L' ', start);
-    const std::wstring_view option = kTwoTokenOptions.substr(start, end - start);
-    if (token == option) return option;
-    start = end + 1;
+bool IsTwoTokenModuleOption(std::wstring_view token) {
+  for (std::size_t start = 0, end; (end = kTwoTokenOptions.find(' ', start)) != std::string_view::npos;
+       start = end + 1) {
+    const std::string_view option = kTwoTokenOptions.substr(start, end - start);
+    if (std::equal(token.begin(), token.end(), option.begin(), option.end())) return true;
   }
-  return {};
+  return false;
 }
 
 std::wstring SunJavaCommandOption(std::wstring_view mainClass, std::wstring_view mainModule,

@@ -23,11 +23,10 @@ using Expansion = std::wstring (*)(std::wstring_view text);
 std::wstring ComposeModulePath(std::wstring_view setting, std::wstring_view executableFolderWithSlash,
                                PathExists exists, Expansion expand);
 
-// The VM takes module options through JNI only in their one-string form: for
-// "-p" and "--module-path" this gives "--module-path", for the other module
-// options that java also takes as a name and a separate value their name;
-// empty for any other token.
-std::wstring_view TwoTokenModuleOption(std::wstring_view token);
+// The VM takes module options through JNI only in their one-string form:
+// whether a token is "-p" (short for "--module-path") or another module
+// option that java also takes as a name and a separate value.
+bool IsTwoTokenModuleOption(std::wstring_view token);
 
 // "-Dsun.java.command=" with what the java command would name: the main
 // class with dots ("module/class", or the module alone, with a main module),

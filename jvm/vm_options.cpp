@@ -248,9 +248,8 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
   for (std::wstring& token : tokens) token = StripQuotes(token);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     std::wstring token = std::move(tokens[i]);
-    const std::wstring_view joined = TwoTokenModuleOption(token);
-    if (!joined.empty() && i + 1 < tokens.size()) {
-      token.assign(joined);
+    if (IsTwoTokenModuleOption(token) && i + 1 < tokens.size()) {
+      if (token == L"-p") token = L"--module-path";
       token += L'=';
       token += tokens[++i];
     }

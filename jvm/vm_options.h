@@ -101,7 +101,7 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
 // path option, "--module-path=" and "--add-modules=" when there are a module
 // path and a main module, then each VM parameter token stripped of quotes,
 // joined with the next one when it is a two-token module option
-// (TwoTokenModuleOption; at the very end it stays as it stands), and with its
+// (IsTwoTokenModuleOption; at the very end it stays as it stands), and with its
 // memory directive expanded. `stackSize` receives the size of the last -Xss
 // token (0 when none could be read).
 std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,

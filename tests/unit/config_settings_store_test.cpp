@@ -158,7 +158,8 @@ TEST(SettingsFileValues, FilesInLongPathsAreReadAsTheProfileReaderReadsShortOnes
     WriteTextFile(shortFile, file.content, file.encoding);
     WriteTextFile(longFile, file.content, file.encoding);
     for (const auto& [section, key] : queries) {
-      EXPECT_EQ(config::ReadFileValue(longFile, section, key), config::ReadFileValue(shortFile, section, key))
+      EXPECT_EQ(config::ReadFileValue(longFile, section.c_str(), key.c_str()),
+                config::ReadFileValue(shortFile, section.c_str(), key.c_str()))
           << testing::PrintToString(section) << " / " << testing::PrintToString(key) << " in "
           << testing::PrintToString(file.content);
     }
