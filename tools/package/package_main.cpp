@@ -4,13 +4,15 @@
 //
 // The description (see package_description.h and the README) names the icon,
 // the version information, the DPI awareness and the settings to embed; the
-// .ini beside the output is written when it asks for one. Every error is one
+// .ini beside the output is written when it asks for one, and an installer
+// package after them when it has an [Installer] section. Every error is one
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then.
 #include <string>
 #include <vector>
 
 #include "tools/package/file_io.h"
+#include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
 
 namespace {
@@ -31,6 +33,11 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
                                       parsed.error.message);
   }
   const package::PackageDescription& d = *parsed.description;
+  package::InstallerPlan installer;
+  std::string installerError;
+  if (d.installer && !package::PlanInstaller(descriptionPath, output, d, installer, installerError)) {
+    return package::Report(kTool, installerError);
+  }
 
   std::vector<package::IconImage> icons;
   if (!d.icon.empty()) {
@@ -67,7 +74,7 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
   }
-  return 0;
+  return d.installer ? package::BuildInstaller(kTool, installer) : 0;
 }
 
 }  // namespace
