@@ -54,6 +54,7 @@ has "$registry" "2	Software\\Classes\\Check.ichk\\shell\\open\\command		\"[#F0]\
 upgrade=$(table "$msi" Upgrade)
 has "$upgrade" "{4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}		3.4.0.0"
 has "$upgrade" "WIX_DOWNGRADE_DETECTED"
+has "$(table "$msi" LaunchCondition)" "NOT WIX_DOWNGRADE_DETECTED	A newer version of [ProductName] is already installed."
 properties=$(table "$msi" Property)
 has "$properties" "ProductVersion	3.4.0.0"
 has "$properties" "UpgradeCode	{4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}"

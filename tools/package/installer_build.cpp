@@ -169,8 +169,14 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
   std::string wxs = plan.wxs.string();
   std::string out = part.string();
   const char* argv[] = {"wixl", "-a", "x64", "-o", out.c_str(), wxs.c_str(), nullptr};
+  // wixl looks for relative sources in its current folder first: run it in the .wxs's.
+  std::string folder = plan.wxs.parent_path().string();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, "wixl", nullptr, nullptr, const_cast<char* const*>(argv), environ);
+  int spawned = posix_spawnp(&pid, "wixl", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   bool ran = spawned == 0 && waitpid(pid, &status, 0) == pid;
   std::error_code ec;
