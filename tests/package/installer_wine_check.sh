@@ -83,6 +83,7 @@ printf '[Java Runtime Environment]\r\nJRE Path=C:\\Program Files\\%s\\jre\r\n' "
 echo "== install 1.0.0.0"
 msiexec /i "$(winpath v1/App-1.0.0.0.msi)" || fail "the install failed"
 for f in App.exe App.ini lib/a.jar jre/bin/server/jvm.dll; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
+(cd "$C" && find "Program Files/$product" -type f)
 [ "$(cat "$folder/lib/a.jar")" = a1 ] || fail "lib/a.jar is not the first version's"
 shortcut=$(find "$C" -name "$product.lnk" | head -n 1)
 [ -n "$shortcut" ] && echo "shortcut: ${shortcut#$C/}" || fail "no Start menu shortcut"
@@ -105,6 +106,7 @@ await output.txt "primary started"
 W start /unix "$work/doc2.iwchk"
 await output.txt "secondaryMain $(winpath "$work/doc2.iwchk")"
 await output.txt "primary done"
+cat output.txt
 [ "$(grep -c '^main ' record.txt)" = 1 ] || fail "more than one primary: $(cat record.txt)"
 unset VORN_DOUBLE_RECORD VORN_DOUBLE_LINGER_MS
 
@@ -112,6 +114,7 @@ echo "== upgrade to 1.1.0.0"
 msiexec /i "$(winpath v2/App-1.1.0.0.msi)" || fail "the upgrade failed"
 [ "$(cat "$folder/lib/a.jar")" = a2 ] || fail "lib/a.jar was not replaced"
 [ "$(uninstall_entries "$product")" = 1 ] || fail "not one uninstall entry after the upgrade"
+echo "lib/a.jar holds $(cat "$folder/lib/a.jar"); one uninstall entry"
 W reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | tr -d '\r' | grep -q "DisplayVersion    REG_SZ    1.1.0" ||
   fail "the entry is not the new version's"
 [ -f "$peruser" ] || fail "the upgrade removed the per-user settings"
@@ -138,6 +141,7 @@ msiexec /x "$(winpath v2/App-1.1.0.0.msi)" || fail "the uninstall failed"
 ! key_exists 'HKLM\Software\Classes\.iwchk' && ! key_exists 'HKLM\Software\Classes\App.iwchk' ||
   fail "the document type was left behind"
 [ -f "$peruser" ] || fail "the uninstall removed the per-user settings"
+echo "left: ${peruser#$C/}"
 
 echo "== a per-user install touches no machine-wide state"
 product="Installer Wine Check User" upgrade="{7B8C9D0E-1F2A-4B3C-9D4E-5F6A7B8C9D0E}" types=".iwusr = User document"

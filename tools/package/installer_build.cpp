@@ -158,9 +158,11 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
     return Report(tool, PathText(failed) + ": cannot write the output");
   }
 #ifdef _WIN32
+  // A per-user package keeps its files' own key paths, which light's validation (ICE38) wants in HKCU.
   std::printf("%s: wrote %s; build the installer in that folder with the WiX toolset (v3):\n"
-              "  candle -arch x64 \"%s\"\n  light -o \"%s\" \"%s\"\n",
-              tool, PathText(plan.wxs).c_str(), PathText(plan.wxs.filename()).c_str(), PathText(plan.msi).c_str(),
+              "  candle -arch x64 \"%s\"\n  light%s -o \"%s\" \"%s\"\n",
+              tool, PathText(plan.wxs).c_str(), PathText(plan.wxs.filename()).c_str(),
+              plan.product.perUser ? " -sval" : "", PathText(plan.msi).c_str(),
               PathText(fs::path(plan.wxs).replace_extension(".wixobj").filename()).c_str());
   return 0;
 #else
