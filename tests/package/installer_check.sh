@@ -75,6 +75,14 @@ set -e
 has "$message" "missing.package:14: \"Files\" names \"missing.jar\", but there is no such file or folder"
 [ -z "$(ls out | grep Missing)" ] || fail "a missing file left $(ls out | grep Missing)"
 
+# A description named like the WiX source would be lost with it.
+cp src/app.package src/Same.wxs
+set +e
+message=$("$tool" "$launcher" src/Same.wxs src/Same.exe 2>&1); code=$?
+set -e
+[ $code -eq 2 ] && [ -f src/Same.wxs ] || fail "the description named like the WiX source gave exit $code"
+has "$message" "Same.wxs: the package description is also an output"
+
 # No wixl on PATH, and a wixl that fails: exit 2 and no package.
 mkdir -p nowixl badwixl
 printf '#!/bin/sh\necho "wixl: something is wrong" >&2\ntouch "$4"\nexit 1\n' >badwixl/wixl && chmod +x badwixl/wixl

@@ -7,7 +7,7 @@
 // .ini beside the output is written when it asks for one, and an installer
 // package after them when it has an [Installer] section. Every error is one
 // line naming the file (and the description's line) with exit code 2, and
-// nothing is written then.
+// nothing is written then. No output may be one of the inputs.
 #include <string>
 #include <vector>
 
@@ -40,9 +40,10 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   }
 
   std::vector<package::IconImage> icons;
+  std::filesystem::path icon;
   if (!d.icon.empty()) {
     std::u8string iconText(d.icon.begin(), d.icon.end());
-    std::filesystem::path icon = descriptionPath.parent_path() / std::filesystem::path(iconText);
+    icon = descriptionPath.parent_path() / std::filesystem::path(iconText);
     std::string where = PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": ";
     package::Bytes iconBytes;
     if (!package::ReadWholeFile(icon, iconBytes)) {
@@ -69,6 +70,23 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     package::Bytes ini;
     for (char16_t c : *made.ini) package::Put16(ini, c);
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
+  }
+  // Writing over an input would lose it: the description would become the
+  // executable, for example.
+  const std::pair<std::filesystem::path, std::string> inputs[] = {
+      {input, PathText(input) + ": the launcher is also an output"},
+      {descriptionPath, PathText(descriptionPath) + ": the package description is also an output"},
+      {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
+                 " is also an output"},
+  };
+  std::vector<std::filesystem::path> outputs;
+  for (const auto& file : files) outputs.push_back(file.first);
+  if (d.installer) outputs.insert(outputs.end(), {installer.wxs, installer.msi});
+  for (const auto& file : outputs) {
+    for (const auto& [path, message] : inputs) {
+      std::error_code ec;
+      if (!path.empty() && std::filesystem::equivalent(file, path, ec)) return package::Report(kTool, message);
+    }
   }
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
