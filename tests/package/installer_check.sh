@@ -36,7 +36,7 @@ DESC
 "$tool" "$launcher" src/app.package out/Check.exe
 msi=out/Check-3.4.0.0.msi
 [ -f "$msi" ] || fail "no $msi"
-[ ! -e out/Check.wxs ] && [ ! -e "$msi.part" ] || fail "the WiX source or a partial package was left behind"
+[ ! -e out/Check.wxs ] && [ -z "$(ls -A out | grep "^\.installer-")" ] || fail "the WiX source or a partial package was left behind"
 
 files=$(table "$msi" File)
 for name in Check.exe Check.ini a.jar b.jar jvm.dll; do has "$files" "	$name	"; done
@@ -97,5 +97,5 @@ set -e
 [ $code -eq 2 ] || fail "a failing wixl gave exit $code"
 has "$message" "wixl: something is wrong"
 has "$message" "wixl failed"
-[ -z "$(ls out | grep -E '(NoWixl|BadWixl).*\.(msi|part|wxs)')" ] || fail "left behind: $(ls out)"
+[ -z "$(ls -A out | grep -E "(NoWixl|BadWixl).*\.(msi|wxs)|^\.installer-")" ] || fail "left behind: $(ls -A out)"
 echo "installer check: passed"

@@ -1,7 +1,9 @@
 #include "tools/package/installer_build.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <random>
 #include <system_error>
 
 #include "tools/package/file_io.h"
@@ -166,8 +168,16 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
               PathText(fs::path(plan.wxs).replace_extension(".wixobj").filename()).c_str());
   return 0;
 #else
-  // wixl writes beside the package first, so a failure leaves no package behind.
-  fs::path part = fs::path(plan.msi) += ".part";
+  // wixl writes into a new folder of our own beside the package (never through
+  // whatever stands at a guessable name), so a failure leaves no package behind.
+  std::error_code ec;
+  fs::path scratch;
+  std::random_device random;
+  for (int attempt = 0; attempt < 16 && scratch.empty(); ++attempt) {
+    fs::path candidate = plan.msi.parent_path() / (".installer-" + std::to_string(random()));
+    if (fs::create_directory(candidate, ec)) scratch = candidate;
+  }
+  fs::path part = scratch / "package.msi";
   std::string wxs = plan.wxs.string();
   std::string out = part.string();
   const char* argv[] = {"wixl", "-a", "x64", "-o", out.c_str(), wxs.c_str(), nullptr};
@@ -177,24 +187,25 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, "wixl", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  int spawned = scratch.empty() ? EEXIST
+                                : posix_spawnp(&pid, "wixl", &actions, nullptr, const_cast<char* const*>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
   bool ran = spawned == 0 && waitpid(pid, &status, 0) == pid;
-  std::error_code ec;
   fs::remove(plan.wxs, ec);
+  bool made = ran && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  bool moved = false;
+  if (made) {
+    fs::rename(part, plan.msi, ec);
+    moved = !ec;
+  }
+  if (!scratch.empty()) fs::remove_all(scratch, ec);
+  if (scratch.empty()) return Report(tool, PathText(plan.msi.parent_path()) + ": cannot write the output");
   if (spawned != 0) {
     return Report(tool, "wixl was not found on PATH: it makes the installer (Debian package \"wixl\")");
   }
-  if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    fs::remove(part, ec);
-    return Report(tool, PathText(plan.msi) + ": wixl failed (see its message above); no installer was written");
-  }
-  fs::rename(part, plan.msi, ec);
-  if (ec) {
-    fs::remove(part, ec);
-    return Report(tool, PathText(plan.msi) + ": cannot write the output");
-  }
+  if (!made) return Report(tool, PathText(plan.msi) + ": wixl failed (see its message above); no installer was written");
+  if (!moved) return Report(tool, PathText(plan.msi) + ": cannot write the output");
   return 0;
 #endif
 }
