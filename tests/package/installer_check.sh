@@ -18,6 +18,7 @@ echo a >src/lib/a.jar && echo b >src/lib/b.jar && echo x >src/lib/notes.txt && e
 cat >src/app.package <<'DESC'
 [Package]
 Upgrade Code = {4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}
+Console = companion
 [Version]
 File Version = 3.4.5.6
 Product Version = 3.4.0.0
@@ -39,7 +40,7 @@ msi=out/Check-3.4.0.0.msi
 [ ! -e out/Check.wxs ] && [ -z "$(ls -A out | grep "^\.installer-")" ] || fail "the WiX source or a partial package was left behind"
 
 files=$(table "$msi" File)
-for name in Check.exe Check.ini a.jar b.jar jvm.dll; do has "$files" "	$name	"; done
+for name in Check.exe Check.ini Check.com a.jar b.jar jvm.dll; do has "$files" "	$name	"; done
 grep -qF notes.txt <<<"$files" && fail "lib\\*.jar installed notes.txt"
 directories=$(table "$msi" Directory)
 has "$directories" "INSTALLFOLDER	ProgramFiles64Folder	Installer Check"
@@ -72,7 +73,7 @@ set +e
 message=$("$tool" "$launcher" src/missing.package out/Missing.exe 2>&1); code=$?
 set -e
 [ $code -eq 2 ] || fail "a missing file gave exit $code"
-has "$message" "missing.package:14: \"Files\" names \"missing.jar\", but there is no such file or folder"
+has "$message" "missing.package:15: \"Files\" names \"missing.jar\", but there is no such file or folder"
 [ -z "$(ls out | grep Missing)" ] || fail "a missing file left $(ls out | grep Missing)"
 
 # A description named like the WiX source would be lost with it.

@@ -129,6 +129,9 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   std::string where = PathText(descriptionPath) + ":" + std::to_string(installer.filesLine) + ": ";
   p.files = {{SourceFor(outputFolder / output.filename(), outputFolder), PathText(output.filename())},
              {SourceFor(outputFolder / (output.stem().u8string() + u8".ini"), outputFolder), stem + ".ini"}};
+  if (d.console == ConsoleMode::Companion) {
+    p.files.push_back({SourceFor(outputFolder / (output.stem().u8string() + u8".com"), outputFolder), stem + ".com"});
+  }
   for (const std::string& piece : installer.files) {
     std::vector<fs::path> found;
     if (!Expand(base, piece, found)) {
