@@ -26,6 +26,9 @@ using SplashSetFileJarNameFn = void (*)(const char*, const char*);
 // How long the closing thread waits for the splash thread between two posts
 // of WM_QUIT (a post fails while the thread has no message queue yet).
 constexpr DWORD kQuitRetryMs = 20;
+// How long the launch waits for the splash window at most: a picture slow to
+// decode must not hold the application back.
+constexpr DWORD kSplashWaitMs = 5000;
 
 }  // namespace
 
@@ -52,13 +55,15 @@ bool Launcher::StartSplash() {
   // ended). The first window of the process loads the display driver and its
   // libraries under the loader lock; run side by side with loading jvm.dll
   // and starting the VM's threads, that could leave both the window and the
-  // call of main waiting for ever. The wait also hands splashWindowHandle
-  // over to this thread.
+  // call of main waiting for ever. A window not shown within the limit shows
+  // when it can, without owning boxes; the ready event stays until the thread
+  // ends. Only this thread writes splashWindowHandle.
   if (splashThread && splashReady) {
     const HANDLE waits[] = {splashReady.get(), splashThread.get()};
-    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (WaitForMultipleObjects(2, waits, FALSE, kSplashWaitMs) == WAIT_OBJECT_0) {
+      splashWindowHandle = splashWindow->window();
+    }
   }
-  splashReady.reset();
   return true;
 }
 
@@ -85,7 +90,6 @@ DWORD WINAPI Launcher::SplashThreadMain(LPVOID parameter) {
   auto* launcher = static_cast<Launcher*>(parameter);
   const bool shadow = splash::ShadowOn(launcher->splashShadow);
   HWND window = splash::CreateSplashWindow(*launcher->splashWindow, launcher->splashImagePath.c_str(), shadow);
-  launcher->splashWindowHandle = window;
   if (window != nullptr) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
@@ -109,6 +113,7 @@ void Launcher::CloseSplashWindow() {
     } while (WaitForSingleObject(splashThread.get(), kQuitRetryMs) == WAIT_TIMEOUT);
   }
   splashThread.reset();
+  splashReady.reset();
   splashWindow.reset();
   // A destroyed window owns no message box.
   splashWindowHandle = nullptr;

@@ -56,8 +56,9 @@ TEST(LauncherSplashThread, ReportsItsWindowOnceShown) {
   launcher.splashThreadId = id;
   ASSERT_EQ(WaitForSingleObject(launcher.splashReady.get(), 30000), WAIT_OBJECT_0);
   // Read after the event: the window exists and is shown already.
-  ASSERT_NE(launcher.splashWindowHandle, nullptr);
-  EXPECT_TRUE(IsWindowVisible(launcher.splashWindowHandle));
+  ASSERT_NE(launcher.splashWindow->window(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(launcher.splashWindow->window()));
+  launcher.splashWindowHandle = launcher.splashWindow->window();  // as the launch takes it over
   launcher.CloseSplashWindow();
   EXPECT_EQ(launcher.splashWindowHandle, nullptr) << "a closed splash must not own later boxes";
   EXPECT_FALSE(launcher.splashThread);
