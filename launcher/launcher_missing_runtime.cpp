@@ -6,7 +6,7 @@ namespace launcher {
 
 bool Launcher::AskForMissingRuntime() {
   std::wstring message = runtime::ComposeMissingRuntimeMessage(jvmType, minimumVersion, maximumVersion);
-  auto chosen = runtime::AskForRuntime(message, jvmType);
+  auto chosen = runtime::AskForRuntime(message, jvmType, !pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
   CheckPairedRuntime();

@@ -10,6 +10,7 @@
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
+#include "runtime/pe_image.h"
 #include "runtime/runtime_search.h"
 #include "ui/hyperlink_control.h"
 
@@ -22,6 +23,7 @@ static_assert(kBrowseFlags == 0x241);
 struct MissingRuntimeDialog {
   const std::wstring* message = nullptr;
   JvmType jvmType = JvmType::Any;
+  bool hasPairProduct = false;
   BrowsedRuntime chosen;
   ui::HyperlinkControl link;
 };
@@ -40,7 +42,7 @@ void Browse(HWND dialog, MissingRuntimeDialog& state) {
   if (!shell.pathFromIdList(selection.get(), path)) path[0] = L'\0';
   SetDlgItemTextW(dialog, IDC_JRE_PATH, path);
   DiskFileProbe files;
-  state.chosen = ExamineBrowsedFolder(path, state.jvmType, files);
+  state.chosen = ExamineBrowsedFolder(path, state.jvmType, files, state.hasPairProduct, IsX86Image);
   EnableWindow(GetDlgItem(dialog, IDOK), !state.chosen.library.empty());
 }
 
@@ -85,11 +87,12 @@ std::wstring ComposeMissingRuntimeMessage(JvmType type, const VersionNumber& min
                                  {DescribeVersionRequirement(minimum, maximum)});
 }
 
-std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type) {
+std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type, bool hasPairProduct) {
   win::ComApartment com;  // the folder browser needs COM on this thread
   MissingRuntimeDialog state;
   state.message = &message;
   state.jvmType = type;
+  state.hasPairProduct = hasPairProduct;
   INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), GetActiveWindow(),
                                    DialogProc, reinterpret_cast<LPARAM>(&state));
   if (result != 1) return std::nullopt;
