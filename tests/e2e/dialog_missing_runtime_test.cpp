@@ -216,6 +216,7 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
   } steps[] = {
       {app.jre(), true}, {app.jre() + L"\\bin", false}, {app.jre(), true}, {empty, false},
       {clientOnly, false},  // "server" takes only bin\server\jvm.dll
+      {x86, false},
   };
   for (const auto& step : steps) {
     BrowseTo(process, dialog, step.folder);

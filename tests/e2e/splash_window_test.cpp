@@ -162,9 +162,12 @@ TEST(SplashWindowPicture, UnusablePictureShowsNothingAndTheApplicationRuns) {
 }
 
 // A placeable metafile of `side` x `side` pixels (at 96 per inch) whose
-// records each fill the whole picture: drawing it takes as long as `fills`
-// make it, while its header is small and plain.
+// records each invert the whole picture: drawing it takes as long as `fills`
+// make it, while its header is small and plain. The picture is drawn in
+// units of 0.01 mm, which its records must reach in 16 bits: `side` is at
+// most 1238.
 std::vector<unsigned char> SlowMetafile(int side, int fills) {
+  const unsigned extent = static_cast<unsigned>(side) * 2540 / 96;
   std::vector<unsigned char> b;
   auto word = [&](unsigned value) {
     b.push_back(static_cast<unsigned char>(value & 0xFF));
@@ -181,9 +184,8 @@ std::vector<unsigned char> SlowMetafile(int side, int fills) {
   const unsigned records = 9u * fills + 3u, size = 9u + records;  // in 16-bit words
   for (unsigned value : {1u, 9u, 0x300u, size & 0xFFFF, size >> 16, 0u, 9u, 0u, 0u}) word(value);
   for (int i = 0; i < fills; ++i) {
-    // PatBlt(x 0, y 0, side, side, PATCOPY); parameters stored last to first.
-    for (unsigned value : {9u, 0u, 0x061Du, 0x0021u, 0x00F0u, static_cast<unsigned>(side),
-                           static_cast<unsigned>(side), 0u, 0u}) {
+    // PatBlt(x 0, y 0, extent, extent, PATINVERT); parameters stored last to first.
+    for (unsigned value : {9u, 0u, 0x061Du, 0x0049u, 0x005Au, extent, extent, 0u, 0u}) {
       word(value);
     }
   }
@@ -194,7 +196,7 @@ std::vector<unsigned char> SlowMetafile(int side, int fills) {
 TEST(SplashWindowWait, APictureSlowToDrawDoesNotHoldTheApplicationBack) {
   DoubleApp app;
   const std::wstring picture = app.app.path(L"slow.wmf");
-  testsupport::WriteBinaryFile(picture, SlowMetafile(4000, 20000));
+  testsupport::WriteBinaryFile(picture, SlowMetafile(1200, 100000));
   WriteSettings(app, L"test.Echo", L"Splash Screen=" + picture + L"\r\n");
   Process process = app.Start(L"");
   // Drawing takes minutes; main comes a few seconds after the start.
