@@ -106,6 +106,10 @@ Bytes Bmp(std::uint32_t headerSize, std::uint32_t width, std::uint32_t height) {
   b.resize(30, 0);
   return b;
 }
+Bytes Cut(Bytes bytes, std::size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
 // A logical screen, an optional colour table of 4 entries, one extension and
 // the first image at (left, top).
 Bytes Gif(std::uint32_t screenWidth, std::uint32_t screenHeight, bool colourTable, std::uint32_t left,
@@ -146,7 +150,7 @@ TEST(SplashPictureHeader, DeclaredSizeIsReadBeforeDecoding) {
       {"PNG 20000 x 20000", Png(20000, 20000), true, 20000, 20000, false},
       {"PNG of the largest side", Png(8192, 8192), true, 8192, 8192, true},
       {"PNG one wider", Png(8193, 1), true, 8193, 1, false},
-      {"PNG cut after its signature", Bytes(Png(1, 1).begin(), Png(1, 1).begin() + 8), true, 0, 0, false},
+      {"PNG cut after its signature", Cut(Png(1, 1), 8), true, 0, 0, false},
       {"BMP", Bmp(40, 401, 301), true, 401, 301, true},
       {"BMP rows top-down", Bmp(40, 401, 0u - 301), true, 401, 301, true},
       {"BMP negative width", Bmp(40, 0u - 5, 3), true, 0u - 5, 3, false},
