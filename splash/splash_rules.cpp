@@ -1,7 +1,5 @@
 #include "splash/splash_rules.h"
 
-#include <algorithm>
-
 #include "common/text.h"
 
 namespace splash {
@@ -63,36 +61,14 @@ std::uint32_t Magnitude(std::uint32_t stored) {
   return stored & 0x80000000u ? 0u - stored : stored;
 }
 
-void ReadGif(const std::uint8_t* b, std::size_t size, DeclaredSize& out) {
-  if (size < 13) return;
-  std::uint32_t width = Little16(b + 6), height = Little16(b + 8);
-  std::size_t at = 13;
-  if (b[10] & 0x80) at += std::size_t{3} << ((b[10] & 7) + 1);  // the global colour table
-  // Extensions are skipped up to the first image, which may reach beyond the
-  // logical screen.
-  while (at < size && b[at] == 0x21) {
-    at += 2;
-    while (at < size && b[at] != 0) at += b[at] + 1u;
-    ++at;
-  }
-  if (at + 9 > size || b[at] != 0x2C) return;
-  width = std::max(width, Little16(b + at + 1) + Little16(b + at + 5));
-  height = std::max(height, Little16(b + at + 3) + Little16(b + at + 7));
-  out.width = width;
-  out.height = height;
-}
-
 void ReadJpeg(const std::uint8_t* b, std::size_t size, DeclaredSize& out) {
   std::size_t at = 2;
   while (at + 1 < size && b[at] == 0xFF) {
     const std::uint8_t marker = b[at + 1];
     at += 2;
-    if (marker == 0xFF) {  // fill byte
-      --at;
-      continue;
-    }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
-    if (marker == 0xD9 || marker == 0xDA || at + 2 > size) return;        // no frame before the data
+    // Fill bytes and markers without a length before the frame header are left
+    // out: such a rare file is refused, never read wrongly.
+    if (marker == 0xD9 || marker == 0xDA || at + 2 > size) return;  // no frame before the data
     const std::size_t length = Big16(b + at);
     const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
@@ -118,23 +94,23 @@ DeclaredSize ReadDeclaredSize(const std::uint8_t* b, std::size_t size) {
     }
   } else if (size >= 2 && b[0] == 'B' && b[1] == 'M') {
     out.known = true;
+    // Read as the usual header; one of the oldest kind, whose sides are 16
+    // bits, reads as too large and is refused.
     if (size >= 26) {
-      const bool core = Little32(b + 14) == 12;  // the old header: 16-bit sides
-      out.width = core ? Little16(b + 18) : Little32(b + 18);
-      out.height = core ? Little16(b + 20) : Magnitude(Little32(b + 22));
+      out.width = Little32(b + 18);
+      out.height = Magnitude(Little32(b + 22));
     }
   } else if (size >= 4 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F' && b[3] == '8') {
     out.known = true;
-    ReadGif(b, size, out);
+    if (size >= 10) {  // the logical screen
+      out.width = Little16(b + 6);
+      out.height = Little16(b + 8);
+    }
   } else if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) {
     out.known = true;
     ReadJpeg(b, size, out);
   }
   return out;
-}
-
-bool SidesAcceptable(std::uint32_t width, std::uint32_t height) {
-  return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide;
 }
 
 }  // namespace splash
