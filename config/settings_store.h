@@ -12,8 +12,10 @@ namespace config {
 
 // One read of one key through the profile-file reader; empty when missing.
 std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
-// One write through the profile-file writer; its result is not needed.
-void WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+// One write of one key through the profile-file writer, in paths of any
+// length. False, logged, when it fails; a file it made is then removed and an
+// existing one left as it was.
+bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value);
 
 // The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",

@@ -94,7 +94,7 @@ bool LaunchSettings::ReadSettings() {
   overrideWorkingDir = config::IsYes(store.Lookup(keys::kApplication, keys::kOverrideWorkingDir));
   systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
   libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
-  pairProduct = store.Lookup(keys::kApplication, keys::kPairProduct);
+  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), *exe);
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   return true;
 }

@@ -102,6 +102,28 @@ TEST(SettingsPaths, PerUserPathCleansTheProductName) {
   EXPECT_EQ(config::PerUserSettingsPathFor(L"D:\\x.y\\pair.v2.exe", L"P", L"C", L"R"), L"R\\P\\C\\pair.v2.ini");
 }
 
+TEST(SettingsPaths, RelativePathsAreTakenFromTheExecutablesFolder) {
+  const std::wstring exe = L"C:\\Apps\\Tool\\tool.exe";
+  const struct {
+    const wchar_t* path;
+    const wchar_t* resolved;
+  } cases[] = {
+      {L"App32.exe", L"C:\\Apps\\Tool\\App32.exe"},
+      {L"x86 build\\app32.exe", L"C:\\Apps\\Tool\\x86 build\\app32.exe"},
+      {L"..\\x86\\app32.exe", L"C:\\Apps\\Tool\\..\\x86\\app32.exe"},
+      {L"D:\\x86\\app32.exe", L"D:\\x86\\app32.exe"},
+      {L"D:app32.exe", L"D:app32.exe"},
+      {L"\\\\server\\share\\app32.exe", L"\\\\server\\share\\app32.exe"},
+      {L"\\x86\\app32.exe", L"\\x86\\app32.exe"},
+      {L"/x86/app32.exe", L"/x86/app32.exe"},
+      {L"", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(config::ResolveFromExecutableFolder(c.path, exe), c.resolved) << testing::PrintToString(c.path);
+  }
+  EXPECT_EQ(config::ResolveFromExecutableFolder(L"a.exe", L"tool.exe"), L"a.exe") << "no folder to take it from";
+}
+
 TEST(SettingsPaths, PairedSettingsPath) {
   EXPECT_EQ(config::GetPairedSettingsPath(L"C:\\x86\\app32.exe").value_or(L"-"), L"C:\\x86\\app32.ini");
   EXPECT_FALSE(config::GetPairedSettingsPath(L"").has_value());

@@ -171,3 +171,59 @@ TEST(SettingsFileValues, FilesInLongPathsAreReadAsTheProfileReaderReadsShortOnes
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SettingsFileValues, FilesInLongPathsAreWrittenAsTheProfileWriterWritesShortOnes) {
+  const struct {
+    const wchar_t* content;  // nullptr: no file yet
+    Encoding encoding;
+  } files[] = {
+      {nullptr, Encoding::Utf16Bom},
+      {L"[Application]\r\nCmd=-x\r\n[Java Runtime Environment]\r\nMain Class=M\r\n", Encoding::Ansi},
+      {L"[Java Runtime Environment]\r\nJRE Path=C:\\old\\\r\n[Application]\r\nCmd=\u65E5\r\n", Encoding::Utf16Bom},
+  };
+  const std::pair<std::wstring, std::wstring> queries[] = {
+      {kJre, L"JRE Path"}, {kJre, L"Main Class"}, {L"Application", L"Cmd"}};
+  TempFolder tmp;
+  const std::wstring shortFile = tmp / L"short.ini", longFile = LongPathIn(tmp, L"long.ini");
+  WriteTextFile(LongPathIn(tmp, L"other.txt"), L"x");  // makes the folders
+  for (const auto& file : files) {
+    DeleteFileW(shortFile.c_str());
+    DeleteFileW((L"\\\\?\\" + longFile).c_str());
+    if (file.content != nullptr) {
+      WriteTextFile(shortFile, file.content, file.encoding);
+      WriteTextFile(longFile, file.content, file.encoding);
+    }
+    for (const wchar_t* folder : {L"C:\\first\\", L"C:\\second jre\\"}) {
+      EXPECT_TRUE(config::WriteFileValue(shortFile, kJre, L"JRE Path", folder));
+      EXPECT_TRUE(config::WriteFileValue(longFile, kJre, L"JRE Path", folder)) << "the long path was not written";
+      for (const auto& [section, key] : queries) {
+        EXPECT_EQ(config::ReadFileValue(longFile, section.c_str(), key.c_str()),
+                  config::ReadFileValue(shortFile, section.c_str(), key.c_str()))
+            << key << " after writing " << testing::PrintToString(folder) << " into "
+            << testing::PrintToString(file.content ? file.content : L"no file");
+      }
+    }
+  }
+  config::WriteFileValue(longFile, kJre, L"JRE Path", L"C:\\Laufzeit \u65E5\u672C\\");
+  EXPECT_EQ(config::ReadFileValue(longFile, kJre, L"JRE Path"), L"C:\\Laufzeit \u65E5\u672C\\");
+}
+
+TEST(SettingsFileValues, AFailedWriteChangesNothing) {
+  TempFolder tmp;
+  const std::wstring longFolder = LongPathIn(tmp, L"folder");
+  WriteTextFile(longFolder + L"\\other.txt", L"x");  // makes the folders
+  for (const std::wstring& folder : {tmp.path(), longFolder}) {
+    // A folder stands where the file would be; another folder does not exist.
+    const std::wstring blocked = folder + L"\\blocked.ini", nowhere = folder + L"\\missing\\new.ini";
+    CreateDirectoryW((L"\\\\?\\" + blocked).c_str(), nullptr);
+    EXPECT_FALSE(config::WriteFileValue(blocked, kJre, L"JRE Path", L"C:\\jre\\")) << blocked.size();
+    EXPECT_FALSE(config::WriteFileValue(nowhere, kJre, L"JRE Path", L"C:\\jre\\")) << nowhere.size();
+    const DWORD attributes = GetFileAttributesW((L"\\\\?\\" + blocked).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(testsupport::FileExists(L"\\\\?\\" + folder + L"\\missing"));
+  }
+}
+
+}  // namespace
