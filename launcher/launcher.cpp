@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "config/settings_paths.h"
 #include "launcher/command_line.h"
+#include "launcher/hand_over.h"
 #include "splash/splash_window.h"
 #include "report/diagnostics_log.h"
 
@@ -65,12 +66,7 @@ void Launcher::Shutdown() {
   if (javaVm != nullptr) javaVm->DestroyJavaVM();
   if (singleInstance) {
     if (isPrimaryInstance && listenerThread) {
-      DWORD code = STILL_ACTIVE;
-      do {
-        PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
-        WaitForSingleObject(listenerThread.get(), 20);  // time to take the message, not a spin
-        if (!GetExitCodeThread(listenerThread.get(), &code)) break;
-      } while (code == STILL_ACTIVE);
+      StopHandOvers(listenerThread.get(), mainStartedEvent.get());
       listenerThread.reset();
     }
     instanceBlock.reset();

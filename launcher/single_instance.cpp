@@ -9,6 +9,7 @@
 #include "launcher/hand_over.h"
 #include "launcher/instance_block.h"
 #include "launcher/launcher.h"
+#include "report/diagnostics_log.h"
 
 namespace launcher {
 
@@ -16,9 +17,15 @@ namespace keys = config::keys;
 
 namespace {
 
-constexpr DWORD kPrimaryPollMs = 100;
-
 std::uint8_t* BlockBytes(const win::MappedView& view) { return static_cast<std::uint8_t*>(view.get()); }
+
+// Single-instance mode off, and the shared block let go.
+void ReleaseInstance(Launcher& launcher) {
+  launcher.singleInstance = false;
+  launcher.instanceBlock.reset();
+  launcher.instanceMapping.reset();
+  launcher.handOverCopiedEvent.reset();
+}
 
 }  // namespace
 
@@ -40,14 +47,19 @@ bool Launcher::SetUpSingleInstance() {
   isPrimaryInstance = GetLastError() != ERROR_ALREADY_EXISTS;
   if (instanceMapping) instanceBlock.reset(MapViewOfFile(instanceMapping.get(), FILE_MAP_WRITE, 0, 0, 0));
   if (!instanceBlock) {
-    singleInstance = false;  // runs as an ordinary launch
+    ReleaseInstance(*this);  // runs as an ordinary launch
     return true;
   }
   std::uint8_t* block = BlockBytes(instanceBlock);
 
   if (!isPrimaryInstance) {
     auto area = instance::PackArguments(arguments);
-    return area && SendArguments(block, *area, name);
+    if (!area) return false;
+    const HandOver sent = SendArguments(block, *area, name, *exe);
+    if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
+    diag::Log({L"single instance: no running launcher of this path serves ", name, L"; an ordinary start"});
+    ReleaseInstance(*this);
+    return true;
   }
 
   mainStartedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + instance::kMainStartedSuffix).c_str()));
@@ -55,34 +67,42 @@ bool Launcher::SetUpSingleInstance() {
   const UINT messageId = RegisterWindowMessageW(name.c_str());
   instance::WriteField(block, instance::kMessageIdOffset, messageId);
   // Without either event no secondary could be served.
-  if (messageId == 0 || !mainStartedEvent || !handOverCopiedEvent) {
-    singleInstance = false;
-    return true;
+  if (messageId != 0 && mainStartedEvent && handOverCopiedEvent) {
+    instance::WriteField(block, instance::kProcessIdOffset, GetCurrentProcessId());
+    // The system writes the listener's id straight into the block.
+    auto* threadId = reinterpret_cast<DWORD*>(block + instance::kListenerThreadIdOffset);
+    listenerThread.reset(CreateThread(nullptr, 0, &ListenerThread, this, 0, threadId));
   }
-  instance::WriteField(block, instance::kProcessIdOffset, GetCurrentProcessId());
-  // The system writes the listener's id straight into the block.
-  auto* threadId = reinterpret_cast<DWORD*>(block + instance::kListenerThreadIdOffset);
-  listenerThread.reset(CreateThread(nullptr, 0, &ListenerThread, this, 0, threadId));
-  if (!listenerThread) singleInstance = false;
+  // Later starts then find no block and run as ordinary ones too, rather
+  // than wait for a listener that never comes.
+  if (!listenerThread) ReleaseInstance(*this);
   return true;
 }
 
 int Launcher::WaitForPrimary() {
   const std::uint8_t* block = BlockBytes(instanceBlock);
-  win::Handle primary(
-      OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, instance::ReadField(block, instance::kProcessIdOffset)));
+  // Its end is waited for, never read from its exit code: a primary may end
+  // with 259, the value that reads as "still active".
+  win::Handle primary(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
+                                  instance::ReadField(block, instance::kProcessIdOffset)));
   if (!primary) return 0;
   const UINT answer = instance::ReadField(block, instance::kMessageIdOffset);
+  const HANDLE process = primary.get();
   for (;;) {
     MSG message;
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message == answer) {
-      return static_cast<int>(static_cast<DWORD>(message.wParam));
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == answer) return static_cast<int>(static_cast<DWORD>(message.wParam));
     }
-    DWORD code = 0;
-    if (!GetExitCodeProcess(primary.get(), &code)) return -1;
-    if (code != STILL_ACTIVE) return static_cast<int>(code);
-    // The poll of the primary's state, woken early by the answer.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, kPrimaryPollMs, QS_ALLPOSTMESSAGE);
+    const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+    if (woken == WAIT_OBJECT_0) {
+      // An answer posted just before the end still counts.
+      if (PeekMessageW(&message, nullptr, answer, answer, PM_REMOVE)) {
+        return static_cast<int>(static_cast<DWORD>(message.wParam));
+      }
+      DWORD code = 0;
+      return GetExitCodeProcess(process, &code) ? static_cast<int>(code) : -1;
+    }
+    if (woken != WAIT_OBJECT_0 + 1) return -1;
   }
 }
 
