@@ -321,6 +321,35 @@ TEST(SingleInstance, NotificationsThatNoLaterStartSentAreDropped) {
       << "no answer to a thread that never asked";
 }
 
+// A notification still in the listener's queue when the primary's virtual
+// machine is gone is not handed over (the listener is held here, as a busy
+// machine may hold it): nothing touches the destroyed VM, and the later start
+// gets the primary's exit code.
+TEST(SingleInstance, AHandOverCaughtByThePrimarysEndGetsItsExitCode) {
+  SingleInstanceApp si;
+  Gate creation;
+  si.StartPrimary({{L"VORN_DOUBLE_CREATE_GATE", creation.name()}, {L"VORN_DOUBLE_LINGER_MS", L"0"}}, false);
+  ASSERT_TRUE(Eventually([&] { return si.app.Record().createCalls == 1; })) << si.app.RecordText();
+  BlockView block(PlainInstanceName(si.app.app.exe()));
+  ASSERT_NE(block.bytes(), nullptr);
+  HANDLE listener = OpenThread(THREAD_SUSPEND_RESUME, FALSE, block.Field(0));
+  ASSERT_NE(listener, nullptr);
+  ASSERT_NE(SuspendThread(listener), static_cast<DWORD>(-1));
+  Process secondary = si.StartSecondary(L"late");
+  creation.Open();
+  ASSERT_TRUE(Eventually([&] { return !si.app.Record().LinesStartingWith("destroy-done").empty(); }))
+      << si.app.RecordText();
+  ResumeThread(listener);
+  CloseHandle(listener);
+  ASSERT_TRUE(si.primary.Wait(30000));
+  ASSERT_TRUE(secondary.Wait(30000));
+  EXPECT_EQ(si.primary.ExitCode(), 0u);
+  EXPECT_EQ(secondary.ExitCode(), 0u) << "the primary's exit code";
+  const auto record = si.app.Record();
+  EXPECT_TRUE(CallsOf(record, "secondaryMain").empty()) << si.app.RecordText();
+  si.app.ExpectCleanJniUse();
+}
+
 // A path too long for the names of the window message and the kernel objects
 // still gives one instance, through a name derived from it.
 TEST(SingleInstance, LongExecutablePathsStillHandOver) {
