@@ -336,6 +336,8 @@ TEST(SingleInstance, AHandOverCaughtByThePrimarysEndGetsItsExitCode) {
   ASSERT_NE(listener, nullptr);
   ASSERT_NE(SuspendThread(listener), static_cast<DWORD>(-1));
   Process secondary = si.StartSecondary(L"late");
+  // It writes its thread id beside its arguments just before it posts.
+  ASSERT_TRUE(Eventually([&] { return block.Field(1052) != 0; })) << "the later start never wrote its arguments";
   creation.Open();
   ASSERT_TRUE(Eventually([&] { return !si.app.Record().LinesStartingWith("destroy-done").empty(); }))
       << si.app.RecordText();
