@@ -1,17 +1,18 @@
-// Single-instance mode: who is the primary, and the secondary's wait for its
-// answer.
-#include <windows.h>
+// Single-instance mode: who is the primary, the secondary's wait for its
+// answer, and the end of the primary's listener.
+#include "instance/single_instance.h"
+
+#include <utility>
 
 #include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
-#include "launcher/hand_over.h"
-#include "launcher/instance_block.h"
-#include "launcher/launcher.h"
+#include "instance/hand_over.h"
+#include "instance/instance_block.h"
 #include "report/diagnostics_log.h"
 
-namespace launcher {
+namespace instance {
 
 namespace keys = config::keys;
 
@@ -20,17 +21,20 @@ namespace {
 std::uint8_t* BlockBytes(const win::MappedView& view) { return static_cast<std::uint8_t*>(view.get()); }
 
 // Single-instance mode off, and the shared block let go.
-void ReleaseInstance(Launcher& launcher) {
-  launcher.singleInstance = false;
-  launcher.instanceBlock.reset();
-  launcher.instanceMapping.reset();
-  launcher.handOverCopiedEvent.reset();
+void Release(InstanceState& state) {
+  state.singleInstance = false;
+  state.instanceBlock.reset();
+  state.instanceMapping.reset();
+  state.handOverCopiedEvent.reset();
 }
 
 }  // namespace
 
-bool Launcher::SetUpSingleInstance() {
-  auto exe = config::GetExecutablePath(splashWindowHandle);
+bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const std::vector<std::wstring>& arguments,
+                                        PrimaryMain primary) {
+  primaryMain = std::move(primary);
+  // No splash is up yet: boxes have no owner.
+  auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return false;
   auto file = config::SettingsPathFor(*exe);
   if (!file) return false;
@@ -47,7 +51,7 @@ bool Launcher::SetUpSingleInstance() {
   isPrimaryInstance = GetLastError() != ERROR_ALREADY_EXISTS;
   if (instanceMapping) instanceBlock.reset(MapViewOfFile(instanceMapping.get(), FILE_MAP_WRITE, 0, 0, 0));
   if (!instanceBlock) {
-    ReleaseInstance(*this);  // runs as an ordinary launch
+    Release(*this);  // runs as an ordinary launch
     return true;
   }
   std::uint8_t* block = BlockBytes(instanceBlock);
@@ -58,7 +62,7 @@ bool Launcher::SetUpSingleInstance() {
     const HandOver sent = SendArguments(block, *area, name, *exe);
     if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
     diag::Log({L"single instance: no running launcher of this path serves ", name, L"; an ordinary start"});
-    ReleaseInstance(*this);
+    Release(*this);
     return true;
   }
 
@@ -75,11 +79,11 @@ bool Launcher::SetUpSingleInstance() {
   }
   // Later starts then find no block and run as ordinary ones too, rather
   // than wait for a listener that never comes.
-  if (!listenerThread) ReleaseInstance(*this);
+  if (!listenerThread) Release(*this);
   return true;
 }
 
-int Launcher::WaitForPrimary() {
+int InstanceState::WaitForPrimary() const {
   const std::uint8_t* block = BlockBytes(instanceBlock);
   // Its end is waited for, never read from its exit code: a primary may end
   // with 259, the value that reads as "still active".
@@ -106,4 +110,22 @@ int Launcher::WaitForPrimary() {
   }
 }
 
-}  // namespace launcher
+void InstanceState::MainStarted(JavaVM* vm) {
+  primaryMain.javaVm = vm;
+  if (mainStartedEvent) SetEvent(mainStartedEvent.get());
+}
+
+void InstanceState::Close() {
+  if (singleInstance) {
+    if (isPrimaryInstance && listenerThread) {
+      StopHandOvers(listenerThread.get(), mainStartedEvent.get());
+      listenerThread.reset();
+    }
+    instanceBlock.reset();
+    instanceMapping.reset();
+    handOverCopiedEvent.reset();
+  }
+  mainStartedEvent.reset();
+}
+
+}  // namespace instance

@@ -1,6 +1,6 @@
-#include "launcher/hand_over_gate.h"
+#include "instance/hand_over_gate.h"
 
-namespace launcher {
+namespace instance {
 
 namespace {
 
@@ -51,4 +51,4 @@ bool HandOverGate::WaitUntilAllDone(DWORD waitMs) {
   return true;
 }
 
-}  // namespace launcher
+}  // namespace instance

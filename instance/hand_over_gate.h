@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace launcher {
+namespace instance {
 
 class HandOverGate {
  public:
@@ -35,4 +35,4 @@ class HandOverGate {
   bool closed_ = false;
 };
 
-}  // namespace launcher
+}  // namespace instance

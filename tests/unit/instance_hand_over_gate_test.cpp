@@ -6,11 +6,11 @@
 
 #include <atomic>
 
-#include "launcher/hand_over_gate.h"
+#include "instance/hand_over_gate.h"
 
 namespace {
 
-using launcher::HandOverGate;
+using instance::HandOverGate;
 using Admission = HandOverGate::Admission;
 
 TEST(HandOverGate, AdmitsABoundedNumberOfThreadsUntilClosed) {

@@ -1,4 +1,4 @@
-#include "launcher/hand_over.h"
+#include "instance/hand_over.h"
 
 #include <cstring>
 #include <memory>
@@ -6,10 +6,10 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/secondary_main.h"
-#include "launcher/hand_over_gate.h"
-#include "launcher/launcher.h"
+#include "instance/hand_over_gate.h"
+#include "instance/single_instance.h"
 
-namespace launcher {
+namespace instance {
 
 namespace {
 
@@ -34,10 +34,10 @@ HandOverGate gate;
 
 struct HandOverRequest {
   DWORD senderThreadId = 0;
-  Launcher* launcher = nullptr;
+  const InstanceState* state = nullptr;
   instance::Block block{};  // the block as it was when the notification arrived
-  // The thread's own handle of the main-started event: the launcher closes
-  // its handle at the end while threads may still wait.
+  // The thread's own handle of the main-started event: InstanceState::Close
+  // releases its handle at the end while threads may still wait.
   win::Handle mainStarted;
 };
 
@@ -56,13 +56,13 @@ class ThreadMessageAnswer : public jvm::HandOverHost {
 
 DWORD WINAPI HandOverThread(LPVOID parameter) {
   std::unique_ptr<HandOverRequest> request(static_cast<HandOverRequest*>(parameter));
-  // javaVm and mainClass are written before the event is set; the teardown
-  // sets it too, after closing the gate.
+  // javaVm is written before the event is set; the teardown sets it too,
+  // after closing the gate.
   if (WaitForSingleObject(request->mainStarted.get(), INFINITE) == WAIT_OBJECT_0 && gate.MayProceed()) {
-    Launcher& launcher = *request->launcher;
+    const PrimaryMain& primary = request->state->primaryMain;
     ThreadMessageAnswer answer(request->senderThreadId, ReadField(request->block.data(), instance::kMessageIdOffset));
-    jvm::CallSecondaryMain(launcher.javaVm, text::ToThreadAnsi(launcher.mainClass),
-                           instance::ReadArguments(request->block), launcher.allowIbm || launcher.favorIbm, answer);
+    jvm::CallSecondaryMain(primary.javaVm, text::ToThreadAnsi(primary.mainClass),
+                           instance::ReadArguments(request->block), primary.stayAttached, answer);
   }
   request.reset();
   gate.Done();
@@ -93,8 +93,8 @@ bool RunsExecutable(DWORD processId, const std::wstring& path) {
 }  // namespace
 
 DWORD WINAPI ListenerThread(LPVOID parameter) {
-  Launcher& launcher = *static_cast<Launcher*>(parameter);
-  auto* block = static_cast<std::uint8_t*>(launcher.instanceBlock.get());
+  const InstanceState& state = *static_cast<const InstanceState*>(parameter);
+  auto* block = static_cast<std::uint8_t*>(state.instanceBlock.get());
   const UINT notification = ReadField(block, instance::kMessageIdOffset);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -109,18 +109,18 @@ DWORD WINAPI ListenerThread(LPVOID parameter) {
     auto request = std::make_unique<HandOverRequest>();
     if (admission == HandOverGate::Admission::Admitted) {
       request->senderThreadId = sender;
-      request->launcher = &launcher;
+      request->state = &state;
       // Copied before the sender lets the next secondary write the area;
       // the cleared id tells the sender it was taken.
       std::memcpy(request->block.data(), block, request->block.size());
       WriteField(block, instance::kSenderThreadIdOffset, 0);
     }
-    if (launcher.handOverCopiedEvent) SetEvent(launcher.handOverCopiedEvent.get());
+    if (state.handOverCopiedEvent) SetEvent(state.handOverCopiedEvent.get());
     if (admission != HandOverGate::Admission::Admitted) continue;
     HANDLE mainStarted = nullptr;
     const HANDLE self = GetCurrentProcess();
     win::Handle thread;
-    if (DuplicateHandle(self, launcher.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) {
+    if (DuplicateHandle(self, state.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) {
       request->mainStarted.reset(mainStarted);
       thread.reset(CreateThread(nullptr, 0, &HandOverThread, request.get(), 0, nullptr));
     }
@@ -198,4 +198,4 @@ HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, 
   return primary && WaitForSingleObject(primary.get(), 0) == WAIT_OBJECT_0 ? HandOver::Sent : HandOver::Failed;
 }
 
-}  // namespace launcher
+}  // namespace instance

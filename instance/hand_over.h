@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
-namespace launcher {
+namespace instance {
 
-// Thread body of the primary's listener; the argument is the Launcher. A
+// Thread body of the primary's listener; the argument is the InstanceState. A
 // notification whose sender wrote the argument area for it has the block
 // copied at once and handed to a thread of its own that waits for main to
 // have started, then calls "secondaryMain"; every other one is dropped.
-DWORD WINAPI ListenerThread(LPVOID launcher);
+DWORD WINAPI ListenerThread(LPVOID state);
 
 // The teardown's end of single instance, once the virtual machine is gone:
 // lets no hand-over thread use it any more, stops the listener, wakes the
@@ -37,4 +37,4 @@ enum class HandOver {
 HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
                        const std::wstring& executablePath);
 
-}  // namespace launcher
+}  // namespace instance
