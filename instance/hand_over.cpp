@@ -69,25 +69,16 @@ DWORD WINAPI HandOverThread(LPVOID parameter) {
   return 0;
 }
 
-// True when `processId` names a running process of the executable `path`.
+// True when `processId` names a running process of the executable `path`
+// (both as the system gives them, so spelt alike).
 bool RunsExecutable(DWORD processId, const std::wstring& path) {
   win::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
   if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
-  std::wstring image(32768, L'\0');
-  DWORD size = static_cast<DWORD>(image.size());
-  if (!QueryFullProcessImageNameW(process.get(), 0, image.data(), &size)) return false;
-  image.resize(size);
-  // Either may be spelt with short names.
-  auto longForm = [](const std::wstring& name) {
-    std::wstring full(32768, L'\0');
-    const DWORD length = GetLongPathNameW(name.c_str(), full.data(), static_cast<DWORD>(full.size()));
-    if (length == 0 || length >= full.size()) return name;
-    full.resize(length);
-    return full;
-  };
-  const std::wstring a = longForm(image), b = longForm(path);
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
+  wchar_t image[32768];
+  DWORD size = 32768;
+  return QueryFullProcessImageNameW(process.get(), 0, image, &size) &&
+         CompareStringOrdinal(image, static_cast<int>(size), path.c_str(), static_cast<int>(path.size()), TRUE) ==
+             CSTR_EQUAL;
 }
 
 }  // namespace

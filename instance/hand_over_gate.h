@@ -3,7 +3,7 @@
 // or the virtual machine any more.
 #pragma once
 
-#include <windows.h>
+#include <atomic>
 
 namespace instance {
 
@@ -19,20 +19,18 @@ class HandOverGate {
   Admission Admit();
   // A hand-over thread, before it uses the virtual machine: false once the
   // gate is closed.
-  bool MayProceed();
+  bool MayProceed() const { return !closed_; }
   // A hand-over thread's last step; it touches nothing of the launcher after.
-  void Done();
+  void Done() { --running_; }
   // Admits no thread and lets none proceed from now on.
-  void Close();
+  void Close() { closed_ = true; }
   // Waits up to `waitMs` until every admitted thread is done. True when none
   // is left.
-  bool WaitUntilAllDone(DWORD waitMs);
+  bool WaitUntilAllDone(unsigned long waitMs) const;
 
  private:
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  CONDITION_VARIABLE allDone_ = CONDITION_VARIABLE_INIT;
-  unsigned running_ = 0;
-  bool closed_ = false;
+  std::atomic<unsigned> running_{0};
+  std::atomic<bool> closed_{false};
 };
 
 }  // namespace instance

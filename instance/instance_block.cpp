@@ -1,20 +1,24 @@
 #include "instance/instance_block.h"
 
+#include "common/text.h"
+
 namespace instance {
 
 std::wstring InstanceName(std::wstring_view executablePath) {
   std::wstring name(executablePath);
-  for (wchar_t& c : name) {
-    if (c == L'\\') c = L'_';
+  // A console companion (MyApp.com) is the same application as MyApp.exe.
+  if (name.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".com")) {
+    name.replace(name.size() - 3, 3, L"exe");
   }
-  if (name.size() <= kLongestPlainName) return name;
   std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a over the path's UTF-16 units
-  for (wchar_t c : executablePath) {
+  for (wchar_t& c : name) {
     for (int shift : {0, 8}) {
       hash ^= (static_cast<std::uint16_t>(c) >> shift) & 0xFF;
       hash *= 0x100000001b3;
     }
+    if (c == L'\\') c = L'_';
   }
+  if (name.size() <= kLongestPlainName) return name;
   name.resize(kLongestPlainName - 17);
   name += L'_';
   for (int digit = 60; digit >= 0; digit -= 4) name += L"0123456789abcdef"[(hash >> digit) & 0xF];

@@ -42,9 +42,10 @@ inline constexpr wchar_t kHandOverCopiedSuffix[] = L"_upr_ack";
 // message name (at most 255 characters).
 inline constexpr std::size_t kLongestPlainName = 251;
 
-// The executable's full path with every "\" replaced by "_". A longer name
-// keeps its first characters and ends in "_" and a hash of the whole path (16
-// hexadecimal digits), kLongestPlainName characters in all.
+// The executable's full path with every "\" replaced by "_", and a ".com"
+// ending read as ".exe" (a console companion shares its program's instance).
+// A longer name keeps its first characters and ends in "_" and a hash of the
+// whole path (16 hexadecimal digits), kLongestPlainName characters in all.
 std::wstring InstanceName(std::wstring_view executablePath);
 
 // The argument area for `arguments`: each as UTF-16LE followed by a zero

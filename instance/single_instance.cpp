@@ -61,7 +61,7 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
     if (!area) return false;
     const HandOver sent = SendArguments(block, *area, name, *exe);
     if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
-    diag::Log({L"single instance: no running launcher of this path serves ", name, L"; an ordinary start"});
+    diag::Log({L"single instance: no primary; an ordinary start"});
     Release(*this);
     return true;
   }

@@ -21,6 +21,10 @@ instance::Block BlockWith(const instance::ArgumentArea& area) {
 TEST(InstanceBlock, NameIsThePathWithUnderscoresForBackslashes) {
   EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\Tool\\tool.exe"), L"C:_Apps_Tool_tool.exe");
   EXPECT_EQ(instance::InstanceName(L"\\\\server\\share\\a b\\x.exe"), L"__server_share_a b_x.exe");
+  // A console companion shares its program's name; only the ending counts.
+  EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.com"), L"C:_Apps_MyApp.exe");
+  EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.COM"), L"C:_Apps_MyApp.exe");
+  EXPECT_EQ(instance::InstanceName(L"C:\\a.com\\x.exe"), L"C:_a.com_x.exe");
 }
 
 // Names of 252 characters and more cannot name the window message (at most
@@ -62,6 +66,8 @@ TEST(InstanceBlock, LongPathsGetAShortNameOfTheirOwn) {
     names.push_back(instance::InstanceName(other));
   }
   names.push_back(instance::InstanceName(base));
+  EXPECT_EQ(instance::InstanceName(base + L".com"), instance::InstanceName(base + L".exe"))
+      << "a console companion shares its program's instance";
   std::sort(names.begin(), names.end());
   EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << "every long path has a name of its own";
 }
