@@ -69,16 +69,17 @@ DWORD WINAPI HandOverThread(LPVOID parameter) {
   return 0;
 }
 
-// True when `processId` names a running process of the executable `path`
-// (both as the system gives them, so spelt alike).
-bool RunsExecutable(DWORD processId, const std::wstring& path) {
+// True when `processId` names a running launcher of the instance `name` (a
+// console companion shares its program's).
+bool ServesInstance(DWORD processId, const std::wstring& name) {
   win::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
   if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
   wchar_t image[32768];
   DWORD size = 32768;
-  return QueryFullProcessImageNameW(process.get(), 0, image, &size) &&
-         CompareStringOrdinal(image, static_cast<int>(size), path.c_str(), static_cast<int>(path.size()), TRUE) ==
-             CSTR_EQUAL;
+  if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return false;
+  const std::wstring its = InstanceName(std::wstring_view(image, size));
+  return CompareStringOrdinal(its.c_str(), static_cast<int>(its.size()), name.c_str(), static_cast<int>(name.size()),
+                              TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -138,8 +139,7 @@ void StopHandOvers(HANDLE listener, HANDLE mainStarted) {
   gate.WaitUntilAllDone(kHandOversEndWaitMs);
 }
 
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
-                       const std::wstring& executablePath) {
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName) {
   // The answer comes to this thread's queue: make sure it has one.
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -149,8 +149,8 @@ HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, 
   for (;;) {
     const DWORD primaryId = ReadField(block, instance::kProcessIdOffset);
     if (primaryId != 0) {
-      // Whoever made the block, only a running launcher of this path serves it.
-      if (!RunsExecutable(primaryId, executablePath)) return HandOver::NoPrimary;
+      // Whoever made the block, only a running launcher of this instance serves it.
+      if (!ServesInstance(primaryId, instanceName)) return HandOver::NoPrimary;
       if (ReadField(block, instance::kListenerThreadIdOffset) != 0) {
         const std::wstring name = instanceName + instance::kHandOverCopiedSuffix;
         copied.reset(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str()));
@@ -174,10 +174,7 @@ HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, 
   // A listener thread that has not yet taken its first message has no queue.
   while (!PostThreadMessageW(ReadField(block, instance::kListenerThreadIdOffset),
                              ReadField(block, instance::kMessageIdOffset), self, 0)) {
-    if (GetTickCount64() >= deadline) {
-      WriteField(block, instance::kSenderThreadIdOffset, 0);
-      return HandOver::Failed;
-    }
+    if (GetTickCount64() >= deadline) return HandOver::Failed;
     Sleep(kStartingPollMs);
   }
   win::Handle primary(OpenProcess(SYNCHRONIZE, FALSE, ReadField(block, instance::kProcessIdOffset)));

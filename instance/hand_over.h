@@ -34,7 +34,6 @@ enum class HandOver {
 // notifies the primary's listener, as one step under the hand-over lock, and
 // returns once the listener has copied it. Waits a few seconds for a primary
 // that is still starting.
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
-                       const std::wstring& executablePath);
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName);
 
 }  // namespace instance

@@ -10,12 +10,9 @@ std::wstring InstanceName(std::wstring_view executablePath) {
   if (name.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".com")) {
     name.replace(name.size() - 3, 3, L"exe");
   }
-  std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a over the path's UTF-16 units
+  std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a, a UTF-16 unit at a time
   for (wchar_t& c : name) {
-    for (int shift : {0, 8}) {
-      hash ^= (static_cast<std::uint16_t>(c) >> shift) & 0xFF;
-      hash *= 0x100000001b3;
-    }
+    hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3;
     if (c == L'\\') c = L'_';
   }
   if (name.size() <= kLongestPlainName) return name;
