@@ -8,8 +8,8 @@ namespace config {
 
 void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const {
   const bool embedded = embedded_.Find(section, key).has_value();
-  const bool file = !ReadFileValue(path_, section, key).empty();
-  const bool plus = !file && !ReadFileValue(path_, section + L"+", key).empty();
+  const bool file = !ReadFileValue(path_, section.c_str(), key.c_str()).empty();
+  const bool plus = !file && !ReadFileValue(path_, (section + L"+").c_str(), key.c_str()).empty();
   const wchar_t* layers = file       ? L"file"
                           : embedded ? (plus ? L"embedded, + section" : L"embedded")
                           : plus     ? L"+ section"

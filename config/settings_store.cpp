@@ -35,7 +35,7 @@ std::string ReadFileBytes(const std::wstring& file) {
 
 }  // namespace
 
-std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   // The profile reader cannot open a file whose path is MAX_PATH or longer.
   if (file.size() >= MAX_PATH) {
     const std::wstring content = DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi);
@@ -44,14 +44,14 @@ std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section
   // The reader cuts values that do not fit: grow until the value fits.
   std::vector<wchar_t> buffer(256);
   for (;;) {
-    DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+    DWORD count = GetPrivateProfileStringW(section, key, L"", buffer.data(),
                                            static_cast<DWORD>(buffer.size()), file.c_str());
     if (count != buffer.size() - 1) return std::wstring(buffer.data(), count);
     buffer.assign(buffer.size() * 2, L'\0');
   }
 }
 
-void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+void WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value) {
   // The profile writer makes new files in the ANSI code page, which would turn
   // a folder name outside it into question marks. A new file is started as
@@ -63,11 +63,11 @@ void WriteFileValue(const std::wstring& file, const std::wstring& section, const
     WriteFile(created, bom, sizeof bom, &written, nullptr);
     CloseHandle(created);
   }
-  WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+  WritePrivateProfileStringW(section, key, value.c_str(), file.c_str());
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  if (section == keys::kClassPathSection) return key == keys::kClassPath;
+  if (section == keys::kClassPathSection) return key == keys::kClassPath || key == keys::kModulePath;
   if (section != keys::kJavaRuntime) return false;
   return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
 }
@@ -129,7 +129,8 @@ bool SettingsStore::MayHoldSection(const std::wstring& section) const {
   return false;
 }
 
-std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
+std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
+  const std::wstring section(sectionName), key(keyName);
   std::wstring value = LayeredValue(section, key);
   if (diag::Enabled()) LogLookup(section, key, value);
   return value;
@@ -137,10 +138,11 @@ std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstri
 
 std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
   std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
-  std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section, key) : std::wstring();
+  std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section.c_str(), key.c_str()) : std::wstring();
   if (!fileValue.empty()) return fileValue;
   std::wstring plusSection = section + L"+";
-  std::wstring extension = MayHoldSection(plusSection) ? ReadFileValue(path_, plusSection, key) : std::wstring();
+  std::wstring extension =
+      MayHoldSection(plusSection) ? ReadFileValue(path_, plusSection.c_str(), key.c_str()) : std::wstring();
   return ExtendValue(std::move(result), extension, IsListKey(section, key));
 }
 

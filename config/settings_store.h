@@ -11,12 +11,12 @@
 namespace config {
 
 // One read of one key through the profile-file reader; empty when missing.
-std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
 // One write through the profile-file writer; its result is not needed.
-void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+void WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value);
 
-// The keys whose values are ";"-separated lists ("Class Path", "System Path",
+// The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",
 // "Library Path", "Preferred versions").
 bool IsListKey(std::wstring_view section, std::wstring_view key);
 
@@ -31,8 +31,10 @@ class SettingsStore {
   void Open(const std::wstring& path, const std::wstring& embeddedText);
 
   // Embedded value, replaced by a non-empty file value, or else extended by
-  // the value of the section named `section` + "+" (ExtendValue).
-  std::wstring Lookup(const std::wstring& section, const std::wstring& key) const;
+  // the value of the section named `section` + "+" (ExtendValue). The names
+  // are the catalogue's constants: the texts are made here, once, not at
+  // every call.
+  std::wstring Lookup(const wchar_t* section, const wchar_t* key) const;
 
   const std::wstring& path() const { return path_; }
 

@@ -66,6 +66,24 @@ TEST(SettingsCatalogue, VmProviderTableIgnoresCase) {
   }
 }
 
+TEST(SettingsCatalogue, MainModuleFormsAndMainClass) {
+  const struct {
+    const wchar_t *mainClass, *mainModule, *classToRun, *module;
+  } rows[] = {
+      {L"com.example.Main", L"", L"com/example/Main", L""},
+      {L"com.example.Main", L"app.core", L"com/example/Main", L"app.core"},      // the module's class named
+      {L"", L"app.core", L"", L"app.core"},                                      // the descriptor's class
+      {L"com.example.Other", L"app.core/app.core.Main", L"app/core/Main", L"app.core"},  // module/class wins
+      {L"", L"app.core/", L"", L"app.core"},
+      {L"", L"", L"", L""},
+  };
+  for (const auto& r : rows) {
+    const config::MainEntry entry = config::ParseMainEntry(r.mainClass, r.mainModule);
+    EXPECT_EQ(entry.mainClass, r.classToRun) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
+    EXPECT_EQ(entry.mainModule, r.module) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
+  }
+}
+
 TEST(SettingsPaths, SettingsFileIsCutAtTheLastDotOfThePath) {
   EXPECT_EQ(config::SettingsPathFor(L"C:\\Apps\\Tool\\tool.exe").value_or(L"-"), L"C:\\Apps\\Tool\\tool.ini");
   EXPECT_EQ(config::SettingsPathFor(L"C:\\my.apps\\tool").value_or(L"-"), L"C:\\my.ini");

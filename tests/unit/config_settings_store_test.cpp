@@ -46,6 +46,7 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
       {jre, L"System Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
       {jre, L"Library Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
       {jre, L"Preferred versions", L"1.6", L"", L"1.7;1.8", L"1.6;1.7;1.8"},
+      {L"Class Path", L"Module Path", L"mods", L"", L"lib\\fx", L"mods;lib\\fx"},
       // A non-empty file value wins and the "+" section is not read.
       {L"Class Path", L"Class Path", L"lib\a.jar", L"lib\f.jar", L"lib\b.jar", L"lib\f.jar"},
   };
@@ -55,7 +56,7 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
                                       L"+]\r\n" + c.key + L"=" + c.plus + L"\r\n");
     config::SettingsStore store;
     store.Open(tmp / L"a.ini", c.embedded.empty() ? L"" : L"[" + c.section + L"]\r\n" + c.key + L"=" + c.embedded);
-    EXPECT_EQ(store.Lookup(c.section, c.key), c.expected)
+    EXPECT_EQ(store.Lookup(c.section.c_str(), c.key.c_str()), c.expected)
         << c.key << ": embedded \"" << c.embedded << "\", \"+\" section \"" << c.plus << "\"";
   }
 }
@@ -157,7 +158,8 @@ TEST(SettingsFileValues, FilesInLongPathsAreReadAsTheProfileReaderReadsShortOnes
     WriteTextFile(shortFile, file.content, file.encoding);
     WriteTextFile(longFile, file.content, file.encoding);
     for (const auto& [section, key] : queries) {
-      EXPECT_EQ(config::ReadFileValue(longFile, section, key), config::ReadFileValue(shortFile, section, key))
+      EXPECT_EQ(config::ReadFileValue(longFile, section.c_str(), key.c_str()),
+                config::ReadFileValue(shortFile, section.c_str(), key.c_str()))
           << testing::PrintToString(section) << " / " << testing::PrintToString(key) << " in "
           << testing::PrintToString(file.content);
     }
