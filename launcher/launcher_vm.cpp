@@ -10,11 +10,13 @@
 #include "common/text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
+#include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
+#include "jvm/startup_cache_win.h"
 #include "jvm/vm_options.h"
 #include "launcher/launcher.h"
 #include "report/diagnostics_log.h"
@@ -152,8 +154,11 @@ bool Launcher::BuildVmOptions() {
   const jvm::MemoryFigures memory{static_cast<std::uint64_t>(status.dwTotalPhys),
                                   static_cast<std::uint64_t>(status.dwAvailVirtual)};
   std::uint64_t stackSize = javaThreadStackSize;
-  const std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
+  std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
       classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  if (config::IsYes(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kStartupCache)))) {
+    jvm::AddStartupCache(texts, {*exe, productName, productCode, jvmLibraryPath, classPath, {}});
+  }
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
   for (const std::wstring& option : texts) {
