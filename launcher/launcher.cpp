@@ -24,16 +24,19 @@ void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetComm
 bool Launcher::Initialise() {
   diag::Log({L"--- launcher started: ", GetCommandLineW()});
   SplitCommandLine();
-  if (!ReadSettings()) return false;
-  if (!SetUpSingleInstance()) return false;
-  if (singleInstance && !isPrimaryInstance) return true;  // a secondary hands over in Run
-  if (overrideWorkingDir) OverrideWorkingDirectory();
-  if (ChooseRuntime()) return true;
-  return AskForMissingRuntime();
+  if (!settings.ReadSettings()) return false;
+  if (!instanceState.SetUpSingleInstance(settings.upgradeCode, arguments,
+                                         {settings.mainClass, settings.allowIbm || settings.favorIbm})) {
+    return false;
+  }
+  if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run
+  if (settings.overrideWorkingDir) OverrideWorkingDirectory();
+  if (chosenRuntime.ChooseRuntime(settings)) return true;
+  return chosenRuntime.AskForMissingRuntime(settings);
 }
 
 void Launcher::OverrideWorkingDirectory() {
-  auto exe = config::GetExecutablePath(splashWindowHandle);
+  auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return;
   size_t slash = exe->rfind(L'\\');
   if (slash == std::wstring::npos || slash == 0) return;
@@ -44,47 +47,26 @@ void Launcher::OverrideWorkingDirectory() {
 }
 
 int Launcher::Run() {
-  if (runtimeIs32Bit) return StartPairedProduct();
-  if (singleInstance && !isPrimaryInstance) return WaitForPrimary();
-  if (!PrepareEnvironment()) return -1;
+  if (chosenRuntime.runtimeIs32Bit) {
+    return instance::StartPairedProduct(settings.pairProduct, settings.returnPairExitCode);
+  }
+  if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return instanceState.WaitForPrimary();
+  if (!vmSession.PrepareEnvironment(settings, chosenRuntime.jvmLibraryPath)) return -1;
   if (!HasSwitch(arguments)) {
-    if (!StartSplash()) return 0;
+    if (!splashState.StartSplash(chosenRuntime.jvmLibraryPath)) return 0;
   }
-  if (!LoadVmLibrary(jvmLibraryPath)) return -1;
-  if (!BuildVmOptions()) return -1;
+  if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return -1;
+  if (!vmSession.BuildVmOptions(settings, splashState.splashWindowHandle, arguments)) return -1;
   if (StartJavaThread() == 0) return 0;
-  if (runtimeSplashClose != nullptr) {
-    runtimeSplashClose();
-    runtimeSplashClose = nullptr;
-  }
+  splashState.CloseRuntimeSplash();
   return -1;
 }
 
 void Launcher::Shutdown() {
-  CloseSplashWindow();
-  if (javaVm != nullptr) javaVm->DestroyJavaVM();
-  if (singleInstance) {
-    if (isPrimaryInstance && listenerThread) {
-      DWORD code = STILL_ACTIVE;
-      do {
-        PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
-        WaitForSingleObject(listenerThread.get(), 20);  // time to take the message, not a spin
-        if (!GetExitCodeThread(listenerThread.get(), &code)) break;
-      } while (code == STILL_ACTIVE);
-      listenerThread.reset();
-    }
-    instanceBlock.reset();
-    instanceMapping.reset();
-    handOverCopiedEvent.reset();
-  }
-  mainStartedEvent.reset();
-  if (runtimeSplashClose != nullptr) {
-    runtimeSplashClose();
-    runtimeSplashClose = nullptr;
-  }
-  arguments.clear();
-  vmOptions.clear();
-  preferredVersions.clear();
+  splashState.CloseSplashWindow();
+  if (vmSession.javaVm != nullptr) vmSession.javaVm->DestroyJavaVM();
+  instanceState.Close();
+  splashState.CloseRuntimeSplash();
 }
 
 }  // namespace launcher

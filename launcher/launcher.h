@@ -1,5 +1,7 @@
-// The one object of the launcher process: every setting, handle and result of
-// the launch, and the three calls that make it (Initialise, Run, Shutdown).
+// The launch: its named parts of state, each filled by one stage, and the
+// sequence of stages that the process entry runs (Initialise, Run, Shutdown).
+// A stage reads the parts it is given as const and fills its own part; the
+// window that owns message boxes is passed where a splash may be showing.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +14,7 @@
 
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
+#include "instance/single_instance.h"
 #include "runtime/version_number.h"
 
 namespace splash {
@@ -32,6 +35,104 @@ using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
 using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
 using SplashCloseFn = void (*)();
 
+// The settings of the launch. Filled once by ReadSettings, then read-only for
+// every later stage.
+struct LaunchSettings {
+  // Every field from the settings files; false once the user has been told
+  // why the launch cannot go on.
+  bool ReadSettings();
+  // Keeps a runtime the user chose as "JRE Path" for the next start.
+  void WriteBackJrePath(const std::wstring& folder) const;
+
+  std::wstring productName, productCode, upgradeCode;
+  bool isService = false;
+  std::wstring mainClass;
+  runtime::VersionNumber minimumVersion;
+  runtime::VersionNumber maximumVersion;
+  std::vector<std::wstring> preferredVersions;
+  std::wstring jrePath;
+  config::JvmType jvmType = config::JvmType::Any;
+  bool searchJdk = false;
+  bool searchJre = false;
+  bool favorMode = true;
+  bool allowJRockit = false, allowSun = true, allowIbm = false;
+  bool favorJRockit = false, favorSun = true, favorIbm = false;
+  // Where today's runtimes register and install is searched after the
+  // classic sources ("Search Installed Runtimes" is not "No").
+  bool searchInstalledRuntimes = true;
+  bool failureCheck = false;
+  bool overrideWorkingDir = false;
+  std::wstring systemPathSetting;
+  std::wstring libraryPathSetting;
+  std::wstring pairProduct;
+  bool returnPairExitCode = false;
+};
+
+// The runtime choice: the jvm.dll this launch loads. Filled by ChooseRuntime,
+// or by AskForMissingRuntime when no source yields one.
+struct ChosenRuntime {
+  bool ChooseRuntime(const LaunchSettings& settings);
+  // The "JRE Not Found" dialog; the folder the user chose is written back.
+  bool AskForMissingRuntime(const LaunchSettings& settings);
+  // Marks the chosen runtime as a 32-bit one when a paired product can run it.
+  void CheckPairedRuntime(const std::wstring& pairProduct);
+
+  std::wstring jvmLibraryPath;
+  bool runtimeIs32Bit = false;
+};
+
+// The splash state: the own window's thread and window, or the runtime
+// library's close function. Filled by StartSplash and the splash thread.
+struct SplashState {
+  SplashState();
+  ~SplashState();
+
+  // The "Display" settings and the route: the splashscreen.dll of the runtime
+  // of `jvmLibraryPath`, or the own window. False without a settings file.
+  bool StartSplash(const std::wstring& jvmLibraryPath);
+  bool StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath);
+  static DWORD WINAPI SplashThreadMain(LPVOID splashState);
+  void CloseSplashWindow();
+  void CloseRuntimeSplash();
+
+  win::Handle splashThread;
+  DWORD splashThreadId = 0;
+  // Set by the splash thread once its window is shown (or could not be made).
+  win::Handle splashReady;
+  std::wstring splashImagePath;
+  std::wstring splashShadow;
+  std::unique_ptr<splash::SplashWindow> splashWindow;
+  // Owner of the message boxes while the window is up.
+  HWND splashWindowHandle = nullptr;
+  SplashCloseFn runtimeSplashClose = nullptr;
+};
+
+// The VM session: the runtime's entry points, the options, the Java thread's
+// stack size, the VM and the environment of the thread that created it.
+// Filled by the VM stages in the order Run calls them.
+struct VmSession {
+  // The runtime's variables, its bin folder on Path, the "Library Path" option.
+  bool PrepareEnvironment(const LaunchSettings& settings, const std::wstring& jvmLibraryPath);
+  bool LoadVmLibrary(const std::wstring& path, HWND owner);
+  // The class path, "Virtual Machine Parameters", the output and error files,
+  // and the "Cmd" arguments, which are added to `arguments`.
+  bool BuildVmOptions(const LaunchSettings& settings, HWND owner, std::vector<std::wstring>& arguments);
+  // On the Java thread: the VM and its standard streams.
+  bool CreateVm(HWND owner);
+  SIZE_T DefaultJavaStackSize() const;
+
+  CreateJavaVmFn createJavaVm = nullptr;
+  GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
+  std::vector<std::string> vmOptions;
+  SIZE_T javaThreadStackSize = 0;
+  std::wstring outputFile, errorFile;
+  std::wstring extraArguments;
+  JavaVM* javaVm = nullptr;
+  JNIEnv* mainEnv = nullptr;
+  // Receives the hooks (Launcher::VmExitHook, VmAbortHook); none by default.
+  VmHookObserver* vmHookObserver = nullptr;
+};
+
 class Launcher {
  public:
   Launcher();
@@ -39,99 +140,40 @@ class Launcher {
   Launcher(const Launcher&) = delete;
   Launcher& operator=(const Launcher&) = delete;
 
-  // The launcher of this process, while it exists (the VM hooks reach it so).
+  // The launcher of this process, while it exists: the VM hooks reach it so.
   static Launcher* Current();
 
+  // Reads the settings, settles the single-instance role, chooses a runtime.
   bool Initialise();
+  // Hands over, or starts the VM and runs main; the process exit code.
   int Run();
   void Shutdown();
 
-  // Stages, in the order the launch calls them.
+  // The stages that are the launcher's own, in the order the launch calls them.
   void SplitCommandLine();
-  bool ReadSettings();
-  bool SetUpSingleInstance();
-  void OverrideWorkingDirectory();
-  bool ChooseRuntime();
-  // Marks the chosen runtime as a 32-bit one when a paired product can run it.
-  void CheckPairedRuntime();
-  bool AskForMissingRuntime();
-  void WriteBackJrePath(const std::wstring& folder);
-  int StartPairedProduct();
-  int WaitForPrimary();
-  bool PrepareEnvironment();
-  bool StartSplash();
-  bool StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath);
-  bool LoadVmLibrary(const std::wstring& path);
-  bool BuildVmOptions();
+  static void OverrideWorkingDirectory();
+  // Runs JavaThreadMain on a thread with the session's stack size.
   DWORD StartJavaThread();
-  void CloseSplashWindow();
-  static DWORD WINAPI SplashThreadMain(LPVOID launcher);
-
-  // The Java thread and what runs on it.
+  // Creates the VM (vmSession) and calls main with the settings and arguments;
+  // the splash and instance state hear that main starts.
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
-  SIZE_T DefaultJavaStackSize();
-  bool CreateVm();
   bool InvokeMain();
-  // The "Java Exception" dialog for a throwable that escaped main; true when
-  // the application is to be stopped.
-  bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
-  void ExitJava(JNIEnv* env);
-  // Hooks handed to the virtual machine; they forward to vmHookObserver.
+  // Hooks handed to the virtual machine; they forward to vmSession.vmHookObserver.
   static void JNICALL VmExitHook(jint code);
   static void JNICALL VmAbortHook();
 
-  // Fields: see the data model of the launch sequence.
-  VmHookObserver* vmHookObserver = nullptr;
-  win::Handle splashThread;
-  DWORD splashThreadId = 0;
-  // Set by the splash thread once its window is shown (or could not be made).
-  win::Handle splashReady;
-  std::wstring splashImagePath;
-  std::wstring splashShadow;
-  config::JvmType jvmType = config::JvmType::Any;
-  std::wstring jvmLibraryPath;
-  JavaVM* javaVm = nullptr;
-  JNIEnv* mainEnv = nullptr;
-  std::wstring mainClass;
-  runtime::VersionNumber minimumVersion;
-  runtime::VersionNumber maximumVersion;
+  // The parts, in the order they are filled.
+  // The application's arguments: the command line's, then the "Cmd" ones.
   std::vector<std::wstring> arguments;
-  std::unique_ptr<splash::SplashWindow> splashWindow;
-  HWND splashWindowHandle = nullptr;
-  bool isService = false;
-  bool searchJdk = false;
-  bool searchJre = false;
-  bool favorMode = true;
-  bool allowJRockit = false, allowSun = true, allowIbm = false;
-  bool favorJRockit = false, favorSun = true, favorIbm = false;
-  std::wstring productName, productCode, upgradeCode;
-  std::vector<std::string> vmOptions;
-  std::vector<std::wstring> preferredVersions;
-  std::wstring jrePath;
-  std::wstring libraryPathSetting;
-  win::MappedView instanceBlock;
-  win::Handle instanceMapping;
-  win::Handle listenerThread;
-  // Set by the listener once it has copied a secondary's arguments.
-  win::Handle handOverCopiedEvent;
-  bool isPrimaryInstance = false;
-  bool singleInstance = false;
-  std::wstring outputFile, errorFile;
-  std::wstring systemPathSetting;
-  std::wstring extraArguments;
-  std::wstring pairProduct;
-  bool returnPairExitCode = false;
-  bool failureCheck = false;
-  bool overrideWorkingDir = false;
-  SIZE_T javaThreadStackSize = 0;
-  SplashCloseFn runtimeSplashClose = nullptr;
-  win::Handle mainStartedEvent;
-  bool runtimeIs32Bit = false;
-  // Where today's runtimes register and install is searched after the
-  // classic sources ("Search Installed Runtimes" is not "No").
-  bool searchInstalledRuntimes = true;
-  CreateJavaVmFn createJavaVm = nullptr;
-  GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
+  LaunchSettings settings;
+  instance::InstanceState instanceState;
+  ChosenRuntime chosenRuntime;
+  SplashState splashState;
+  VmSession vmSession;
 };
+
+// The "Java Exception" dialog for a throwable that escaped main; true when the
+// application is to be stopped.
+bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
 
 }  // namespace launcher

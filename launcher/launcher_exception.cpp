@@ -5,7 +5,7 @@
 
 namespace launcher {
 
-bool Launcher::ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
+bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
   std::wstring trace = jvm::StackTraceText(env, throwable);
   if (trace.empty()) return false;  // nothing to show: the application goes on
   // Anything but Ignore stops, a dialog that could not be created included.

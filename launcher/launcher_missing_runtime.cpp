@@ -4,13 +4,14 @@
 
 namespace launcher {
 
-bool Launcher::AskForMissingRuntime() {
-  std::wstring message = runtime::ComposeMissingRuntimeMessage(jvmType, minimumVersion, maximumVersion);
-  auto chosen = runtime::AskForRuntime(message, jvmType);
+bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
+  std::wstring message =
+      runtime::ComposeMissingRuntimeMessage(settings.jvmType, settings.minimumVersion, settings.maximumVersion);
+  auto chosen = runtime::AskForRuntime(message, settings.jvmType);
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
-  CheckPairedRuntime();
-  WriteBackJrePath(chosen->folder);
+  CheckPairedRuntime(settings.pairProduct);
+  settings.WriteBackJrePath(chosen->folder);
   return true;
 }
 

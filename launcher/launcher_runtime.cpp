@@ -10,32 +10,32 @@
 
 namespace launcher {
 
-bool Launcher::ChooseRuntime() {
-  runtime::RuntimeSettings settings;
-  settings.jrePath = jrePath;
-  settings.jvmType = jvmType;
-  settings.searchJdk = searchJdk;
-  settings.searchJre = searchJre;
-  settings.favorMode = favorMode;
-  settings.allowSun = allowSun;
-  settings.allowJRockit = allowJRockit;
-  settings.allowIbm = allowIbm;
-  settings.favorSun = favorSun;
-  settings.favorJRockit = favorJRockit;
-  settings.favorIbm = favorIbm;
-  settings.minimumVersion = minimumVersion;
-  settings.maximumVersion = maximumVersion;
-  settings.preferredVersions = preferredVersions;
-  settings.hasPairProduct = !pairProduct.empty();
+bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
+  runtime::RuntimeSettings search;
+  search.jrePath = settings.jrePath;
+  search.jvmType = settings.jvmType;
+  search.searchJdk = settings.searchJdk;
+  search.searchJre = settings.searchJre;
+  search.favorMode = settings.favorMode;
+  search.allowSun = settings.allowSun;
+  search.allowJRockit = settings.allowJRockit;
+  search.allowIbm = settings.allowIbm;
+  search.favorSun = settings.favorSun;
+  search.favorJRockit = settings.favorJRockit;
+  search.favorIbm = settings.favorIbm;
+  search.minimumVersion = settings.minimumVersion;
+  search.maximumVersion = settings.maximumVersion;
+  search.preferredVersions = settings.preferredVersions;
+  search.hasPairProduct = !settings.pairProduct.empty();
 
   runtime::DiskFileProbe files;
   runtime::RegistryViewReader nativeView(runtime::RegistryView::Native);
   runtime::RegistryViewReader view32(runtime::RegistryView::Bits32);
-  runtime::RuntimeSources sources{files, [&] { return runtime::FindPrivateRuntime(splashWindowHandle, files); },
+  runtime::RuntimeSources sources{files, [&] { return runtime::FindPrivateRuntime(nullptr, files); },
                                   nativeView, view32};
 
-  runtime::RuntimeChoice choice = runtime::SearchRuntime(settings, sources);
-  if (choice.source == runtime::RuntimeSource::None && searchInstalledRuntimes) {
+  runtime::RuntimeChoice choice = runtime::SearchRuntime(search, sources);
+  if (choice.source == runtime::RuntimeSource::None && settings.searchInstalledRuntimes) {
     runtime::RegistryViewReader userNative(runtime::RegistryView::Native, HKEY_CURRENT_USER);
     runtime::RegistryViewReader user32(runtime::RegistryView::Bits32, HKEY_CURRENT_USER);
     runtime::InstalledRuntimeSources installed{files,
@@ -46,7 +46,7 @@ bool Launcher::ChooseRuntime() {
                                                text::GetEnvironment(L"JAVA_HOME"),
                                                text::GetEnvironment(L"ProgramFiles"),
                                                text::GetEnvironment(L"ProgramFiles(x86)")};
-    choice = runtime::SearchInstalledRuntimes(settings, installed);
+    choice = runtime::SearchInstalledRuntimes(search, installed);
   }
   jvmLibraryPath = std::move(choice.jvmLibraryPath);
   switch (choice.source) {
@@ -57,7 +57,7 @@ bool Launcher::ChooseRuntime() {
     case runtime::RuntimeSource::JavaHome:
     case runtime::RuntimeSource::InstallFolder:
     case runtime::RuntimeSource::InstallFolder32:
-      CheckPairedRuntime();
+      CheckPairedRuntime(settings.pairProduct);
       break;
     case runtime::RuntimeSource::Registry32:
     case runtime::RuntimeSource::InstalledRegistry32:
@@ -73,7 +73,7 @@ bool Launcher::ChooseRuntime() {
   return true;
 }
 
-void Launcher::CheckPairedRuntime() {
+void ChosenRuntime::CheckPairedRuntime(const std::wstring& pairProduct) {
   runtimeIs32Bit = false;
   if (!pairProduct.empty()) runtimeIs32Bit = runtime::IsX86Image(jvmLibraryPath);
 }

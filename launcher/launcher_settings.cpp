@@ -26,10 +26,10 @@ bool UsesPerUserFile(bool isService) { return !isService && config::IsNtPlatform
 
 }  // namespace
 
-bool Launcher::ReadSettings() {
+bool LaunchSettings::ReadSettings() {
   // The executable's path is read once: the settings file and the per-user
-  // file are both formed from it.
-  auto exe = config::GetExecutablePath(splashWindowHandle);
+  // file are both formed from it. No splash is up yet: boxes have no owner.
+  auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return false;
   auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
@@ -83,7 +83,7 @@ bool Launcher::ReadSettings() {
 
   mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
   if (mainClass.empty()) {
-    report::ShowMessage(splashWindowHandle, IDS_NO_MAIN_CLASS);
+    report::ShowMessage(nullptr, IDS_NO_MAIN_CLASS);
     return false;
   }
   mainClass = text::ReplaceAll(mainClass, L'.', L'/');
@@ -97,7 +97,7 @@ bool Launcher::ReadSettings() {
   return true;
 }
 
-void Launcher::WriteBackJrePath(const std::wstring& folder) {
+void LaunchSettings::WriteBackJrePath(const std::wstring& folder) const {
   auto pairedFile = config::GetPairedSettingsPath(pairProduct);
   if (!pairedFile) return;  // the chosen runtime serves for this run only
   if (UsesPerUserFile(isService)) {
@@ -105,7 +105,7 @@ void Launcher::WriteBackJrePath(const std::wstring& folder) {
       std::wstring file = config::GetPerUserSettingsPath(program, productName, productCode, true);
       if (!file.empty()) config::WriteFileValue(file, keys::kJavaRuntime, keys::kJrePath, folder);
     };
-    if (auto exe = config::GetExecutablePath(splashWindowHandle)) writePerUser(*exe);
+    if (auto exe = config::GetExecutablePath(nullptr)) writePerUser(*exe);
     writePerUser(pairProduct);
     return;
   }

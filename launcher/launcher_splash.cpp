@@ -29,7 +29,10 @@ constexpr DWORD kQuitRetryMs = 20;
 
 }  // namespace
 
-bool Launcher::StartSplash() {
+SplashState::SplashState() = default;
+SplashState::~SplashState() = default;
+
+bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   auto file = config::GetSettingsFilePath(splashWindowHandle);
   if (!file) return false;
   splashImagePath = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreen);
@@ -62,7 +65,7 @@ bool Launcher::StartSplash() {
   return true;
 }
 
-bool Launcher::StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath) {
+bool SplashState::StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath) {
   // Loaded for the life of the process, never freed.
   HMODULE library = LoadLibraryW(libraryPath.c_str());
   if (library == nullptr) return false;
@@ -81,16 +84,16 @@ bool Launcher::StartRuntimeSplash(const std::wstring& libraryPath, const std::ws
   return true;
 }
 
-DWORD WINAPI Launcher::SplashThreadMain(LPVOID parameter) {
-  auto* launcher = static_cast<Launcher*>(parameter);
-  const bool shadow = splash::ShadowOn(launcher->splashShadow);
-  HWND window = splash::CreateSplashWindow(*launcher->splashWindow, launcher->splashImagePath.c_str(), shadow);
-  launcher->splashWindowHandle = window;
+DWORD WINAPI SplashState::SplashThreadMain(LPVOID parameter) {
+  auto* state = static_cast<SplashState*>(parameter);
+  const bool shadow = splash::ShadowOn(state->splashShadow);
+  HWND window = splash::CreateSplashWindow(*state->splashWindow, state->splashImagePath.c_str(), shadow);
+  state->splashWindowHandle = window;
   if (window != nullptr) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
   }
-  SetEvent(launcher->splashReady.get());
+  SetEvent(state->splashReady.get());
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
@@ -100,7 +103,7 @@ DWORD WINAPI Launcher::SplashThreadMain(LPVOID parameter) {
   return 0;
 }
 
-void Launcher::CloseSplashWindow() {
+void SplashState::CloseSplashWindow() {
   if (!splashWindow) return;
   // Without a thread there is nothing to end.
   if (splashThread) {
@@ -112,6 +115,13 @@ void Launcher::CloseSplashWindow() {
   splashWindow.reset();
   // A destroyed window owns no message box.
   splashWindowHandle = nullptr;
+}
+
+void SplashState::CloseRuntimeSplash() {
+  if (runtimeSplashClose != nullptr) {
+    runtimeSplashClose();
+    runtimeSplashClose = nullptr;
+  }
 }
 
 }  // namespace launcher

@@ -63,20 +63,18 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   explicit LauncherInvocationHost(Launcher& launcher) : launcher_(launcher) {}
 
   void ReportMainClassUnusable(const std::wstring& mainClass) override {
-    report::ReportError(launcher_.splashWindowHandle, IDS_LOAD_MAIN_CLASS_FAILED, mainClass);
+    report::ReportError(launcher_.splashState.splashWindowHandle, IDS_LOAD_MAIN_CLASS_FAILED, mainClass);
   }
   void ReportMainClassNotFound(const std::wstring& name) override {
-    report::ReportError(launcher_.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
+    report::ReportError(launcher_.splashState.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
   }
   void ReportNoMainMethod() override {
-    report::ShowMessage(launcher_.splashWindowHandle, IDS_NO_MAIN_METHOD);
+    report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
-  void MainAboutToRun() override {
-    if (launcher_.mainStartedEvent) SetEvent(launcher_.mainStartedEvent.get());
-  }
-  void CloseSplash() override { launcher_.CloseSplashWindow(); }
+  void MainAboutToRun() override { launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm); }
+  void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
   bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
-    return launcher_.ShowJavaExceptionDialog(env, throwable);
+    return ShowJavaExceptionDialog(env, throwable);
   }
 
  private:
@@ -85,36 +83,37 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
 
 }  // namespace
 
-bool Launcher::PrepareEnvironment() {
+bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::wstring& jvmLibraryPath) {
   const std::wstring runtimeHome = jvm::RuntimeHome(jvmLibraryPath);
   SetEnvironmentVariableW(L"VORN_JVM_PATH", jvmLibraryPath.c_str());
   SetEnvironmentVariableW(L"VORN_JVM_HOME", runtimeHome.c_str());
 
-  if (!libraryPathSetting.empty()) {
+  // No splash is up yet: boxes have no owner.
+  if (!settings.libraryPathSetting.empty()) {
     std::wstring exeFolder;
-    if (auto exe = config::GetExecutablePath(splashWindowHandle)) exeFolder = jvm::FolderWithSlash(*exe);
-    std::wstring libraryPath = jvm::ComposeLibraryPath(libraryPathSetting, exeFolder, runtimeHome);
+    if (auto exe = config::GetExecutablePath(nullptr)) exeFolder = jvm::FolderWithSlash(*exe);
+    std::wstring libraryPath = jvm::ComposeLibraryPath(settings.libraryPathSetting, exeFolder, runtimeHome);
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath))));
   }
 
   // The runtime's bin folder must be on Path for its own DLLs: a Path too long
   // for the environment is refused rather than cut.
-  const std::wstring path = jvm::ComposeNewPath(text::ExpandEnvironment(systemPathSetting),
+  const std::wstring path = jvm::ComposeNewPath(text::ExpandEnvironment(settings.systemPathSetting),
                                                 text::GetEnvironment(L"Path"), jvm::RuntimeBinFolder(jvmLibraryPath));
   if (path.size() > text::kLongestVariableValue) {
-    report::ReportError(splashWindowHandle, IDS_PATH_TOO_LONG, std::wstring(), static_cast<std::int32_t>(path.size()));
+    report::ReportError(nullptr, IDS_PATH_TOO_LONG, std::wstring(), static_cast<std::int32_t>(path.size()));
     return false;
   }
   SetEnvironmentVariableW(L"Path", path.c_str());
   return true;
 }
 
-bool Launcher::LoadVmLibrary(const std::wstring& path) {
+bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
   // Loaded for the life of the process, never freed.
   HMODULE library = LoadLibraryW(path.c_str());
   if (library == nullptr) {
     DWORD error = GetLastError();
-    report::ReportError(splashWindowHandle, IDS_LOAD_VM_LIBRARY_FAILED, path, static_cast<std::int32_t>(error));
+    report::ReportError(owner, IDS_LOAD_VM_LIBRARY_FAILED, path, static_cast<std::int32_t>(error));
     return false;
   }
   auto create = reinterpret_cast<CreateJavaVmFn>(GetProcAddress(library, "JNI_CreateJavaVM"));
@@ -122,7 +121,7 @@ bool Launcher::LoadVmLibrary(const std::wstring& path) {
   auto defaults = reinterpret_cast<GetDefaultJavaVmInitArgsFn>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
   if (defaults == nullptr && error == 0) error = GetLastError();
   if (create == nullptr || defaults == nullptr) {
-    report::ReportWindowsError(splashWindowHandle, IDS_NO_CREATE_JAVA_VM, error);
+    report::ReportWindowsError(owner, IDS_NO_CREATE_JAVA_VM, error);
     return false;
   }
   createJavaVm = create;
@@ -130,13 +129,13 @@ bool Launcher::LoadVmLibrary(const std::wstring& path) {
   return true;
 }
 
-bool Launcher::BuildVmOptions() {
-  auto exe = config::GetExecutablePath(splashWindowHandle);
+bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::vector<std::wstring>& arguments) {
+  auto exe = config::GetExecutablePath(owner);
   if (!exe) return false;
   auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
   config::SettingsStore store;
-  store.Open(*settingsPath, config::EmbeddedSettingsText(upgradeCode));
+  store.Open(*settingsPath, config::EmbeddedSettingsText(settings.upgradeCode));
 
   std::wstring classPath = jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath),
                                                  jvm::FolderWithSlash(*exe), ListMatches);
@@ -144,7 +143,7 @@ bool Launcher::BuildVmOptions() {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
   if (classPath.empty()) {
-    report::ShowMessage(splashWindowHandle, IDS_NO_CLASS_PATH);
+    report::ShowMessage(owner, IDS_NO_CLASS_PATH);
     return false;
   }
 
@@ -174,7 +173,7 @@ bool Launcher::BuildVmOptions() {
   // A path the system cannot use is refused before any folder is made for it.
   for (const auto& [key, file] : {std::pair{keys::kOutputFile, &outputFile}, std::pair{keys::kErrorFile, &errorFile}}) {
     if (file->size() > text::kLongestPath) {
-      report::ReportError(splashWindowHandle, IDS_FILE_PATH_TOO_LONG, key, static_cast<std::int32_t>(file->size()));
+      report::ReportError(owner, IDS_FILE_PATH_TOO_LONG, key, static_cast<std::int32_t>(file->size()));
       return false;
     }
   }
@@ -193,15 +192,17 @@ bool Launcher::BuildVmOptions() {
 
 void JNICALL Launcher::VmExitHook(jint code) {
   Launcher* launcher = Current();
-  if (launcher != nullptr && launcher->vmHookObserver != nullptr) launcher->vmHookObserver->Exit(code);
+  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
+  if (observer != nullptr) observer->Exit(code);
 }
 
 void JNICALL Launcher::VmAbortHook() {
   Launcher* launcher = Current();
-  if (launcher != nullptr && launcher->vmHookObserver != nullptr) launcher->vmHookObserver->Abort();
+  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
+  if (observer != nullptr) observer->Abort();
 }
 
-bool Launcher::CreateVm() {
+bool VmSession::CreateVm(HWND owner) {
   jint result = -1;
   if (createJavaVm != nullptr) {
     result = jvm::CreateJavaVmWith(createJavaVm, vmOptions, &Launcher::VmAbortHook, &Launcher::VmExitHook, &javaVm,
@@ -213,7 +214,7 @@ bool Launcher::CreateVm() {
     javaVm = nullptr;
     mainEnv = nullptr;
     const unsigned reasonId = jvm::CreationFailureReasonId(result);
-    report::ReportError(splashWindowHandle, IDS_JNI_ERROR_REASON, report::LoadMessage(IDS_CREATE_VM_FAILED),
+    report::ReportError(owner, IDS_JNI_ERROR_REASON, report::LoadMessage(IDS_CREATE_VM_FAILED),
                         reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring());
     return false;
   }
@@ -229,10 +230,11 @@ bool Launcher::CreateVm() {
   return true;
 }
 
-SIZE_T Launcher::DefaultJavaStackSize() { return jvm::DefaultStackSizeFrom(getDefaultJavaVmInitArgs); }
+SIZE_T VmSession::DefaultJavaStackSize() const { return jvm::DefaultStackSizeFrom(getDefaultJavaVmInitArgs); }
 
 DWORD Launcher::StartJavaThread() {
-  if (javaThreadStackSize == 0) javaThreadStackSize = DefaultJavaStackSize();
+  SIZE_T& javaThreadStackSize = vmSession.javaThreadStackSize;
+  if (javaThreadStackSize == 0) javaThreadStackSize = vmSession.DefaultJavaStackSize();
   if (diag::Enabled()) diag::Log({L"Java thread stack size ", text::DecimalText(std::uint64_t{javaThreadStackSize})});
   // The size is the stack's reservation, as the runtimes' own launchers pass
   // it: a commit would take all of a large stack up front, and could not make
@@ -249,23 +251,21 @@ DWORD Launcher::StartJavaThread() {
 DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
   auto* launcher = static_cast<Launcher*>(param);
   if (launcher == nullptr) return 1;
-  if (!launcher->CreateVm()) return 1;
+  if (!launcher->vmSession.CreateVm(launcher->splashState.splashWindowHandle)) return 1;
   return launcher->InvokeMain() ? 0 : 1;
 }
 
 bool Launcher::InvokeMain() {
   LauncherInvocationHost host(*this);
-  const bool called = jvm::CallMain(mainEnv, mainClass, arguments, failureCheck, host);
-  if (called && (allowIbm || favorIbm)) {
+  const bool called = jvm::CallMain(vmSession.mainEnv, settings.mainClass, arguments, settings.failureCheck, host);
+  if (called && (settings.allowIbm || settings.favorIbm)) {
     // This thread stays attached for good; the application ends the process.
     for (;;) Sleep(INFINITE);
   }
   // Detached on failure too: a thread that ends attached would keep
   // DestroyJavaVM waiting for ever in the teardown.
-  const jint detached = javaVm->DetachCurrentThread();
+  const jint detached = vmSession.javaVm->DetachCurrentThread();
   return called && detached == 0;
 }
-
-void Launcher::ExitJava(JNIEnv* env) { jvm::ExitJava(env); }
 
 }  // namespace launcher

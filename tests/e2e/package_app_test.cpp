@@ -6,6 +6,10 @@
 #include <windows.h>
 #include <imagehlp.h>
 
+#include <filesystem>
+
+#include "common/win_handles.h"
+
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
@@ -53,8 +57,8 @@ struct ToolRun {
 };
 
 ToolRun Package(const AppFolder& app, const std::wstring& input, const std::string& description,
-                const std::wstring& output) {
-  std::wstring descriptionFile = app.path(L"app.package");
+                const std::wstring& output, const std::wstring& descriptionName = L"app.package") {
+  std::wstring descriptionFile = app.path(descriptionName);
   testsupport::WriteBinaryFile(descriptionFile, std::vector<unsigned char>(description.begin(), description.end()));
   std::wstring tool = BinFile(L"package-app.exe");
   testsupport::RunOptions options;
@@ -66,6 +70,18 @@ ToolRun Package(const AppFolder& app, const std::wstring& input, const std::stri
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// The temporary and previous files the tool left in `folder`: none, when it ends.
+std::vector<std::wstring> Leftovers(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::wstring name = entry.path().filename().wstring();
+    if (name.find(L".partial") != std::wstring::npos || name.find(L".previous") != std::wstring::npos) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
 
 std::wstring VersionString(const std::vector<unsigned char>& info, const std::wstring& name) {
   void* value = nullptr;
@@ -167,7 +183,7 @@ TEST(PackagedApp, SettingsWithoutUpgradeCodeRunWithNoIniBesideTheExecutable) {
   EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"b", L"--from-embedded"})) << app.RecordText();
 }
 
-// Packaged twice, the second time over the first output in place.
+// Packaged twice, the second time from the first output.
 TEST(PackagedApp, PackagedAgainRunsExactlyAsTheUnpackagedLauncherWithNoTraceOfTheFirstValues) {
   testsupport::Settings settings;
   settings.applicationLines = L"Cmd=--flag \"two words\"\r\n";
@@ -177,12 +193,13 @@ TEST(PackagedApp, PackagedAgainRunsExactlyAsTheUnpackagedLauncherWithNoTraceOfTh
   plain.Write(settings);
   packaged.Write(settings);
   testsupport::WriteBinaryFile(packaged.app.path(L"app.ico"), IcoFile({{32, RGB(1, 2, 3)}}));
+  const std::wstring first = packaged.app.path(L"first.exe");
   ToolRun run = Package(packaged.app, BinFile(L"launcher.exe"),
                         "[Package]\nIcon = app.ico\nDPI Awareness = per-monitor\n[Version]\nFile Version = 1.0.0.0\n"
                         "Company Name = First Values Company\n[Embedded: Application]\nCmd = --first\n",
-                        packaged.app.exe());
+                        first);
   ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
-  run = Package(packaged.app, packaged.app.exe(),
+  run = Package(packaged.app, first,
                 "[Package]\nDPI Awareness = none\n[Version]\nFile Version = 2.0.0.0\n[Embedded: Application]\n",
                 packaged.app.exe());
   ASSERT_EQ(run.exitCode, 0u) << Narrow(run.error);
@@ -251,8 +268,70 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
     EXPECT_EQ(run.exitCode, 2u) << c.name;
     EXPECT_NE(Narrow(run.error).find(c.error), std::string::npos) << c.name << ": " << Narrow(run.error);
     EXPECT_FALSE(testsupport::FileExists(c.output)) << c.name;
-    EXPECT_FALSE(testsupport::FileExists(c.output + L".partial")) << c.name;
+    EXPECT_TRUE(Leftovers(app.folder().path()).empty()) << c.name;
   }
+}
+
+TEST(PackagedApp, AnOutputThatIsAnInputIsRefusedAndNothingIsWritten) {
+  AppFolder app;
+  testsupport::WriteBinaryFile(app.path(L"good.ico"), IcoFile({{16, RGB(9, 9, 9)}}));
+  testsupport::WriteBinaryFile(app.path(L"icon.ini"), IcoFile({{16, RGB(8, 8, 8)}}));
+  const std::string ini = "[Ini: Product Information]\nProduct Name = Refused\n";
+  struct Case {
+    const char* name;
+    std::wstring input;
+    std::string description;
+    std::wstring descriptionName;
+    std::wstring output;
+    std::wstring changed;  // the input that would be written over
+    std::string error;
+  };
+  const Case cases[] = {
+      {"the launcher", app.exe(), "[Version]\nFile Version = 1.0.0.0\n", L"app.package", app.exe(), app.exe(),
+       "app.exe: the launcher is also an output"},
+      {"the description", app.exe(), "[Version]\nFile Version = 1.0.0.0\n", L"app.package", app.path(L"app.package"),
+       app.path(L"app.package"), "app.package: the package description is also an output"},
+      {"the icon", app.exe(), "\n[Package]\nIcon = good.ico\n", L"app.package", app.path(L"good.ico"),
+       app.path(L"good.ico"), "app.package:3: the icon " + Narrow(app.path(L"good.ico")) + " is also an output"},
+      {"the description, as the .ini", app.exe(), ini, L"out.ini", app.path(L"out.exe"), app.path(L"out.ini"),
+       "out.ini: the package description is also an output"},
+      {"the icon, as the .ini", app.exe(), "[Package]\nIcon = icon.ini\n" + ini, L"app.package",
+       app.path(L"icon.exe"), app.path(L"icon.ini"),
+       "app.package:2: the icon " + Narrow(app.path(L"icon.ini")) + " is also an output"},
+  };
+  for (const auto& c : cases) {
+    testsupport::WriteBinaryFile(app.path(c.descriptionName),
+                                 std::vector<unsigned char>(c.description.begin(), c.description.end()));
+    const std::string before = testsupport::ReadBytes(c.changed);
+    ToolRun run = Package(app, c.input, c.description, c.output, c.descriptionName);
+    EXPECT_EQ(run.exitCode, 2u) << c.name;
+    EXPECT_NE(Narrow(run.error).find(c.error), std::string::npos) << c.name << ": " << Narrow(run.error);
+    EXPECT_EQ(testsupport::ReadBytes(c.changed), before) << c.name << ": the input was written over";
+    EXPECT_TRUE(Leftovers(app.folder().path()).empty()) << c.name;
+  }
+  EXPECT_FALSE(testsupport::FileExists(app.path(L"out.exe")));
+  EXPECT_FALSE(testsupport::FileExists(app.path(L"icon.exe")));
+}
+
+// An output that cannot be replaced (here an .ini another program holds
+// open) leaves every output as it was, the executable included.
+TEST(PackagedApp, WhenOneOutputCannotBeReplacedNoneIs) {
+  AppFolder app;
+  app.WriteIni(L"[Product Information]\r\nProduct Name=Before\r\n");
+  const std::string exeBefore = testsupport::ReadBytes(app.exe());
+  const std::string iniBefore = testsupport::ReadBytes(app.ini());
+  win::FileHandle held(CreateFileW(app.ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(held);
+  ToolRun run = Package(app, BinFile(L"launcher.exe"),
+                        "[Version]\nFile Version = 3.0.0.0\n[Ini: Product Information]\nProduct Name = After\n",
+                        app.exe());
+  held.reset();
+  EXPECT_EQ(run.exitCode, 2u);
+  EXPECT_NE(Narrow(run.error).find("app.ini: cannot write the output"), std::string::npos) << Narrow(run.error);
+  EXPECT_EQ(testsupport::ReadBytes(app.exe()), exeBefore) << "the executable was replaced without its .ini";
+  EXPECT_EQ(testsupport::ReadBytes(app.ini()), iniBefore);
+  EXPECT_TRUE(Leftovers(app.folder().path()).empty());
 }
 
 }  // namespace

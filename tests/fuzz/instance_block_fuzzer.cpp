@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 #include "tests/fuzz/fuzz_input.h"
-
-namespace instance = launcher::instance;
 
 namespace {
 

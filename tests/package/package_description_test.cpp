@@ -46,6 +46,9 @@ TEST(PackageDescription, ReadsEverySection) {
   EXPECT_EQ(d.embedded[0].entries[1].value, "-Dx=\"a b\"");
   ASSERT_EQ(d.ini.size(), 1u);
   EXPECT_EQ(d.ini[0].name, "Product Information");
+
+  // The embedded settings' names are read exactly: these differ.
+  EXPECT_TRUE(ParsePackageDescription("[Embedded: A]\nx = 1\nX = 2\n[Embedded: a]\nx = 3\n").description);
 }
 
 TEST(PackageDescription, EveryErrorNamesItsLine) {
@@ -77,6 +80,11 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
       {"[Embedded: A]\nx=1\n[Ini: Product Information]\nUpgrade Code = {X}\n", 4,
        "set \"Upgrade Code\" in [Package]: it keys the embedded settings and is written into the .ini from there"},
       {"[Embedded:]\n", 1, "[Embedded: ...] needs the name of a settings section"},
+      {"[Embedded: A]\nx=1\n[Embedded:A]\ny=2\n", 3, "[Embedded:A] appears twice (first on line 1)"},
+      {"[Embedded: A]\nx = 1\ny = 2\nx = 3\n", 4, "\"x\" is set twice in [Embedded: A] (first on line 2)"},
+      {"[Ini: Display]\n[Ini: display]\n", 2, "[Ini: display] appears twice (first on line 1)"},
+      {"[Ini: A]\nProduct Name = a\nproduct name = b\n", 3,
+       "\"product name\" is set twice in [Ini: A] (first on line 2)"},
       {"[Package]\nIcon = \n", 2, "\"Icon\" needs the path of an .ico file"},
       {"[Package]\nIcon = \xC3\x28.ico\n", 2, "the line is not UTF-8 text"},
       {std::string("[Package]\nIcon = a\0b.ico\n", 24), 2, "the line holds a control character"},

@@ -20,7 +20,9 @@ TEST(ResourceImage, ReplacingResourcesMovesWhatFollowsAndFixesTheHeaders) {
     const char* name;
     ImageLayout layout;
   };
-  for (const Case& c : {Case{"plain", {}}, Case{"appended data", {appended, 0}}, Case{"signed", {appended, 24}}}) {
+  const Bytes afterSignature{'Z', 'I', 'P', 9, 8};
+  for (const Case& c : {Case{"plain", {}}, Case{"appended data", {appended, 0, {}}}, Case{"signed", {appended, 24, {}}},
+                        Case{"signed, with data after the signature", {appended, 24, afterSignature}}}) {
     SCOPED_TRACE(c.name);
     Bytes image = MakeImage(LauncherResources(), c.layout);
     package::ResourceTree bigger = LauncherResources();
@@ -50,8 +52,11 @@ TEST(ResourceImage, ReplacingResourcesMovesWhatFollowsAndFixesTheHeaders) {
         << ".text must not change";
     EXPECT_EQ(At(out, kOptionalHeader + 64), package::PeChecksum(out, kOptionalHeader + 64));
     EXPECT_EQ(At(out, kDirectories + 8 * 4), 0u) << "a signature that no longer matches is dropped";
-    EXPECT_EQ(out.size(), relocRaw + 0x200 + c.layout.appended.size());
-    EXPECT_EQ(Bytes(out.end() - static_cast<std::ptrdiff_t>(c.layout.appended.size()), out.end()), c.layout.appended);
+    // What follows the sections is kept, without the signature's bytes.
+    ASSERT_GE(out.size(), relocRaw + 0x200);
+    Bytes kept = c.layout.appended;
+    kept.insert(kept.end(), c.layout.afterSignature.begin(), c.layout.afterSignature.end());
+    EXPECT_EQ(Bytes(out.begin() + relocRaw + 0x200, out.end()), kept);
   }
 }
 

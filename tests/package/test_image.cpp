@@ -75,6 +75,7 @@ Bytes MakeImage(const package::ResourceTree& tree, const ImageLayout& layout) {
     package::Set32(image, directories + 8 * 4 + 4, layout.certificateSize);
     image.resize(image.size() + layout.certificateSize, 0x5A);
   }
+  image.insert(image.end(), layout.afterSignature.begin(), layout.afterSignature.end());
   return image;
 }
 

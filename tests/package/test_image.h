@@ -1,6 +1,6 @@
 // A small 64-bit PE image with the launcher's resources, for checks that
 // need no real executable: ".text", ".rsrc" and ".reloc", optionally data
-// appended after them and a signature entry.
+// appended after them, a signature entry and data after the signature.
 #pragma once
 
 #include "tools/package/bytes.h"
@@ -10,7 +10,8 @@ namespace packagetest {
 
 struct ImageLayout {
   package::Bytes appended;          // data after the last section
-  std::uint32_t certificateSize = 0;  // bytes at the end named by the signature entry
+  std::uint32_t certificateSize = 0;  // bytes after `appended` named by the signature entry
+  package::Bytes afterSignature;      // data after those
 };
 
 package::Bytes MakeImage(const package::ResourceTree& tree, const ImageLayout& layout = {});

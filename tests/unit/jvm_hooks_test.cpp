@@ -20,7 +20,7 @@ TEST(VmHooks, ForwardToTheObserverOfTheCurrentLauncher) {
   launcher::Launcher::VmAbortHook();
 
   RecordingObserver observer;
-  launcher.vmHookObserver = &observer;
+  launcher.vmSession.vmHookObserver = &observer;
   launcher::Launcher::VmExitHook(42);
   launcher::Launcher::VmExitHook(-1);
   launcher::Launcher::VmAbortHook();

@@ -1,4 +1,4 @@
-// The settings stage fills every configuration field of the launcher. The test
+// The settings stage fills every field of the launch's settings. The test
 // program reads its own settings file (unit_launcher.ini beside it), as the
 // launcher does.
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
       L"[Java Runtime Environment]\r\nMain Class=com.example.app.Main\r\nMinimum Version=1.6\r\n"
       L"Maximum Version=1.7\r\nPreferred versions=1.6;;1.7;\r\nJVM Type=favor_server\r\nJVM Source=only_JDK\r\n"
       L"VM Provider=IBM\r\nSystem Path=C:\\sys\r\nLibrary Path=C:\\native\r\nJRE Path=C:\\jre\r\n");
-  launcher::Launcher l;
+  launcher::LaunchSettings l;
   ASSERT_TRUE(l.ReadSettings());
   EXPECT_EQ(l.mainClass, L"com/example/app/Main");
   EXPECT_EQ(l.productName, L"Tool");
@@ -67,7 +67,7 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
 
 TEST_F(LauncherReadSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
   WriteIni(L"[Java Runtime Environment+]\r\nMain Class=Main\r\n");
-  launcher::Launcher l;
+  launcher::LaunchSettings l;
   ASSERT_TRUE(l.ReadSettings());
   EXPECT_EQ(l.mainClass, L"Main") << "a '+' value with nothing beneath it is taken as it stands";
   EXPECT_EQ(l.jvmType, config::JvmType::Any);
@@ -84,20 +84,20 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "no per-user file yet";
   }
   std::wstring perUser = appData_ / L"AB Tools\\{P1}\\unit_launcher.ini";
   WriteTextFile(perUser, L"[Java Runtime Environment]\r\nJRE Path=D:\\per-user\\\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"D:\\per-user\\");
   }
   WriteTextFile(perUser, L"[Other]\r\nX=1\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"") << "an existing per-user file is the only source, even without the key";
   }
@@ -105,7 +105,7 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
            L"[Application]\r\nApplication Type=service\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\nJRE Path=C:\\from-settings\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_TRUE(l.isService);
     EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "a service never uses the per-user file";
@@ -117,7 +117,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   WriteIni(L"[Product Information]\r\nProduct Name=Tool\r\nProduct Code={P2}\r\n"
            L"[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen\\");
     EXPECT_FALSE(testsupport::FileExists(appData_ / L"Tool")) << "without a pair product nothing is written";
@@ -126,7 +126,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
            L"[Application]\r\nPair Product=" + pair + L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   std::wstring before = testsupport::ReadTextFile(iniPath_);
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen \u65E5\\");
   }
@@ -137,7 +137,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
             L"C:\\chosen \u65E5\\");
   EXPECT_EQ(testsupport::ReadTextFile(iniPath_), before) << "the settings file beside the executable is never written";
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
   }
@@ -153,7 +153,7 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
            L"[Application]\r\nPair Product=" + appData_ / L"x86\\app32.exe" +
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     l.WriteBackJrePath(L"C:\\chosen\\");
   }
@@ -161,7 +161,7 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
   EXPECT_EQ(config::ReadFileValue(product + L"\\{P4}\\unit_launcher.ini", L"Java Runtime Environment", L"JRE Path"),
             L"C:\\chosen\\");
   {
-    launcher::Launcher l;
+    launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_EQ(l.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
   }
@@ -173,7 +173,7 @@ TEST_F(LauncherReadSettings, ServiceWritesBackIntoThePairedProductsOwnFile) {
   WriteIni(L"[Application]\r\nApplication Type=service\r\nPair Product=" + pair +
            L"\r\n[Java Runtime Environment]\r\nMain Class=M\r\n");
   testsupport::WriteTextFile(appData_ / L"x86\\app32.ini", L"[Java Runtime Environment]\r\nMain Class=M32\r\n");
-  launcher::Launcher l;
+  launcher::LaunchSettings l;
   ASSERT_TRUE(l.ReadSettings());
   l.WriteBackJrePath(L"C:\\svc-jre\\");
   EXPECT_EQ(config::ReadFileValue(appData_ / L"x86\\app32.ini", L"Java Runtime Environment", L"JRE Path"),

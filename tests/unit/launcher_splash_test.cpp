@@ -12,18 +12,18 @@
 namespace {
 
 TEST(LauncherCloseSplash, WithoutASplashThreadReturnsAtOnce) {
-  launcher::Launcher launcher;
-  launcher.splashWindow = std::make_unique<splash::SplashWindow>();
-  launcher.CloseSplashWindow();  // would wait for ever for a thread that does not exist
-  EXPECT_EQ(launcher.splashWindow, nullptr);
+  launcher::SplashState state;
+  state.splashWindow = std::make_unique<splash::SplashWindow>();
+  state.CloseSplashWindow();  // would wait for ever for a thread that does not exist
+  EXPECT_EQ(state.splashWindow, nullptr);
 }
 
 TEST(LauncherCloseSplash, EndsAThreadWhoseMessageQueueComesLate) {
-  launcher::Launcher launcher;
-  launcher.splashWindow = std::make_unique<splash::SplashWindow>();
+  launcher::SplashState state;
+  state.splashWindow = std::make_unique<splash::SplashWindow>();
   DWORD id = 0;
   // A splash thread slow to start: posts fail until its queue exists.
-  launcher.splashThread.reset(CreateThread(
+  state.splashThread.reset(CreateThread(
       nullptr, 0,
       [](LPVOID) -> DWORD {
         Sleep(300);
@@ -32,35 +32,35 @@ TEST(LauncherCloseSplash, EndsAThreadWhoseMessageQueueComesLate) {
         return 0;
       },
       nullptr, 0, &id));
-  ASSERT_TRUE(launcher.splashThread);
-  launcher.splashThreadId = id;
+  ASSERT_TRUE(state.splashThread);
+  state.splashThreadId = id;
   HANDLE thread = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), launcher.splashThread.get(), GetCurrentProcess(), &thread, 0,
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), state.splashThread.get(), GetCurrentProcess(), &thread, 0,
                               FALSE, DUPLICATE_SAME_ACCESS));
-  launcher.CloseSplashWindow();
+  state.CloseSplashWindow();
   EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_OBJECT_0) << "the splash thread still runs";
   CloseHandle(thread);
-  EXPECT_FALSE(launcher.splashThread);
-  EXPECT_EQ(launcher.splashWindow, nullptr);
+  EXPECT_FALSE(state.splashThread);
+  EXPECT_EQ(state.splashWindow, nullptr);
 }
 
 TEST(LauncherSplashThread, ReportsItsWindowOnceShown) {
-  launcher::Launcher launcher;
-  launcher.splashWindow = std::make_unique<splash::SplashWindow>();
-  launcher.splashImagePath = L"Z:\\no such folder\\splash.png";  // a 0 x 0 window
-  launcher.splashReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  ASSERT_TRUE(launcher.splashReady);
+  launcher::SplashState state;
+  state.splashWindow = std::make_unique<splash::SplashWindow>();
+  state.splashImagePath = L"Z:\\no such folder\\splash.png";  // a 0 x 0 window
+  state.splashReady.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(state.splashReady);
   DWORD id = 0;
-  launcher.splashThread.reset(CreateThread(nullptr, 0, launcher::Launcher::SplashThreadMain, &launcher, 0, &id));
-  ASSERT_TRUE(launcher.splashThread);
-  launcher.splashThreadId = id;
-  ASSERT_EQ(WaitForSingleObject(launcher.splashReady.get(), 30000), WAIT_OBJECT_0);
+  state.splashThread.reset(CreateThread(nullptr, 0, launcher::SplashState::SplashThreadMain, &state, 0, &id));
+  ASSERT_TRUE(state.splashThread);
+  state.splashThreadId = id;
+  ASSERT_EQ(WaitForSingleObject(state.splashReady.get(), 30000), WAIT_OBJECT_0);
   // Read after the event: the window exists and is shown already.
-  ASSERT_NE(launcher.splashWindowHandle, nullptr);
-  EXPECT_TRUE(IsWindowVisible(launcher.splashWindowHandle));
-  launcher.CloseSplashWindow();
-  EXPECT_EQ(launcher.splashWindowHandle, nullptr) << "a closed splash must not own later boxes";
-  EXPECT_FALSE(launcher.splashThread);
+  ASSERT_NE(state.splashWindowHandle, nullptr);
+  EXPECT_TRUE(IsWindowVisible(state.splashWindowHandle));
+  state.CloseSplashWindow();
+  EXPECT_EQ(state.splashWindowHandle, nullptr) << "a closed splash must not own later boxes";
+  EXPECT_FALSE(state.splashThread);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The runtime stage of a real Launcher over real registry keys (both views)
+// The runtime stage over real registry keys (both views)
 // and runtime folders made by the test.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -19,7 +19,7 @@ using runtimetest::View;
 
 enum Key { kSunJdk = 0, kSunJre = 1, kJRockitJre = 2, kJRockitJdk = 3, kIbmJre = 4 };
 
-// The stored setting texts, turned into the launcher's fields as the
+// The stored setting texts, turned into the launch's settings as the
 // settings stage does.
 struct Settings {
   std::wstring jrePath = {};
@@ -39,28 +39,29 @@ struct Outcome {
 };
 
 Outcome Choose(const Settings& s) {
-  launcher::Launcher launcher;
-  launcher.jrePath = s.jrePath;
-  launcher.jvmType = config::ParseJvmType(s.jvmType);
+  launcher::LaunchSettings settings;
+  settings.jrePath = s.jrePath;
+  settings.jvmType = config::ParseJvmType(s.jvmType);
   auto source = config::ParseJvmSource(s.jvmSource);
-  launcher.searchJdk = source.searchJdk;
-  launcher.searchJre = source.searchJre;
-  launcher.favorMode = source.favorMode;
+  settings.searchJdk = source.searchJdk;
+  settings.searchJre = source.searchJre;
+  settings.favorMode = source.favorMode;
   auto provider = config::ParseVmProvider(s.vmProvider);
-  launcher.allowSun = provider.allowSun;
-  launcher.allowJRockit = provider.allowJRockit;
-  launcher.allowIbm = provider.allowIbm;
-  launcher.favorSun = provider.favorSun;
-  launcher.favorJRockit = provider.favorJRockit;
-  launcher.favorIbm = provider.favorIbm;
-  launcher.minimumVersion = runtime::MinimumVersionSetting(s.minimum);
-  launcher.maximumVersion = runtime::MaximumVersionSetting(s.maximum);
-  text::SplitBySeparator(launcher.preferredVersions, s.preferred, L";");
-  launcher.pairProduct = s.pairProduct;
+  settings.allowSun = provider.allowSun;
+  settings.allowJRockit = provider.allowJRockit;
+  settings.allowIbm = provider.allowIbm;
+  settings.favorSun = provider.favorSun;
+  settings.favorJRockit = provider.favorJRockit;
+  settings.favorIbm = provider.favorIbm;
+  settings.minimumVersion = runtime::MinimumVersionSetting(s.minimum);
+  settings.maximumVersion = runtime::MaximumVersionSetting(s.maximum);
+  text::SplitBySeparator(settings.preferredVersions, s.preferred, L";");
+  settings.pairProduct = s.pairProduct;
+  launcher::ChosenRuntime chosen;
   Outcome outcome;
-  outcome.found = launcher.ChooseRuntime();
-  outcome.library = launcher.jvmLibraryPath;
-  outcome.is32Bit = launcher.runtimeIs32Bit;
+  outcome.found = chosen.ChooseRuntime(settings);
+  outcome.library = chosen.jvmLibraryPath;
+  outcome.is32Bit = chosen.runtimeIs32Bit;
   return outcome;
 }
 

@@ -13,8 +13,16 @@ namespace package {
 
 bool ReadWholeFile(const std::filesystem::path& path, Bytes& bytes);
 
-// Writes every file, or none: each goes to a temporary file beside its
-// target first, and only when all were written are they renamed into place.
+// Makes a new file at `path` holding `bytes`. Whatever stands there already
+// (a file, a link, dangling or not, a folder) is never opened: the call fails
+// with `taken` set. A file that could not be written whole is removed.
+bool WriteNewFile(const std::filesystem::path& path, const Bytes& bytes, bool& taken);
+
+// Writes every file, or none. Each goes first to a new temporary file under a
+// fresh name in its target's folder; only when all were written does each
+// target move aside and its temporary take its place. When a replacement
+// fails, the targets already replaced are put back (should putting one back
+// fail, the previous file stays beside it as "<name>.<random>.previous").
 // On failure `failed` is the target that could not be written.
 bool WriteFilesOrNone(const std::vector<std::pair<std::filesystem::path, Bytes>>& files,
                       std::filesystem::path& failed);

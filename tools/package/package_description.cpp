@@ -158,8 +158,37 @@ std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescr
   return std::nullopt;
 }
 
+// A settings section of the description: its keys once each, and its name
+// not given before. The launcher reads only the first of either, so a second
+// would be lost without a word. The .ini's names are read ignoring case, the
+// embedded settings' exactly.
+// `names` holds the lines of the names seen so far, folded as `to` reads them.
+std::optional<Fault> AddSettingsSection(const DescriptionSection& section, const std::string& name, bool ignoreCase,
+                                        std::map<std::string, int>& names, std::vector<DescriptionSection>& to) {
+  auto folded = [ignoreCase](std::string s) {
+    for (char& c : s) c = ignoreCase && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    return s;
+  };
+  auto [earlier, added] = names.emplace((ignoreCase ? "ini:" : "embedded:") + folded(name), section.line);
+  if (!added) {
+    return Fault{section.line, "[" + section.name + "] appears twice (first on line " +
+                                   std::to_string(earlier->second) + ")"};
+  }
+  std::map<std::string, int> keys;
+  for (const auto& entry : section.entries) {
+    auto [first, added] = keys.emplace(folded(entry.key), entry.line);
+    if (!added) {
+      return Fault{entry.line, "\"" + entry.key + "\" is set twice in [" + section.name + "] (first on line " +
+                                   std::to_string(first->second) + ")"};
+    }
+  }
+  to.push_back(DescriptionSection{name, section.line, section.entries});
+  return std::nullopt;
+}
+
 std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, PackageDescription& d) {
   std::map<std::string, int> seen;
+  std::map<std::string, int> settingsNames;
   for (const auto& section : sections) {
     bool once = section.name == "Package" || section.name == "Version";
     if (once && seen.count(section.name) != 0) {
@@ -174,7 +203,7 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = ReadVersion(section, d);
     } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
       if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
-      d.embedded.push_back(DescriptionSection{*embedded, section.line, section.entries});
+      fault = AddSettingsSection(section, *embedded, false, settingsNames, d.embedded);
     } else if (auto ini = AfterPrefix(section.name, "Ini")) {
       if (ini->empty()) return Fault{section.line, "[Ini: ...] needs the name of a settings section"};
       for (const auto& entry : section.entries) {
@@ -183,7 +212,7 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
                                    "written into the .ini from there"};
         }
       }
-      d.ini.push_back(DescriptionSection{*ini, section.line, section.entries});
+      fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
       return Fault{section.line, "unknown section [" + section.name +
                                      "]: expected [Package], [Version], [Embedded: ...] or [Ini: ...]"};

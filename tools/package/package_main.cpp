@@ -6,7 +6,7 @@
 // the version information, the DPI awareness and the settings to embed; the
 // .ini beside the output is written when it asks for one. Every error is one
 // line naming the file (and the description's line) with exit code 2, and
-// nothing is written then.
+// nothing is written then. No output may be one of the inputs.
 #include <string>
 #include <vector>
 
@@ -33,9 +33,10 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   const package::PackageDescription& d = *parsed.description;
 
   std::vector<package::IconImage> icons;
+  std::filesystem::path icon;
   if (!d.icon.empty()) {
     std::u8string iconText(d.icon.begin(), d.icon.end());
-    std::filesystem::path icon = descriptionPath.parent_path() / std::filesystem::path(iconText);
+    icon = descriptionPath.parent_path() / std::filesystem::path(iconText);
     std::string where = PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": ";
     package::Bytes iconBytes;
     if (!package::ReadWholeFile(icon, iconBytes)) {
@@ -62,6 +63,20 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     package::Bytes ini;
     for (char16_t c : *made.ini) package::Put16(ini, c);
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
+  }
+  // Writing over an input would lose it: the description would become the
+  // executable, for example.
+  const std::pair<std::filesystem::path, std::string> inputs[] = {
+      {input, PathText(input) + ": the launcher is also an output"},
+      {descriptionPath, PathText(descriptionPath) + ": the package description is also an output"},
+      {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
+                 " is also an output"},
+  };
+  for (const auto& file : files) {
+    for (const auto& [path, message] : inputs) {
+      std::error_code ec;
+      if (!path.empty() && std::filesystem::equivalent(file.first, path, ec)) return package::Report(kTool, message);
+    }
   }
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {

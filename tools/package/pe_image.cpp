@@ -133,20 +133,23 @@ bool ReplaceImageResources(const Bytes& image, const ResourceTree& tree, Bytes& 
     rvaDelta = std::int64_t{newNextRva} - l.sections[l.resourceSection + 1].virtualAddress;
   }
 
-  // What follows the sections: kept, except a signature at the very end.
-  std::size_t tail = image.size();
-  std::uint32_t certificateOffset = Get32(image, l.Directory(kCertificateDirectory));
-  std::uint32_t certificateSize = Get32(image, l.Directory(kCertificateDirectory) + 4);
-  if (certificateSize != 0 && certificateOffset >= l.endOfSections &&
-      std::size_t{certificateOffset} + certificateSize >= image.size()) {
-    tail = certificateOffset;
+  // What follows the sections is kept, but for the signature's bytes: the
+  // signature goes, wherever it lies after them.
+  std::size_t signatureStart = image.size();
+  std::size_t signatureEnd = image.size();
+  std::size_t certificateOffset = Get32(image, l.Directory(kCertificateDirectory));
+  std::size_t certificateSize = Get32(image, l.Directory(kCertificateDirectory) + 4);
+  if (certificateSize != 0 && certificateOffset >= l.endOfSections && certificateOffset < image.size()) {
+    signatureStart = certificateOffset;
+    signatureEnd = std::min(image.size(), certificateOffset + certificateSize);
   }
 
   out.assign(image.begin(), image.begin() + rsrc.rawPointer);
   out.insert(out.end(), resources.begin(), resources.end());
   out.resize(rsrc.rawPointer + std::size_t{newRawSize}, 0);
   if (l.endOfSections > oldEnd) out.insert(out.end(), image.begin() + oldEnd, image.begin() + l.endOfSections);
-  if (tail > l.endOfSections) out.insert(out.end(), image.begin() + l.endOfSections, image.begin() + tail);
+  out.insert(out.end(), image.begin() + l.endOfSections, image.begin() + signatureStart);
+  out.insert(out.end(), image.begin() + signatureEnd, image.end());
 
   Set32(out, rsrc.header + 8, newVirtualSize);
   Set32(out, rsrc.header + 16, newRawSize);

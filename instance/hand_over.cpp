@@ -1,4 +1,4 @@
-#include "launcher/hand_over.h"
+#include "instance/hand_over.h"
 
 #include <cstring>
 #include <memory>
@@ -6,9 +6,9 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/secondary_main.h"
-#include "launcher/launcher.h"
+#include "instance/single_instance.h"
 
-namespace launcher {
+namespace instance {
 
 namespace {
 
@@ -26,10 +26,10 @@ constexpr DWORD kCopyWaitMs = 30000;
 
 struct HandOverRequest {
   DWORD senderThreadId = 0;
-  Launcher* launcher = nullptr;
+  const InstanceState* state = nullptr;
   instance::Block block{};  // the block as it was when the notification arrived
-  // The thread's own handle of the main-started event: the launcher closes
-  // its handle at the end while threads may still wait.
+  // The thread's own handle of the main-started event: InstanceState::Close
+  // releases its handle at the end while threads may still wait.
   win::Handle mainStarted;
 };
 
@@ -48,33 +48,33 @@ class ThreadMessageAnswer : public jvm::HandOverHost {
 
 DWORD WINAPI HandOverThread(LPVOID parameter) {
   std::unique_ptr<HandOverRequest> request(static_cast<HandOverRequest*>(parameter));
-  Launcher& launcher = *request->launcher;
-  // javaVm and mainClass are written before the event is set.
+  const PrimaryMain& primary = request->state->primaryMain;
+  // javaVm is written before the event is set.
   if (WaitForSingleObject(request->mainStarted.get(), INFINITE) != WAIT_OBJECT_0) return 0;
   ThreadMessageAnswer answer(request->senderThreadId, ReadField(request->block.data(), instance::kMessageIdOffset));
-  jvm::CallSecondaryMain(launcher.javaVm, text::ToThreadAnsi(launcher.mainClass),
-                         instance::ReadArguments(request->block), launcher.allowIbm || launcher.favorIbm, answer);
+  jvm::CallSecondaryMain(primary.javaVm, text::ToThreadAnsi(primary.mainClass),
+                         instance::ReadArguments(request->block), primary.stayAttached, answer);
   return 0;
 }
 
 }  // namespace
 
 DWORD WINAPI ListenerThread(LPVOID parameter) {
-  Launcher& launcher = *static_cast<Launcher*>(parameter);
-  const auto* block = static_cast<const std::uint8_t*>(launcher.instanceBlock.get());
+  const InstanceState& state = *static_cast<const InstanceState*>(parameter);
+  const auto* block = static_cast<const std::uint8_t*>(state.instanceBlock.get());
   const UINT notification = ReadField(block, instance::kMessageIdOffset);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (message.message != notification) continue;
     auto request = std::make_unique<HandOverRequest>();
     request->senderThreadId = static_cast<DWORD>(message.wParam);
-    request->launcher = &launcher;
+    request->state = &state;
     // Copied before the sender lets the next secondary write the area.
     std::memcpy(request->block.data(), block, request->block.size());
-    if (launcher.handOverCopiedEvent) SetEvent(launcher.handOverCopiedEvent.get());
+    if (state.handOverCopiedEvent) SetEvent(state.handOverCopiedEvent.get());
     HANDLE mainStarted = nullptr;
     const HANDLE self = GetCurrentProcess();
-    if (!DuplicateHandle(self, launcher.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) continue;
+    if (!DuplicateHandle(self, state.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) continue;
     request->mainStarted.reset(mainStarted);
     win::Handle thread(CreateThread(nullptr, 0, &HandOverThread, request.get(), 0, nullptr));
     if (thread) request.release();  // the thread owns it now
@@ -122,4 +122,4 @@ bool SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, cons
   return true;
 }
 
-}  // namespace launcher
+}  // namespace instance

@@ -1,16 +1,17 @@
-// Single-instance mode: who is the primary, and the secondary's wait for its
-// answer.
-#include <windows.h>
+// Single-instance mode: who is the primary, the secondary's wait for its
+// answer, and the end of the primary's listener.
+#include "instance/single_instance.h"
+
+#include <utility>
 
 #include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
-#include "launcher/hand_over.h"
-#include "launcher/instance_block.h"
-#include "launcher/launcher.h"
+#include "instance/hand_over.h"
+#include "instance/instance_block.h"
 
-namespace launcher {
+namespace instance {
 
 namespace keys = config::keys;
 
@@ -22,8 +23,11 @@ std::uint8_t* BlockBytes(const win::MappedView& view) { return static_cast<std::
 
 }  // namespace
 
-bool Launcher::SetUpSingleInstance() {
-  auto exe = config::GetExecutablePath(splashWindowHandle);
+bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const std::vector<std::wstring>& arguments,
+                                        PrimaryMain primary) {
+  primaryMain = std::move(primary);
+  // No splash is up yet: boxes have no owner.
+  auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return false;
   auto file = config::SettingsPathFor(*exe);
   if (!file) return false;
@@ -67,7 +71,7 @@ bool Launcher::SetUpSingleInstance() {
   return true;
 }
 
-int Launcher::WaitForPrimary() {
+int InstanceState::WaitForPrimary() const {
   const std::uint8_t* block = BlockBytes(instanceBlock);
   win::Handle primary(
       OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, instance::ReadField(block, instance::kProcessIdOffset)));
@@ -86,4 +90,27 @@ int Launcher::WaitForPrimary() {
   }
 }
 
-}  // namespace launcher
+void InstanceState::MainStarted(JavaVM* vm) {
+  primaryMain.javaVm = vm;
+  if (mainStartedEvent) SetEvent(mainStartedEvent.get());
+}
+
+void InstanceState::Close() {
+  if (singleInstance) {
+    if (isPrimaryInstance && listenerThread) {
+      DWORD code = STILL_ACTIVE;
+      do {
+        PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
+        WaitForSingleObject(listenerThread.get(), 20);  // time to take the message, not a spin
+        if (!GetExitCodeThread(listenerThread.get(), &code)) break;
+      } while (code == STILL_ACTIVE);
+      listenerThread.reset();
+    }
+    instanceBlock.reset();
+    instanceMapping.reset();
+    handOverCopiedEvent.reset();
+  }
+  mainStartedEvent.reset();
+}
+
+}  // namespace instance

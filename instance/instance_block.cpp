@@ -1,6 +1,6 @@
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
-namespace launcher::instance {
+namespace instance {
 
 std::wstring InstanceName(std::wstring_view executablePath) {
   std::wstring name(executablePath);
@@ -57,4 +57,4 @@ void WriteField(std::uint8_t* block, std::size_t offset, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) block[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-}  // namespace launcher::instance
+}  // namespace instance

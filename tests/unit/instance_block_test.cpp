@@ -4,11 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
 namespace {
 
-namespace instance = launcher::instance;
 using Args = std::vector<std::wstring>;
 
 instance::Block BlockWith(const instance::ArgumentArea& area) {

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "common/win_handles.h"
-#include "launcher/launcher.h"
+#include "instance/single_instance.h"
 
-namespace launcher {
+namespace instance {
 
-int Launcher::StartPairedProduct() {
+int StartPairedProduct(const std::wstring& pairProduct, bool returnPairExitCode) {
   STARTUPINFOW startup;
   std::memset(&startup, 0, sizeof startup);
   startup.cb = sizeof startup;
@@ -30,4 +30,4 @@ int Launcher::StartPairedProduct() {
   return static_cast<int>(code);
 }
 
-}  // namespace launcher
+}  // namespace instance

@@ -8,14 +8,14 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/instance_block.h"
+#include "instance/instance_block.h"
 
-namespace launcher {
+namespace instance {
 
-// Thread body of the primary's listener; the argument is the Launcher. Each
+// Thread body of the primary's listener; the argument is the InstanceState. Each
 // notification's block is copied at once and handed to a thread of its own
 // that waits for main to have started, then calls "secondaryMain".
-DWORD WINAPI ListenerThread(LPVOID launcher);
+DWORD WINAPI ListenerThread(LPVOID state);
 
 // Writes the argument area into the mapped block and notifies the primary's
 // listener, as one step under the hand-over lock, and returns once the
@@ -23,4 +23,4 @@ DWORD WINAPI ListenerThread(LPVOID launcher);
 // starting. False when the notification could not be posted.
 bool SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName);
 
-}  // namespace launcher
+}  // namespace instance

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace launcher::instance {
+namespace instance {
 
 inline constexpr std::size_t kBlockSize = 2092;
 inline constexpr std::size_t kListenerThreadIdOffset = 0;
@@ -48,4 +48,4 @@ std::vector<std::wstring> ReadArguments(const Block& block);
 std::uint32_t ReadField(const std::uint8_t* block, std::size_t offset);
 void WriteField(std::uint8_t* block, std::size_t offset, std::uint32_t value);
 
-}  // namespace launcher::instance
+}  // namespace instance
