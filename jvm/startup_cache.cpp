@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "common/text.h"
 
 namespace jvm {
 namespace {
@@ -47,7 +46,7 @@ std::wstring StartupCacheFileName(int feature, std::initializer_list<std::wstrin
       hash = (hash ^ static_cast<std::uint16_t>(i < piece.size() ? piece[i] : 0)) * 1099511628211ull;
     }
   }
-  std::wstring name = L"java" + text::DecimalText(std::int64_t{feature}) + L"-";
+  std::wstring name;
   for (int shift = 60; shift >= 0; shift -= 4) {
     const int digit = (hash >> shift) & 15;
     name += static_cast<wchar_t>(digit < 10 ? L'0' + digit : L'a' + digit - 10);

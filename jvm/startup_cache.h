@@ -27,8 +27,8 @@ bool SteersClassDataCache(std::wstring_view option);
 std::wstring StartupCacheFolder(std::wstring_view localAppData, std::wstring_view productFolder,
                                 std::wstring_view productCode, std::wstring_view executablePath);
 
-// "java<feature>-<16 hex digits>.jsa" (".aot" from 25 on): the digits are a
-// hash of the identity pieces (the runtime, the class path, the module
+// "<16 hex digits>.jsa" (".aot" from 25 on): the digits are a hash of the
+// identity pieces (the runtime, the class path, the module
 // path...), so another one gives another file.
 std::wstring StartupCacheFileName(int feature, std::initializer_list<std::wstring_view> identity);
 

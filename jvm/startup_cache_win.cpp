@@ -29,28 +29,25 @@ class DiskCacheFolder : public CacheFolder {
                                      nullptr));
     return static_cast<bool>(file);
   }
-  bool Exists(const std::wstring& file) override {
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-  }
+  bool Exists(const std::wstring& file) override { return files.Exists(file); }
+  runtime::DiskFileProbe files;
 };
 
 }  // namespace
 
 void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheFacts& facts) {
-  runtime::DiskFileProbe files;
-  const auto version = runtime::ReleaseFileVersion(RuntimeHome(facts.jvmLibraryPath) + L"\\", files);
+  DiskCacheFolder disk;
+  const auto version = runtime::ReleaseFileVersion(RuntimeHome(facts.jvmLibraryPath) + L"\\", disk.files);
   const int feature = version ? FeatureRelease(version->parts[0], version->parts[1]) : 0;
 
   const std::wstring localAppData = text::GetEnvironment(L"LOCALAPPDATA");
   const std::wstring folder = StartupCacheFolder(localAppData, config::CleanProductName(facts.productName),
                                                  facts.productCode, facts.executablePath);
-  DiskCacheFolder disk;
   if (const wchar_t* off = AddStartupCacheOptions(
           optionTexts, feature, folder,
           {facts.jvmLibraryPath, facts.classPath, facts.modulePath},
           disk)) {
-    diag::Log({L"startup cache off: ", off, L" (", folder, L")"});
+    diag::Log({L"startup cache off: ", off});
   }
 }
 

@@ -10,7 +10,6 @@
 #include "common/text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
-#include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
@@ -129,7 +128,8 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
   return true;
 }
 
-bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::vector<std::wstring>& arguments) {
+bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstring& jvmLibraryPath, HWND owner,
+                               std::vector<std::wstring>& arguments) {
   auto exe = config::GetExecutablePath(owner);
   if (!exe) return false;
   auto settingsPath = config::SettingsPathFor(*exe);
@@ -155,8 +155,8 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
   std::uint64_t stackSize = javaThreadStackSize;
   std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
       classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
-  if (config::IsYes(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kStartupCache)))) {
-    jvm::AddStartupCache(texts, {*exe, productName, productCode, jvmLibraryPath, classPath, {}});
+  if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
+    jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, {}});
   }
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
