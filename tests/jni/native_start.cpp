@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -85,8 +86,11 @@ Result RunStart(const Start& start) {
   }
   close(times[1]);
   int status = 0;
-  if (child > 0 && waitpid(child, &status, 0) == child) {
+  rusage usage{};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
     result.wholeMs = NowMs() - begin;
+    result.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     double done = 0;
     if (read(times[0], &done, sizeof done) == sizeof done) result.mainDoneMs = done - begin;

@@ -23,6 +23,7 @@ struct Result {
   int exitCode = -1;          // the child's exit code; -1 when it did not end normally
   double mainDoneMs = -1;     // process start until main returned (or called System.exit)
   double wholeMs = -1;        // process start until the process ended
+  double cpuMs = -1;          // processor time of the whole process (user and system)
 };
 
 Result RunStart(const Start& start);

@@ -53,19 +53,22 @@ int main(int argc, char** argv) {
 
   const nativestart::Result making = start(true);  // makes the cache at its end
   start(false);                                    // warms the file system cache for both
-  std::vector<double> mainNone, mainCache, wholeNone, wholeCache;
+  std::vector<double> mainNone, mainCache, wholeNone, wholeCache, cpuNone, cpuCache;
   for (int i = 0; i < runs; ++i) {
     for (bool cache : {false, true}) {
       nativestart::Result r = start(cache);
       (cache ? mainCache : mainNone).push_back(r.mainDoneMs);
       (cache ? wholeCache : wholeNone).push_back(r.wholeMs);
+      (cache ? cpuCache : cpuNone).push_back(r.cpuMs);
     }
   }
   std::filesystem::remove_all(scratch);
   const double none = Median(mainNone), cached = Median(mainCache);
   std::printf("JDK %d, %s, %d runs each: start until main returned: without %.0f ms, with the cache %.0f ms, "
-              "ratio %.2f; whole process %.0f / %.0f ms (%.2f); the start that made it: %.0f ms whole\n",
+              "ratio %.2f; whole process %.0f / %.0f ms (%.2f); processor time %.0f / %.0f ms (%.2f); "
+              "the start that made it: %.0f ms whole\n",
               feature, feature >= 25 ? "AOT cache" : "dynamic archive", runs, none, cached, cached / none,
-              Median(wholeNone), Median(wholeCache), Median(wholeCache) / Median(wholeNone), making.wholeMs);
+              Median(wholeNone), Median(wholeCache), Median(wholeCache) / Median(wholeNone), Median(cpuNone),
+              Median(cpuCache), Median(cpuCache) / Median(cpuNone), making.wholeMs);
   return 0;
 }
