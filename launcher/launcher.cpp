@@ -59,7 +59,8 @@ int Launcher::Run() {
   if (!vmSession.BuildVmOptions(settings, chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle, arguments)) {
     return -1;
   }
-  if (StartJavaThread() == 0) return 0;
+  const DWORD code = StartJavaThread();
+  if (code != kJavaThreadFailed) return static_cast<int>(code);
   splashState.CloseRuntimeSplash();
   return -1;
 }

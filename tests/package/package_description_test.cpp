@@ -75,6 +75,7 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
        "\"Company Name\" is longer than 1024 bytes"},
       {"[Package]\nDPI Awareness = high\n", 2,
        "\"DPI Awareness\" must be unchanged, none, system or per-monitor, not \"high\""},
+      {"[Package]\nConsole = sometimes\n", 2, "\"Console\" must be no, yes or companion, not \"sometimes\""},
       {"[Package]\nUpgrade Code = {X}\n", 2,
        "\"Upgrade Code\" keys embedded settings, but there is no [Embedded: ...] section"},
       {"[Embedded: A]\nx=1\n[Ini: Product Information]\nUpgrade Code = {X}\n", 4,

@@ -99,7 +99,7 @@ std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vec
 
 std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescription& d) {
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code"}, found)) return fault;
+  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code", "Console"}, found)) return fault;
   if (auto icon = found["Icon"]) {
     if (icon->value.empty()) return Fault{icon->line, "\"Icon\" needs the path of an .ico file"};
     d.icon = icon->value;
@@ -118,6 +118,15 @@ std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescr
     }
   }
   if (auto code = found["Upgrade Code"]) d.upgradeCode = code->value;
+  if (auto console = found["Console"]) {
+    if (EqualsIgnoreCase(console->value, "yes")) {
+      d.console = ConsoleMode::Yes;
+    } else if (EqualsIgnoreCase(console->value, "companion")) {
+      d.console = ConsoleMode::Companion;
+    } else if (!EqualsIgnoreCase(console->value, "no")) {
+      return Fault{console->line, "\"Console\" must be no, yes or companion, not \"" + console->value + "\""};
+    }
+  }
   return std::nullopt;
 }
 

@@ -1,7 +1,7 @@
 // The package description: a small INI-style text that says how an
 // application's executable is made from the launcher.
 //
-//   [Package]                  Icon, DPI Awareness, Upgrade Code
+//   [Package]                  Icon, DPI Awareness, Upgrade Code, Console
 //   [Version]                  File Version, Product Version, Product Name,
 //                              File Description, Company Name, Copyright,
 //                              Original File Name, Internal Name
@@ -42,11 +42,17 @@ struct VersionDescription {
   std::vector<std::pair<std::string, std::string>> strings;
 };
 
+// Whether the output is a console program: `No` a windowed one, `Yes` a
+// console one, `Companion` a windowed one with a console copy beside it
+// (the same name with ".com").
+enum class ConsoleMode { No, Yes, Companion };
+
 struct PackageDescription {
   std::string icon;  // as written: relative paths are the caller's to resolve
   int iconLine = 0;
   std::optional<DpiAwareness> dpiAwareness;  // none: the manifest is left as it is
   std::string upgradeCode;                   // empty: embedded settings readable without an .ini
+  ConsoleMode console = ConsoleMode::No;
   std::optional<VersionDescription> version;
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)

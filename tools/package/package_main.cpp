@@ -64,6 +64,14 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     for (char16_t c : *made.ini) package::Put16(ini, c);
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
   }
+  if (made.companion) {
+    std::string extension = PathText(output.extension());
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (extension == ".com") {
+      return package::Report(kTool, PathText(output) + ": the console companion (.com) would replace the output");
+    }
+    files.emplace_back(std::filesystem::path(output).replace_extension(".com"), std::move(*made.companion));
+  }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
   const std::pair<std::filesystem::path, std::string> inputs[] = {
