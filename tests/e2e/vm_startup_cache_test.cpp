@@ -36,6 +36,8 @@ class VmStartupCache : public testing::Test {
     EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
     EXPECT_TRUE(run.boxes.empty());
     std::vector<std::string> options = app.Options();
+    // The VM's message hook comes first.
+    if (!options.empty() && options.front() == "vfprintf") options.erase(options.begin());
     EXPECT_FALSE(options.empty());
     EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=C:\\app\\a.jar;") << app.RecordText();
     EXPECT_EQ(options.size() > 2 ? options[options.size() - 3] : "", "-Xmx64m")

@@ -59,7 +59,7 @@ void JNICALL IgnoreExit(jint) {}
     JNIEnv* env = nullptr;
     if (jvm::CreateJavaVmWith(create, start.options, &IgnoreAbort, &IgnoreExit, &vm, &env) != JNI_OK) return;
     QuietHost host;
-    ran = jvm::CallMain(env, Wide(start.mainClass), start.arguments, false, host) && !env->ExceptionCheck();
+    ran = jvm::CallMain(env, Wide(start.mainClass), start.arguments, false, host) == jvm::kMainReturned;
     const double done = NowMs();
     if (write(timeFd, &done, sizeof done) != sizeof done) ran = false;
     vm->DetachCurrentThread();
