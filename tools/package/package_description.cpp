@@ -167,6 +167,39 @@ std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescr
   return std::nullopt;
 }
 
+std::optional<Fault> ReadInstallerSection(const DescriptionSection& section, PackageDescription& d) {
+  if (d.installer) {
+    return Fault{section.line, "[Installer] appears twice (first on line " + std::to_string(d.installer->line) + ")"};
+  }
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, kInstallerKeys, found)) return fault;
+  d.installer.emplace();
+  d.installer->line = section.line;
+  if (auto error = ReadInstaller(found, *d.installer)) return Fault{error->line, error->message};
+  return std::nullopt;
+}
+
+// What an installer needs from the other sections.
+std::optional<Fault> CheckInstaller(const std::vector<DescriptionSection>& sections, const PackageDescription& d) {
+  if (!d.installer) return std::nullopt;
+  int line = d.installer->line;
+  for (const auto& s : sections) {
+    for (const auto& e : s.entries) {
+      if (s.name == "Package" && e.key == "Upgrade Code") line = e.line;
+    }
+  }
+  if (!IsBracedGuid(d.upgradeCode)) {
+    return Fault{line, "[Installer] needs an \"Upgrade Code\" in [Package] that is a GUID such as "
+                       "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}, not \"" + d.upgradeCode + "\""};
+  }
+  // Windows Installer versions hold at most 255.255.65535 in their first three numbers.
+  if (!d.version || d.version->productVersion[0] > 255 || d.version->productVersion[1] > 255) {
+    return Fault{d.installer->line, "[Installer] needs a [Version] whose \"Product Version\" starts with two "
+                                    "numbers of 0 to 255"};
+  }
+  return std::nullopt;
+}
+
 // A settings section of the description: its keys once each, and its name
 // not given before. The launcher reads only the first of either, so a second
 // would be lost without a word. The .ini's names are read ignoring case, the
@@ -210,6 +243,8 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = ReadPackage(section, d);
     } else if (section.name == "Version") {
       fault = ReadVersion(section, d);
+    } else if (section.name == kInstallerSection) {
+      fault = ReadInstallerSection(section, d);
     } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
       if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
       fault = AddSettingsSection(section, *embedded, false, settingsNames, d.embedded);
@@ -224,10 +259,11 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
       return Fault{section.line, "unknown section [" + section.name +
-                                     "]: expected [Package], [Version], [Embedded: ...] or [Ini: ...]"};
+                                     "]: expected [Package], [Version], [Installer], [Embedded: ...] or [Ini: ...]"};
     }
     if (fault) return fault;
   }
+  if (auto fault = CheckInstaller(sections, d)) return fault;
   if (!d.upgradeCode.empty() && d.embedded.empty()) {
     int line = 0;
     for (const auto& s : sections) {

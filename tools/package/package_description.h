@@ -7,6 +7,7 @@
 //                              Original File Name, Internal Name
 //   [Embedded: <section>]      settings embedded in the executable
 //   [Ini: <section>]           settings written to the .ini beside it
+//   [Installer]                a Windows Installer package (installer_description.h)
 //
 // Lines are "[section]", "key = value" (both trimmed), blank, or comments
 // starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
@@ -17,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/package/installer_description.h"
 #include "tools/package/manifest_dpi.h"
 #include "tools/package/version_info.h"
 
@@ -56,6 +58,7 @@ struct PackageDescription {
   std::optional<VersionDescription> version;
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
+  std::optional<InstallerDescription> installer;  // none: no installer package
 };
 
 struct DescriptionError {
