@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,11 @@ class VmStartupCache : public testing::Test {
     if (!options.empty() && options.front() == "vfprintf") options.erase(options.begin());
     EXPECT_FALSE(options.empty());
     EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=C:\\app\\a.jar;") << app.RecordText();
-    EXPECT_EQ(options.size() > 2 ? options[options.size() - 3] : "", "-Xmx64m")
-        << "the cache's options come between the class path and the VM parameters\n"
-        << app.RecordText();
-    // Everything between the class path and -Xmx64m (the two hooks end the list).
-    return options.size() > 3 ? std::vector<std::string>(options.begin() + 1, options.end() - 3)
-                              : std::vector<std::string>{};
+    // The cache's options come between the class path and the VM parameters.
+    const auto parameters = std::find(options.begin(), options.end(), "-Xmx64m");
+    EXPECT_NE(parameters, options.end()) << app.RecordText();
+    return parameters == options.end() ? std::vector<std::string>{}
+                                       : std::vector<std::string>(options.begin() + 1, parameters);
   }
   std::wstring local() const { return app.app.path(L"local"); }
   std::wstring log() const { return app.app.path(L"launch.log"); }
