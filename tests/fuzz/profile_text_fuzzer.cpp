@@ -10,7 +10,7 @@ std::wstring Latin1(std::string_view bytes) { return std::wstring(bytes.begin(),
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::wstring text = config::DecodeProfileBytes(bytes, Latin1);
+  const std::wstring text = config::DecodeProfileBytes(bytes, Latin1, Latin1);
   static const wchar_t* const kQueries[][2] = {
       {L"Java Runtime Environment", L"Main Class"}, {L"Application+", L"Cmd"}, {L"S", L""}, {L"", L"K"}};
   for (const auto& query : kQueries) {
