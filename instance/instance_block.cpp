@@ -1,9 +1,15 @@
 #include "instance/instance_block.h"
 
+#include "common/text.h"
+
 namespace instance {
 
 std::wstring InstanceName(std::wstring_view executablePath) {
   std::wstring name(executablePath);
+  // A console companion (MyApp.com) is the same application as MyApp.exe.
+  if (name.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".com")) {
+    name.replace(name.size() - 3, 3, L"exe");
+  }
   for (wchar_t& c : name) {
     if (c == L'\\') c = L'_';
   }

@@ -32,7 +32,8 @@ inline constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
 inline constexpr wchar_t kHandOverLockSuffix[] = L"_upr_mtx";
 inline constexpr wchar_t kHandOverCopiedSuffix[] = L"_upr_ack";
 
-// The executable's full path with every "\" replaced by "_".
+// The executable's full path with every "\" replaced by "_", and a ".com"
+// ending read as ".exe" (a console companion shares its program's instance).
 std::wstring InstanceName(std::wstring_view executablePath);
 
 // The argument area for `arguments`: each as UTF-16LE followed by a zero

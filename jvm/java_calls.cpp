@@ -4,11 +4,13 @@
 
 #include "common/text.h"
 #include "jvm/jni_helpers.h"
+#include "jvm/vm_output.h"
 #include "report/message_ids.h"
 
 namespace jvm {
 namespace {
 
+char kVfprintfOption[] = "vfprintf";
 char kAbortOption[] = "abort";
 char kExitOption[] = "exit";
 
@@ -44,7 +46,10 @@ std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults) {
 
 VmOptionArray::VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook,
                              VmExitHookFn exitHook) {
-  options_.reserve(vmOptions.size() + 2);
+  options_.reserve(vmOptions.size() + 3);
+  // First: the VM reads its options in order and stops at a bad one, which it
+  // reports through the hook only when it has already seen it.
+  options_.push_back(JavaVMOption{kVfprintfOption, reinterpret_cast<void*>(&VmVfprintfHook)});
   for (const std::string& option : vmOptions) {
     options_.push_back(JavaVMOption{const_cast<char*>(option.c_str()), nullptr});
   }
@@ -141,18 +146,18 @@ bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
   return SucceededWithoutException(env, made);
 }
 
-bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments, bool failureCheck,
-              MainInvocationHost& host) {
+MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+                     bool failureCheck, MainInvocationHost& host) {
   LocalRef name(env, NewJavaString(env, mainClass));
   if (!name) {
     DescribePendingException(env);
     host.ReportMainClassUnusable(mainClass);
-    return false;
+    return kMainNotCalled;
   }
   const char* utf = env->GetStringUTFChars(static_cast<jstring>(name.get()), nullptr);
   if (utf == nullptr) {
     DescribePendingException(env);
-    return false;
+    return kMainNotCalled;
   }
   LocalRef type(env, env->FindClass(utf));
   if (!type) {
@@ -160,7 +165,7 @@ bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std:
     env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
     DescribePendingException(env);
     host.ReportMainClassNotFound(decoded);
-    return false;
+    return kMainNotCalled;
   }
   env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
 
@@ -173,13 +178,13 @@ bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std:
     } else {
       host.ReportNoMainMethod();
     }
-    return false;
+    return kMainNotCalled;
   }
 
   LocalRef array(env, NewJavaStringArray(env, arguments));
   if (!array) {
     DescribePendingException(env);
-    return false;
+    return kMainNotCalled;
   }
 
   host.MainAboutToRun();
@@ -191,8 +196,9 @@ bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std:
     env->ExceptionDescribe();
     host.CloseSplash();
     if (failureCheck && host.ShowExceptionDialog(env, thrown)) ExitJava(env);
+    return kMainThrew;
   }
-  return true;
+  return kMainReturned;
 }
 
 void ExitJava(JNIEnv* env) {

@@ -44,9 +44,10 @@ struct Jdk11InitArgs {
 // The runtime's default Java stack size in bytes, or 0.
 std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults);
 
-// The options handed to JNI_CreateJavaVM: every option string in order with no
-// extra information, then "abort" with the abort hook and "exit" with the exit
-// hook. The strings stay owned by the caller's list, which must outlive this.
+// The options handed to JNI_CreateJavaVM: "vfprintf" with the hook of
+// jvm/vm_output.h, every option string in order with no extra information,
+// then "abort" with the abort hook and "exit" with the exit hook. The strings
+// stay owned by the caller's list, which must outlive this.
 class VmOptionArray {
  public:
   VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook, VmExitHookFn exitHook);
@@ -100,12 +101,14 @@ class MainInvocationHost {
   virtual bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) = 0;
 };
 
+// Whether "main" was called (nonzero) and whether an exception escaped it.
+enum MainOutcome : int { kMainNotCalled = 0, kMainReturned = 1, kMainThrew = 2 };
+
 // Finds `mainClass` (slashes, not dots), calls its static main(String[]) with
 // the arguments, and handles an exception that escapes it: described, splash
 // closed, and with `failureCheck` the dialog, whose Stop calls ExitJava.
-// True when "main" was called; false after a failure before the call.
-bool CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments, bool failureCheck,
-              MainInvocationHost& host);
+MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+                     bool failureCheck, MainInvocationHost& host);
 
 // java.lang.System.exit(-1); should it return, a pending exception is described.
 void ExitJava(JNIEnv* env);

@@ -57,7 +57,8 @@ int Launcher::Run() {
   }
   if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return -1;
   if (!vmSession.BuildVmOptions(settings, splashState.splashWindowHandle, arguments)) return -1;
-  if (StartJavaThread() == 0) return 0;
+  const DWORD code = StartJavaThread();
+  if (code != kJavaThreadFailed) return static_cast<int>(code);
   splashState.CloseRuntimeSplash();
   return -1;
 }

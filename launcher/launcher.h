@@ -157,7 +157,10 @@ class Launcher {
   // Creates the VM (vmSession) and calls main with the settings and arguments;
   // the splash and instance state hear that main starts.
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
-  bool InvokeMain();
+  // The Java thread's exit code: 0, 1 after an uncaught exception in a console
+  // program, or kJavaThreadFailed.
+  DWORD InvokeMain();
+  static constexpr DWORD kJavaThreadFailed = 0xFFFFFFFF;
   // Hooks handed to the virtual machine; they forward to vmSession.vmHookObserver.
   static void JNICALL VmExitHook(jint code);
   static void JNICALL VmAbortHook();

@@ -10,6 +10,7 @@
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
+#include "report/console_mode.h"
 #include "splash/splash_rules.h"
 #include "splash/splash_window.h"
 
@@ -40,7 +41,7 @@ bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   splashImagePath = display.FileValue(keys::kDisplay, keys::kSplashScreen);
   splashShadow = display.FileValue(keys::kDisplay, keys::kSplashScreenShadow);
   const std::wstring preference = display.FileValue(keys::kDisplay, keys::kPreferNativeSplash);
-  if (splashImagePath.empty()) return true;
+  if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
   if (!libraryPath.empty() && !win::PathFound(libraryPath.c_str())) libraryPath.clear();

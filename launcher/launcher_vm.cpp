@@ -16,7 +16,9 @@
 #include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
 #include "jvm/vm_options.h"
+#include "jvm/vm_output.h"
 #include "launcher/launcher.h"
+#include "report/console_mode.h"
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
@@ -210,7 +212,8 @@ bool VmSession::CreateVm(HWND owner) {
     mainEnv = nullptr;
     const unsigned reasonId = jvm::CreationFailureReasonId(result);
     report::ReportError(owner, IDS_JNI_ERROR_REASON, report::LoadMessage(IDS_CREATE_VM_FAILED),
-                        reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring());
+                        reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring(),
+                        text::Trim(text::FromThreadAnsi(jvm::VmOutputTail())));
     return false;
   }
   // A failed redirection has been described by the virtual machine; the
@@ -238,29 +241,32 @@ DWORD Launcher::StartJavaThread() {
                                   STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) return JavaThreadMain(this);
   WaitForSingleObject(thread.get(), INFINITE);
-  DWORD code = 1;
-  if (!GetExitCodeThread(thread.get(), &code)) code = 1;
+  DWORD code = kJavaThreadFailed;
+  if (!GetExitCodeThread(thread.get(), &code)) code = kJavaThreadFailed;
   return code;
 }
 
 DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
   auto* launcher = static_cast<Launcher*>(param);
-  if (launcher == nullptr) return 1;
-  if (!launcher->vmSession.CreateVm(launcher->splashState.splashWindowHandle)) return 1;
-  return launcher->InvokeMain() ? 0 : 1;
+  if (launcher == nullptr || !launcher->vmSession.CreateVm(launcher->splashState.splashWindowHandle)) {
+    return kJavaThreadFailed;
+  }
+  return launcher->InvokeMain();
 }
 
-bool Launcher::InvokeMain() {
+DWORD Launcher::InvokeMain() {
   LauncherInvocationHost host(*this);
-  const bool called = jvm::CallMain(vmSession.mainEnv, settings.mainClass, arguments, settings.failureCheck, host);
-  if (called && (settings.allowIbm || settings.favorIbm)) {
+  const jvm::MainOutcome outcome =
+      jvm::CallMain(vmSession.mainEnv, settings.mainClass, arguments, settings.failureCheck, host);
+  if (outcome != jvm::kMainNotCalled && (settings.allowIbm || settings.favorIbm)) {
     // This thread stays attached for good; the application ends the process.
     for (;;) Sleep(INFINITE);
   }
   // Detached on failure too: a thread that ends attached would keep
   // DestroyJavaVM waiting for ever in the teardown.
   const jint detached = vmSession.javaVm->DetachCurrentThread();
-  return called && detached == 0;
+  if (outcome == jvm::kMainNotCalled || detached != 0) return kJavaThreadFailed;
+  return outcome == jvm::kMainThrew ? static_cast<DWORD>(report::ExitCodeAfterUncaughtException()) : 0;
 }
 
 }  // namespace launcher

@@ -1,6 +1,8 @@
 #include "report/error_report.h"
 
 #include "common/text.h"
+#include "common/text_win.h"
+#include "report/console_mode.h"
 #include "report/diagnostics_log.h"
 #include "report/message_ids.h"
 
@@ -10,6 +12,22 @@ namespace {
 
 void LogMessageId(UINT id) {
   if (diag::Enabled()) diag::Log({L"failure, message ", text::DecimalText(std::uint64_t{id})});
+}
+
+// The text without its closing line breaks, and one line break, on standard
+// error: the console's own characters, else the ANSI code page.
+void WriteErrorLine(std::wstring line) {
+  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+  if (error == nullptr || error == INVALID_HANDLE_VALUE) return;
+  while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+  line += L"\r\n";
+  DWORD written = 0, mode = 0;
+  if (GetConsoleMode(error, &mode)) {
+    WriteConsoleW(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return;
+  }
+  const std::string bytes = text::ToThreadAnsi(line);
+  WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 }  // namespace
@@ -25,7 +43,11 @@ std::wstring LoadMessage(UINT id) {
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
   diag::Log({L"error box: ", text});
-  MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+  if (WindowsAllowed()) {
+    MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+  } else {
+    WriteErrorLine(text);
+  }
 }
 
 void ShowMessage(HWND owner, UINT id) {
@@ -38,9 +60,15 @@ void ReportError(HWND owner, UINT formatId, const std::wstring& text, std::int32
   ShowErrorBox(owner, text::FormatMessageText(LoadMessage(formatId), {text}, {number}));
 }
 
-void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std::wstring& second) {
+void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std::wstring& second,
+                 const std::wstring& vmText) {
   LogMessageId(formatId);
-  ShowErrorBox(owner, text::FormatMessageText(LoadMessage(formatId), {first, second}));
+  std::wstring message = text::FormatMessageText(LoadMessage(formatId), {first, second});
+  if (!vmText.empty()) {
+    diag::Log({L"VM output: ", vmText});
+    if (WindowsAllowed()) message += L"\n" + vmText;
+  }
+  ShowErrorBox(owner, message);
 }
 
 void ReportError(HWND owner, UINT formatId, const std::wstring& text) {

@@ -1,5 +1,6 @@
 // How the launcher tells the user that something went wrong: one modal error
-// box with a text from the message string table.
+// box with a text from the message string table, or in a console program the
+// same text as a line on standard error (report/console_mode.h).
 #pragma once
 
 #include <windows.h>
@@ -12,7 +13,9 @@ namespace report {
 // A string of the executable's own table, whole; a missing id gives empty text.
 std::wstring LoadMessage(UINT id);
 
-// MB_OK | MB_ICONERROR, the system's default caption, the given owner.
+// MB_OK | MB_ICONERROR, the system's default caption, the given owner. In a
+// console program: the text and a line break on standard error (nothing when
+// there is none to write to).
 void ShowErrorBox(HWND owner, const std::wstring& text);
 
 // The string `id` alone (209, 210, 216).
@@ -20,8 +23,11 @@ void ShowMessage(HWND owner, UINT id);
 
 // Format `formatId` with a text and a number and show it (202, 222).
 void ReportError(HWND owner, UINT formatId, const std::wstring& text, std::int32_t number);
-// Format `formatId` with two texts (203).
-void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std::wstring& second);
+// Format `formatId` with two texts (203). `vmText` is what the virtual machine
+// printed on standard error: a box adds it after a blank line, the log records
+// it, and a console line leaves it where it already stands.
+void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std::wstring& second,
+                 const std::wstring& vmText = {});
 // Format `formatId` with one text (211, 215).
 void ReportError(HWND owner, UINT formatId, const std::wstring& text);
 

@@ -18,10 +18,15 @@ mkdir -p dist
 cp build/windows/bin/launcher.exe build/windows/bin/package-app.exe build/windows/bin/embed-settings.exe dist/
 cp build/jni-native/bin/package-app dist/
 cp build/windows/example/hello.jar dist/
-dist/package-app dist/launcher.exe examples/hello/hello.package dist/hello.exe
+# The description's files (icon, jar) are found beside it.
+stage=build/example-package
+rm -rf "$stage" && mkdir -p "$stage"
+cp examples/hello/hello.package examples/hello/hello.ico dist/hello.jar "$stage/"
+dist/package-app dist/launcher.exe "$stage/hello.package" dist/hello.exe
 echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/package-app (Linux)," \
      "dist/package-app.exe, dist/embed-settings.exe"
 echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar"
+echo "installer: dist/hello-1.0.0.0.msi (install it with: wine64 msiexec /i dist/hello-1.0.0.0.msi)"
 
 # Run the example in a private Wine prefix and display of its own.
 state="$PWD/build/example-wine"

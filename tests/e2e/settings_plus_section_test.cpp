@@ -148,8 +148,8 @@ TEST_F(SettingsPlusSection, EachConsumerTakesItsValueFromThePlusSectionAlone) {
        [&](const LauncherRun& run, const DoubleApp& app) {
          runs(run, app);
          const auto options = app.Options();
-         ASSERT_FALSE(options.empty());
-         EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;" + folder + "\\;.;", 0), 0u) << options[0];
+         ASSERT_GE(options.size(), 2u);
+         EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;" + folder + "\\;.;", 0), 0u) << options[1];
        }},
       {"System Path", {}, {{kJre, L"System Path", L"C:\\tools"}},
        [&](const LauncherRun& run, const DoubleApp& app) {
@@ -227,8 +227,8 @@ TEST_F(SettingsPlusSection, ListValuesJoinTheEmbeddedOnesAsFurtherEntries) {
   EXPECT_EQ(app_.Values("classpath="), std::vector<std::string>{folder + "\\lib\\a.jar;" + folder + "\\lib\\b.jar;"})
       << app_.RecordText();
   const auto options = app_.Options();
-  ASSERT_FALSE(options.empty()) << app_.RecordText();
-  EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\la;C:\\lb;" + folder + "\\;", 0), 0u) << options[0];
+  ASSERT_GE(options.size(), 2u) << app_.RecordText();
+  EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\la;C:\\lb;" + folder + "\\;", 0), 0u) << options[1];
   const auto path = app_.Values("env Path=");
   ASSERT_EQ(path.size(), 1u) << app_.RecordText();
   EXPECT_EQ(path[0].rfind("C:\\sa;C:\\sb;", 0), 0u) << path[0];

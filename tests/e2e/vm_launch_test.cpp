@@ -122,6 +122,22 @@ TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
   }
 }
 
+TEST(VmLaunchCreation, FailureBoxAddsTheVmsOwnWordsAfterABlankLine) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Dvorn.double.create=-1\r\n";
+  app.Write(s);
+  const std::wstring log = app.app.path(L"diagnostics.log");
+  // Printed in the ANSI code page (1252), as a VM on Windows prints.
+  auto run = app.Run(L"", {{L"VORN_DOUBLE_VM_SAYS", L"  Error: caf\u00e9 heap  "}, {L"VORN_LAUNCHER_LOG", log}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"JNI exception: failed to create the Java VM\nReason: "
+                                                      L"unknown.\n\nError: caf\u00e9 heap"});
+  EXPECT_NE(testsupport::ReadBytes(log).find("VM output: Error: caf\xC3\xA9 heap"), std::string::npos)
+      << testsupport::ReadBytes(log);
+}
+
 TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
   struct Case {
     const wchar_t* fixture;  // copied over jvm.dll; none: a text file instead
@@ -176,25 +192,27 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   const std::string folder = Narrow(app.app.folder().path()) + "\\";
   const std::string jre = Narrow(app.jre());
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 10u) << app.RecordText();
+  ASSERT_EQ(options.size(), 11u) << app.RecordText();
   // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
-  EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[0];
-  EXPECT_EQ(options[0].substr(options[0].size() - jre.size() - 5), ";" + jre + "\\lib") << options[0];
+  EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[1];
+  EXPECT_EQ(options[1].substr(options[1].size() - jre.size() - 5), ";" + jre + "\\lib") << options[1];
   // Both jars of lib (in the file system's order), the absolute entry kept, the executable last.
   const std::string a = folder + "lib\\one.jar;", b = folder + "lib\\two.jar;";
   const std::string tail = "C:\\abs\\nothere.jar;" + Narrow(app.app.exe());
-  EXPECT_TRUE(options[1] == "-Djava.class.path=" + a + b + tail || options[1] == "-Djava.class.path=" + b + a + tail)
-      << options[1];
-  EXPECT_EQ(options[2], "-Xmx" + std::to_string(size) + "K");
-  EXPECT_EQ(options[3], "-Dq=a b");
-  EXPECT_EQ(options[4], "-Dm=-xmx50P");
-  EXPECT_EQ(options[5], "-Dhome=C:\\has space\\X") << "split before expansion: one option";
-  EXPECT_EQ(options[6], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
-  EXPECT_EQ(options[7], "-Xss3m");
-  EXPECT_EQ(options[8], "abort");
-  EXPECT_EQ(options[9], "exit");
-  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"8]", "9]"})) << "only the hooks carry extra info";
-  EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=0"});
+  EXPECT_TRUE(options[2] == "-Djava.class.path=" + a + b + tail || options[2] == "-Djava.class.path=" + b + a + tail)
+      << options[2];
+  EXPECT_EQ(options[3], "-Xmx" + std::to_string(size) + "K");
+  EXPECT_EQ(options[4], "-Dq=a b");
+  EXPECT_EQ(options[5], "-Dm=-xmx50P");
+  EXPECT_EQ(options[6], "-Dhome=C:\\has space\\X") << "split before expansion: one option";
+  EXPECT_EQ(options[7], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
+  EXPECT_EQ(options[8], "-Xss3m");
+  EXPECT_EQ(options[0], "vfprintf") << "first, so that it hears what the VM says of every option";
+  EXPECT_EQ(options[9], "abort");
+  EXPECT_EQ(options[10], "exit");
+  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"0]", "9]", "10]"}))
+      << "only the hooks carry extra info";
+  EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=1"});
 
   EXPECT_EQ(app.Values("env VORN_JVM_PATH="), std::vector<std::string>{Narrow(app.jvmDll())});
   EXPECT_EQ(app.Values("env VORN_JVM_HOME="), std::vector<std::string>{jre});
@@ -217,8 +235,8 @@ TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 3u) << app.RecordText();
-  EXPECT_EQ(options[0], "-Djava.class.path=C:\\app\\classes.jar;");
+  ASSERT_EQ(options.size(), 4u) << app.RecordText();
+  EXPECT_EQ(options[1], "-Djava.class.path=C:\\app\\classes.jar;");
   auto path = app.Values("env Path=");
   ASSERT_EQ(path.size(), 1u);
   EXPECT_EQ(path[0].substr(path[0].size() - Narrow(app.jre()).size() - 5), ";" + Narrow(app.jre()) + "\\bin");
@@ -236,8 +254,8 @@ TEST(VmLaunchStack, UngrantableStackRunsJavaOnTheMainThread) {
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   EXPECT_EQ(app.MainArguments(), std::vector<std::wstring>{L"still-runs"}) << app.RecordText();
   auto options = app.Options();
-  ASSERT_GE(options.size(), 3u);
-  EXPECT_EQ(options[2], "-Xms524288K") << "a quarter of the virtual space, capped at 512 MB";
+  ASSERT_GE(options.size(), 4u);
+  EXPECT_EQ(options[3], "-Xms524288K") << "a quarter of the virtual space, capped at 512 MB";
   auto stack = app.Values("threadstack ");
   ASSERT_EQ(stack.size(), 1u);
   EXPECT_LT(std::stoull(stack[0]), 1000000ull * 1073741824) << "the VM was created on the main thread";

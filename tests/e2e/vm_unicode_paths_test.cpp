@@ -52,15 +52,15 @@ TEST(VmLaunchUnicodePaths, EntriesOutsideTheCodePageStillNameTheirFiles) {
   ASSERT_EQ(run.result.exitCode, 0u) << app.RecordText();
 
   const auto options = app.Options();
-  ASSERT_GE(options.size(), 2u) << app.RecordText();
-  const std::vector<std::wstring> classPath = Entries(FromAnsi(options[1]));
-  ASSERT_EQ(classPath.size(), 2u) << options[1];
+  ASSERT_GE(options.size(), 3u) << app.RecordText();
+  const std::vector<std::wstring> classPath = Entries(FromAnsi(options[2]));
+  ASSERT_EQ(classPath.size(), 2u) << options[2];
   EXPECT_NE(classPath[0], jar) << "the code page cannot carry the folder's name";
   EXPECT_TRUE(Opens(classPath[0])) << "the class path entry " << classPath[0] << " names no file";
   EXPECT_EQ(classPath[1], L"C:\\app\\classes.jar") << "an ASCII entry stays as it is";
 
-  const std::vector<std::wstring> libraryPath = Entries(FromAnsi(options[0]));
-  ASSERT_FALSE(libraryPath.empty()) << options[0];
+  const std::vector<std::wstring> libraryPath = Entries(FromAnsi(options[1]));
+  ASSERT_FALSE(libraryPath.empty()) << options[1];
   EXPECT_EQ(GetFileAttributesW(libraryPath[0].c_str()), FILE_ATTRIBUTE_DIRECTORY)
       << "the library path entry " << libraryPath[0] << " names no folder";
 }

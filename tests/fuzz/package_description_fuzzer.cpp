@@ -46,6 +46,11 @@ void Check(const package::DescriptionResult& result, int lines) {
   CheckSections(d.embedded, lines);
   CheckSections(d.ini, lines);
   if (!d.upgradeCode.empty()) fuzz::Require(!d.embedded.empty());
+  if (d.installer) {
+    fuzz::Require(package::IsBracedGuid(d.upgradeCode) && d.version.has_value());
+    fuzz::Require(d.installer->line >= 1 && d.installer->line <= lines);
+    for (const auto& type : d.installer->documentTypes) fuzz::Require(type.extension[0] == '.' && !type.description.empty());
+  }
   if (d.version) {
     for (const auto& [name, value] : d.version->strings) fuzz::Require(!name.empty() && value.size() <= 1024);
   }
@@ -69,7 +74,8 @@ bool Same(const package::DescriptionResult& a, const package::DescriptionResult&
   return x.icon == y.icon && x.iconLine == y.iconLine && x.dpiAwareness == y.dpiAwareness &&
          x.upgradeCode == y.upgradeCode && x.version.has_value() == y.version.has_value() &&
          (!x.version || x.version->strings == y.version->strings) && sameSections(x.embedded, y.embedded) &&
-         sameSections(x.ini, y.ini);
+         sameSections(x.ini, y.ini) && x.installer.has_value() == y.installer.has_value() &&
+         (!x.installer || (x.installer->files == y.installer->files && x.installer->file == y.installer->file));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "jvm/jni_helpers.h"
 #include "jvm/secondary_main.h"
+#include "jvm/vm_output.h"
 
 namespace jnichecks {
 namespace {
@@ -237,6 +238,27 @@ std::u16string ReadJavaString(JNIEnv* env, jstring s) {
   checks.Finish();
 }
 
+// A heap size the VM refuses: creation fails, and the launcher's hook has
+// passed the VM's own explanation on to standard error and kept it.
+[[noreturn]] void VmWordsReachTheHook() {
+  Checks checks;
+  VmEntryPoints entry = LoadVm();
+  if (entry.create == nullptr) {
+    checks.Fail("the VM library could not be loaded: " + entry.error);
+    checks.Finish();
+  }
+  static std::vector<std::string> options;  // outlives the VM
+  options = PlatformOptions();
+  options.push_back("-Xmx99z");
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;
+  const jint result = jvm::CreateJavaVmWith(entry.create, options, &RecordingAbortHook, &RecordingExitHook, &vm, &env);
+  checks.Expect(result != 0, "-Xmx99z did not make JNI_CreateJavaVM fail");
+  const std::string said = jvm::VmOutputTail();
+  checks.Expect(said.find("Invalid maximum heap size") != std::string::npos, "the hook kept \"" + said + "\"");
+  checks.Finish();
+}
+
 [[noreturn]] void RedirectAndEcho() {
   Checks checks;
   JNIEnv* env = CreateVm(checks);
@@ -450,6 +472,8 @@ void RunScenario(Scenario scenario) {
       StringRoundTrip();
     case Scenario::OptionsReachVm:
       OptionsReachVm();
+    case Scenario::VmWordsReachTheHook:
+      VmWordsReachTheHook();
     case Scenario::RedirectAndEcho:
       RedirectAndEcho();
     case Scenario::RedirectErrorStream:
@@ -482,18 +506,21 @@ std::vector<std::string> CheckOptionArray() {
   const std::vector<std::string> options = {"-Djava.class.path=a.jar;", "-Xmx64m", ""};
   jvm::VmOptionArray array(options, &RecordingAbortHook, &RecordingExitHook);
   const auto& built = array.options();
-  expect(built.size() == 5, "the array has " + std::to_string(built.size()) + " options, not 3 + the two hooks");
-  for (size_t i = 0; i < options.size() && i < built.size(); ++i) {
-    expect(built[i].optionString != nullptr && options[i] == built[i].optionString,
+  expect(built.size() == 6, "the array has " + std::to_string(built.size()) + " options, not 3 + the three hooks");
+  for (size_t i = 0; i < options.size() && i + 1 < built.size(); ++i) {
+    expect(built[i + 1].optionString != nullptr && options[i] == built[i + 1].optionString,
            "option " + std::to_string(i) + " is out of order or changed");
-    expect(built[i].extraInfo == nullptr, "option " + std::to_string(i) + " carries extra information");
+    expect(built[i + 1].extraInfo == nullptr, "option " + std::to_string(i) + " carries extra information");
   }
-  if (built.size() == 5) {
-    expect(std::string(built[3].optionString) == "abort", "the fourth option is not \"abort\"");
-    expect(built[3].extraInfo == reinterpret_cast<void*>(&RecordingAbortHook),
+  if (built.size() == 6) {
+    expect(std::string(built[0].optionString) == "vfprintf", "the first option is not \"vfprintf\"");
+    expect(built[0].extraInfo == reinterpret_cast<void*>(&jvm::VmVfprintfHook),
+           "\"vfprintf\" does not carry the launcher's hook");
+    expect(std::string(built[4].optionString) == "abort", "the fifth option is not \"abort\"");
+    expect(built[4].extraInfo == reinterpret_cast<void*>(&RecordingAbortHook),
            "\"abort\" does not carry the abort hook");
-    expect(std::string(built[4].optionString) == "exit", "the last option is not \"exit\"");
-    expect(built[4].extraInfo == reinterpret_cast<void*>(&RecordingExitHook), "\"exit\" does not carry the exit hook");
+    expect(std::string(built[5].optionString) == "exit", "the last option is not \"exit\"");
+    expect(built[5].extraInfo == reinterpret_cast<void*>(&RecordingExitHook), "\"exit\" does not carry the exit hook");
   }
   JavaVMInitArgs* args = array.initArgs();
   expect(args->version == JNI_VERSION_1_2, "the init args do not ask for JNI 1.2");

@@ -38,6 +38,7 @@ int JniWarningCount();
 enum class Scenario {
   StringRoundTrip,
   OptionsReachVm,
+  VmWordsReachTheHook,
   RedirectAndEcho,
   RedirectErrorStream,
   SharedOutputFile,

@@ -16,25 +16,45 @@
 namespace jnichecks {
 namespace {
 
+using VfprintfHook = jint(JNICALL*)(FILE*, const char*, va_list);
+
 jvm::CreateJavaVmFn realCreate = nullptr;
+VfprintfHook launcherHook = nullptr;
 int jniWarnings = 0;
 
 // The VM's own messages: -Xcheck:jni warnings are counted, everything is
-// passed on to standard error.
+// passed on to the launcher's hook (or standard error without one).
 jint JNICALL CountingVfprintf(FILE* stream, const char* format, va_list args) {
+  va_list forwarded;
+  va_copy(forwarded, args);
   char message[2048];
   int n = std::vsnprintf(message, sizeof message, format, args);
   if (std::strstr(message, "WARNING in native method") != nullptr) ++jniWarnings;
-  std::fputs(message, stream != nullptr ? stream : stderr);
+  if (launcherHook != nullptr) {
+    n = launcherHook(stream, format, forwarded);
+  } else {
+    std::fputs(message, stream != nullptr ? stream : stderr);
+  }
+  va_end(forwarded);
   return n;
 }
 
-// JNI_CreateJavaVM with the launcher's option array passed through unchanged
-// and the counting hook added at its end.
+// JNI_CreateJavaVM with the launcher's option array passed through, its
+// "vfprintf" hook (the VM keeps only the last one) wrapped by the counting one,
+// which stands first as the launcher's does.
 jint JNICALL CreateWithWarningCount(JavaVM** vm, void** env, void* args) {
   auto* initArgs = static_cast<JavaVMInitArgs*>(args);
-  std::vector<JavaVMOption> options(initArgs->options, initArgs->options + initArgs->nOptions);
-  options.push_back(JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&CountingVfprintf)});
+  std::vector<JavaVMOption> options;
+  for (jint i = 0; i < initArgs->nOptions; ++i) {
+    const JavaVMOption& option = initArgs->options[i];
+    if (option.optionString != nullptr && std::strcmp(option.optionString, "vfprintf") == 0) {
+      launcherHook = reinterpret_cast<VfprintfHook>(option.extraInfo);
+    } else {
+      options.push_back(option);
+    }
+  }
+  options.insert(options.begin(),
+                 JavaVMOption{const_cast<char*>("vfprintf"), reinterpret_cast<void*>(&CountingVfprintf)});
   JavaVMInitArgs counted = *initArgs;
   counted.options = options.data();
   counted.nOptions = static_cast<jint>(options.size());

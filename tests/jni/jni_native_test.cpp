@@ -15,7 +15,7 @@ class VmJniNative : public testing::Test {
   void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
-TEST_F(VmJniNative, OptionArrayKeepsOrderAndEndsWithTheTwoHooks) {
+TEST_F(VmJniNative, OptionArrayKeepsOrderAndEndsWithTheHooks) {
   for (const std::string& failure : jnichecks::CheckOptionArray()) ADD_FAILURE() << failure;
 }
 
@@ -34,6 +34,11 @@ TEST_F(VmJniNative, StringsAndStringArraysKeepEveryCodeUnit) {
 TEST_F(VmJniNative, OptionStringsReachTheVirtualMachine) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::OptionsReachVm), testing::ExitedWithCode(0),
               jnichecks::Holds({jnichecks::kPassed}));
+}
+
+TEST_F(VmJniNative, TheVmsOwnWordsReachTheLaunchersHook) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::VmWordsReachTheHook), testing::ExitedWithCode(0),
+              jnichecks::Holds({"Invalid maximum heap size", jnichecks::kPassed}));
 }
 
 TEST_F(VmJniNative, RedirectedOutputReceivesMainsArguments) {

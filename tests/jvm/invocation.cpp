@@ -1,7 +1,9 @@
 // The invocation interface of the double: the exported entry points and the
 // JavaVM function table, behaving as OpenJDK 17 does where the launcher
 // relies on it.
+#include <cstdarg>
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -148,6 +150,26 @@ OptionVerdict CheckOption(const std::string& option, bool ignoreUnrecognized) {
   return {JNI_ERR, "Unrecognized option: " + option};
 }
 
+using VfprintfHook = jint(JNICALL*)(FILE*, const char*, va_list);
+
+jint CallVfprintf(VfprintfHook hook, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const jint result = hook(stderr, format, args);
+  va_end(args);
+  return result;
+}
+
+// What the VM prints on its own standard error goes through the "vfprintf"
+// hook when the launcher gave one, as with HotSpot.
+void PrintVmText(VfprintfHook hook, const std::string& text) {
+  if (hook != nullptr) {
+    CallVfprintf(hook, "%s", text.c_str());
+  } else {
+    WriteNativeStderr(text);
+  }
+}
+
 // ---- the JavaVM function table ----
 
 jint JNICALL DestroyJavaVM(JavaVM* vm) {
@@ -241,6 +263,7 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   Record("create version=" + Hex8(args->version) + " ignoreUnrecognized=" + (args->ignoreUnrecognized ? "1" : "0") +
          " nOptions=" + std::to_string(args->nOptions));
   bool exitHook = false, abortHook = false, vfprintfHook = false;
+  VfprintfHook vfprintf = nullptr;
   std::optional<jint> requested;
   std::string classPath;
   bool nullOption = false;
@@ -256,7 +279,10 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     if (option.extraInfo) Record("optionextra[" + std::to_string(i) + "]");
     if (text == "exit") exitHook = option.extraInfo != nullptr;
     if (text == "abort") abortHook = option.extraInfo != nullptr;
-    if (text == "vfprintf") vfprintfHook = option.extraInfo != nullptr;
+    if (text == "vfprintf") {
+      vfprintfHook = option.extraInfo != nullptr;
+      vfprintf = reinterpret_cast<VfprintfHook>(option.extraInfo);
+    }
     if (StartsWith(text, "-Djava.class.path=")) classPath = text.substr(18);
     if (StartsWith(text, "-Dvorn.double.create=")) requested = std::atoi(text.c_str() + 21);
   }
@@ -276,7 +302,17 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     Record("create-result " + std::to_string(result));
     return result;
   };
-  // The double's own knobs: fail with a chosen code.
+  // The double's own knobs: words of the VM's (in the ANSI code page), and a
+  // failure with a chosen code.
+  std::wstring says(32767, L'\0');
+  says.resize(GetEnvironmentVariableW(L"VORN_DOUBLE_VM_SAYS", says.data(), static_cast<DWORD>(says.size())));
+  if (!says.empty()) {
+    std::string bytes(says.size() * 2 + 1, '\0');
+    bytes.resize(static_cast<size_t>(WideCharToMultiByte(CP_ACP, 0, says.data(), static_cast<int>(says.size()),
+                                                         bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                         nullptr)));
+    PrintVmText(vfprintf, bytes + "\r\n");
+  }
   if (auto code = EnvironmentInteger(L"VORN_DOUBLE_CREATE_RESULT")) requested = static_cast<jint>(*code);
   if (requested && *requested != JNI_OK) return finish(*requested);
 
@@ -285,10 +321,16 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   if (state == VmState::Destroyed) return finish(JNI_ERR);
   if (!IsSupportedVersion(args->version)) return finish(JNI_EVERSION);
   if (nullOption || (args->nOptions > 0 && !args->options) || args->nOptions < 0) return finish(JNI_EINVAL);
+  // Options are read in order: a bad one is reported through a hook only
+  // when the hook's option came before it, as with HotSpot.
+  VfprintfHook heard = nullptr;
   for (jint i = 0; i < args->nOptions; ++i) {
+    if (std::string(args->options[i].optionString) == "vfprintf") {
+      heard = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
+    }
     OptionVerdict verdict = CheckOption(args->options[i].optionString, args->ignoreUnrecognized);
     if (verdict.result != JNI_OK) {
-      WriteNativeStderr(verdict.message + "\r\n");
+      PrintVmText(heard, verdict.message + "\r\n");
       return finish(verdict.result);
     }
   }

@@ -125,6 +125,40 @@ TEST(Packager, PackagingAgainLeavesNoTraceOfTheFirstValues) {
   EXPECT_EQ(package::Get32(out, kOptionalHeader + 64), package::PeChecksum(out, kOptionalHeader + 64));
 }
 
+TEST(Packager, ConsoleChangesOnlyTheSubsystemAndTheChecksum) {
+  // The input is a console program already: the default makes a windowed one again.
+  Bytes input = MakeImage(LauncherResources());
+  package::Set16(input, kOptionalHeader + 68, 3);
+  auto build = [&](const std::string& description) {
+    package::PackageOutput output;
+    std::string error;
+    EXPECT_TRUE(package::BuildPackage(input, Describe(description), {}, "x.exe", output, error)) << error;
+    return output;
+  };
+  // Everything but the checksum and the subsystem, which each image must have right.
+  auto rest = [](Bytes image, std::uint16_t subsystem, const char* what) {
+    EXPECT_EQ(package::Get16(image, kOptionalHeader + 68), subsystem) << what;
+    EXPECT_EQ(package::Get32(image, kOptionalHeader + 64), package::PeChecksum(image, kOptionalHeader + 64)) << what;
+    package::Set32(image, kOptionalHeader + 64, 0);
+    package::Set16(image, kOptionalHeader + 68, 0);
+    return image;
+  };
+  const package::PackageOutput windowed = build("");
+  EXPECT_FALSE(windowed.companion);
+  const Bytes plain = rest(windowed.executable, 2, "default");
+  const struct {
+    const char* value;
+    std::uint16_t subsystem;
+    bool companion;
+  } cases[] = {{"no", 2, false}, {"Yes", 3, false}, {"COMPANION", 2, true}};
+  for (const auto& c : cases) {
+    const package::PackageOutput made = build(std::string("[Package]\nConsole = ") + c.value + "\n");
+    EXPECT_EQ(rest(made.executable, c.subsystem, c.value), plain) << c.value;
+    ASSERT_EQ(made.companion.has_value(), c.companion) << c.value;
+    if (made.companion) EXPECT_EQ(rest(*made.companion, 3, "the companion"), plain);
+  }
+}
+
 TEST(Packager, RefusesBadIconsAndWhatIsNotTheLauncher) {
   struct Case {
     const char* name;

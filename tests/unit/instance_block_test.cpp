@@ -19,6 +19,10 @@ instance::Block BlockWith(const instance::ArgumentArea& area) {
 TEST(InstanceBlock, NameIsThePathWithUnderscoresForBackslashes) {
   EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\Tool\\tool.exe"), L"C:_Apps_Tool_tool.exe");
   EXPECT_EQ(instance::InstanceName(L"\\\\server\\share\\a b\\x.exe"), L"__server_share_a b_x.exe");
+  // A console companion shares its program's name; only the ending counts.
+  EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.com"), L"C:_Apps_MyApp.exe");
+  EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.COM"), L"C:_Apps_MyApp.exe");
+  EXPECT_EQ(instance::InstanceName(L"C:\\a.com\\x.exe"), L"C:_a.com_x.exe");
 }
 
 TEST(InstanceBlock, ArgumentsFitUpTo1040BytesAsUtf16WithTerminators) {

@@ -88,7 +88,7 @@ class VmJniDouble : public testing::Test {
   std::wstring record_;
 };
 
-TEST_F(VmJniDouble, OptionArrayKeepsOrderAndEndsWithTheTwoHooks) {
+TEST_F(VmJniDouble, OptionArrayKeepsOrderAndEndsWithTheHooks) {
   for (const std::string& failure : jnichecks::CheckOptionArray()) ADD_FAILURE() << failure;
 }
 
@@ -108,6 +108,11 @@ TEST_F(VmJniDouble, DefaultStackSizeComesFromTheRuntime) {
 TEST_F(VmJniDouble, StringsAndStringArraysKeepEveryCodeUnit) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::StringRoundTrip), testing::ExitedWithCode(0),
               jnichecks::Holds({jnichecks::kPassed}));
+}
+
+TEST_F(VmJniDouble, TheVmsOwnWordsReachTheLaunchersHook) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::VmWordsReachTheHook), testing::ExitedWithCode(0),
+              jnichecks::Holds({"Invalid maximum heap size", jnichecks::kPassed}));
 }
 
 TEST_F(VmJniDouble, RedirectedOutputReceivesMainsArguments) {

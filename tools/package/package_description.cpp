@@ -99,7 +99,7 @@ std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vec
 
 std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescription& d) {
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code"}, found)) return fault;
+  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code", "Console"}, found)) return fault;
   if (auto icon = found["Icon"]) {
     if (icon->value.empty()) return Fault{icon->line, "\"Icon\" needs the path of an .ico file"};
     d.icon = icon->value;
@@ -118,6 +118,15 @@ std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescr
     }
   }
   if (auto code = found["Upgrade Code"]) d.upgradeCode = code->value;
+  if (auto console = found["Console"]) {
+    if (EqualsIgnoreCase(console->value, "yes")) {
+      d.console = ConsoleMode::Yes;
+    } else if (EqualsIgnoreCase(console->value, "companion")) {
+      d.console = ConsoleMode::Companion;
+    } else if (!EqualsIgnoreCase(console->value, "no")) {
+      return Fault{console->line, "\"Console\" must be no, yes or companion, not \"" + console->value + "\""};
+    }
+  }
   return std::nullopt;
 }
 
@@ -155,6 +164,39 @@ std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescr
     v.strings.emplace_back(std::string(name), entry->value);
   }
   d.version = std::move(v);
+  return std::nullopt;
+}
+
+std::optional<Fault> ReadInstallerSection(const DescriptionSection& section, PackageDescription& d) {
+  if (d.installer) {
+    return Fault{section.line, "[Installer] appears twice (first on line " + std::to_string(d.installer->line) + ")"};
+  }
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, kInstallerKeys, found)) return fault;
+  d.installer.emplace();
+  d.installer->line = section.line;
+  if (auto error = ReadInstaller(found, *d.installer)) return Fault{error->line, error->message};
+  return std::nullopt;
+}
+
+// What an installer needs from the other sections.
+std::optional<Fault> CheckInstaller(const std::vector<DescriptionSection>& sections, const PackageDescription& d) {
+  if (!d.installer) return std::nullopt;
+  int line = d.installer->line;
+  for (const auto& s : sections) {
+    for (const auto& e : s.entries) {
+      if (s.name == "Package" && e.key == "Upgrade Code") line = e.line;
+    }
+  }
+  if (!IsBracedGuid(d.upgradeCode)) {
+    return Fault{line, "[Installer] needs an \"Upgrade Code\" in [Package] that is a GUID such as "
+                       "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}, not \"" + d.upgradeCode + "\""};
+  }
+  // Windows Installer versions hold at most 255.255.65535 in their first three numbers.
+  if (!d.version || d.version->productVersion[0] > 255 || d.version->productVersion[1] > 255) {
+    return Fault{d.installer->line, "[Installer] needs a [Version] whose \"Product Version\" starts with two "
+                                    "numbers of 0 to 255"};
+  }
   return std::nullopt;
 }
 
@@ -201,6 +243,8 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = ReadPackage(section, d);
     } else if (section.name == "Version") {
       fault = ReadVersion(section, d);
+    } else if (section.name == kInstallerSection) {
+      fault = ReadInstallerSection(section, d);
     } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
       if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
       fault = AddSettingsSection(section, *embedded, false, settingsNames, d.embedded);
@@ -215,10 +259,11 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
       return Fault{section.line, "unknown section [" + section.name +
-                                     "]: expected [Package], [Version], [Embedded: ...] or [Ini: ...]"};
+                                     "]: expected [Package], [Version], [Installer], [Embedded: ...] or [Ini: ...]"};
     }
     if (fault) return fault;
   }
+  if (auto fault = CheckInstaller(sections, d)) return fault;
   if (!d.upgradeCode.empty() && d.embedded.empty()) {
     int line = 0;
     for (const auto& s : sections) {

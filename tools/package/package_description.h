@@ -1,12 +1,13 @@
 // The package description: a small INI-style text that says how an
 // application's executable is made from the launcher.
 //
-//   [Package]                  Icon, DPI Awareness, Upgrade Code
+//   [Package]                  Icon, DPI Awareness, Upgrade Code, Console
 //   [Version]                  File Version, Product Version, Product Name,
 //                              File Description, Company Name, Copyright,
 //                              Original File Name, Internal Name
 //   [Embedded: <section>]      settings embedded in the executable
 //   [Ini: <section>]           settings written to the .ini beside it
+//   [Installer]                a Windows Installer package (installer_description.h)
 //
 // Lines are "[section]", "key = value" (both trimmed), blank, or comments
 // starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
@@ -17,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/package/installer_description.h"
 #include "tools/package/manifest_dpi.h"
 #include "tools/package/version_info.h"
 
@@ -42,14 +44,21 @@ struct VersionDescription {
   std::vector<std::pair<std::string, std::string>> strings;
 };
 
+// Whether the output is a console program: `No` a windowed one, `Yes` a
+// console one, `Companion` a windowed one with a console copy beside it
+// (the same name with ".com").
+enum class ConsoleMode { No, Yes, Companion };
+
 struct PackageDescription {
   std::string icon;  // as written: relative paths are the caller's to resolve
   int iconLine = 0;
   std::optional<DpiAwareness> dpiAwareness;  // none: the manifest is left as it is
   std::string upgradeCode;                   // empty: embedded settings readable without an .ini
+  ConsoleMode console = ConsoleMode::No;
   std::optional<VersionDescription> version;
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
+  std::optional<InstallerDescription> installer;  // none: no installer package
 };
 
 struct DescriptionError {

@@ -4,13 +4,15 @@
 //
 // The description (see package_description.h and the README) names the icon,
 // the version information, the DPI awareness and the settings to embed; the
-// .ini beside the output is written when it asks for one. Every error is one
+// .ini beside the output is written when it asks for one, and an installer
+// package after them when it has an [Installer] section. Every error is one
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then. No output may be one of the inputs.
 #include <string>
 #include <vector>
 
 #include "tools/package/file_io.h"
+#include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
 
 namespace {
@@ -31,6 +33,11 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
                                       parsed.error.message);
   }
   const package::PackageDescription& d = *parsed.description;
+  package::InstallerPlan installer;
+  std::string installerError;
+  if (d.installer && !package::PlanInstaller(descriptionPath, output, d, installer, installerError)) {
+    return package::Report(kTool, installerError);
+  }
 
   std::vector<package::IconImage> icons;
   std::filesystem::path icon;
@@ -64,6 +71,14 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     for (char16_t c : *made.ini) package::Put16(ini, c);
     files.emplace_back(std::filesystem::path(output).replace_extension(".ini"), std::move(ini));
   }
+  if (made.companion) {
+    std::string extension = PathText(output.extension());
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    if (extension == ".com") {
+      return package::Report(kTool, PathText(output) + ": the console companion (.com) would replace the output");
+    }
+    files.emplace_back(std::filesystem::path(output).replace_extension(".com"), std::move(*made.companion));
+  }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
   const std::pair<std::filesystem::path, std::string> inputs[] = {
@@ -72,17 +87,20 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
                  " is also an output"},
   };
-  for (const auto& file : files) {
+  std::vector<std::filesystem::path> outputs;
+  for (const auto& file : files) outputs.push_back(file.first);
+  if (d.installer) outputs.insert(outputs.end(), {installer.wxs, installer.msi});
+  for (const auto& file : outputs) {
     for (const auto& [path, message] : inputs) {
       std::error_code ec;
-      if (!path.empty() && std::filesystem::equivalent(file.first, path, ec)) return package::Report(kTool, message);
+      if (!path.empty() && std::filesystem::equivalent(file, path, ec)) return package::Report(kTool, message);
     }
   }
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
   }
-  return 0;
+  return d.installer ? package::BuildInstaller(kTool, installer) : 0;
 }
 
 }  // namespace

@@ -132,6 +132,13 @@ bool BuildPackage(const Bytes& launcher, const PackageDescription& d, const std:
   if (d.dpiAwareness && !PutDpiAwareness(tree, *d.dpiAwareness, error)) return false;
   if (!d.embedded.empty()) PutEmbeddedSettings(tree, SettingsText(d.embedded), Utf16(d.upgradeCode));
   if (!ReplaceImageResources(launcher, tree, output.executable, error)) return false;
+  const bool console = d.console == ConsoleMode::Yes;
+  if (!SetSubsystem(output.executable, console ? kSubsystemConsole : kSubsystemWindows, error)) return false;
+  output.companion.reset();
+  if (d.console == ConsoleMode::Companion) {
+    output.companion = output.executable;
+    if (!SetSubsystem(*output.companion, kSubsystemConsole, error)) return false;
+  }
   output.ini.reset();
   if (!d.ini.empty() || !d.upgradeCode.empty()) output.ini = IniText(d);
   return true;

@@ -16,6 +16,7 @@ namespace package {
 struct PackageOutput {
   Bytes executable;
   std::optional<std::u16string> ini;  // the .ini beside it, when one is written
+  std::optional<Bytes> companion;     // the console copy (".com") beside it, when asked for
 };
 
 // What `description` asks for, applied to the launcher image `launcher`.

@@ -179,6 +179,14 @@ bool ReplaceImageResources(const Bytes& image, const ResourceTree& tree, Bytes& 
   return true;
 }
 
+bool SetSubsystem(Bytes& image, std::uint16_t subsystem, std::string& error) {
+  Layout l;
+  if (!ReadLayout(image, l, error)) return false;
+  Set16(image, l.optionalHeader + 68, subsystem);
+  Set32(image, l.optionalHeader + 64, PeChecksum(image, l.optionalHeader + 64));
+  return true;
+}
+
 std::uint32_t PeChecksum(const Bytes& image, std::size_t checksumOffset) {
   std::uint64_t sum = 0;
   for (std::size_t i = 0; i < image.size(); i += 2) {

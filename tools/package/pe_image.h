@@ -21,6 +21,12 @@ bool ReadImageResources(const Bytes& image, ResourceTree& tree, std::string& err
 // `image` with its resources replaced by `tree`.
 bool ReplaceImageResources(const Bytes& image, const ResourceTree& tree, Bytes& out, std::string& error);
 
+// `image` made a windowed (kSubsystemWindows) or console (kSubsystemConsole)
+// program, its checksum renewed; false when it is not a 64-bit PE image.
+inline constexpr std::uint16_t kSubsystemWindows = 2;
+inline constexpr std::uint16_t kSubsystemConsole = 3;
+bool SetSubsystem(Bytes& image, std::uint16_t subsystem, std::string& error);
+
 // The PE checksum of `image`, whose checksum field is at `checksumOffset`.
 std::uint32_t PeChecksum(const Bytes& image, std::size_t checksumOffset);
 

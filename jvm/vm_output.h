@@ -1,0 +1,39 @@
+// The virtual machine's own words: what it prints through its "vfprintf" hook
+// still goes to the process's standard error, and the last 4 KB of it are kept
+// so that a failed creation can say what the VM said.
+#pragma once
+
+#include <jni.h>
+
+#include <array>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace jvm {
+
+inline constexpr std::size_t kVmOutputKept = 4096;
+
+// The last kVmOutputKept bytes of everything appended. A fixed buffer: it
+// needs no construction and no teardown while the VM's threads still print.
+class OutputTail {
+ public:
+  void Append(std::string_view bytes);
+  std::string Text() const { return std::string(bytes_.data(), size_); }
+
+ private:
+  std::array<char, kVmOutputKept> bytes_{};
+  std::size_t size_ = 0;
+};
+
+// The hook handed to the VM with the "vfprintf" option: formats the message,
+// writes it to standard error and keeps its tail. Safe on any thread.
+jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args);
+
+// What the hook has kept so far (bytes in the VM's encoding, the ANSI code
+// page on Windows).
+std::string VmOutputTail();
+
+}  // namespace jvm

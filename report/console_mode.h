@@ -1,0 +1,17 @@
+// Whether the launcher is a console program. A copy of it whose image header
+// says "Windows CUI" shows no window at all: every message that would be a
+// box becomes a line on standard error, and the splash and the dialogs stay
+// away. Decided once, from the process's own image header.
+#pragma once
+
+namespace report {
+
+// False in a console program: no splash, no dialog, no box.
+bool WindowsAllowed();
+
+// The exit code of a launch whose main threw and went on: 0 in a windowed
+// program (the user chose to ignore it, or was not asked), 1 in a console
+// one, as with the java command.
+int ExitCodeAfterUncaughtException();
+
+}  // namespace report

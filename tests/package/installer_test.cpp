@@ -1,0 +1,142 @@
+// The installer's rules: the [Installer] section and the WiX text.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tools/package/installer_wix.h"
+#include "tools/package/package_description.h"
+
+namespace {
+
+using package::ParsePackageDescription;
+
+const std::string kHead =
+    "[Package]\nUpgrade Code = {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}\n"
+    "[Version]\nFile Version = 2.1.0.7\n"
+    "[Embedded: Application]\nSingle Instance = yes\n";
+
+TEST(Installer, DescriptionReadsEveryKey) {
+  auto result = ParsePackageDescription(kHead +
+                                        "[Installer]\n"
+                                        "File = setup\\My App.msi\n"
+                                        "Install Folder = My App\n"
+                                        "Scope = user\n"
+                                        "Files = lib\\*.jar; runtime ;;notes.txt\n"
+                                        "Start Menu = no\n"
+                                        "Desktop Shortcut = yes\n"
+                                        "File Types = .myd = My document; .MY2=Old [v1] document\n");
+  ASSERT_TRUE(result.description) << result.error.line << ": " << result.error.message;
+  ASSERT_TRUE(result.description->installer);
+  const auto& i = *result.description->installer;
+  EXPECT_EQ(i.line, 7);
+  EXPECT_EQ(i.file, "setup\\My App.msi");
+  EXPECT_EQ(i.installFolder, "My App");
+  EXPECT_TRUE(i.perUser);
+  EXPECT_EQ(i.files, (std::vector<std::string>{"lib\\*.jar", "runtime", "notes.txt"}));
+  EXPECT_EQ(i.filesLine, 11);
+  EXPECT_FALSE(i.startMenu);
+  EXPECT_TRUE(i.desktopShortcut);
+  ASSERT_EQ(i.documentTypes.size(), 2u);
+  EXPECT_EQ(i.documentTypes[1].extension, ".MY2");
+  EXPECT_EQ(i.documentTypes[1].description, "Old [v1] document");
+
+  auto defaults = ParsePackageDescription(kHead + "[Installer]\n");
+  ASSERT_TRUE(defaults.description && defaults.description->installer) << defaults.error.message;
+  const auto& d = *defaults.description->installer;
+  EXPECT_TRUE(d.file.empty() && d.installFolder.empty() && d.files.empty() && d.documentTypes.empty());
+  EXPECT_FALSE(d.perUser);
+  EXPECT_TRUE(d.startMenu);
+  EXPECT_FALSE(d.desktopShortcut);
+}
+
+TEST(Installer, BadDescriptionsNameTheirLine) {
+  struct Case {
+    std::string text;
+    int line;
+    std::string message;
+  };
+  const std::string guid = "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}";
+  const std::string version = "[Version]\nFile Version = 1.0.0.0\n";
+  const std::string embedded = "[Embedded: Application]\n";
+  const Case cases[] = {
+      {kHead + "[Installer]\nShortcut = yes\n", 8, "unknown key \"Shortcut\" in [Installer]"},
+      {kHead + "[Installer]\nScope = all\n", 8, "\"Scope\" must be machine or user, not \"all\""},
+      {kHead + "[Installer]\nStart Menu = Yes\n", 8, "\"Start Menu\" must be yes or no, not \"Yes\""},
+      {kHead + "[Installer]\nInstall Folder = a\\b\n", 8,
+       "\"Install Folder\" must be a folder name without \\ / : * ? \" < > |, not \"a\\b\""},
+      {kHead + "[Installer]\nFile =\n", 8, "\"File\" needs the path of the installer package"},
+      {kHead + "[Installer]\nFiles = a.jar; ..\\secret.txt\n", 8,
+       "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"..\\secret.txt\""},
+      {kHead + "[Installer]\nFiles = C:\\lib\n", 8,
+       "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"C:\\lib\""},
+      {kHead + "[Installer]\nFiles = /etc/passwd\n", 8,
+       "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"/etc/passwd\""},
+      {kHead + "[Installer]\nFiles = lib*\\a.jar\n", 8,
+       "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"lib*\\a.jar\""},
+      {kHead + "[Installer]\nFile Types = .txt\n", 8,
+       "\"File Types\" needs \".ext = Description\" pairs (letters, digits, _ and - after the dot), not \".txt\""},
+      {kHead + "[Installer]\nFile Types = txt = Text\n", 8,
+       "\"File Types\" needs \".ext = Description\" pairs (letters, digits, _ and - after the dot), not \"txt = Text\""},
+      {kHead + "[Installer]\nFile Types = .a b = Text\n", 8,
+       "\"File Types\" needs \".ext = Description\" pairs (letters, digits, _ and - after the dot), not \".a b = Text\""},
+      {kHead + "[Installer]\nFile Types = .doc = A; .DOC = B\n", 8, "\"File Types\" names .DOC twice"},
+      {kHead + "[Installer]\n[Installer]\n", 8, "[Installer] appears twice (first on line 7)"},
+      {"[Package]\n" + version + embedded + "[Installer]\n", 5,
+       "[Installer] needs an \"Upgrade Code\" in [Package] that is a GUID such as "
+       "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}, not \"\""},
+      {"[Package]\nUpgrade Code = {UC}\n" + version + embedded + "[Installer]\n", 2,
+       "[Installer] needs an \"Upgrade Code\" in [Package] that is a GUID such as "
+       "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}, not \"{UC}\""},
+      {"[Package]\nUpgrade Code = " + guid + "\n" + embedded + "[Installer]\n", 4,
+       "[Installer] needs a [Version] whose \"Product Version\" starts with two numbers of 0 to 255"},
+      {"[Package]\nUpgrade Code = " + guid + "\n[Version]\nFile Version = 1.0.0.0\nProduct Version = 1.256.0.0\n" +
+           embedded + "[Installer]\n",
+       7, "[Installer] needs a [Version] whose \"Product Version\" starts with two numbers of 0 to 255"},
+      {"[Package]\nUpgrade Code = " + guid + "\n[Version]\nFile Version = 1.0.0\n" + embedded + "[Installer]\n", 4,
+       "\"File Version\" must be four numbers of 0 to 65535 such as 1.2.0.0, not \"1.0.0\""},
+  };
+  for (const auto& c : cases) {
+    auto result = ParsePackageDescription(c.text);
+    ASSERT_FALSE(result.description) << c.text;
+    EXPECT_EQ(result.error.line, c.line) << c.text;
+    EXPECT_EQ(result.error.message, c.message) << c.text;
+  }
+}
+
+// Every part of the package: nested folders, both shortcuts, document types,
+// and text that XML and Windows Installer would otherwise take as markup.
+TEST(Installer, WixTextOfAFullProduct) {
+  package::WixProduct p;
+  p.name = "My <App> & [Co]";
+  p.manufacturer = "Example \"Ltd\"";
+  p.version = "2.1.0.7";
+  p.upgradeCode = "{0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}";
+  p.installFolder = "My App";
+  p.progIdBase = "MyApp";
+  p.desktopShortcut = true;
+  p.files = {{"MyApp.exe", "MyApp.exe"},
+             {"MyApp.ini", "MyApp.ini"},
+             {"../src/lib/a.jar", "lib\\a.jar"},
+             {"../src/runtime/bin/server/jvm.dll", "runtime\\bin\\server\\jvm.dll"},
+             {"../src/lib/b & c.jar", "lib\\b & c.jar"},
+             {"../src/runtime/release", "runtime\\release"}};
+  p.documentTypes = {{".myd", "My {App} document"}, {".my2", "Old"}};
+  std::ifstream golden(VORN_GOLDEN_DIR "/installer.wxs", std::ios::binary);
+  ASSERT_TRUE(golden) << VORN_GOLDEN_DIR "/installer.wxs";
+  std::stringstream expected;
+  expected << golden.rdbuf();
+  EXPECT_EQ(package::ComposeWix(p), expected.str());
+
+  p.perUser = true;
+  p.startMenu = false;
+  p.desktopShortcut = false;
+  std::string user = package::ComposeWix(p);
+  for (const char* part : {"InstallScope=\"perUser\"", "<Directory Id=\"LocalAppDataFolder\">",
+                           "<Directory Id=\"UserPrograms\" Name=\"Programs\">", "Root=\"HKCU\""}) {
+    EXPECT_NE(user.find(part), std::string::npos) << part;
+  }
+  for (const char* part : {"HKLM", "ProgramFiles64Folder", "<Shortcut"}) EXPECT_EQ(user.find(part), std::string::npos) << part;
+}
+
+}  // namespace

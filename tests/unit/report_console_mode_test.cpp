@@ -1,0 +1,15 @@
+// Whether the launcher is a console program, read from its own image header
+// (windowed copies are checked end to end).
+#include <gtest/gtest.h>
+
+#include "report/console_mode.h"
+
+namespace {
+
+TEST(ConsoleMode, AConsoleProgramShowsNoWindowAndEndsWithOneAfterAnUncaughtException) {
+  // This test program is itself a console program.
+  EXPECT_FALSE(report::WindowsAllowed());
+  EXPECT_EQ(report::ExitCodeAfterUncaughtException(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// The WiX source of an application's Windows Installer package: a rule over
+// plain data. `wixl` (Linux) or the WiX toolset (Windows) turns it into the
+// .msi.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/package/installer_description.h"
+
+namespace package {
+
+struct InstalledFile {
+  std::string source;  // as the WiX tools read it: relative to the .wxs's folder
+  std::string target;  // below the install folder, "\" between folders: "lib\a.jar"
+};
+
+struct WixProduct {
+  std::string name;          // the product's name (Programs and Features, shortcuts)
+  std::string manufacturer;
+  std::string version;       // "1.2.0.0"
+  std::string upgradeCode;   // a braced GUID
+  std::string installFolder;
+  std::string progIdBase;    // document types are "<progIdBase>.<extension>"
+  bool perUser = false;
+  bool startMenu = true;
+  bool desktopShortcut = false;
+  std::vector<InstalledFile> files;  // the first is the application's executable
+  std::vector<DocumentType> documentTypes;
+};
+
+// The .wxs text (UTF-8). Every build gets a new product code ("*"); a newer
+// version replaces an older one, an older one is refused.
+std::string ComposeWix(const WixProduct& product);
+
+}  // namespace package
