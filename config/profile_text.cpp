@@ -32,8 +32,7 @@ bool SameName(std::wstring_view stored, std::wstring_view wanted) {
 
 }  // namespace
 
-std::optional<std::wstring> FindProfileValue(std::wstring_view content, std::wstring_view section,
-                                             std::wstring_view key) {
+std::wstring FindProfileValue(std::wstring_view content, std::wstring_view section, std::wstring_view key) {
   bool inSection = SameName(L"", section);
   while (!content.empty()) {
     const size_t end = std::min(content.find_first_of(L"\r\n"), content.size());
@@ -43,7 +42,7 @@ std::optional<std::wstring> FindProfileValue(std::wstring_view content, std::wst
     if (line[0] == L'[') {
       const size_t close = line.rfind(L']');
       if (close != std::wstring_view::npos) {
-        if (inSection) return std::nullopt;  // only the first section of that name counts
+        if (inSection) return {};  // only the first section of that name counts
         inSection = SameName(line.substr(1, close - 1), section);
         continue;
       }
@@ -51,14 +50,14 @@ std::optional<std::wstring> FindProfileValue(std::wstring_view content, std::wst
     if (!inSection) continue;
     const size_t equals = line.find(L'=');
     if (!SameName(line.substr(0, equals), key)) continue;
-    if (equals == std::wstring_view::npos) return std::nullopt;  // the first line of the key has no value
+    if (equals == std::wstring_view::npos) return {};  // the first line of the key has no value
     std::wstring_view value = UpToNul(Trimmed(line.substr(equals + 1)));
     if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front()) {
       value = value.substr(1, value.size() - 2);
     }
     return std::wstring(value);
   }
-  return std::nullopt;
+  return {};
 }
 
 std::wstring DecodeProfileBytes(std::string_view bytes, ByteDecoder fromAnsi, ByteDecoder fromUtf8) {

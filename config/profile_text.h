@@ -3,13 +3,12 @@
 // in that text. Plain C++.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace config {
 
-// The value of `key` in the first section named `section`; none when either
+// The value of `key` in the first section named `section`; empty when either
 // is missing or the key's line has no "=". Lines end at every carriage return
 // and line feed; tabs, spaces, the other ASCII control blanks and U+001A
 // around lines, section names, keys and values are dropped; "[name]" starts a
@@ -17,8 +16,7 @@ namespace config {
 // with an empty name; names compare without regard to ASCII letter case and
 // end at a U+0000, as values do; one pair of matching quotes around a value
 // is removed. There is no comment syntax: ";key=value" is a key ";key".
-std::optional<std::wstring> FindProfileValue(std::wstring_view text, std::wstring_view section,
-                                             std::wstring_view key);
+std::wstring FindProfileValue(std::wstring_view text, std::wstring_view section, std::wstring_view key);
 
 using ByteDecoder = std::wstring (*)(std::string_view bytes);
 

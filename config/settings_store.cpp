@@ -45,7 +45,7 @@ std::wstring ReadProfileText(const std::wstring& file) {
 }
 
 std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
-  return FindProfileValue(ReadProfileText(file), section, key).value_or(std::wstring());
+  return FindProfileValue(ReadProfileText(file), section, key);
 }
 
 void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
@@ -97,7 +97,7 @@ std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstri
 }
 
 std::wstring SettingsStore::FileValue(const std::wstring& section, const std::wstring& key) const {
-  return FindProfileValue(fileText_, section, key).value_or(std::wstring());
+  return FindProfileValue(fileText_, section, key);
 }
 
 std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {

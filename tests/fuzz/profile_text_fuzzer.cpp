@@ -14,9 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const wchar_t* const kQueries[][2] = {
       {L"Java Runtime Environment", L"Main Class"}, {L"Application+", L"Cmd"}, {L"S", L""}, {L"", L"K"}};
   for (const auto& query : kQueries) {
-    if (auto value = config::FindProfileValue(text, query[0], query[1])) {
-      fuzz::Require(value->find(L'\n') == std::wstring::npos);
-    }
+    const std::wstring value = config::FindProfileValue(text, query[0], query[1]);
+    fuzz::Require(value.find(L'\n') == std::wstring::npos && value.find(L'\r') == std::wstring::npos);
   }
   return 0;
 }
