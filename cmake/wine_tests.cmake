@@ -7,7 +7,8 @@
 set(WINE_TEST_STATE ${CMAKE_BINARY_DIR}/wine-state)
 set(WINE_SUPPORT_DIR ${CMAKE_SOURCE_DIR}/tests/support)
 
-add_test(NAME wine_setup COMMAND ${WINE_SUPPORT_DIR}/wine-setup.sh ${WINE_TEST_STATE})
+add_test(NAME wine_setup COMMAND ${WINE_SUPPORT_DIR}/wine-setup.sh ${WINE_TEST_STATE}
+                          ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/desktop_holder.exe)
 set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine_env TIMEOUT 300)
 add_test(NAME wine_teardown COMMAND ${WINE_SUPPORT_DIR}/wine-teardown.sh ${WINE_TEST_STATE})
 set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine_env TIMEOUT 60)

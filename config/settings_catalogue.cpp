@@ -44,4 +44,13 @@ VmProviderFlags ParseVmProvider(std::wstring_view value) {
   return VmProviderFlags{};
 }
 
+MainEntry ParseMainEntry(std::wstring_view mainClassValue, std::wstring_view mainModuleValue) {
+  std::wstring_view mainClass = mainClassValue, mainModule = mainModuleValue;
+  if (const std::size_t slash = mainModule.find(L'/'); slash != std::wstring_view::npos) {
+    mainClass = mainModule.substr(slash + 1);
+    mainModule = mainModule.substr(0, slash);
+  }
+  return {text::ReplaceAll(std::wstring(mainClass), L'.', L'/'), std::wstring(mainModule)};
+}
+
 }  // namespace config

@@ -2,6 +2,7 @@
 // Plain C++: each rule takes the text as read and returns what it means.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace config {
@@ -33,5 +34,16 @@ struct VmProviderFlags {
 };
 // One of six names in any letter case; anything else keeps the defaults.
 VmProviderFlags ParseVmProvider(std::wstring_view value);
+
+// What the application runs, from "Main Class" and "Main Module" ("module" or
+// "module/class"). The class of "module/class" wins
+// over "Main Class"; `mainClass` has "/" for every "." (as FindClass takes it).
+// An empty `mainClass` with a module runs the module's own main class; both
+// empty: nothing to run.
+struct MainEntry {
+  std::wstring mainClass;
+  std::wstring mainModule;
+};
+MainEntry ParseMainEntry(std::wstring_view mainClassValue, std::wstring_view mainModuleValue);
 
 }  // namespace config

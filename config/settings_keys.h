@@ -25,6 +25,7 @@ inline constexpr wchar_t kCmd[] = L"Cmd";
 
 // [Java Runtime Environment]
 inline constexpr wchar_t kMainClass[] = L"Main Class";
+inline constexpr wchar_t kMainModule[] = L"Main Module";
 inline constexpr wchar_t kJrePath[] = L"JRE Path";
 inline constexpr wchar_t kMinimumVersion[] = L"Minimum Version";
 inline constexpr wchar_t kMaximumVersion[] = L"Maximum Version";
@@ -39,6 +40,7 @@ inline constexpr wchar_t kSearchInstalledRuntimes[] = L"Search Installed Runtime
 
 // [Class Path]
 inline constexpr wchar_t kClassPath[] = L"Class Path";
+inline constexpr wchar_t kModulePath[] = L"Module Path";
 
 // [Product Information]
 inline constexpr wchar_t kProductName[] = L"Product Name";

@@ -38,33 +38,59 @@ std::wstring FromUtf8(std::string_view bytes) {
   return out;
 }
 
+// One write through the profile writer, for a path it can open. The writer
+// makes new files in the ANSI code page, which would turn a folder name
+// outside it into question marks: a new file is started as UTF-16 with a
+// byte-order mark instead, and the writer keeps that form. A new file the
+// writer could not fill is removed: without the value it would hide the key's
+// other sources.
+bool WriteProfileValue(const wchar_t* file, const wchar_t* section, const wchar_t* key,
+                       const std::wstring& value) {
+  bool created = false;
+  {
+    win::FileHandle handle(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const unsigned char bom[2] = {0xFF, 0xFE};
+    DWORD done = 0;
+    created = handle && WriteFile(handle.get(), bom, sizeof bom, &done, nullptr);
+  }
+  if (WritePrivateProfileStringW(section, key, value.c_str(), file)) return true;
+  if (created) DeleteFileW(file);
+  return false;
+}
+
 }  // namespace
 
 std::wstring ReadProfileText(const std::wstring& file) {
   return DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi, FromUtf8);
 }
 
-std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   return FindProfileValue(ReadProfileText(file), section, key);
 }
 
-void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value) {
-  // The profile writer makes new files in the ANSI code page, which would turn
-  // a folder name outside it into question marks. A new file is started as
-  // UTF-16 with a byte-order mark instead; the writer keeps that form.
-  HANDLE created = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (created != INVALID_HANDLE_VALUE) {
-    const unsigned char bom[2] = {0xFF, 0xFE};
-    DWORD written = 0;
-    WriteFile(created, bom, sizeof bom, &written, nullptr);
-    CloseHandle(created);
+  // Beyond the profile writer's reach a copy in the temporary folder is
+  // written and then moved over the file, which stays as it was when any step
+  // fails.
+  const bool longPath = file.size() >= MAX_PATH;
+  wchar_t folder[MAX_PATH + 1], temporary[MAX_PATH] = L"";
+  const std::wstring target = text::LongPathForm(file);
+  bool written =
+      !longPath || (GetTempPathW(MAX_PATH + 1, folder) && GetTempFileNameW(folder, L"", 0, temporary) &&
+                    DeleteFileW(temporary) &&
+                    (CopyFileW(target.c_str(), temporary, TRUE) || GetLastError() == ERROR_FILE_NOT_FOUND));
+  written = written && WriteProfileValue(longPath ? temporary : file.c_str(), section, key, value) &&
+            (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  if (!written) {
+    DeleteFileW(temporary);  // none made: an empty name deletes nothing
+    diag::Log({L"cannot write ", file});
   }
-  WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+  return written;
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  if (section == keys::kClassPathSection) return key == keys::kClassPath;
+  if (section == keys::kClassPathSection) return key == keys::kClassPath || key == keys::kModulePath;
   if (section != keys::kJavaRuntime) return false;
   return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
 }
@@ -90,13 +116,14 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(const std::wstring& section, const std::wstring& key) const {
+std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
+  const std::wstring section(sectionName), key(keyName);
   std::wstring value = LayeredValue(section, key);
   if (diag::Enabled()) LogLookup(section, key, value);
   return value;
 }
 
-std::wstring SettingsStore::FileValue(const std::wstring& section, const std::wstring& key) const {
+std::wstring SettingsStore::FileValue(std::wstring_view section, std::wstring_view key) const {
   return FindProfileValue(fileText_, section, key);
 }
 

@@ -13,12 +13,14 @@ namespace config {
 // empty when the file cannot be read.
 std::wstring ReadProfileText(const std::wstring& file);
 // One key of a file that is read for that key alone; empty when missing.
-std::wstring ReadFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key);
-// One write through the profile-file writer; its result is not needed.
-void WriteFileValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
+// One write of one key through the profile-file writer, in paths of any
+// length. False, logged, when it fails; a file it made is then removed and an
+// existing one left as it was.
+bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                     const std::wstring& value);
 
-// The keys whose values are ";"-separated lists ("Class Path", "System Path",
+// The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",
 // "Library Path", "Preferred versions").
 bool IsListKey(std::wstring_view section, std::wstring_view key);
 
@@ -38,10 +40,12 @@ class SettingsStore {
   void SetEmbeddedText(const std::wstring& embeddedText) { embedded_.Parse(embeddedText); }
 
   // Embedded value, replaced by a non-empty file value, or else extended by
-  // the value of the section named `section` + "+" (ExtendValue).
-  std::wstring Lookup(const std::wstring& section, const std::wstring& key) const;
+  // the value of the section named `section` + "+" (ExtendValue). The names
+  // are the catalogue's constants: the texts are made here, once, not at
+  // every call.
+  std::wstring Lookup(const wchar_t* section, const wchar_t* key) const;
   // The file's own value: no embedded layer, no "+" section.
-  std::wstring FileValue(const std::wstring& section, const std::wstring& key) const;
+  std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 
   const std::wstring& path() const { return path_; }
 

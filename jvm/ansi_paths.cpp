@@ -7,7 +7,8 @@
 namespace jvm {
 namespace {
 
-constexpr std::array<std::wstring_view, 2> kPathListOptions{L"-Djava.class.path=", L"-Djava.library.path="};
+constexpr std::array<std::wstring_view, 3> kPathListOptions{L"-Djava.class.path=", L"-Djava.library.path=",
+                                                            L"--module-path="};
 
 }  // namespace
 

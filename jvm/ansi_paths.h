@@ -1,5 +1,5 @@
 // Paths handed to the virtual machine in the ANSI code page. An entry of the
-// class path or the library path that the code page cannot carry (a Japanese
+// class path, the library path or the module path that the code page cannot carry (a Japanese
 // user name on a Western Windows) would reach the virtual machine as question
 // marks and name no file; its short (8.3) form, when the code page carries
 // that, names the same file. Plain text work: the conversion test and the
@@ -20,7 +20,7 @@ using ShortPathLookup = std::wstring (*)(const std::wstring&);
 // that converts cleanly; else the path as it stands.
 std::wstring AnsiSafePath(const std::wstring& path, CleanConversion converts, ShortPathLookup shortPath);
 
-// A "-Djava.class.path=" or "-Djava.library.path=" option with every
+// A "-Djava.class.path=", "-Djava.library.path=" or "--module-path=" option with every
 // ";"-separated entry made AnsiSafePath; any other option as it stands.
 std::wstring AnsiSafeOption(std::wstring_view option, CleanConversion converts, ShortPathLookup shortPath);
 

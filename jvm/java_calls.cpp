@@ -146,8 +146,35 @@ bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
   return SucceededWithoutException(env, made);
 }
 
+namespace {
+
+constexpr char kFxApplication[] = "javafx/application/Application";
+
+// JavaFX's Application, or null (with nothing pending) when the runtime has
+// no JavaFX.
+jobject FindFxApplication(JNIEnv* env) {
+  jclass found = env->FindClass(kFxApplication);
+  if (found == nullptr) env->ExceptionClear();
+  return found;
+}
+
+// Application.launch(Class, String[]) when `type` extends Application; null
+// otherwise (with nothing pending).
+jmethodID FxLaunchMethod(JNIEnv* env, jclass type, jclass fxApplication) {
+  if (fxApplication == nullptr || !env->IsAssignableFrom(type, fxApplication)) return nullptr;
+  jmethodID launch = env->GetStaticMethodID(fxApplication, "launch", "(Ljava/lang/Class;[Ljava/lang/String;)V");
+  if (launch == nullptr) env->ExceptionClear();
+  return launch;
+}
+
+}  // namespace
+
 MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
                      bool failureCheck, MainInvocationHost& host) {
+  if (mainClass.empty()) {
+    host.ReportNoMainClass();
+    return kMainNotCalled;
+  }
   LocalRef name(env, NewJavaString(env, mainClass));
   if (!name) {
     DescribePendingException(env);
@@ -170,10 +197,15 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
   env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
 
   jmethodID mainMethod = env->GetStaticMethodID(AsClass(type), "main", "([Ljava/lang/String;)V");
-  if (mainMethod == nullptr) {
-    jthrowable pending = env->ExceptionOccurred();
-    if (pending != nullptr) {
-      env->DeleteLocalRef(pending);
+  // Without main, a JavaFX application class runs as the java command runs
+  // it; the NoSuchMethodError waits aside meanwhile.
+  LocalRef noMain(env, mainMethod == nullptr ? env->ExceptionOccurred() : nullptr);
+  if (mainMethod == nullptr) env->ExceptionClear();
+  LocalRef fxApplication(env, mainMethod == nullptr ? FindFxApplication(env) : nullptr);
+  jmethodID fxLaunch = FxLaunchMethod(env, AsClass(type), AsClass(fxApplication));
+  if (mainMethod == nullptr && fxLaunch == nullptr) {
+    if (noMain) {
+      env->Throw(static_cast<jthrowable>(noMain.get()));
       env->ExceptionDescribe();
     } else {
       host.ReportNoMainMethod();
@@ -188,7 +220,11 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
   }
 
   host.MainAboutToRun();
-  CallStaticVoidMethod(env, AsClass(type), mainMethod, array.get());
+  if (fxLaunch != nullptr) {
+    CallStaticVoidMethod(env, AsClass(fxApplication), fxLaunch, type.get(), array.get());
+  } else {
+    CallStaticVoidMethod(env, AsClass(type), mainMethod, array.get());
+  }
 
   jthrowable thrown = env->ExceptionOccurred();
   if (thrown != nullptr) {
@@ -199,6 +235,40 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
     return kMainThrew;
   }
   return kMainReturned;
+}
+
+std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module) {
+  // Object.class.getModule().getLayer() is the boot layer; then
+  // findModule(module).orElse(null).getDescriptor().mainClass().orElse(null).
+  // Pairs of method name and signature; "*" marks the one that takes the
+  // module's name. A null on the way ends the chain.
+  static constexpr char kChain[] =
+      "getModule\0()Ljava/lang/Module;\0getLayer\0()Ljava/lang/ModuleLayer;\0"
+      "*findModule\0(Ljava/lang/String;)Ljava/util/Optional;\0orElse\0(Ljava/lang/Object;)Ljava/lang/Object;\0"
+      "getDescriptor\0()Ljava/lang/module/ModuleDescriptor;\0mainClass\0()Ljava/util/Optional;\0"
+      "orElse\0(Ljava/lang/Object;)Ljava/lang/Object;\0";
+  LocalRef name(env, NewJavaString(env, module));
+  jobject current = name ? env->FindClass("java/lang/Object") : nullptr;
+  for (const char* step = kChain; *step != '\0' && current != nullptr;) {
+    const bool takesName = *step == '*';
+    const char* method = step + takesName;
+    const char* signature = method + std::strlen(method) + 1;
+    step = signature + std::strlen(signature) + 1;
+    jclass type = env->GetObjectClass(current);
+    jmethodID id = env->GetMethodID(type, method, signature);
+    jobject next = id ? CallObjectMethod(env, current, id, takesName ? name.get() : nullptr) : nullptr;
+    if (env->ExceptionCheck()) next = nullptr;  // the chain ends; described below
+    env->DeleteLocalRef(type);
+    env->DeleteLocalRef(current);
+    current = next;
+  }
+  LocalRef className(env, current);
+  const char* utf = className ? env->GetStringUTFChars(static_cast<jstring>(className.get()), nullptr) : nullptr;
+  DescribePendingException(env);
+  if (utf == nullptr) return {};
+  std::wstring result = text::ReplaceAll(text::FromModifiedUtf8(utf), L'.', L'/');
+  env->ReleaseStringUTFChars(static_cast<jstring>(className.get()), utf);
+  return result;
 }
 
 void ExitJava(JNIEnv* env) {

@@ -93,6 +93,8 @@ class MainInvocationHost {
   virtual void ReportMainClassNotFound(const std::wstring& name) = 0;
   // No static main and no pending exception to describe (message 216).
   virtual void ReportNoMainMethod() = 0;
+  // Neither the settings nor the main module name a class to run (message 210).
+  virtual void ReportNoMainClass() = 0;
   // "main" is about to run (the main-started event is set).
   virtual void MainAboutToRun() = 0;
   // An exception escaped "main": the own splash window goes first.
@@ -107,8 +109,16 @@ enum MainOutcome : int { kMainNotCalled = 0, kMainReturned = 1, kMainThrew = 2 }
 // Finds `mainClass` (slashes, not dots), calls its static main(String[]) with
 // the arguments, and handles an exception that escapes it: described, splash
 // closed, and with `failureCheck` the dialog, whose Stop calls ExitJava.
+// A class without "main" that extends javafx.application.Application is run
+// as the java command runs it: Application.launch(class, arguments) in place
+// of "main".
 MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
                      bool failureCheck, MainInvocationHost& host);
+
+// The main class the descriptor of a module of the boot layer names (as
+// "java -m module" runs it), with slashes; empty when there is none. Any
+// exception on the way is described.
+std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module);
 
 // java.lang.System.exit(-1); should it return, a pending exception is described.
 void ExitJava(JNIEnv* env);

@@ -4,6 +4,7 @@
 
 #include "common/splitting.h"
 #include "common/text.h"
+#include "jvm/module_options.h"
 
 namespace jvm {
 namespace {
@@ -236,12 +237,22 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
   classPath += executablePath;
 }
 
-std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, std::wstring_view vmParameters,
+std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
+                                               const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize) {
   std::vector<std::wstring> texts;
   texts.push_back(L"-Djava.class.path=" + std::wstring(classPath));
-  for (const std::wstring& raw : SplitVmParameters(vmParameters)) {
-    std::wstring token = StripQuotes(raw);
+  if (!modulePath.empty()) texts.push_back(L"--module-path=" + modulePath);
+  if (!mainModule.empty()) texts.push_back(L"--add-modules=" + mainModule);
+  std::vector<std::wstring> tokens = SplitVmParameters(vmParameters);
+  for (std::wstring& token : tokens) token = StripQuotes(token);
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    std::wstring token = std::move(tokens[i]);
+    if (IsTwoTokenModuleOption(token) && i + 1 < tokens.size()) {
+      if (token == L"-p") token = L"--module-path";
+      token += L'=';
+      token += tokens[++i];
+    }
     if (IsMemoryDirective(token)) token = ExpandMemoryDirective(token, memory);
     if (text::StartsWith(token, L"-Xss")) stackSize = StackSizeFromXss(token);
     texts.push_back(std::move(token));

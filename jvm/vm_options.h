@@ -98,10 +98,14 @@ std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_v
 void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath);
 
 // The working list of option texts (before environment expansion): the class
-// path option, then each VM parameter token stripped of quotes and with its
+// path option, "--module-path=" and "--add-modules=" when there are a module
+// path and a main module, then each VM parameter token stripped of quotes,
+// joined with the next one when it is a two-token module option
+// (IsTwoTokenModuleOption; at the very end it stays as it stands), and with its
 // memory directive expanded. `stackSize` receives the size of the last -Xss
 // token (0 when none could be read).
-std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, std::wstring_view vmParameters,
+std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
+                                               const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize);
 
 }  // namespace jvm

@@ -46,7 +46,9 @@ struct LaunchSettings {
 
   std::wstring productName, productCode, upgradeCode;
   bool isService = false;
+  // Slashes for dots; empty with a main module whose descriptor names the class.
   std::wstring mainClass;
+  std::wstring mainModule;  // "Main Module" without its class
   runtime::VersionNumber minimumVersion;
   runtime::VersionNumber maximumVersion;
   std::vector<std::wstring> preferredVersions;

@@ -7,7 +7,7 @@ namespace launcher {
 bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.jvmType, settings.minimumVersion, settings.maximumVersion);
-  auto chosen = runtime::AskForRuntime(message, settings.jvmType);
+  auto chosen = runtime::AskForRuntime(message, settings.jvmType, !settings.pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
   CheckPairedRuntime(settings.pairProduct);

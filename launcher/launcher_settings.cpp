@@ -82,18 +82,20 @@ bool LaunchSettings::ReadSettings() {
   searchInstalledRuntimes =
       !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
 
-  mainClass = store.Lookup(keys::kJavaRuntime, keys::kMainClass);
-  if (mainClass.empty()) {
+  auto entry = config::ParseMainEntry(store.Lookup(keys::kJavaRuntime, keys::kMainClass),
+                                      store.Lookup(keys::kJavaRuntime, keys::kMainModule));
+  if (entry.mainClass.empty() && entry.mainModule.empty()) {
     report::ShowMessage(nullptr, IDS_NO_MAIN_CLASS);
     return false;
   }
-  mainClass = text::ReplaceAll(mainClass, L'.', L'/');
+  mainClass = std::move(entry.mainClass);
+  mainModule = std::move(entry.mainModule);
 
   failureCheck = config::IsYes(store.Lookup(keys::kApplication, keys::kFailureCheck));
   overrideWorkingDir = config::IsYes(store.Lookup(keys::kApplication, keys::kOverrideWorkingDir));
   systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
   libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
-  pairProduct = store.Lookup(keys::kApplication, keys::kPairProduct);
+  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), *exe);
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   return true;
 }

@@ -27,6 +27,9 @@ using SplashSetFileJarNameFn = void (*)(const char*, const char*);
 // How long the closing thread waits for the splash thread between two posts
 // of WM_QUIT (a post fails while the thread has no message queue yet).
 constexpr DWORD kQuitRetryMs = 20;
+// How long the launch waits for the splash window at most: a picture slow to
+// decode must not hold the application back.
+constexpr DWORD kSplashWaitMs = 5000;
 
 }  // namespace
 
@@ -58,13 +61,15 @@ bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   // ended). The first window of the process loads the display driver and its
   // libraries under the loader lock; run side by side with loading jvm.dll
   // and starting the VM's threads, that could leave both the window and the
-  // call of main waiting for ever. The wait also hands splashWindowHandle
-  // over to this thread.
+  // call of main waiting for ever. A window not shown within the limit shows
+  // when it can, without owning boxes; the ready event is kept for it (the
+  // thread still sets it). Only this thread writes splashWindowHandle.
   if (splashThread && splashReady) {
     const HANDLE waits[] = {splashReady.get(), splashThread.get()};
-    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (WaitForMultipleObjects(2, waits, FALSE, kSplashWaitMs) == WAIT_OBJECT_0) {
+      splashWindowHandle = splashWindow->window();
+    }
   }
-  splashReady.reset();
   return true;
 }
 
@@ -91,7 +96,6 @@ DWORD WINAPI SplashState::SplashThreadMain(LPVOID parameter) {
   auto* state = static_cast<SplashState*>(parameter);
   const bool shadow = splash::ShadowOn(state->splashShadow);
   HWND window = splash::CreateSplashWindow(*state->splashWindow, state->splashImagePath.c_str(), shadow);
-  state->splashWindowHandle = window;
   if (window != nullptr) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

@@ -6,6 +6,7 @@
 
 #include "common/expansion.h"
 #include "common/folders.h"
+#include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"
 #include "common/text_win.h"
@@ -15,6 +16,7 @@
 #include "config/settings_store.h"
 #include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
+#include "jvm/module_options.h"
 #include "jvm/vm_options.h"
 #include "jvm/vm_output.h"
 #include "launcher/launcher.h"
@@ -71,6 +73,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void ReportNoMainMethod() override {
     report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
+  void ReportNoMainClass() override { report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_CLASS); }
   void MainAboutToRun() override { launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm); }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
   bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
@@ -142,7 +145,11 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
   if (text::EqualsIgnoreCase(store.Lookup(keys::kApplication, keys::kEmbeddedJar), L"Yes")) {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
-  if (classPath.empty()) {
+  const std::wstring modulePath = jvm::ComposeModulePath(
+      store.Lookup(keys::kClassPathSection, keys::kModulePath), jvm::FolderWithSlash(*exe),
+      [](const std::wstring& path) { return win::PathFound(text::LongPathForm(path).c_str()); }, text::ExpandEnvironment);
+  // A modular application needs no class path.
+  if (classPath.empty() && modulePath.empty() && settings.mainModule.empty()) {
     report::ShowMessage(owner, IDS_NO_CLASS_PATH);
     return false;
   }
@@ -153,16 +160,15 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
   const jvm::MemoryFigures memory{static_cast<std::uint64_t>(status.dwTotalPhys),
                                   static_cast<std::uint64_t>(status.dwAvailVirtual)};
   std::uint64_t stackSize = javaThreadStackSize;
-  const std::vector<std::wstring> texts = jvm::ComposeVmOptionTexts(
-      classPath, store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  const std::vector<std::wstring> texts =
+      jvm::ComposeVmOptionTexts(classPath, modulePath, settings.mainModule,
+                                store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
+  bool namesCommand = false;
   for (const std::wstring& option : texts) {
+    namesCommand = namesCommand || jvm::SetsSunJavaCommand(option);
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
-  }
-
-  if (diag::Enabled()) {
-    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
   }
 
   outputFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kOutputFile));
@@ -183,6 +189,15 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
     for (std::wstring& piece : pieces) {
       if (!piece.empty()) arguments.push_back(std::move(piece));
     }
+  }
+  // What jps and jcmd show for the process, as the java command sets it.
+  if (!namesCommand) {
+    vmOptions.push_back(
+        text::ToThreadAnsi(jvm::SunJavaCommandOption(settings.mainClass, settings.mainModule, arguments)));
+  }
+
+  if (diag::Enabled()) {
+    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
   }
   return true;
 }
@@ -256,8 +271,11 @@ DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
 
 DWORD Launcher::InvokeMain() {
   LauncherInvocationHost host(*this);
-  const jvm::MainOutcome outcome =
-      jvm::CallMain(vmSession.mainEnv, settings.mainClass, arguments, settings.failureCheck, host);
+  // A main module alone runs the main class its descriptor names.
+  const std::wstring mainClass = settings.mainClass.empty()
+                                     ? jvm::DescriptorMainClass(vmSession.mainEnv, settings.mainModule)
+                                     : settings.mainClass;
+  const jvm::MainOutcome outcome = jvm::CallMain(vmSession.mainEnv, mainClass, arguments, settings.failureCheck, host);
   if (outcome != jvm::kMainNotCalled && (settings.allowIbm || settings.favorIbm)) {
     // This thread stays attached for good; the application ends the process.
     for (;;) Sleep(INFINITE);

@@ -15,11 +15,17 @@ INIT_ONCE opened = INIT_ONCE_STATIC_INIT;
 // Open for the life of the process: every line is one unbuffered write, so a
 // process that ends abruptly leaves a complete log.
 HANDLE logFile = INVALID_HANDLE_VALUE;
+// Launches writing the same file, and the threads of one, take turns through
+// a lock of one byte far beyond any log's end (a lock over the text itself
+// would keep readers out):
+// appends are not atomic between processes everywhere, so each line is
+// placed at the end and written while the lock is held.
+constexpr DWORD kTurnOffsetHigh = 0x7FFFFFFF;
 
 BOOL CALLBACK OpenLogFile(PINIT_ONCE, PVOID, PVOID*) {
   std::wstring path = text::GetEnvironment(kLogVariable);
   if (!path.empty()) {
-    logFile = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+    logFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   return TRUE;
@@ -48,9 +54,16 @@ void Log(std::initializer_list<std::wstring_view> pieces) {
   if (size <= 0) return;
   std::string bytes(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), bytes.data(), size, nullptr, nullptr);
-  // One write per line: lines of the main and the Java thread never mix.
+  // One write per line at the end of the file, whole: lines of threads and of
+  // launches writing the same file may interleave, never mix.
+  OVERLAPPED turn{};
+  turn.OffsetHigh = kTurnOffsetHigh;
+  const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
   DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
 }
 
 }  // namespace diag

@@ -11,6 +11,7 @@
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
+#include "runtime/pe_image.h"
 #include "runtime/runtime_search.h"
 #include "ui/hyperlink_control.h"
 
@@ -23,6 +24,7 @@ static_assert(kBrowseFlags == 0x241);
 struct MissingRuntimeDialog {
   const std::wstring* message = nullptr;
   JvmType jvmType = JvmType::Any;
+  bool hasPairProduct = false;
   BrowsedRuntime chosen;
   ui::HyperlinkControl link;
 };
@@ -41,7 +43,7 @@ void Browse(HWND dialog, MissingRuntimeDialog& state) {
   if (!shell.pathFromIdList(selection.get(), path)) path[0] = L'\0';
   SetDlgItemTextW(dialog, IDC_JRE_PATH, path);
   DiskFileProbe files;
-  state.chosen = ExamineBrowsedFolder(path, state.jvmType, files);
+  state.chosen = ExamineBrowsedFolder(path, state.jvmType, files, state.hasPairProduct, IsX86Image);
   EnableWindow(GetDlgItem(dialog, IDOK), !state.chosen.library.empty());
 }
 
@@ -86,7 +88,7 @@ std::wstring ComposeMissingRuntimeMessage(JvmType type, const VersionNumber& min
                                  {DescribeVersionRequirement(minimum, maximum)});
 }
 
-std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type) {
+std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type, bool hasPairProduct) {
   if (!report::WindowsAllowed()) {  // a console program says it and ends
     report::ShowErrorBox(nullptr, message);
     return std::nullopt;
@@ -95,6 +97,7 @@ std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType
   MissingRuntimeDialog state;
   state.message = &message;
   state.jvmType = type;
+  state.hasPairProduct = hasPairProduct;
   INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), GetActiveWindow(),
                                    DialogProc, reinterpret_cast<LPARAM>(&state));
   if (result != 1) return std::nullopt;

@@ -16,9 +16,14 @@ struct BrowsedRuntime {
   std::wstring library;  // the jvm.dll found there for the JVM type; empty when none
 };
 
+// Whether a library is a 32-bit image (runtime::IsX86Image at the edge).
+using X86Test = bool (*)(const std::wstring& library);
+
 // The folder the user browsed to and the runtime library it holds. An empty
 // path (a place outside the file system) holds none: it is never read as the
-// current directory.
-BrowsedRuntime ExamineBrowsedFolder(const std::wstring& path, JvmType type, const FileProbe& files);
+// current directory. A 32-bit library counts only with a paired product to run
+// it: this 64-bit process cannot load one.
+BrowsedRuntime ExamineBrowsedFolder(const std::wstring& path, JvmType type, const FileProbe& files,
+                                    bool hasPairProduct, X86Test isX86);
 
 }  // namespace runtime

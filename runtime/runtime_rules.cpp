@@ -125,10 +125,12 @@ JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProb
 std::optional<std::wstring> PrivateRuntimeHome(std::wstring_view executablePath, const FileProbe& files) {
   std::size_t slash = executablePath.rfind(L'\\');
   if (slash == std::wstring_view::npos) return std::nullopt;
-  std::wstring folder(executablePath.substr(0, slash + 1));
-  if (files.Exists(folder + std::wstring(kPrivateRuntimeMarker))) return folder;
-  std::wstring jre64 = folder + L"jre64\\";
-  if (files.Exists(jre64 + std::wstring(kPrivateRuntimeMarker))) return jre64;
+  const std::wstring folder(executablePath.substr(0, slash + 1));
+  // runtime\ is where the JDK's image tools put a bundled runtime; jre\ an older habit.
+  for (std::wstring_view place : {L"", L"jre64\\", L"runtime\\", L"jre\\"}) {
+    std::wstring home = folder + std::wstring(place);
+    if (files.Exists(home + std::wstring(kPrivateRuntimeMarker))) return home;
+  }
   return std::nullopt;
 }
 

@@ -119,9 +119,9 @@ struct JvmLibrary {
 // in a backslash). Neither version nor architecture is checked.
 JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files);
 
-// The home of a runtime kept beside the executable: its folder when that
-// holds "bin\java.dll", else its "jre64\" subfolder when that does; none
-// otherwise.
+// The home of a runtime kept beside the executable: the first of its folder
+// and its "jre64\", "runtime\" and "jre\" subfolders that holds
+// "bin\java.dll"; none otherwise.
 std::optional<std::wstring> PrivateRuntimeHome(std::wstring_view executablePath, const FileProbe& files);
 
 struct RuntimeCandidate {

@@ -13,8 +13,6 @@ namespace splash {
 namespace {
 
 constexpr int kHimetricPerInch = 2540;
-// Longest side of a decoded PNG: its pixels then stay under 256 MB.
-constexpr UINT kMaxSide = 8192;
 
 // COM for the imaging component, on this thread for this scope only.
 class ComScope {
@@ -82,7 +80,12 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   Release();
   const OleFunctions* ole = LoadOleFunctions();
   if (ole == nullptr) return false;
-  if (IsPng(static_cast<const std::uint8_t*>(bytes), size)) return LoadPng(*ole, bytes, size);
+  // Decoders allocate for the size a header declares, however few bytes
+  // follow: a picture larger than a screen many times over is refused first.
+  const auto* data = static_cast<const std::uint8_t*>(bytes);
+  const DeclaredSize declared = ReadDeclaredSize(data, size);
+  if (declared.known && !SidesAcceptable(declared.width, declared.height)) return false;
+  if (IsPng(data, size)) return LoadPng(*ole, bytes, size);
 
   win::GlobalMemory block(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size));
   if (!block) return false;
@@ -131,8 +134,7 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
                                    0.0, WICBitmapPaletteTypeCustom))) {
     return false;
   }
-  // A picture larger than a screen many times over is refused, not allocated.
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
+  // The size was checked in the header (IHDR), which the decoder reads too.
   const UINT pixelBytes = width * height * 4;
   std::unique_ptr<std::uint8_t[]> decoded(new (std::nothrow) std::uint8_t[pixelBytes]);
   if (!decoded || FAILED(converter->CopyPixels(nullptr, width * 4, pixelBytes, decoded.get()))) return false;

@@ -30,6 +30,24 @@ WindowPlacement CentredPlacement(int pictureWidth, int pictureHeight, int screen
 // The file starts with the PNG signature.
 bool IsPng(const std::uint8_t* bytes, std::size_t size);
 
+// Longest side of a picture the splash decodes: its pixels then stay under
+// 256 MB.
+inline constexpr std::uint32_t kMaxPictureSide = 8192;
+
+struct DeclaredSize {
+  bool known = false;  // the bytes start like a BMP, GIF, JPEG or PNG file
+  std::uint32_t width = 0, height = 0;  // 0 when the header is cut short or names none
+};
+// The size a picture's header declares, read before any decoder sees the
+// bytes: a decoder allocates for what the header says. GIF: the logical
+// screen; JPEG: the first frame header.
+DeclaredSize ReadDeclaredSize(const std::uint8_t* bytes, std::size_t size);
+
+// Both sides from 1 to kMaxPictureSide.
+constexpr bool SidesAcceptable(std::uint32_t width, std::uint32_t height) {
+  return width - 1 < kMaxPictureSide && height - 1 < kMaxPictureSide;
+}
+
 // Some pixel of premultiplied 32-bit BGRA rows is not fully opaque.
 bool HasTransparency(const std::uint8_t* bgra, std::size_t pixelCount);
 

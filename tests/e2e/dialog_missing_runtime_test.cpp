@@ -58,7 +58,15 @@ class BrowsedFolders {
 // pick it; the per-user files go to a folder of the test's own.
 class NoRuntimeApp {
  public:
-  NoRuntimeApp() { testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), jre() + L"\\bin\\server\\jvm.dll"); }
+  // With `longAppData`, "APPDATA" names a folder whose path is longer than
+  // the profile writer takes.
+  explicit NoRuntimeApp(bool longAppData = false) : appDataPath_(appData_.path()) {
+    testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), jre() + L"\\bin\\server\\jvm.dll");
+    while (longAppData && appDataPath_.size() < 290) {
+      appDataPath_ += L"\\a folder of the roaming profile";
+      CreateDirectoryW((L"\\\\?\\" + appDataPath_).c_str(), nullptr);
+    }
+  }
 
   void Write(const std::wstring& runtimeLines, const std::wstring& applicationLines = L"") const {
     double_.app.WriteIni(L"[Product Information]\r\nProduct Name=VornMissingRuntime\r\nProduct Code={MR-1}\r\n"
@@ -66,10 +74,15 @@ class NoRuntimeApp {
                          runtimeLines + L"[Class Path]\r\nClass Path=C:\\app\\classes.jar\r\n[Application]\r\n" +
                          applicationLines);
   }
-  Process Start() const { return double_.Start(L"", {{L"APPDATA", appData_.path()}}); }
+  // Started in `workingDirectory` (empty: the launcher's folder).
+  Process Start(const std::wstring& workingDirectory = L"") const {
+    testsupport::RunOptions options = double_.Options({{L"APPDATA", appDataPath_}});
+    options.workingDirectory = workingDirectory;
+    return Process::Start(double_.app.exe(), testsupport::Quoted(double_.app.exe()), options);
+  }
   // A whole run that closes boxes and cancels the dialog.
   testsupport::LauncherRun Run() const {
-    return double_.app.Run(L"", double_.Options({{L"APPDATA", appData_.path()}}));
+    return double_.app.Run(L"", double_.Options({{L"APPDATA", appDataPath_}}));
   }
   std::wstring jre() const { return browsed_ / L"jre"; }
   // Another folder to browse to.
@@ -77,7 +90,7 @@ class NoRuntimeApp {
   std::wstring path(const std::wstring& relative) const { return double_.app.path(relative); }
   std::wstring ini() const { return double_.app.ini(); }
   std::wstring perUser(const std::wstring& name) const {
-    return appData_ / (L"VornMissingRuntime\\{MR-1}\\" + name);
+    return appDataPath_ + L"\\VornMissingRuntime\\{MR-1}\\" + name;
   }
   bool AppDataEmpty() const { return !testsupport::FileExists(appData_ / L"VornMissingRuntime"); }
   bool VmCreated() const { return testsupport::FileExists(double_.recordFile()); }
@@ -87,6 +100,7 @@ class NoRuntimeApp {
   runtimetest::VendorKeys keys_;
   testsupport::DoubleApp double_;
   testsupport::TempFolder appData_;
+  std::wstring appDataPath_;
   BrowsedFolders browsed_;
 };
 
@@ -190,6 +204,9 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
   CreateDirectoryW(empty.c_str(), nullptr);
   std::wstring clientOnly = app.browsable(L"client-jre");
   testsupport::CopyFileTo(testsupport::BinFile(L"double\\jvm.dll"), clientOnly + L"\\bin\\client\\jvm.dll");
+  // Without a "Pair Product" nothing can run a 32-bit runtime.
+  std::wstring x86 = app.browsable(L"x86-jre");
+  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\x86\\jvm.dll"), x86 + L"\\bin\\server\\jvm.dll");
   Process process;
   WindowInfo dialog = StartAndWaitForDialog(app, process);
   ASSERT_NE(dialog.hwnd, nullptr);
@@ -199,6 +216,7 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
   } steps[] = {
       {app.jre(), true}, {app.jre() + L"\\bin", false}, {app.jre(), true}, {empty, false},
       {clientOnly, false},  // "server" takes only bin\server\jvm.dll
+      {x86, false},
   };
   for (const auto& step : steps) {
     BrowseTo(process, dialog, step.folder);
@@ -219,25 +237,30 @@ TEST(MissingRuntimeDialog, OkRunsTheChosenRuntimeAndRemembersItWhereTheSettingsS
     bool pairProduct;
     bool service;
     Remembered remembered;
+    bool longAppData = false;
   } cases[] = {
       {L"no pair product", false, false, Nowhere},
       {L"pair product", true, false, PerUserFiles},
       {L"service with a pair product", true, true, PairedProductsFile},
+      {L"pair product, APPDATA of 290 characters", true, false, PerUserFiles, true},
   };
   for (const auto& c : cases) {
-    NoRuntimeApp app;
+    NoRuntimeApp app(c.longAppData);
     std::wstring application;
     if (c.pairProduct) {
-      application += L"Pair Product=" + app.path(L"x86\\app32.exe") + L"\r\n";
+      // Relative: taken from the executable's folder, whatever the current one.
+      application += L"Pair Product=x86\\app32.exe\r\n";
       testsupport::WriteBinaryFile(app.path(L"x86\\app32.exe"), {'M', 'Z'});  // the paired product's folder
     }
     if (c.service) application += L"Application Type=service\r\n";
     app.Write(L"", application);
     std::wstring settingsBefore = testsupport::ReadTextFile(app.ini());
 
-    Process process;
-    WindowInfo dialog = StartAndWaitForDialog(app, process);
-    ASSERT_NE(dialog.hwnd, nullptr) << c.name;
+    testsupport::TempFolder current;
+    Process process = app.Start(current.path());
+    auto shown = WaitForRuntimeDialog(process);
+    ASSERT_TRUE(shown.has_value()) << c.name << ": no \"JRE Not Found\" dialog appeared";
+    WindowInfo dialog = *shown;
     BrowseTo(process, dialog, app.jre());
     ASSERT_TRUE(OkEnabled(dialog)) << c.name;
     testsupport::PressButton(dialog.hwnd, IDOK);
@@ -246,16 +269,24 @@ TEST(MissingRuntimeDialog, OkRunsTheChosenRuntimeAndRemembersItWhereTheSettingsS
     ASSERT_NE(app.double_app().Record().Main(), nullptr) << c.name << ": the application did not run";
 
     const std::wstring folder = app.jre() + L"\\";
+    // The file's "JRE Path" line, read without the profile reader, which
+    // cannot open long paths.
     auto jrePathIn = [](const std::wstring& file) {
-      if (!testsupport::FileExists(file)) return std::wstring(L"(no file)");
-      wchar_t value[512] = {};
-      GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, 512, file.c_str());
-      return std::wstring(value);
+      const std::wstring longForm = L"\\\\?\\" + file;
+      if (!testsupport::FileExists(longForm)) return std::wstring(L"(no file)");
+      const std::wstring text = testsupport::ReadTextFile(longForm);
+      const size_t at = text.find(L"JRE Path=");
+      if (at == std::wstring::npos) return L"(no value in " + text + L")";
+      return text.substr(at + 9, text.find(L"\r\n", at) - at - 9);
     };
     EXPECT_EQ(jrePathIn(app.perUser(L"app.ini")), c.remembered == PerUserFiles ? folder : L"(no file)") << c.name;
     EXPECT_EQ(jrePathIn(app.perUser(L"app32.ini")), c.remembered == PerUserFiles ? folder : L"(no file)") << c.name;
     EXPECT_EQ(jrePathIn(app.path(L"x86\\app32.ini")), c.remembered == PairedProductsFile ? folder : L"(no file)")
         << c.name;
+    EXPECT_EQ(jrePathIn(current / L"app32.ini"), L"(no file)") << c.name << ": nothing in the current folder";
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(jrePathIn(std::wstring(windows) + L"\\app32.ini"), L"(no file)") << c.name;
     EXPECT_EQ(testsupport::ReadTextFile(app.ini()), settingsBefore)
         << c.name << ": the settings file beside the executable is never written";
 

@@ -3,7 +3,10 @@
 // runtime and the options; without the variable nothing is written.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/fixtures/installed_runtimes.h"
 #include "tests/fixtures/runtime_registry.h"
@@ -76,6 +79,47 @@ TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsFailureTellsItsMessage) 
   run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", logFile}});
   ASSERT_TRUE(run.result.finished);
   ExpectLines(testsupport::ReadTextFile(logFile).substr(log.size()), {L"failure, message 215", L"exit code -1"});
+}
+
+// How often each line of a log occurs, each counted `times`.
+std::map<std::wstring, int> LineCounts(const std::wstring& log, int times = 1) {
+  std::map<std::wstring, int> counts;
+  std::wistringstream lines(log);
+  for (std::wstring line; std::getline(lines, line);) counts[line] += times;
+  return counts;
+}
+
+TEST(LaunchDiagnosticsLog, LaunchesAtOnceWriteEveryLineWhole) {
+  testsupport::DoubleApp app;
+  app.Write(testsupport::Settings{});
+  const std::wstring soloLog = app.app.path(L"solo.log"), sharedLog = app.app.path(L"shared.log");
+  auto solo = app.Run(L"", {{L"VORN_LAUNCHER_LOG", soloLog}});
+  ASSERT_TRUE(solo.result.finished);
+  ASSERT_EQ(solo.result.exitCode, 0u) << app.RecordText();
+
+  constexpr int kLaunches = 30;
+  std::vector<testsupport::Process> launches;
+  for (int i = 0; i < kLaunches; ++i) {
+    testsupport::RunOptions options = app.Options({{L"VORN_LAUNCHER_LOG", sharedLog}});
+    options.environment[L"VORN_DOUBLE_RECORD"] = app.app.path(L"record-" + std::to_wstring(i) + L".txt");
+    launches.push_back(testsupport::Process::Start(app.app.exe(), testsupport::Quoted(app.app.exe()), options));
+    ASSERT_TRUE(launches.back().started());
+  }
+  for (auto& launch : launches) {
+    ASSERT_TRUE(launch.Wait(120000)) << "a launch did not end";
+    EXPECT_EQ(launch.ExitCode(), 0u);
+  }
+  // Every launch tells the solo run's story: the same lines, none torn,
+  // mixed or lost.
+  const auto expected = LineCounts(testsupport::ReadTextFile(soloLog), kLaunches);
+  const auto seen = LineCounts(testsupport::ReadTextFile(sharedLog));
+  for (const auto& [line, count] : seen) {
+    auto it = expected.find(line);
+    EXPECT_EQ(count, it == expected.end() ? 0 : it->second) << testing::PrintToString(line);
+  }
+  for (const auto& [line, count] : expected) {
+    EXPECT_TRUE(seen.count(line) != 0) << "lost: " << testing::PrintToString(line);
+  }
 }
 
 }  // namespace

@@ -72,6 +72,18 @@ TEST_F(PairedProduct, WithoutReturnCodeTheLauncherEndsAtOnceWithZero) {
   EXPECT_NE(testsupport::ReadTextFile(record()).find(L"ended"), std::wstring::npos) << "the product ran on by itself";
 }
 
+TEST_F(PairedProduct, RelativeProductIsTakenFromTheExecutablesFolder) {
+  WriteIni(L"x86 build\\app32.exe", L"Yes");
+  testsupport::TempFolder elsewhere;
+  RunOptions options = Options(L"7");
+  options.workingDirectory = elsewhere.path();
+  auto run = app_.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 7u) << "the product beside the executable did not run";
+  EXPECT_EQ(testsupport::ReadTextFile(record()).find(L"command line " + testsupport::Quoted(product())), 0u)
+      << testsupport::ReadTextFile(record());
+}
+
 TEST_F(PairedProduct, ProductThatCannotStartGivesZero) {
   WriteIni(app_.path(L"missing\\app32.exe"), L"Yes");
   auto run = app_.Run(L"", Options(L"9"));

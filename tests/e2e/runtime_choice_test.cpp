@@ -36,6 +36,23 @@ TEST_F(RuntimeChoiceEndToEnd, PrivateRuntimeBesideTheExecutableOrInJre64) {
          "the registry's client library";
 }
 
+TEST_F(RuntimeChoiceEndToEnd, BundledRuntimeInRuntimeThenJreBeforeTheRegistry) {
+  WriteUnloadableLibrary(runtimes_ / L"jre8\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.8", runtimes_ / L"jre8"));
+
+  WriteUnloadableLibrary(app_.path(L"jre\\bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"jre\\bin\\server\\jvm.dll"));
+  EXPECT_EQ(ChosenLibrary(app_, L""), app_.path(L"jre\\bin\\server\\jvm.dll"))
+      << "a runtime in jre\\ comes before a registered one";
+
+  WriteUnloadableLibrary(app_.path(L"runtime\\bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"runtime\\bin\\client\\jvm.dll"));
+  WriteUnloadableLibrary(app_.path(L"runtime\\bin\\server\\jvm.dll"));
+  EXPECT_EQ(ChosenLibrary(app_, L"JVM Type=favor_server\r\n"), app_.path(L"runtime\\bin\\server\\jvm.dll"))
+      << "runtime\\ comes before jre\\, with the library JVM Type chooses";
+  EXPECT_EQ(ChosenLibrary(app_, L""), app_.path(L"runtime\\bin\\client\\jvm.dll"));
+}
+
 TEST_F(RuntimeChoiceEndToEnd, JrePathComesFirst) {
   WriteUnloadableLibrary(app_.path(L"bin\\java.dll"));
   WriteUnloadableLibrary(app_.path(L"bin\\client\\jvm.dll"));

@@ -119,11 +119,25 @@ TEST(SplashWindowPicture, UnusablePictureShowsNothingAndTheApplicationRuns) {
     std::vector<unsigned char> bytes;  // none: no file at all
     bool exists;
   };
+  // A JPEG whose frame header declares 9000 x 9000 pixels in a few hundred
+  // bytes: refused before a decoder allocates for it.
+  std::vector<unsigned char> jpeg = [] {
+    std::string bytes = testsupport::ReadBytes(BinFile(L"pictures\\plain.jpg"));
+    return std::vector<unsigned char>(bytes.begin(), bytes.end());
+  }();
+  for (size_t i = 0; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+      jpeg[i + 5] = jpeg[i + 7] = 9000 >> 8;
+      jpeg[i + 6] = jpeg[i + 8] = 9000 & 0xFF;
+      break;
+    }
+  }
   const Case cases[] = {
       {"missing", {}, false},
       {"empty", {}, true},
       {"truncated", std::vector<unsigned char>(png.begin(), png.begin() + 60), true},
       {"garbage", std::vector<unsigned char>(5000, 0xA7), true},
+      {"JPEG declaring 9000 x 9000", jpeg, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -145,6 +159,49 @@ TEST(SplashWindowPicture, UnusablePictureShowsNothingAndTheApplicationRuns) {
     ASSERT_TRUE(process.Wait(30000));
     EXPECT_EQ(process.ExitCode(), 0u);
   }
+}
+
+// A placeable metafile of `side` x `side` pixels (at 96 per inch) whose
+// records each invert the whole picture: drawing it takes as long as `fills`
+// make it, while its header is small and plain. The picture is drawn in
+// units of 0.01 mm, which its records must reach in 16 bits: `side` is at
+// most 1238.
+std::vector<unsigned char> SlowMetafile(int side, int fills) {
+  const unsigned extent = static_cast<unsigned>(side) * 2540 / 96;
+  std::vector<unsigned char> b;
+  auto word = [&](unsigned value) {
+    b.push_back(static_cast<unsigned char>(value & 0xFF));
+    b.push_back(static_cast<unsigned char>((value >> 8) & 0xFF));
+  };
+  word(0xCDD7);  // the placeable header's key
+  word(0x9AC6);
+  for (unsigned value : {0u, 0u, 0u, static_cast<unsigned>(side), static_cast<unsigned>(side), 96u, 0u, 0u}) {
+    word(value);
+  }
+  unsigned checksum = 0;
+  for (size_t i = 0; i < b.size(); i += 2) checksum ^= b[i] | (b[i + 1] << 8);
+  word(checksum);
+  const unsigned records = 9u * fills + 3u, size = 9u + records;  // in 16-bit words
+  for (unsigned value : {1u, 9u, 0x300u, size & 0xFFFF, size >> 16, 0u, 9u, 0u, 0u}) word(value);
+  for (int i = 0; i < fills; ++i) {
+    // PatBlt(x 0, y 0, extent, extent, PATINVERT); parameters stored last to first.
+    for (unsigned value : {9u, 0u, 0x061Du, 0x0049u, 0x005Au, extent, extent, 0u, 0u}) {
+      word(value);
+    }
+  }
+  for (unsigned value : {3u, 0u, 0u}) word(value);  // end of file
+  return b;
+}
+
+TEST(SplashWindowWait, APictureSlowToDrawDoesNotHoldTheApplicationBack) {
+  DoubleApp app;
+  const std::wstring picture = app.app.path(L"slow.wmf");
+  testsupport::WriteBinaryFile(picture, SlowMetafile(1200, 100000));
+  WriteSettings(app, L"test.Echo", L"Splash Screen=" + picture + L"\r\n");
+  Process process = app.Start(L"");
+  // Drawing takes minutes; main comes a few seconds after the start.
+  EXPECT_TRUE(WaitForMain(app, process)) << "main waited for the splash picture\n" << app.RecordText();
+  // The splash thread is still drawing: the process is ended here.
 }
 
 TEST(SplashWindowShadow, ClassHasDropShadowOnlyForTrue) {

@@ -192,7 +192,7 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   const std::string folder = Narrow(app.app.folder().path()) + "\\";
   const std::string jre = Narrow(app.jre());
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 11u) << app.RecordText();
+  ASSERT_EQ(options.size(), 12u) << app.RecordText();
   // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
   EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[1];
   EXPECT_EQ(options[1].substr(options[1].size() - jre.size() - 5), ";" + jre + "\\lib") << options[1];
@@ -208,9 +208,10 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   EXPECT_EQ(options[7], "-Dp=x\"y\"") << "a doubled quote keeps one, an unpaired one stays";
   EXPECT_EQ(options[8], "-Xss3m");
   EXPECT_EQ(options[0], "vfprintf") << "first, so that it hears what the VM says of every option";
-  EXPECT_EQ(options[9], "abort");
-  EXPECT_EQ(options[10], "exit");
-  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"0]", "9]", "10]"}))
+  EXPECT_EQ(options[9], "-Dsun.java.command=test.Echo") << "what tools show for the process";
+  EXPECT_EQ(options[10], "abort");
+  EXPECT_EQ(options[11], "exit");
+  EXPECT_EQ(app.Values("optionextra["), (std::vector<std::string>{"0]", "10]", "11]"}))
       << "only the hooks carry extra info";
   EXPECT_EQ(app.Values("hook "), std::vector<std::string>{"exit=1 abort=1 vfprintf=1"});
 
@@ -235,7 +236,7 @@ TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 4u) << app.RecordText();
+  ASSERT_EQ(options.size(), 5u) << app.RecordText();
   EXPECT_EQ(options[1], "-Djava.class.path=C:\\app\\classes.jar;");
   auto path = app.Values("env Path=");
   ASSERT_EQ(path.size(), 1u);

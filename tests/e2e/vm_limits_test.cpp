@@ -55,7 +55,7 @@ TEST(VmLaunchLongValues, ThreeHundredFiftyJarsAndLongOptionsReachTheVmWhole) {
   EXPECT_TRUE(run.boxes.empty());
 
   auto options = app.Options();
-  ASSERT_EQ(options.size(), 5u) << "vfprintf, class path, -Dlong, abort, exit";
+  ASSERT_EQ(options.size(), 6u) << "vfprintf, class path, -Dlong, sun.java.command, abort, exit";
   const std::string prefix = "-Djava.class.path=";
   ASSERT_EQ(options[1].rfind(prefix, 0), 0u);
   const std::vector<std::string> entries = Entries(options[1].substr(prefix.size()));

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "jvm/jni_helpers.h"
+#include "jvm/module_options.h"
 #include "jvm/secondary_main.h"
 #include "jvm/vm_output.h"
 
@@ -151,6 +152,7 @@ class RecordingHost : public jvm::MainInvocationHost {
     notFoundName = name;
   }
   void ReportNoMainMethod() override { events.push_back("no-main-box"); }
+  void ReportNoMainClass() override { events.push_back("no-main-class-box"); }
   void MainAboutToRun() override { events.push_back("about-to-run"); }
   void CloseSplash() override { events.push_back("close-splash"); }
   bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
@@ -396,6 +398,52 @@ void ExpectTrace(Checks& checks, const std::wstring& trace) {
   checks.Finish();
 }
 
+// A modular application as the launcher starts one, with sun.java.command
+// composed by the product's rule; a main module without a class runs the
+// class its descriptor names.
+[[noreturn]] void ModularApp() {
+  Checks checks;
+  const std::vector<std::wstring> arguments = {L"a", L"b c"};
+  std::vector<std::string> options = {"--module-path=" + Utf8(TestModulePath(Scenario::ModularApp)),
+                                      "--add-modules=vorn.modapp",
+                                      Utf8(jvm::SunJavaCommandOption(L"", L"vorn.modapp", arguments))};
+  JNIEnv* env = CreateVm(checks, options);
+  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"out.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor), "setOut failed");
+  checks.Expect(jvm::DescriptorMainClass(env, L"java.base").empty(), "java.base was given a main class");
+  checks.Expect(jvm::DescriptorMainClass(env, L"no.such.module").empty(), "a missing module was given a main class");
+  const std::wstring mainClass = jvm::DescriptorMainClass(env, L"vorn.modapp");
+  checks.Expect(mainClass == L"vorn/modapp/Main", "the descriptor's main class came out as \"" + Utf8(mainClass) + "\"");
+  RecordingHost host;
+  checks.Expect(jvm::CallMain(env, mainClass, arguments, false, host) == jvm::kMainReturned,
+                "CallMain of the module's main class failed");
+  checks.Expect(host.events == std::vector<std::string>{"about-to-run"}, "host events: " + Joined(host.events));
+  const std::string printed = WithoutCarriageReturns(ReadFileBytes(outFile));
+  checks.Expect(printed == "module vorn.modapp, arguments [a, b c], sun.java.command vorn.modapp a b c\n",
+                "the modular application printed \"" + printed + "\"");
+  ExpectNothingPending(checks, env, "the modular application");
+  checks.Finish();
+}
+
+// A JavaFX application class without main: CallMain hands it to
+// Application.launch, which returns once the application has ended.
+[[noreturn]] void FxApp() {
+  Checks checks;
+  JNIEnv* env =
+      CreateVm(checks, {"--module-path=" + Utf8(TestModulePath(Scenario::FxApp)), "--add-modules=vorn.fxapp"});
+  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"out.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor), "setOut failed");
+  RecordingHost host;
+  checks.Expect(jvm::CallMain(env, L"vorn/fxapp/Hello", {L"x", L"y z"}, false, host) == jvm::kMainReturned,
+                "CallMain of a JavaFX application class did not run it");
+  checks.Expect(host.events == std::vector<std::string>{"about-to-run"}, "host events: " + Joined(host.events));
+  const std::string printed = WithoutCarriageReturns(ReadFileBytes(outFile));
+  checks.Expect(printed == "fx start [x, y z] on JavaFX Application Thread\n",
+                "the JavaFX application printed \"" + printed + "\"");
+  ExpectNothingPending(checks, env, "the JavaFX application");
+  checks.Finish();
+}
+
 // The answers of a hand-over, each with whether "secondaryMain" had already
 // printed its line into `outFile` when the answer went out.
 class RecordingAnswer : public jvm::HandOverHost {
@@ -492,6 +540,10 @@ void RunScenario(Scenario scenario) {
       ExitCode();
     case Scenario::HandOver:
       HandOver();
+    case Scenario::ModularApp:
+      ModularApp();
+    case Scenario::FxApp:
+      FxApp();
   }
   Checks checks;
   checks.Fail("unknown scenario");

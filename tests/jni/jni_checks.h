@@ -48,7 +48,13 @@ enum class Scenario {
   ThrowsStopped,
   ExitCode,
   HandOver,
+  ModularApp,  // needs TestModulePath
+  FxApp,       // needs TestModulePath and a display
 };
+// The module path of the modular test application (ModularApp), or of
+// JavaFX's modules and the JavaFX test application (FxApp); empty where the
+// platform has none.
+std::wstring TestModulePath(Scenario scenario);
 [[noreturn]] void RunScenario(Scenario scenario);
 
 // Texts a scenario writes on standard error for the test's pattern.

@@ -110,4 +110,13 @@ std::string ReadFileBytes(const std::wstring& path) {
 
 int StopExitCode() { return 255; }  // System.exit(-1): the low 8 bits
 
+std::wstring TestModulePath(Scenario scenario) {
+  std::string path;
+  if (scenario == Scenario::ModularApp) path = VORN_MODAPP_JAR;
+#ifdef VORN_FX_MODULE_PATH
+  if (scenario == Scenario::FxApp) path = VORN_FX_MODULE_PATH;
+#endif
+  return std::wstring(path.begin(), path.end());
+}
+
 }  // namespace jnichecks

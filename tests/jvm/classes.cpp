@@ -252,6 +252,20 @@ void DefinePlatformClasses() {
   AddMethod(system, "lineSeparator", "()Ljava/lang/String;", true,
             [](ThreadState&, const ObjPtr&, const std::vector<Value>&) { return Obj(NewString(u"\r\n")); });
 
+  // JavaFX's entry for application classes without main: the call is
+  // recorded with the arguments start() would see.
+  ClassInfo* fxApplication = DefineClass("javafx/application/Application", "java/lang/Object", true);
+  AddMethod(fxApplication, "launch", "(Ljava/lang/Class;[Ljava/lang/String;)V", true,
+            [fxApplication](ThreadState&, const ObjPtr&, const std::vector<Value>& args) {
+              ClassInfo* app = NonNull(args[0].obj)->mirrorOf;
+              if (!IsSubclass(app, fxApplication)) {
+                ThrowJava("java/lang/RuntimeException",
+                          u"Error: class " + DottedName(app) + u" is not a subclass of javafx.application.Application");
+              }
+              RecordMainCall("launch " + app->name, args[1].obj);
+              return Void();
+            });
+
   DefineClass("java/lang/Thread", "java/lang/Object");
   DefineClass("java/lang/Integer", "java/lang/Object");
 }
@@ -340,6 +354,10 @@ void DefineTestClasses() {
                 return Int(result);
               });
   }
+
+  // A JavaFX application: no main of its own, Application two levels up.
+  DefineClass("test/FxBase", "javafx/application/Application", true);
+  DefineClass("test/FxApp", "test/FxBase");
 
   AddMain(DefineApp("test/ErrWriter"), [](const ObjPtr&) {
     PrintLine(SystemOut(), u"line to System.out");

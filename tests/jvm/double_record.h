@@ -31,6 +31,7 @@
 //   findclass <narrow>                         every FindClass
 //   main <class> argc=<n|null>                 a test class's main was called ...
 //   secondaryMain <class> <signature> argc=<n|null>   ... or its secondaryMain
+//   launch <class> argc=<n|null>               ... or JavaFX's Application.launch of it
 //   arg[<i>]=<hex UTF-16>                      the arguments of the call just above
 //   secondaryMain-result <int>                 what the int form returned
 //   fileopen <wide>  /  fileopen-failed <wide> error=<n>   FileOutputStream(String)

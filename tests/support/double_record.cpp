@@ -139,7 +139,7 @@ DoubleRecord ParseDoubleRecord(const std::string& text) {
       if (r != std::string::npos) record.defaultArgsResult = std::atoi(line.c_str() + r + 7);
     } else if (StartsWith(line, "findclass ")) {
       record.findClasses.push_back(UnescapeNarrow(line.substr(10)));
-    } else if (StartsWith(line, "main ") || StartsWith(line, "secondaryMain ")) {
+    } else if (StartsWith(line, "main ") || StartsWith(line, "secondaryMain ") || StartsWith(line, "launch ")) {
       std::istringstream words(line);
       DoubleCall call;
       words >> call.what >> call.className;

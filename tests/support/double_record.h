@@ -9,7 +9,7 @@
 namespace testsupport {
 
 struct DoubleCall {
-  std::string what;       // "main" or "secondaryMain"
+  std::string what;       // "main", "secondaryMain" or "launch" (JavaFX)
   std::string className;  // "test/Echo"
   std::string signature;  // secondaryMain only
   bool nullArray = false;
@@ -39,7 +39,7 @@ struct DoubleRecord {
 
   // what happened in the VM
   std::vector<std::string> findClasses;
-  std::vector<DoubleCall> calls;  // main and secondaryMain, in order
+  std::vector<DoubleCall> calls;  // main, secondaryMain and launch, in order
   std::vector<std::string> attaches;
   std::vector<std::string> detaches;
   std::vector<std::wstring> setOut;  // file paths or <stdout>/<stderr>/<buffer>/<null>

@@ -66,6 +66,24 @@ TEST(SettingsCatalogue, VmProviderTableIgnoresCase) {
   }
 }
 
+TEST(SettingsCatalogue, MainModuleFormsAndMainClass) {
+  const struct {
+    const wchar_t *mainClass, *mainModule, *classToRun, *module;
+  } rows[] = {
+      {L"com.example.Main", L"", L"com/example/Main", L""},
+      {L"com.example.Main", L"app.core", L"com/example/Main", L"app.core"},      // the module's class named
+      {L"", L"app.core", L"", L"app.core"},                                      // the descriptor's class
+      {L"com.example.Other", L"app.core/app.core.Main", L"app/core/Main", L"app.core"},  // module/class wins
+      {L"", L"app.core/", L"", L"app.core"},
+      {L"", L"", L"", L""},
+  };
+  for (const auto& r : rows) {
+    const config::MainEntry entry = config::ParseMainEntry(r.mainClass, r.mainModule);
+    EXPECT_EQ(entry.mainClass, r.classToRun) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
+    EXPECT_EQ(entry.mainModule, r.module) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
+  }
+}
+
 TEST(SettingsPaths, SettingsFileIsCutAtTheLastDotOfThePath) {
   EXPECT_EQ(config::SettingsPathFor(L"C:\\Apps\\Tool\\tool.exe").value_or(L"-"), L"C:\\Apps\\Tool\\tool.ini");
   EXPECT_EQ(config::SettingsPathFor(L"C:\\my.apps\\tool").value_or(L"-"), L"C:\\my.ini");
@@ -82,6 +100,28 @@ TEST(SettingsPaths, PerUserPathCleansTheProductName) {
   // The rule alone: an empty folder text gives a path from the root.
   EXPECT_EQ(config::PerUserSettingsPathFor(L"tool", L"P", L"C", L""), L"\\P\\C\\tool.ini");
   EXPECT_EQ(config::PerUserSettingsPathFor(L"D:\\x.y\\pair.v2.exe", L"P", L"C", L"R"), L"R\\P\\C\\pair.v2.ini");
+}
+
+TEST(SettingsPaths, RelativePathsAreTakenFromTheExecutablesFolder) {
+  const std::wstring exe = L"C:\\Apps\\Tool\\tool.exe";
+  const struct {
+    const wchar_t* path;
+    const wchar_t* resolved;
+  } cases[] = {
+      {L"App32.exe", L"C:\\Apps\\Tool\\App32.exe"},
+      {L"x86 build\\app32.exe", L"C:\\Apps\\Tool\\x86 build\\app32.exe"},
+      {L"..\\x86\\app32.exe", L"C:\\Apps\\Tool\\..\\x86\\app32.exe"},
+      {L"D:\\x86\\app32.exe", L"D:\\x86\\app32.exe"},
+      {L"D:app32.exe", L"D:app32.exe"},
+      {L"\\\\server\\share\\app32.exe", L"\\\\server\\share\\app32.exe"},
+      {L"\\x86\\app32.exe", L"\\x86\\app32.exe"},
+      {L"/x86/app32.exe", L"/x86/app32.exe"},
+      {L"", L""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(config::ResolveFromExecutableFolder(c.path, exe), c.resolved) << testing::PrintToString(c.path);
+  }
+  EXPECT_EQ(config::ResolveFromExecutableFolder(L"a.exe", L"tool.exe"), L"a.exe") << "no folder to take it from";
 }
 
 TEST(SettingsPaths, PairedSettingsPath) {

@@ -100,9 +100,9 @@ TEST(ProfileReader, ReadsWhatTheProfileReaderReads) {
     EXPECT_EQ(PlatformValue(file, L"S", L"K"), row.valueOfSK) << row.what << ": the profile reader itself";
     for (const auto& [section, key] : queries) {
       const std::wstring expected = PlatformValue(file, section, key);
-      EXPECT_EQ(config::ReadFileValue(file, section, key), expected)
+      EXPECT_EQ(config::ReadFileValue(file, section.c_str(), key.c_str()), expected)
           << row.what << ": [" << testing::PrintToString(section) << "] " << testing::PrintToString(key);
-      EXPECT_EQ(config::ReadFileValue(longFile, section, key), expected) << row.what << " in a long path";
+      EXPECT_EQ(config::ReadFileValue(longFile, section.c_str(), key.c_str()), expected) << row.what << " in a long path";
     }
   }
 }

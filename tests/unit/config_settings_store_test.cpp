@@ -47,6 +47,7 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
       {jre, L"System Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
       {jre, L"Library Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
       {jre, L"Preferred versions", L"1.6", L"", L"1.7;1.8", L"1.6;1.7;1.8"},
+      {L"Class Path", L"Module Path", L"mods", L"", L"lib\\fx", L"mods;lib\\fx"},
       // A non-empty file value wins and the "+" section is not read.
       {L"Class Path", L"Class Path", L"lib\a.jar", L"lib\f.jar", L"lib\b.jar", L"lib\f.jar"},
   };
@@ -56,7 +57,7 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
                                       L"+]\r\n" + c.key + L"=" + c.plus + L"\r\n");
     config::SettingsStore store;
     store.Open(tmp / L"a.ini", c.embedded.empty() ? L"" : L"[" + c.section + L"]\r\n" + c.key + L"=" + c.embedded);
-    EXPECT_EQ(store.Lookup(c.section, c.key), c.expected)
+    EXPECT_EQ(store.Lookup(c.section.c_str(), c.key.c_str()), c.expected)
         << c.key << ": embedded \"" << c.embedded << "\", \"+\" section \"" << c.plus << "\"";
   }
 }
@@ -91,6 +92,69 @@ TEST(SettingsFileValues, WrittenFolderNamesSurviveOutsideTheAnsiCodePage) {
   // A second write replaces the value in place.
   config::WriteFileValue(tmp / L"new.ini", kJre, L"JRE Path", L"D:\\other\\");
   EXPECT_EQ(config::ReadFileValue(tmp / L"new.ini", kJre, L"JRE Path"), L"D:\\other\\");
+}
+
+}  // namespace
+
+namespace {
+
+// A path of more than 260 characters under `tmp`, which the profile reader cannot open.
+std::wstring LongPathIn(const TempFolder& tmp, const std::wstring& name) {
+  std::wstring path = tmp.path();
+  while (path.size() < 300) path += L"\\a folder with a rather long name";
+  return path + L"\\" + name;
+}
+
+TEST(SettingsFileValues, FilesInLongPathsAreWrittenAsTheProfileWriterWritesShortOnes) {
+  const struct {
+    const wchar_t* content;  // nullptr: no file yet
+    Encoding encoding;
+  } files[] = {
+      {nullptr, Encoding::Utf16Bom},
+      {L"[Application]\r\nCmd=-x\r\n[Java Runtime Environment]\r\nMain Class=M\r\n", Encoding::Ansi},
+      {L"[Java Runtime Environment]\r\nJRE Path=C:\\old\\\r\n[Application]\r\nCmd=\u65E5\r\n", Encoding::Utf16Bom},
+  };
+  const std::pair<std::wstring, std::wstring> queries[] = {
+      {kJre, L"JRE Path"}, {kJre, L"Main Class"}, {L"Application", L"Cmd"}};
+  TempFolder tmp;
+  const std::wstring shortFile = tmp / L"short.ini", longFile = LongPathIn(tmp, L"long.ini");
+  WriteTextFile(LongPathIn(tmp, L"other.txt"), L"x");  // makes the folders
+  for (const auto& file : files) {
+    DeleteFileW(shortFile.c_str());
+    DeleteFileW((L"\\\\?\\" + longFile).c_str());
+    if (file.content != nullptr) {
+      WriteTextFile(shortFile, file.content, file.encoding);
+      WriteTextFile(longFile, file.content, file.encoding);
+    }
+    for (const wchar_t* folder : {L"C:\\first\\", L"C:\\second jre\\"}) {
+      EXPECT_TRUE(config::WriteFileValue(shortFile, kJre, L"JRE Path", folder));
+      EXPECT_TRUE(config::WriteFileValue(longFile, kJre, L"JRE Path", folder)) << "the long path was not written";
+      for (const auto& [section, key] : queries) {
+        EXPECT_EQ(config::ReadFileValue(longFile, section.c_str(), key.c_str()),
+                  config::ReadFileValue(shortFile, section.c_str(), key.c_str()))
+            << key << " after writing " << testing::PrintToString(folder) << " into "
+            << testing::PrintToString(file.content ? file.content : L"no file");
+      }
+    }
+  }
+  config::WriteFileValue(longFile, kJre, L"JRE Path", L"C:\\Laufzeit \u65E5\u672C\\");
+  EXPECT_EQ(config::ReadFileValue(longFile, kJre, L"JRE Path"), L"C:\\Laufzeit \u65E5\u672C\\");
+}
+
+TEST(SettingsFileValues, AFailedWriteChangesNothing) {
+  TempFolder tmp;
+  const std::wstring longFolder = LongPathIn(tmp, L"folder");
+  WriteTextFile(longFolder + L"\\other.txt", L"x");  // makes the folders
+  for (const std::wstring& folder : {tmp.path(), longFolder}) {
+    // A folder stands where the file would be; another folder does not exist.
+    const std::wstring blocked = folder + L"\\blocked.ini", nowhere = folder + L"\\missing\\new.ini";
+    CreateDirectoryW((L"\\\\?\\" + blocked).c_str(), nullptr);
+    EXPECT_FALSE(config::WriteFileValue(blocked, kJre, L"JRE Path", L"C:\\jre\\")) << blocked.size();
+    EXPECT_FALSE(config::WriteFileValue(nowhere, kJre, L"JRE Path", L"C:\\jre\\")) << nowhere.size();
+    const DWORD attributes = GetFileAttributesW((L"\\\\?\\" + blocked).c_str());
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(testsupport::FileExists(L"\\\\?\\" + folder + L"\\missing"));
+  }
 }
 
 }  // namespace

@@ -35,7 +35,8 @@ TEST(VmAnsiPaths, EntriesOutsideTheCodePageTakeTheirShortForm) {
       {L"-Djava.class.path=C:\\日本語\\b.jar;C:\\日本語\\missing.jar;",
        L"-Djava.class.path=C:\\日本語\\b.jar;C:\\日本語\\missing.jar;"},  // no usable short form: kept
       {L"-Djava.library.path=C:\\Ünï\\lib;.;C:\\jre\\lib", L"-Djava.library.path=C:\\UN~1\\lib;.;C:\\jre\\lib"},
-      {L"-Dname=C:\\日本語\\a.jar", L"-Dname=C:\\日本語\\a.jar"},  // only the two path lists
+      {L"--module-path=C:\\Ünï\\lib;C:\\app", L"--module-path=C:\\UN~1\\lib;C:\\app"},
+      {L"-Dname=C:\\日本語\\a.jar", L"-Dname=C:\\日本語\\a.jar"},  // only the three path lists
       {L"-Djava.class.path=", L"-Djava.class.path="},
   };
   for (const auto& c : cases) EXPECT_EQ(jvm::AnsiSafeOption(c.option, AsciiOnly, FakeShortPath), c.expected);

@@ -49,6 +49,9 @@ void CreateParentFoldersFor(const std::wstring& path) { folders::CreateParentFol
 
 std::string ReadFileBytes(const std::wstring& path) { return testsupport::ReadBytes(path); }
 
+// The modular and JavaFX scenarios run against the real runtime only.
+std::wstring TestModulePath(Scenario) { return {}; }
+
 int StopExitCode() { return -1; }  // 0xFFFFFFFF
 // The double's record is checked for misuse after every scenario instead.
 int JniWarningCount() { return 0; }

@@ -257,21 +257,21 @@ TEST(VmClassPath, EmbeddedJarJoinsWithOneSeparator) {
 TEST(VmOptionTexts, ClassPathFirstThenProcessedTokensInOrder) {
   const std::uint64_t gib = 1024ull * 1024 * 1024;
   std::uint64_t stack = 0;
-  auto texts = jvm::ComposeVmOptionTexts(L"a.jar;", L"-Xmx50P \"-Dname=a b\" -xmx50P -Dhome=%APPDATA%\\X -Xss1m",
+  auto texts = jvm::ComposeVmOptionTexts(L"a.jar;", L"", L"", L"-Xmx50P \"-Dname=a b\" -xmx50P -Dhome=%APPDATA%\\X -Xss1m",
                                          {8 * gib, 0}, stack);
   EXPECT_EQ(texts, (Tokens{L"-Djava.class.path=a.jar;", L"-Xmx4194304K", L"-Dname=a b", L"-xmx50P",
                            L"-Dhome=%APPDATA%\\X", L"-Xss1m"}));
   EXPECT_EQ(stack, 1048576u);
 
   stack = 0;
-  texts = jvm::ComposeVmOptionTexts(L"a.jar;", L"-Xss1P", {8 * gib, 0}, stack);
+  texts = jvm::ComposeVmOptionTexts(L"a.jar;", L"", L"", L"-Xss1P", {8 * gib, 0}, stack);
   EXPECT_EQ(texts.back(), L"-Xss83886K");
   EXPECT_EQ(stack, 83886u * 1024) << "-Xss directives are read after their rewrite to kilobytes";
 
   stack = 123;
-  jvm::ComposeVmOptionTexts(L"a.jar;", L"-Dx=1", {}, stack);
+  jvm::ComposeVmOptionTexts(L"a.jar;", L"", L"", L"-Dx=1", {}, stack);
   EXPECT_EQ(stack, 123u) << "no -Xss token leaves the stack size alone";
-  jvm::ComposeVmOptionTexts(L"a.jar;", L"-Xssfoo", {}, stack);
+  jvm::ComposeVmOptionTexts(L"a.jar;", L"", L"", L"-Xssfoo", {}, stack);
   EXPECT_EQ(stack, 0u) << "an unreadable -Xss gives the default stack";
 }
 

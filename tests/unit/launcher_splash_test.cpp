@@ -56,8 +56,9 @@ TEST(LauncherSplashThread, ReportsItsWindowOnceShown) {
   state.splashThreadId = id;
   ASSERT_EQ(WaitForSingleObject(state.splashReady.get(), 30000), WAIT_OBJECT_0);
   // Read after the event: the window exists and is shown already.
-  ASSERT_NE(state.splashWindowHandle, nullptr);
-  EXPECT_TRUE(IsWindowVisible(state.splashWindowHandle));
+  ASSERT_NE(state.splashWindow->window(), nullptr);
+  EXPECT_TRUE(IsWindowVisible(state.splashWindow->window()));
+  state.splashWindowHandle = state.splashWindow->window();  // as the launch takes it over
   state.CloseSplashWindow();
   EXPECT_EQ(state.splashWindowHandle, nullptr) << "a closed splash must not own later boxes";
   EXPECT_FALSE(state.splashThread);

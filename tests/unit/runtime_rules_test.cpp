@@ -202,7 +202,7 @@ TEST(RuntimeJvmLibrary, FirstExistingLibraryOfTheOrderAnswers) {
   }
 }
 
-TEST(RuntimePrivateRuntime, JavaDllMarksTheFolderOrItsJre64) {
+TEST(RuntimePrivateRuntime, JavaDllMarksTheFolderOrItsBundledRuntimeFolders) {
   struct Case {
     std::wstring exe;
     std::vector<std::wstring> files;
@@ -213,7 +213,12 @@ TEST(RuntimePrivateRuntime, JavaDllMarksTheFolderOrItsJre64) {
       {L"C:\\app\\app.exe", {L"C:\\app\\jre64\\bin\\java.dll"}, L"C:\\app\\jre64\\"},
       {L"C:\\app\\app.exe", {L"C:\\app\\bin\\java.dll", L"C:\\app\\jre64\\bin\\java.dll"}, L"C:\\app\\"},
       {L"C:\\app\\app.exe", {L"C:\\app\\bin\\client\\jvm.dll"}, std::nullopt},  // no marker
-      {L"C:\\app\\app.exe", {L"C:\\app\\jre\\bin\\java.dll"}, std::nullopt},
+      {L"C:\\app\\app.exe", {L"C:\\app\\jre\\bin\\java.dll"}, L"C:\\app\\jre\\"},
+      {L"C:\\app\\app.exe", {L"C:\\app\\jre\\bin\\java.dll", L"C:\\app\\runtime\\bin\\java.dll"},
+       L"C:\\app\\runtime\\"},
+      {L"C:\\app\\app.exe", {L"C:\\app\\runtime\\bin\\java.dll", L"C:\\app\\jre64\\bin\\java.dll"},
+       L"C:\\app\\jre64\\"},
+      {L"C:\\app\\app.exe", {L"C:\\app\\runtime\\bin\\server\\jvm.dll"}, std::nullopt},  // no marker
       {L"C:\\app\\app.exe", {}, std::nullopt},
       {L"app.exe", {L"bin\\java.dll"}, std::nullopt},
   };

@@ -1,0 +1,86 @@
+// Modular and JavaFX applications end to end, with the test-double jvm.dll:
+// the option strings the launcher hands over, and the JavaFX route.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/double_app.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using testsupport::DoubleApp;
+using testsupport::Settings;
+
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+
+TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath) {
+  DoubleApp app;
+  testsupport::WriteTextFile(app.app.path(L"mods\\core.jar"), L"x", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.app.path(L"ext\\extra.jar"), L"x", testsupport::Encoding::Ansi);
+  const std::wstring ext = app.app.path(L"ext");
+  Settings s;
+  s.mainClass = L"";
+  // No class path; the module path has a missing entry and one named by a variable.
+  s.classPath = L"\r\nModule Path=mods\\core.jar;missing;%VORN_TEST_EXT%";
+  s.runtimeLines =
+      L"Main Module=app.core/test.Echo\r\n"
+      L"Virtual Machine Parameters=-p \"%VORN_TEST_EXT%\" --add-opens java.base/java.lang=ALL-UNNAMED "
+      L"--add-modules=extra\r\n";
+  s.applicationLines = L"Cmd=last\r\n";
+  app.Write(s);
+  testsupport::LauncherRun run = app.Run(L"a \"b c\"", {{L"VORN_TEST_EXT", ext}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_TRUE(run.boxes.empty());
+  const std::vector<std::string> expected = {
+      "vfprintf",
+      "-Djava.class.path=",
+      "--module-path=" + Narrow(app.app.path(L"mods\\core.jar")) + ";" + Narrow(ext),
+      "--add-modules=app.core",
+      "--module-path=" + Narrow(ext),
+      "--add-opens=java.base/java.lang=ALL-UNNAMED",
+      "--add-modules=extra",
+      "-Dsun.java.command=app.core/test.Echo a b c last",
+      "abort",
+      "exit"};
+  EXPECT_EQ(app.Options(), expected) << app.RecordText();
+  EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"a", L"b c", L"last"})) << app.RecordText();
+  app.ExpectCleanJniUse();
+}
+
+TEST(VmModules, SunJavaCommandOfTheSettingsIsNotDoubled) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Dsun.java.command=MyApp -Dx=\"1 2\"\r\n";
+  app.Write(s);
+  testsupport::LauncherRun run = app.Run(L"x");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.Options(), (std::vector<std::string>{"vfprintf", "-Djava.class.path=C:\\app\\classes.jar;",
+                                                     "-Dsun.java.command=MyApp", "-Dx=1 2", "abort", "exit"}));
+}
+
+TEST(VmModules, JavaFxApplicationWithoutMainIsLaunchedByJavaFx) {
+  DoubleApp app;
+  Settings s;
+  s.mainClass = L"test.FxApp";
+  app.Write(s);
+  testsupport::LauncherRun run = app.Run(L"one \"two words\"");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_TRUE(run.boxes.empty());
+  const testsupport::DoubleRecord record = app.Record();
+  ASSERT_EQ(record.calls.size(), 1u) << app.RecordText();
+  EXPECT_EQ(record.calls[0].what, "launch");
+  EXPECT_EQ(record.calls[0].className, "test/FxApp");
+  EXPECT_EQ(record.calls[0].args, (std::vector<std::wstring>{L"one", L"two words"}));
+  EXPECT_TRUE(record.described.empty()) << "the NoSuchMethodError of the missing main is not described\n"
+                                        << app.RecordText();
+  EXPECT_EQ(app.Values("detach "), std::vector<std::string>{"main"});
+  app.ExpectCleanJniUse();
+}
+
+}  // namespace
