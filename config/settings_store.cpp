@@ -2,11 +2,7 @@
 
 #include <windows.h>
 
-#include <cwctype>
-#include <vector>
-
 #include "common/path_text.h"
-#include "common/text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/profile_text.h"
@@ -33,6 +29,15 @@ std::string ReadFileBytes(const std::wstring& file) {
   return bytes;
 }
 
+std::wstring FromUtf8(std::string_view bytes) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), n);
+  return out;
+}
+
 // One write through the profile writer, for a path it can open. The writer
 // makes new files in the ANSI code page, which would turn a folder name
 // outside it into question marks: a new file is started as UTF-16 with a
@@ -55,20 +60,12 @@ bool WriteProfileValue(const wchar_t* file, const wchar_t* section, const wchar_
 
 }  // namespace
 
+std::wstring ReadProfileText(const std::wstring& file) {
+  return DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi, FromUtf8);
+}
+
 std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
-  // The profile reader cannot open a file whose path is MAX_PATH or longer.
-  if (file.size() >= MAX_PATH) {
-    const std::wstring content = DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi);
-    return FindProfileValue(content, section, key).value_or(std::wstring());
-  }
-  // The reader cuts values that do not fit: grow until the value fits.
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    DWORD count = GetPrivateProfileStringW(section, key, L"", buffer.data(),
-                                           static_cast<DWORD>(buffer.size()), file.c_str());
-    if (count != buffer.size() - 1) return std::wstring(buffer.data(), count);
-    buffer.assign(buffer.size() * 2, L'\0');
-  }
+  return FindProfileValue(ReadProfileText(file), section, key);
 }
 
 bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
@@ -113,46 +110,10 @@ std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool l
   return value;
 }
 
-namespace {
-
-std::wstring Folded(std::wstring_view name) {
-  std::wstring out = text::Trim(name);
-  for (auto& c : out) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return out;
-}
-
-}  // namespace
-
 void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedText) {
   path_ = path;
+  fileText_ = ReadProfileText(path);
   embedded_.Parse(embeddedText);
-  // The section names of the file, as a list of NUL-terminated names; grown
-  // until the list fits.
-  fileSections_.clear();
-  sectionsKnown_ = false;
-  if (path.size() >= MAX_PATH) return;  // beyond the profile reader: every section is read
-  std::vector<wchar_t> buffer(1024);
-  for (;;) {
-    DWORD count = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
-    if (count + 2 < buffer.size()) {
-      for (size_t i = 0; i < count && buffer[i] != L'\0'; i += wcslen(&buffer[i]) + 1) {
-        fileSections_.push_back(Folded(&buffer[i]));
-      }
-      sectionsKnown_ = true;
-      return;
-    }
-    if (buffer.size() >= (1u << 24)) return;  // unknown: every section is read
-    buffer.assign(buffer.size() * 2, L'\0');
-  }
-}
-
-bool SettingsStore::MayHoldSection(const std::wstring& section) const {
-  if (!sectionsKnown_) return true;
-  std::wstring folded = Folded(section);
-  for (const auto& name : fileSections_) {
-    if (name == folded) return true;
-  }
-  return false;
 }
 
 std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
@@ -162,14 +123,15 @@ std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* ke
   return value;
 }
 
+std::wstring SettingsStore::FileValue(std::wstring_view section, std::wstring_view key) const {
+  return FindProfileValue(fileText_, section, key);
+}
+
 std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
   std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
-  std::wstring fileValue = MayHoldSection(section) ? ReadFileValue(path_, section.c_str(), key.c_str()) : std::wstring();
+  std::wstring fileValue = FileValue(section, key);
   if (!fileValue.empty()) return fileValue;
-  std::wstring plusSection = section + L"+";
-  std::wstring extension =
-      MayHoldSection(plusSection) ? ReadFileValue(path_, plusSection.c_str(), key.c_str()) : std::wstring();
-  return ExtendValue(std::move(result), extension, IsListKey(section, key));
+  return ExtendValue(std::move(result), FileValue(section + L"+", key), IsListKey(section, key));
 }
 
 }  // namespace config

@@ -4,13 +4,15 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "config/embedded_settings.h"
 
 namespace config {
 
-// One read of one key through the profile-file reader; empty when missing.
+// The text of a settings file, read and decoded as the profile reader does;
+// empty when the file cannot be read.
+std::wstring ReadProfileText(const std::wstring& file);
+// One key of a file that is read for that key alone; empty when missing.
 std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
 // One write of one key through the profile-file writer, in paths of any
 // length. False, logged, when it fails; a file it made is then removed and an
@@ -28,30 +30,33 @@ bool IsListKey(std::wstring_view section, std::wstring_view key);
 // otherwise (none added when the text begins with one).
 std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list);
 
+// The settings of one stage: the file is read once when the store is opened,
+// and every key the stage reads comes from that text. The next stage opens
+// its own store and so sees the file as it is then.
 class SettingsStore {
  public:
-  void Open(const std::wstring& path, const std::wstring& embeddedText);
+  void Open(const std::wstring& path, const std::wstring& embeddedText = {});
+  // The embedded layer, for a stage that needs file values to find it.
+  void SetEmbeddedText(const std::wstring& embeddedText) { embedded_.Parse(embeddedText); }
 
   // Embedded value, replaced by a non-empty file value, or else extended by
   // the value of the section named `section` + "+" (ExtendValue). The names
   // are the catalogue's constants: the texts are made here, once, not at
   // every call.
   std::wstring Lookup(const wchar_t* section, const wchar_t* key) const;
+  // The file's own value: no embedded layer, no "+" section.
+  std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 
   const std::wstring& path() const { return path_; }
 
  private:
-  // Whether the file may hold `section`: reads of sections it lacks are
-  // skipped, since each read of the profile reader parses the file anew.
-  bool MayHoldSection(const std::wstring& section) const;
   std::wstring LayeredValue(const std::wstring& section, const std::wstring& key) const;
   // Writes the value and the layers it came from to the diagnostics log.
   void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
 
   std::wstring path_;
+  std::wstring fileText_;
   EmbeddedSettings embedded_;
-  std::vector<std::wstring> fileSections_;  // trimmed, lower case
-  bool sectionsKnown_ = false;
 };
 
 }  // namespace config

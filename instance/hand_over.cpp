@@ -6,6 +6,7 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/secondary_main.h"
+#include "instance/hand_over_gate.h"
 #include "instance/single_instance.h"
 
 namespace instance {
@@ -13,6 +14,7 @@ namespace instance {
 namespace {
 
 using instance::ReadField;
+using instance::WriteField;
 
 // How long a secondary waits for a primary that is still starting.
 constexpr ULONGLONG kStartingPrimaryWaitMs = 5000;
@@ -23,6 +25,12 @@ constexpr DWORD kLockWaitMs = 60000;
 // The listener copies at once; this bounds the wait for a primary that hangs
 // (one that ends is noticed at once).
 constexpr DWORD kCopyWaitMs = 30000;
+// Once the virtual machine is gone, hand-over threads only have to notice the
+// closed gate; one stuck in a late call into the VM is not waited for longer.
+constexpr DWORD kHandOversEndWaitMs = 10000;
+
+// The one listener of this process and its hand-over threads.
+HandOverGate gate;
 
 struct HandOverRequest {
   DWORD senderThreadId = 0;
@@ -48,41 +56,90 @@ class ThreadMessageAnswer : public jvm::HandOverHost {
 
 DWORD WINAPI HandOverThread(LPVOID parameter) {
   std::unique_ptr<HandOverRequest> request(static_cast<HandOverRequest*>(parameter));
-  const PrimaryMain& primary = request->state->primaryMain;
-  // javaVm is written before the event is set.
-  if (WaitForSingleObject(request->mainStarted.get(), INFINITE) != WAIT_OBJECT_0) return 0;
-  ThreadMessageAnswer answer(request->senderThreadId, ReadField(request->block.data(), instance::kMessageIdOffset));
-  jvm::CallSecondaryMain(primary.javaVm, text::ToThreadAnsi(primary.mainClass),
-                         instance::ReadArguments(request->block), primary.stayAttached, answer);
+  // javaVm is written before the event is set; the teardown sets it too,
+  // after closing the gate.
+  if (WaitForSingleObject(request->mainStarted.get(), INFINITE) == WAIT_OBJECT_0 && gate.MayProceed()) {
+    const PrimaryMain& primary = request->state->primaryMain;
+    ThreadMessageAnswer answer(request->senderThreadId, ReadField(request->block.data(), instance::kMessageIdOffset));
+    jvm::CallSecondaryMain(primary.javaVm, text::ToThreadAnsi(primary.mainClass),
+                           instance::ReadArguments(request->block), primary.stayAttached, answer);
+  }
+  request.reset();
+  gate.Done();
   return 0;
+}
+
+// True when `processId` names a running launcher of the instance `name` (a
+// console companion shares its program's).
+bool ServesInstance(DWORD processId, const std::wstring& name) {
+  win::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
+  if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
+  wchar_t image[32768];
+  DWORD size = 32768;
+  if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return false;
+  const std::wstring its = InstanceName(std::wstring_view(image, size));
+  return CompareStringOrdinal(its.c_str(), static_cast<int>(its.size()), name.c_str(), static_cast<int>(name.size()),
+                              TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
 
 DWORD WINAPI ListenerThread(LPVOID parameter) {
   const InstanceState& state = *static_cast<const InstanceState*>(parameter);
-  const auto* block = static_cast<const std::uint8_t*>(state.instanceBlock.get());
+  auto* block = static_cast<std::uint8_t*>(state.instanceBlock.get());
   const UINT notification = ReadField(block, instance::kMessageIdOffset);
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (message.message != notification) continue;
+    // A later start writes its id beside its arguments before it notifies:
+    // any other notification brought no argument list of its own.
+    const auto sender = static_cast<DWORD>(message.wParam);
+    if (sender == 0 || ReadField(block, instance::kSenderThreadIdOffset) != sender) continue;
+    const HandOverGate::Admission admission = gate.Admit();
+    // Closing: the sender is left to wait for this process's end.
+    if (admission == HandOverGate::Admission::Closed) continue;
     auto request = std::make_unique<HandOverRequest>();
-    request->senderThreadId = static_cast<DWORD>(message.wParam);
-    request->state = &state;
-    // Copied before the sender lets the next secondary write the area.
-    std::memcpy(request->block.data(), block, request->block.size());
+    if (admission == HandOverGate::Admission::Admitted) {
+      request->senderThreadId = sender;
+      request->state = &state;
+      // Copied before the sender lets the next secondary write the area;
+      // the cleared id tells the sender it was taken.
+      std::memcpy(request->block.data(), block, request->block.size());
+      WriteField(block, instance::kSenderThreadIdOffset, 0);
+    }
     if (state.handOverCopiedEvent) SetEvent(state.handOverCopiedEvent.get());
+    if (admission != HandOverGate::Admission::Admitted) continue;
     HANDLE mainStarted = nullptr;
     const HANDLE self = GetCurrentProcess();
-    if (!DuplicateHandle(self, state.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) continue;
-    request->mainStarted.reset(mainStarted);
-    win::Handle thread(CreateThread(nullptr, 0, &HandOverThread, request.get(), 0, nullptr));
-    if (thread) request.release();  // the thread owns it now
+    win::Handle thread;
+    if (DuplicateHandle(self, state.mainStartedEvent.get(), self, &mainStarted, SYNCHRONIZE, FALSE, 0)) {
+      request->mainStarted.reset(mainStarted);
+      thread.reset(CreateThread(nullptr, 0, &HandOverThread, request.get(), 0, nullptr));
+    }
+    if (thread) {
+      request.release();  // the thread owns it now
+    } else {
+      gate.Done();
+    }
   }
   return 0;
 }
 
-bool SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName) {
+void StopHandOvers(HANDLE listener, HANDLE mainStarted) {
+  // Closed first: a notification the listener still takes from its queue is
+  // left unanswered, and its sender gets this process's exit code.
+  gate.Close();
+  DWORD code = STILL_ACTIVE;
+  do {
+    PostThreadMessageW(GetThreadId(listener), WM_QUIT, 0, 0);
+    WaitForSingleObject(listener, 20);  // time to take the message, not a spin
+    if (!GetExitCodeThread(listener, &code)) break;
+  } while (code == STILL_ACTIVE);
+  SetEvent(mainStarted);
+  gate.WaitUntilAllDone(kHandOversEndWaitMs);
+}
+
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName) {
   // The answer comes to this thread's queue: make sure it has one.
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -90,36 +147,43 @@ bool SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, cons
   const ULONGLONG deadline = GetTickCount64() + kStartingPrimaryWaitMs;
   win::Handle copied;
   for (;;) {
-    if (ReadField(block, instance::kListenerThreadIdOffset) != 0 && ReadField(block, instance::kMessageIdOffset) != 0) {
-      const std::wstring name = instanceName + instance::kHandOverCopiedSuffix;
-      copied.reset(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str()));
-      if (copied) break;
+    const DWORD primaryId = ReadField(block, instance::kProcessIdOffset);
+    if (primaryId != 0) {
+      // Whoever made the block, only a running launcher of this instance serves it.
+      if (!ServesInstance(primaryId, instanceName)) return HandOver::NoPrimary;
+      if (ReadField(block, instance::kListenerThreadIdOffset) != 0) {
+        const std::wstring name = instanceName + instance::kHandOverCopiedSuffix;
+        copied.reset(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str()));
+        if (copied) break;
+      }
     }
-    if (GetTickCount64() >= deadline) return false;
+    if (GetTickCount64() >= deadline) return primaryId == 0 ? HandOver::NoPrimary : HandOver::Failed;
     Sleep(kStartingPollMs);
   }
 
   const std::wstring lockName = instanceName + instance::kHandOverLockSuffix;
   win::Handle lock(CreateMutexW(nullptr, FALSE, lockName.c_str()));
-  if (!lock) return false;
+  if (!lock) return HandOver::Failed;
   win::HeldMutex held(lock.get(), kLockWaitMs);
-  if (!held) return false;
+  if (!held) return HandOver::Failed;
 
   ResetEvent(copied.get());
+  const DWORD self = GetCurrentThreadId();
   std::memcpy(block + instance::kArgumentAreaOffset, area.data(), area.size());
+  WriteField(block, instance::kSenderThreadIdOffset, self);
   // A listener thread that has not yet taken its first message has no queue.
-  for (;;) {
-    if (PostThreadMessageW(ReadField(block, instance::kListenerThreadIdOffset),
-                           ReadField(block, instance::kMessageIdOffset), GetCurrentThreadId(), 0)) {
-      break;
-    }
-    if (GetTickCount64() >= deadline) return false;
+  while (!PostThreadMessageW(ReadField(block, instance::kListenerThreadIdOffset),
+                             ReadField(block, instance::kMessageIdOffset), self, 0)) {
+    if (GetTickCount64() >= deadline) return HandOver::Failed;
     Sleep(kStartingPollMs);
   }
   win::Handle primary(OpenProcess(SYNCHRONIZE, FALSE, ReadField(block, instance::kProcessIdOffset)));
   const HANDLE waits[] = {copied.get(), primary.get()};
   WaitForMultipleObjects(primary ? 2 : 1, waits, FALSE, kCopyWaitMs);
-  return true;
+  if (ReadField(block, instance::kSenderThreadIdOffset) != self) return HandOver::Sent;
+  WriteField(block, instance::kSenderThreadIdOffset, 0);
+  // Not taken: refused, or the primary hangs; one that ended gives its code.
+  return primary && WaitForSingleObject(primary.get(), 0) == WAIT_OBJECT_0 ? HandOver::Sent : HandOver::Failed;
 }
 
 }  // namespace instance

@@ -10,9 +10,15 @@ std::wstring InstanceName(std::wstring_view executablePath) {
   if (name.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".com")) {
     name.replace(name.size() - 3, 3, L"exe");
   }
+  std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a, a UTF-16 unit at a time
   for (wchar_t& c : name) {
+    hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3;
     if (c == L'\\') c = L'_';
   }
+  if (name.size() <= kLongestPlainName) return name;
+  name.resize(kLongestPlainName - 17);
+  name += L'_';
+  for (int digit = 60; digit >= 0; digit -= 4) name += L"0123456789abcdef"[(hash >> digit) & 0xF];
   return name;
 }
 

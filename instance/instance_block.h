@@ -19,6 +19,11 @@ inline constexpr std::size_t kProcessIdOffset = 4;
 inline constexpr std::size_t kMessageIdOffset = 8;
 inline constexpr std::size_t kArgumentAreaOffset = 12;
 inline constexpr std::size_t kArgumentAreaSize = 1040;
+// In the block's unused tail: the thread id of the later start whose argument
+// list the area holds, written before it notifies the listener and cleared by
+// the listener once copied. A notification whose sender does not match it
+// carries no argument list of its own and is dropped.
+inline constexpr std::size_t kSenderThreadIdOffset = 1052;
 // The reading walk stops before this 16-bit unit of the block (byte 2090).
 inline constexpr std::size_t kReadLimitUnit = 1045;
 
@@ -32,8 +37,15 @@ inline constexpr wchar_t kMainStartedSuffix[] = L"_upr_evt";
 inline constexpr wchar_t kHandOverLockSuffix[] = L"_upr_mtx";
 inline constexpr wchar_t kHandOverCopiedSuffix[] = L"_upr_ack";
 
+// The longest instance name used as it stands: with the longest suffix it
+// still makes a kernel object name (shorter than MAX_PATH) and a window
+// message name (at most 255 characters).
+inline constexpr std::size_t kLongestPlainName = 251;
+
 // The executable's full path with every "\" replaced by "_", and a ".com"
 // ending read as ".exe" (a console companion shares its program's instance).
+// A longer name keeps its first characters and ends in "_" and a hash of the
+// whole path (16 hexadecimal digits), kLongestPlainName characters in all.
 std::wstring InstanceName(std::wstring_view executablePath);
 
 // The argument area for `arguments`: each as UTF-16LE followed by a zero

@@ -10,6 +10,7 @@
 #include "config/settings_store.h"
 #include "instance/hand_over.h"
 #include "instance/instance_block.h"
+#include "report/diagnostics_log.h"
 
 namespace instance {
 
@@ -17,9 +18,15 @@ namespace keys = config::keys;
 
 namespace {
 
-constexpr DWORD kPrimaryPollMs = 100;
-
 std::uint8_t* BlockBytes(const win::MappedView& view) { return static_cast<std::uint8_t*>(view.get()); }
+
+// Single-instance mode off, and the shared block let go.
+void Release(InstanceState& state) {
+  state.singleInstance = false;
+  state.instanceBlock.reset();
+  state.instanceMapping.reset();
+  state.handOverCopiedEvent.reset();
+}
 
 }  // namespace
 
@@ -44,14 +51,19 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
   isPrimaryInstance = GetLastError() != ERROR_ALREADY_EXISTS;
   if (instanceMapping) instanceBlock.reset(MapViewOfFile(instanceMapping.get(), FILE_MAP_WRITE, 0, 0, 0));
   if (!instanceBlock) {
-    singleInstance = false;  // runs as an ordinary launch
+    Release(*this);  // runs as an ordinary launch
     return true;
   }
   std::uint8_t* block = BlockBytes(instanceBlock);
 
   if (!isPrimaryInstance) {
     auto area = instance::PackArguments(arguments);
-    return area && SendArguments(block, *area, name);
+    if (!area) return false;
+    const HandOver sent = SendArguments(block, *area, name);
+    if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
+    diag::Log({L"single instance: no primary; an ordinary start"});
+    Release(*this);
+    return true;
   }
 
   mainStartedEvent.reset(CreateEventW(nullptr, TRUE, FALSE, (name + instance::kMainStartedSuffix).c_str()));
@@ -59,34 +71,42 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
   const UINT messageId = RegisterWindowMessageW(name.c_str());
   instance::WriteField(block, instance::kMessageIdOffset, messageId);
   // Without either event no secondary could be served.
-  if (messageId == 0 || !mainStartedEvent || !handOverCopiedEvent) {
-    singleInstance = false;
-    return true;
+  if (messageId != 0 && mainStartedEvent && handOverCopiedEvent) {
+    instance::WriteField(block, instance::kProcessIdOffset, GetCurrentProcessId());
+    // The system writes the listener's id straight into the block.
+    auto* threadId = reinterpret_cast<DWORD*>(block + instance::kListenerThreadIdOffset);
+    listenerThread.reset(CreateThread(nullptr, 0, &ListenerThread, this, 0, threadId));
   }
-  instance::WriteField(block, instance::kProcessIdOffset, GetCurrentProcessId());
-  // The system writes the listener's id straight into the block.
-  auto* threadId = reinterpret_cast<DWORD*>(block + instance::kListenerThreadIdOffset);
-  listenerThread.reset(CreateThread(nullptr, 0, &ListenerThread, this, 0, threadId));
-  if (!listenerThread) singleInstance = false;
+  // Later starts then find no block and run as ordinary ones too, rather
+  // than wait for a listener that never comes.
+  if (!listenerThread) Release(*this);
   return true;
 }
 
 int InstanceState::WaitForPrimary() const {
   const std::uint8_t* block = BlockBytes(instanceBlock);
-  win::Handle primary(
-      OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, instance::ReadField(block, instance::kProcessIdOffset)));
+  // Its end is waited for, never read from its exit code: a primary may end
+  // with 259, the value that reads as "still active".
+  win::Handle primary(OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
+                                  instance::ReadField(block, instance::kProcessIdOffset)));
   if (!primary) return 0;
   const UINT answer = instance::ReadField(block, instance::kMessageIdOffset);
+  const HANDLE process = primary.get();
   for (;;) {
     MSG message;
-    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message == answer) {
-      return static_cast<int>(static_cast<DWORD>(message.wParam));
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == answer) return static_cast<int>(static_cast<DWORD>(message.wParam));
     }
-    DWORD code = 0;
-    if (!GetExitCodeProcess(primary.get(), &code)) return -1;
-    if (code != STILL_ACTIVE) return static_cast<int>(code);
-    // The poll of the primary's state, woken early by the answer.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, kPrimaryPollMs, QS_ALLPOSTMESSAGE);
+    const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+    if (woken == WAIT_OBJECT_0) {
+      // An answer posted just before the end still counts.
+      if (PeekMessageW(&message, nullptr, answer, answer, PM_REMOVE)) {
+        return static_cast<int>(static_cast<DWORD>(message.wParam));
+      }
+      DWORD code = 0;
+      return GetExitCodeProcess(process, &code) ? static_cast<int>(code) : -1;
+    }
+    if (woken != WAIT_OBJECT_0 + 1) return -1;
   }
 }
 
@@ -98,12 +118,7 @@ void InstanceState::MainStarted(JavaVM* vm) {
 void InstanceState::Close() {
   if (singleInstance) {
     if (isPrimaryInstance && listenerThread) {
-      DWORD code = STILL_ACTIVE;
-      do {
-        PostThreadMessageW(GetThreadId(listenerThread.get()), WM_QUIT, 0, 0);
-        WaitForSingleObject(listenerThread.get(), 20);  // time to take the message, not a spin
-        if (!GetExitCodeThread(listenerThread.get(), &code)) break;
-      } while (code == STILL_ACTIVE);
+      StopHandOvers(listenerThread.get(), mainStartedEvent.get());
       listenerThread.reset();
     }
     instanceBlock.reset();

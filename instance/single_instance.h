@@ -35,7 +35,9 @@ struct InstanceState {
   int WaitForPrimary() const;
   // Main is about to run in `vm`: the hand-overs may call into it.
   void MainStarted(JavaVM* vm);
-  // Stops the listener and releases the block and the events.
+  // Once the virtual machine is gone: stops the hand-overs (none uses the VM
+  // any more) and the listener, waits for the hand-over threads, and releases
+  // the block and the events.
   void Close();
 
   bool singleInstance = false;

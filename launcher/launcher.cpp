@@ -56,7 +56,9 @@ int Launcher::Run() {
     if (!splashState.StartSplash(chosenRuntime.jvmLibraryPath)) return 0;
   }
   if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return -1;
-  if (!vmSession.BuildVmOptions(settings, splashState.splashWindowHandle, arguments)) return -1;
+  if (!vmSession.BuildVmOptions(settings, chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle, arguments)) {
+    return -1;
+  }
   const DWORD code = StartJavaThread();
   if (code != kJavaThreadFailed) return static_cast<int>(code);
   splashState.CloseRuntimeSplash();

@@ -116,9 +116,11 @@ struct VmSession {
   // The runtime's variables, its bin folder on Path, the "Library Path" option.
   bool PrepareEnvironment(const LaunchSettings& settings, const std::wstring& jvmLibraryPath);
   bool LoadVmLibrary(const std::wstring& path, HWND owner);
-  // The class path, "Virtual Machine Parameters", the output and error files,
-  // and the "Cmd" arguments, which are added to `arguments`.
-  bool BuildVmOptions(const LaunchSettings& settings, HWND owner, std::vector<std::wstring>& arguments);
+  // The class path, the startup cache of the runtime of `jvmLibraryPath`,
+  // "Virtual Machine Parameters", the output and error files, and the "Cmd"
+  // arguments, which are added to `arguments`.
+  bool BuildVmOptions(const LaunchSettings& settings, const std::wstring& jvmLibraryPath, HWND owner,
+                      std::vector<std::wstring>& arguments);
   // On the Java thread: the VM and its standard streams.
   bool CreateVm(HWND owner);
   SIZE_T DefaultJavaStackSize() const;

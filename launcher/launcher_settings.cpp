@@ -36,12 +36,13 @@ bool LaunchSettings::ReadSettings() {
   const std::wstring& file = *settingsPath;
   diag::Log({L"executable ", *exe, L", settings file ", file});
 
-  productCode = config::ReadFileValue(file, keys::kProductInformation, keys::kProductCode);
-  upgradeCode = config::ReadFileValue(file, keys::kProductInformation, keys::kUpgradeCode);
-  productName = config::ReadFileValue(file, keys::kProductInformation, keys::kProductName);
-
+  // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;
-  store.Open(file, config::EmbeddedSettingsText(upgradeCode));
+  store.Open(file);
+  productCode = store.FileValue(keys::kProductInformation, keys::kProductCode);
+  upgradeCode = store.FileValue(keys::kProductInformation, keys::kUpgradeCode);
+  productName = store.FileValue(keys::kProductInformation, keys::kProductName);
+  store.SetEmbeddedText(config::EmbeddedSettingsText(upgradeCode));
 
   minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
   maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));

@@ -39,9 +39,11 @@ SplashState::~SplashState() = default;
 bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   auto file = config::GetSettingsFilePath(splashWindowHandle);
   if (!file) return false;
-  splashImagePath = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreen);
-  splashShadow = config::ReadFileValue(*file, keys::kDisplay, keys::kSplashScreenShadow);
-  const std::wstring preference = config::ReadFileValue(*file, keys::kDisplay, keys::kPreferNativeSplash);
+  config::SettingsStore display;
+  display.Open(*file);
+  splashImagePath = display.FileValue(keys::kDisplay, keys::kSplashScreen);
+  splashShadow = display.FileValue(keys::kDisplay, keys::kSplashScreenShadow);
+  const std::wstring preference = display.FileValue(keys::kDisplay, keys::kPreferNativeSplash);
   if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);

@@ -17,6 +17,7 @@
 #include "jvm/ansi_paths.h"
 #include "jvm/java_calls.h"
 #include "jvm/module_options.h"
+#include "jvm/startup_cache_win.h"
 #include "jvm/vm_options.h"
 #include "jvm/vm_output.h"
 #include "launcher/launcher.h"
@@ -132,7 +133,8 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
   return true;
 }
 
-bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::vector<std::wstring>& arguments) {
+bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstring& jvmLibraryPath, HWND owner,
+                               std::vector<std::wstring>& arguments) {
   auto exe = config::GetExecutablePath(owner);
   if (!exe) return false;
   auto settingsPath = config::SettingsPathFor(*exe);
@@ -160,9 +162,12 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, HWND owner, std::
   const jvm::MemoryFigures memory{static_cast<std::uint64_t>(status.dwTotalPhys),
                                   static_cast<std::uint64_t>(status.dwAvailVirtual)};
   std::uint64_t stackSize = javaThreadStackSize;
-  const std::vector<std::wstring> texts =
+  std::vector<std::wstring> texts =
       jvm::ComposeVmOptionTexts(classPath, modulePath, settings.mainModule,
                                 store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
+    jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath});
+  }
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
   bool namesCommand = false;

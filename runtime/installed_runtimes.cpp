@@ -75,10 +75,14 @@ std::optional<VersionNumber> VersionFromRelease(std::string_view releaseText) {
   return parsed.version;
 }
 
+std::optional<VersionNumber> ReleaseFileVersion(const std::wstring& home, const FileProbe& files) {
+  return VersionFromRelease(files.ReadStart(home + L"release", kReleaseLimit));
+}
+
 std::optional<RuntimeCandidate> ProbeInstalledHome(const std::wstring& home, std::optional<VersionNumber> version,
                                                    LayoutKind kind, const RuntimeSettings& settings,
                                                    const FileProbe& files) {
-  if (!version) version = VersionFromRelease(files.ReadStart(home + L"release", kReleaseLimit));
+  if (!version) version = ReleaseFileVersion(home, files);
   const bool jdk = kind == LayoutKind::Jdk || (kind == LayoutKind::ByHome && files.Exists(home + L"bin\\javac.exe"));
   const bool kindSearched = jdk ? settings.searchJdk : settings.searchJre;
   JvmLibrary library;

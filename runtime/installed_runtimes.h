@@ -62,6 +62,8 @@ bool IsVersionName(std::wstring_view name);
 // The version in the text of a runtime's "release" file, from its line
 // JAVA_VERSION="17.0.2"; none when there is no such line with a digit.
 std::optional<VersionNumber> VersionFromRelease(std::string_view releaseText);
+// The version in the "release" file of a home (ending in a backslash).
+std::optional<VersionNumber> ReleaseFileVersion(const std::wstring& home, const FileProbe& files);
 
 // A home (ending in a backslash) that passes the rules, as a candidate; none
 // (with the reason in the diagnostics log) otherwise. Without a known version

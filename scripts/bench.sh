@@ -11,11 +11,17 @@
 #     timed too;
 #  2. the size of launcher.exe (goal: < 128 KB);
 #  3. single-instance hand-over: a secondary's whole run (start to exit)
-#     against a bare windowed program's, ratio of medians (goal: <= 1.20).
+#     against a bare windowed program's, ratio of medians (goal: <= 1.20);
+#  4. the startup cache, natively on Linux through the launcher's JNI layer
+#     against the real runtimes: a small application with many classes from
+#     process start until its main returned, with the cache against without
+#     it, ratio of medians (goals: <= 0.95 with OpenJDK 17's archive, <= 0.80
+#     with JDK 25's AOT cache, where JDK 25 is installed).
 # Figures only: a missed goal is printed, not failed. Installs what a fresh
 # machine lacks first.
 #
-# BENCH_RUNS (default 31) and BENCH_WARMUPS (default 3) set the run counts;
+# BENCH_RUNS (default 31) and BENCH_WARMUPS (default 3) set the run counts
+# (CACHE_BENCH_RUNS, default 15, those of part 4);
 # BENCH_BUILD_DIR builds in another folder than the windows preset's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -65,3 +71,17 @@ echo
 echo "== 3. Single-instance hand-over (Wine, test-double runtime, main class test.SecondaryInt)"
 LAUNCHER_TEST_STATE="$state" timeout 900 \
   tests/support/wine-run.sh "$build/bin/handover_bench.exe" time "$runs" "$warmups" </dev/null | tr -d '\r'
+
+echo
+echo "== 4. Startup cache (Linux, real runtimes, through the launcher's JNI layer; application tests/jni/java/cachetest)"
+cmake --preset jni-native -G Ninja >/dev/null
+cmake --build --preset jni-native -j2 --target startup_cache_bench >/dev/null
+echo "machine load (1, 5, 15 min): $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+cache_runs="${CACHE_BENCH_RUNS:-15}"
+build/jni-native/tests/jni/startup_cache_bench 17 /usr/lib/jvm/java-17-openjdk-amd64/lib/server/libjvm.so "$cache_runs"
+jdk25=$(grep -m1 '^VORN_JDK25_HOME:' build/jni-native/CMakeCache.txt | cut -d= -f2-)
+if [ -f "$jdk25/lib/server/libjvm.so" ]; then
+  build/jni-native/tests/jni/startup_cache_bench 25 "$jdk25/lib/server/libjvm.so" "$cache_runs"
+else
+  echo "no JDK 25 at $jdk25: its AOT cache is not measured"
+fi

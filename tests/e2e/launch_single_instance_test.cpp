@@ -184,6 +184,8 @@ TEST(SingleInstance, SecondaryStartedBeforeMainIsAnsweredAfterMainStarted) {
   EXPECT_EQ(handedOver[0]->args, Args{L"early"});
 }
 
+// The primary ends with 259, the value an exit code has while a process still
+// runs: the secondary must notice the end all the same.
 TEST(SingleInstance, WithoutSecondaryMainTheSecondaryEndsWithThePrimary) {
   SingleInstanceApp si(L"test.ThreadLinger");
   si.StartPrimary();
@@ -193,47 +195,182 @@ TEST(SingleInstance, WithoutSecondaryMainTheSecondaryEndsWithThePrimary) {
       << si.app.RecordText();
   EXPECT_NE(si.app.Record().described[0].find(L"NoSuchMethodError"), std::wstring::npos) << si.app.RecordText();
   EXPECT_FALSE(secondary.Wait(500)) << "no answer is sent";
-  TerminateProcess(si.primary.handle(), 77);
-  ASSERT_TRUE(secondary.Wait(30000));
-  EXPECT_EQ(secondary.ExitCode(), 77u) << "the primary's exit code";
+  TerminateProcess(si.primary.handle(), STILL_ACTIVE);
+  ASSERT_TRUE(secondary.Wait(30000)) << "a primary that ended with 259 left its later start waiting";
+  EXPECT_EQ(secondary.ExitCode(), static_cast<DWORD>(STILL_ACTIVE)) << "the primary's exit code";
   si.app.ExpectCleanJniUse();
 }
 
-// This test plays a primary that is still starting: it makes the block named
-// after the copy's path and fills it only later, with this thread as the
-// listener, so it also sees the secondary's side of the protocol.
-TEST(SingleInstance, SecondaryWaitsBoundedlyForAPrimaryStillStarting) {
+std::wstring PlainInstanceName(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'\\', L'_');
+  return path;
+}
+
+// The shared block of a running primary, as another process of the same
+// session can map it.
+class BlockView {
+ public:
+  explicit BlockView(const std::wstring& name)
+      : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, name.c_str())),
+        bytes_(mapping_ ? static_cast<std::uint8_t*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0)) : nullptr) {}
+  ~BlockView() {
+    if (bytes_) UnmapViewOfFile(bytes_);
+    if (mapping_) CloseHandle(mapping_);
+  }
+  std::uint8_t* bytes() const { return bytes_; }
+  DWORD Field(std::size_t offset) const {
+    DWORD value;
+    std::memcpy(&value, bytes_ + offset, sizeof value);
+    return value;
+  }
+
+ private:
+  HANDLE mapping_;
+  std::uint8_t* bytes_;
+};
+
+// A block that no running launcher of the path serves (made by another
+// process, or naming a process that is not this launcher) does not keep the
+// application from starting: the later start runs as an ordinary one and its
+// diagnostics log says so.
+TEST(SingleInstance, ALaterStartThatFindsNoLivePrimaryRunsAsAnOrdinaryStart) {
+  const struct {
+    bool namesThisProcess;  // else the block stays all zeros
+    const char* why;
+  } cases[] = {{false, "a block whose primary never comes"}, {true, "a block naming another program's process"}};
+  for (const auto& c : cases) {
+    SingleInstanceApp si;
+    const std::wstring name = PlainInstanceName(si.app.app.exe());
+    BlockView block(name);
+    ASSERT_NE(block.bytes(), nullptr);
+    const UINT notification = RegisterWindowMessageW(name.c_str());
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue
+    if (c.namesThisProcess) {
+      const DWORD fields[] = {GetCurrentThreadId(), GetCurrentProcessId(), notification};
+      std::memcpy(block.bytes(), fields, sizeof fields);
+    }
+    const std::wstring log = si.app.app.path(L"run.log");
+    auto run = si.app.Run(L"ordinary", {{L"VORN_LAUNCHER_LOG", log}, {L"VORN_DOUBLE_LINGER_MS", L"0"}});
+    ASSERT_TRUE(run.result.finished) << c.why;
+    EXPECT_EQ(run.result.exitCode, 0u) << c.why;
+    EXPECT_TRUE(run.boxes.empty()) << c.why;
+    EXPECT_EQ(si.app.MainArguments(), Args{L"ordinary"}) << c.why << "\n" << si.app.RecordText();
+    EXPECT_NE(testsupport::ReadTextFile(log).find(L"single instance: no primary; an ordinary start"),
+              std::wstring::npos)
+        << c.why;
+    EXPECT_FALSE(PeekMessageW(&message, nullptr, notification, notification, PM_REMOVE)) << c.why;
+  }
+}
+
+// A primary that cannot serve later starts (here another program holds the
+// name of its main-started event) lets the block go, so later starts become
+// ordinary ones at once rather than finding a block nobody serves.
+TEST(SingleInstance, APrimaryThatTurnsTheModeOffReleasesTheBlock) {
   SingleInstanceApp si;
-  std::wstring name = si.app.app.exe();
-  std::replace(name.begin(), name.end(), L'\\', L'_');
-  HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, name.c_str());
-  ASSERT_NE(mapping, nullptr);
-  auto* block = static_cast<std::uint8_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
-  ASSERT_NE(block, nullptr);
+  const std::wstring name = PlainInstanceName(si.app.app.exe());
+  HANDLE squatter = CreateMutexW(nullptr, FALSE, (name + L"_upr_evt").c_str());
+  ASSERT_NE(squatter, nullptr);
+  si.StartPrimary();
+  const std::wstring log = si.app.app.path(L"second.log");
+  // Appends to the record the first start keeps writing.
+  testsupport::RunOptions options;
+  options.environment = {
+      {L"VORN_DOUBLE_RECORD", si.app.recordFile()}, {L"VORN_DOUBLE_LINGER_MS", L"0"}, {L"VORN_LAUNCHER_LOG", log}};
+  auto run = si.app.app.Run(L"second", si.app.app.WithOwnAppData(options));
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u);
+  const auto record = si.app.Record();
+  const auto calls = CallsOf(record, "main");
+  ASSERT_EQ(calls.size(), 2u) << si.app.RecordText();
+  EXPECT_EQ(calls.back()->args, Args{L"second"});
+  const std::wstring story = testsupport::ReadTextFile(log);
+  EXPECT_NE(story.find(L"--- launcher started"), std::wstring::npos);
+  EXPECT_EQ(story.find(L"no primary"), std::wstring::npos) << "it found no block left behind";
+  CloseHandle(squatter);
+}
 
-  Process unserved = si.StartSecondary(L"never");
-  EXPECT_FALSE(unserved.Wait(1500)) << "a secondary waits for a primary that is still starting";
-  ASSERT_TRUE(unserved.Wait(30000));
-  EXPECT_EQ(unserved.ExitCode(), kFailed) << "but not for ever";
-
-  Process secondary = si.StartSecondary(L"waiting");
-  EXPECT_FALSE(secondary.Wait(1500));
-  const UINT notification = RegisterWindowMessageW(name.c_str());
-  HANDLE copied = CreateEventW(nullptr, FALSE, FALSE, (name + L"_upr_ack").c_str());
+// Any process of the session can post the registered message to the
+// listener: only a later start that wrote its arguments for that very
+// notification is handed over, and nothing answers the others.
+TEST(SingleInstance, NotificationsThatNoLaterStartSentAreDropped) {
+  SingleInstanceApp si;
+  si.StartPrimary();
+  BlockView block(PlainInstanceName(si.app.app.exe()));
+  ASSERT_NE(block.bytes(), nullptr);
+  const DWORD listener = block.Field(0);
+  const UINT notification = block.Field(8);
+  ASSERT_NE(listener, 0u);
+  ASSERT_NE(notification, 0u);
+  const wchar_t junk[] = L"junk\0\0";
+  std::memcpy(block.bytes() + 12, junk, sizeof junk);
   MSG message;
-  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue
-  const DWORD fields[] = {GetCurrentThreadId(), GetCurrentProcessId(), notification};
-  std::memcpy(block, fields, sizeof fields);
-  ASSERT_TRUE(Eventually([&] { return PeekMessageW(&message, nullptr, notification, notification, PM_REMOVE) != 0; }))
-      << "the secondary notifies the listener once the block is filled";
-  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(block + 12), 9), std::wstring(L"waiting\0\0", 9));
-  SetEvent(copied);
-  PostThreadMessageW(static_cast<DWORD>(message.wParam), notification, 55, 0);
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // this thread's queue, for answers that must not come
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_TRUE(PostThreadMessageW(listener, notification, i % 2 ? GetCurrentThreadId() : i, 0)) << i;
+  }
+  // Taken after all of the above: the listener reads its queue in order.
+  auto run = si.RunSecondary(L"real");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 101u);
+  const auto record = si.app.Record();
+  const auto calls = CallsOf(record, "secondaryMain");
+  ASSERT_EQ(calls.size(), 1u) << "only the real later start is handed over\n" << si.app.RecordText();
+  EXPECT_EQ(calls[0]->args, Args{L"real"});
+  EXPECT_FALSE(PeekMessageW(&message, nullptr, notification, notification, PM_REMOVE))
+      << "no answer to a thread that never asked";
+}
+
+// A notification still in the listener's queue when the primary's virtual
+// machine is gone is not handed over (the listener is held here, as a busy
+// machine may hold it): nothing touches the destroyed VM, and the later start
+// gets the primary's exit code.
+TEST(SingleInstance, AHandOverCaughtByThePrimarysEndGetsItsExitCode) {
+  SingleInstanceApp si;
+  Gate creation;
+  si.StartPrimary({{L"VORN_DOUBLE_CREATE_GATE", creation.name()}, {L"VORN_DOUBLE_LINGER_MS", L"0"}}, false);
+  ASSERT_TRUE(Eventually([&] { return si.app.Record().createCalls == 1; })) << si.app.RecordText();
+  BlockView block(PlainInstanceName(si.app.app.exe()));
+  ASSERT_NE(block.bytes(), nullptr);
+  HANDLE listener = OpenThread(THREAD_SUSPEND_RESUME, FALSE, block.Field(0));
+  ASSERT_NE(listener, nullptr);
+  ASSERT_NE(SuspendThread(listener), static_cast<DWORD>(-1));
+  Process secondary = si.StartSecondary(L"late");
+  // It writes its thread id beside its arguments just before it posts.
+  ASSERT_TRUE(Eventually([&] { return block.Field(1052) != 0; })) << "the later start never wrote its arguments";
+  creation.Open();
+  ASSERT_TRUE(Eventually([&] { return !si.app.Record().LinesStartingWith("destroy-done").empty(); }))
+      << si.app.RecordText();
+  ResumeThread(listener);
+  CloseHandle(listener);
+  ASSERT_TRUE(si.primary.Wait(30000));
   ASSERT_TRUE(secondary.Wait(30000));
-  EXPECT_EQ(secondary.ExitCode(), 55u) << "the answer's first parameter";
-  CloseHandle(copied);
-  UnmapViewOfFile(block);
-  CloseHandle(mapping);
+  EXPECT_EQ(si.primary.ExitCode(), 0u);
+  EXPECT_EQ(secondary.ExitCode(), 0u) << "the primary's exit code";
+  const auto record = si.app.Record();
+  EXPECT_TRUE(CallsOf(record, "secondaryMain").empty()) << si.app.RecordText();
+  si.app.ExpectCleanJniUse();
+}
+
+// A path too long for the names of the window message and the kernel objects
+// still gives one instance, through a name derived from it.
+TEST(SingleInstance, LongExecutablePathsStillHandOver) {
+  SingleInstanceApp si;
+  const std::wstring folder = si.app.app.path(L"");
+  const std::wstring exe = folder + std::wstring(258 - folder.size() - 4, L'n') + L".exe";
+  ASSERT_EQ(exe.size(), 258u);
+  testsupport::CopyFileTo(si.app.app.exe(), exe);
+  testsupport::CopyFileTo(si.app.app.ini(), exe.substr(0, exe.size() - 3) + L"ini");
+  Process primary = Process::Start(exe, Quoted(exe), si.app.Options({{L"VORN_DOUBLE_LINGER_MS", kLingerForever}}));
+  ASSERT_TRUE(primary.started());
+  ASSERT_TRUE(Eventually([&] { return si.app.Record().Main() != nullptr; })) << si.app.RecordText();
+  const auto run = testsupport::RunProcess(exe, Quoted(exe) + L" long");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 101u) << "the later start's answer";
+  const auto record = si.app.Record();
+  const auto calls = CallsOf(record, "secondaryMain");
+  ASSERT_EQ(calls.size(), 1u) << si.app.RecordText();
+  EXPECT_EQ(calls[0]->args, Args{L"long"});
 }
 
 TEST(SingleInstance, OnlyLowerCaseYesForTheSamePathOutsideServicesMakesASecondary) {

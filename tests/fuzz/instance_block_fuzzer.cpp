@@ -60,8 +60,16 @@ void PackAndRead(const std::uint8_t* data, std::size_t size) {
   }
   fuzz::Require(instance::ReadArguments(*block) == expected);
 
+  // The name keeps the path (backslashes made underscores) while it fits,
+  // else its first characters and a hash, never longer than the longest.
   const std::wstring name = instance::InstanceName(units);
-  fuzz::Require(name.size() == units.size() && name.find(L'\\') == std::wstring::npos);
+  fuzz::Require(name.find(L'\\') == std::wstring::npos && name.size() <= instance::kLongestPlainName);
+  // (The last three units of a short one may be a ".com" ending read as "exe".)
+  const std::size_t kept = units.size() <= instance::kLongestPlainName ? (units.size() < 3 ? 0 : units.size() - 3)
+                                                                       : instance::kLongestPlainName - 17;
+  fuzz::Require(units.size() <= instance::kLongestPlainName || name.size() == instance::kLongestPlainName);
+  for (std::size_t i = 0; i < kept; ++i) fuzz::Require(name[i] == (units[i] == L'\\' ? L'_' : units[i]));
+  fuzz::Require(instance::InstanceName(units) == name);
 }
 
 // Reading: a block of any content, on the heap with nothing after it, so a

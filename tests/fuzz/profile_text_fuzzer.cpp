@@ -10,13 +10,12 @@ std::wstring Latin1(std::string_view bytes) { return std::wstring(bytes.begin(),
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::wstring text = config::DecodeProfileBytes(bytes, Latin1);
+  const std::wstring text = config::DecodeProfileBytes(bytes, Latin1, Latin1);
   static const wchar_t* const kQueries[][2] = {
       {L"Java Runtime Environment", L"Main Class"}, {L"Application+", L"Cmd"}, {L"S", L""}, {L"", L"K"}};
   for (const auto& query : kQueries) {
-    if (auto value = config::FindProfileValue(text, query[0], query[1])) {
-      fuzz::Require(value->find(L'\n') == std::wstring::npos);
-    }
+    const std::wstring value = config::FindProfileValue(text, query[0], query[1]);
+    fuzz::Require(value.find(L'\n') == std::wstring::npos && value.find(L'\r') == std::wstring::npos);
   }
   return 0;
 }

@@ -1,6 +1,8 @@
 // The single-instance block: names, packing and reading of the argument area.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,51 @@ TEST(InstanceBlock, NameIsThePathWithUnderscoresForBackslashes) {
   EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.com"), L"C:_Apps_MyApp.exe");
   EXPECT_EQ(instance::InstanceName(L"C:\\Apps\\MyApp.COM"), L"C:_Apps_MyApp.exe");
   EXPECT_EQ(instance::InstanceName(L"C:\\a.com\\x.exe"), L"C:_a.com_x.exe");
+}
+
+// Names of 252 characters and more cannot name the window message (at most
+// 255) or the objects with their suffixes (under MAX_PATH): such a path gets
+// a name of its own of 251 characters, its first 234 followed by a hash.
+TEST(InstanceBlock, LongPathsGetAShortNameOfTheirOwn) {
+  const std::wstring folder = L"C:\\" + std::wstring(230, L'f') + L"\\";
+  const struct {
+    std::wstring path;
+    bool plain;
+  } cases[] = {
+      {folder + std::wstring(251 - folder.size(), L'a'), true},
+      {folder + std::wstring(252 - folder.size(), L'a'), false},
+      {folder + std::wstring(255 - folder.size(), L'a'), false},
+      {folder + std::wstring(260 - folder.size(), L'a'), false},
+      {folder + std::wstring(4000, L'a'), false},
+  };
+  std::vector<std::wstring> names;
+  for (const auto& c : cases) {
+    const std::wstring name = instance::InstanceName(c.path);
+    std::wstring plain = c.path;
+    std::replace(plain.begin(), plain.end(), L'\\', L'_');
+    if (c.plain) {
+      EXPECT_EQ(name, plain);
+      continue;
+    }
+    EXPECT_EQ(name.size(), instance::kLongestPlainName) << c.path.size();
+    EXPECT_EQ(name.substr(0, 234), plain.substr(0, 234));
+    EXPECT_EQ(name[234], L'_');
+    EXPECT_EQ(name.find_first_not_of(L"0123456789abcdef", 235), std::wstring::npos) << "a hexadecimal hash";
+    EXPECT_EQ(instance::InstanceName(c.path), name) << "the same for every start of the path";
+    names.push_back(name);
+  }
+  // Paths that differ only after the kept characters, or only in one
+  // character's case or a backslash for an underscore, are other instances.
+  const std::wstring base = folder + std::wstring(40, L'a');
+  for (const std::wstring& other : {folder + std::wstring(39, L'a') + L"b", folder + std::wstring(39, L'a') + L"A",
+                                    base.substr(0, 2) + L"_" + base.substr(3)}) {
+    names.push_back(instance::InstanceName(other));
+  }
+  names.push_back(instance::InstanceName(base));
+  EXPECT_EQ(instance::InstanceName(base + L".com"), instance::InstanceName(base + L".exe"))
+      << "a console companion shares its program's instance";
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end()) << "every long path has a name of its own";
 }
 
 TEST(InstanceBlock, ArgumentsFitUpTo1040BytesAsUtf16WithTerminators) {
@@ -57,6 +104,8 @@ TEST(InstanceBlock, ReadingStopsAtTheFirstEmptyArgument) {
       {{}, {L""}},
       {{L"a", L"", L"b"}, {L"a"}},
       {{L""}, {L""}},
+      {{L"", L"a"}, {L"", L"a"}},  // an empty argument ends the list only after another
+      {{L"", L"", L"a"}, {L""}},
       {{std::wstring(518, L'x')}, {std::wstring(518, L'x')}},
   };
   for (const auto& c : cases) {

@@ -1,0 +1,133 @@
+#include "tests/jni/native_start.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <thread>
+
+#include "jvm/java_calls.h"
+
+namespace nativestart {
+namespace {
+
+double NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+}
+
+class QuietHost : public jvm::MainInvocationHost {
+ public:
+  void ReportMainClassUnusable(const std::wstring&) override { std::fputs("main class unusable\n", stderr); }
+  void ReportMainClassNotFound(const std::wstring&) override { std::fputs("main class not found\n", stderr); }
+  void ReportNoMainMethod() override { std::fputs("no main method\n", stderr); }
+  void MainAboutToRun() override {}
+  void CloseSplash() override {}
+  bool ShowExceptionDialog(JNIEnv*, jthrowable) override { return false; }
+};
+
+void JNICALL IgnoreAbort() {}
+void JNICALL IgnoreExit(jint) {}
+
+[[noreturn]] void RunChild(const Start& start, int timeFd) {
+  int out = open(start.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (out >= 0) {
+    dup2(out, 1);
+    dup2(out, 2);
+    close(out);
+  }
+  void* library = dlopen(start.libjvm.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  auto create = library != nullptr ? reinterpret_cast<jvm::CreateJavaVmFn>(dlsym(library, "JNI_CreateJavaVM")) : nullptr;
+  if (create == nullptr) {
+    std::fprintf(stderr, "cannot load %s\n", start.libjvm.c_str());
+    _exit(90);
+  }
+  JavaVM* vm = nullptr;
+  bool ran = false;
+  // The launcher's Java thread: creation, main, detach.
+  std::thread javaThread([&] {
+    JNIEnv* env = nullptr;
+    if (jvm::CreateJavaVmWith(create, start.options, &IgnoreAbort, &IgnoreExit, &vm, &env) != JNI_OK) return;
+    QuietHost host;
+    ran = jvm::CallMain(env, Wide(start.mainClass), start.arguments, false, host) == jvm::kMainReturned;
+    const double done = NowMs();
+    if (write(timeFd, &done, sizeof done) != sizeof done) ran = false;
+    vm->DetachCurrentThread();
+  });
+  javaThread.join();
+  if (vm == nullptr) _exit(91);
+  vm->DestroyJavaVM();
+  std::fflush(nullptr);
+  _exit(ran ? 0 : 92);
+}
+
+}  // namespace
+
+Result RunStart(const Start& start) {
+  Result result;
+  int times[2];
+  if (pipe(times) != 0) return result;
+  std::fflush(nullptr);
+  const double begin = NowMs();
+  const pid_t child = fork();
+  if (child == 0) {
+    close(times[0]);
+    RunChild(start, times[1]);
+  }
+  close(times[1]);
+  int status = 0;
+  rusage usage{};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+    result.wholeMs = NowMs() - begin;
+    result.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
+                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
+    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+    double done = 0;
+    if (read(times[0], &done, sizeof done) == sizeof done) result.mainDoneMs = done - begin;
+  }
+  close(times[0]);
+  return result;
+}
+
+bool PosixCacheFolder::MakeWritable(const std::wstring& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(Narrow(folder), error);
+  const std::string probe = Narrow(folder) + "/write-check.tmp";
+  int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+bool PosixCacheFolder::Exists(const std::wstring& file) {
+  struct stat info {};
+  return stat(Narrow(file).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string Narrow(const std::wstring& text) {
+  // The rules compose Windows paths; here they become Linux ones (ASCII only).
+  std::string narrow;
+  for (wchar_t c : text) narrow += c == L'\\' ? '/' : static_cast<char>(c);
+  return narrow;
+}
+std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+}  // namespace nativestart

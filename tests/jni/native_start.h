@@ -1,0 +1,44 @@
+// One start of an application through the launcher's JNI layer on Linux, in
+// a child process of its own (one VM per process): the runtime is loaded,
+// the VM created on a thread of its own, main called, the thread detached
+// and the VM destroyed, as the launcher does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "jvm/startup_cache.h"
+
+namespace nativestart {
+
+struct Start {
+  std::string libjvm;                // full path of libjvm.so
+  std::vector<std::string> options;  // the VM options
+  std::string mainClass;             // with slashes
+  std::vector<std::wstring> arguments;
+  std::string outputFile;            // receives the child's standard output and error
+};
+
+struct Result {
+  int exitCode = -1;          // the child's exit code; -1 when it did not end normally
+  double mainDoneMs = -1;     // process start until main returned (or called System.exit)
+  double wholeMs = -1;        // process start until the process ended
+  double cpuMs = -1;          // processor time of the whole process (user and system)
+};
+
+Result RunStart(const Start& start);
+
+// The cache folder on the disk: made with its parents, writable when a file
+// can be created in it.
+class PosixCacheFolder : public jvm::CacheFolder {
+ public:
+  bool MakeWritable(const std::wstring& folder) override;
+  bool Exists(const std::wstring& file) override;
+};
+
+// ASCII text, with "\\" read as "/".
+std::string Narrow(const std::wstring& text);
+std::wstring Wide(const std::string& text);
+std::string ReadFile(const std::string& path);
+
+}  // namespace nativestart
