@@ -1,5 +1,6 @@
 #include "tests/support/process_runner.h"
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -80,8 +81,21 @@ Process Process::Start(const std::wstring& exe, const std::wstring& commandLine,
     inherit = TRUE;
   }
   PROCESS_INFORMATION pi{};
-  if (CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, inherit, CREATE_UNICODE_ENVIRONMENT, env.data(),
-                     dir.c_str(), &si, &pi)) {
+  auto start = [&] {
+    std::vector<wchar_t> text = cmd;  // CreateProcessW may write into the command line
+    return CreateProcessW(exe.c_str(), text.data(), nullptr, nullptr, inherit, CREATE_UNICODE_ENVIRONMENT,
+                          env.data(), dir.c_str(), &si, &pi);
+  };
+  // Under load Wine now and then loses a new process while it sets it up,
+  // before any of the program's own code runs, and reports an internal error
+  // (1359). That is the emulator's start failing, not the program: such a
+  // start is made once more, and said so on standard error.
+  BOOL started = start();
+  if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+    fwprintf(stderr, L"process_runner: Wine failed to start %ls (error 1359); starting it once more\n", exe.c_str());
+    started = start();
+  }
+  if (started) {
     CloseHandle(pi.hThread);
     p.process_ = pi.hProcess;
     p.id_ = pi.dwProcessId;
