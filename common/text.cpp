@@ -84,43 +84,55 @@ std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::
   return out;
 }
 
-std::wstring FromModifiedUtf8(std::string_view bytes) {
-  // Modified UTF-8 writes U+0000 as two bytes and characters above U+FFFF as
-  // two 3-byte surrogates, so decoding one- to three-byte forms into UTF-16
-  // code units gives the Java string's units back. Malformed bytes become U+FFFD.
-  std::u16string units;
+namespace {
+
+// Appends the UTF-16 code units of modified UTF-8 `bytes` to `units`.
+template <typename Unit>
+void AppendModifiedUtf8Units(std::string_view bytes, std::basic_string<Unit>& units) {
   for (size_t i = 0; i < bytes.size();) {
     unsigned char b = static_cast<unsigned char>(bytes[i]);
     auto cont = [&](size_t k) {
       return i + k < bytes.size() && (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
     };
     if (b < 0x80) {
-      units += static_cast<char16_t>(b);
+      units += static_cast<Unit>(b);
       i += 1;
     } else if ((b & 0xE0) == 0xC0 && cont(1)) {
-      units += static_cast<char16_t>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
+      units += static_cast<Unit>(((b & 0x1F) << 6) | (bytes[i + 1] & 0x3F));
       i += 2;
     } else if ((b & 0xF0) == 0xE0 && cont(1) && cont(2)) {
-      units += static_cast<char16_t>(((b & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
+      units += static_cast<Unit>(((b & 0x0F) << 12) | ((bytes[i + 1] & 0x3F) << 6) | (bytes[i + 2] & 0x3F));
       i += 3;
     } else if ((b & 0xF8) == 0xF0 && cont(1) && cont(2) && cont(3)) {
       // Standard UTF-8 four-byte form: tolerated, becomes a surrogate pair.
       char32_t cp = ((b & 0x07) << 18) | ((bytes[i + 1] & 0x3F) << 12) | ((bytes[i + 2] & 0x3F) << 6) |
                     (bytes[i + 3] & 0x3F);
       cp -= 0x10000;
-      units += static_cast<char16_t>(0xD800 + (cp >> 10));
-      units += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+      units += static_cast<Unit>(0xD800 + (cp >> 10));
+      units += static_cast<Unit>(0xDC00 + (cp & 0x3FF));
       i += 4;
     } else {
-      units += u'\uFFFD';
+      units += static_cast<Unit>(0xFFFD);
       i += 1;
     }
   }
-  std::wstring out;
+}
+
+}  // namespace
+
+std::wstring FromModifiedUtf8(std::string_view bytes) {
+  // Modified UTF-8 writes U+0000 as two bytes and characters above U+FFFF as
+  // two 3-byte surrogates, so decoding one- to three-byte forms into UTF-16
+  // code units gives the Java string's units back. Malformed bytes become U+FFFD.
   if constexpr (sizeof(wchar_t) == 2) {
-    out.assign(units.begin(), units.end());
+    std::wstring out;  // wchar_t is the UTF-16 unit: decoded in place
+    AppendModifiedUtf8Units(bytes, out);
+    return out;
   } else {
     // Linux builds (JNI checks): combine surrogate pairs into code points.
+    std::u16string units;
+    AppendModifiedUtf8Units(bytes, units);
+    std::wstring out;
     for (size_t i = 0; i < units.size(); ++i) {
       char16_t u = units[i];
       if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
@@ -130,8 +142,8 @@ std::wstring FromModifiedUtf8(std::string_view bytes) {
         out += static_cast<wchar_t>(u);
       }
     }
+    return out;
   }
-  return out;
 }
 
 }  // namespace text

@@ -1,6 +1,7 @@
 #include "jvm/exception_dialog.h"
 
-#include <vector>
+#include <iterator>
+#include <utility>
 
 #include "common/placement_win.h"
 #include "jvm/dialog_layout.h"
@@ -34,7 +35,9 @@ struct DialogState {
   const std::wstring* text = nullptr;
   SIZE minimumTrackSize{};
   SIZE initialClient{};
-  std::vector<std::pair<ControlLayout, LayoutRect>> controls;
+  // The controls found, each with its place at the dialog's first size.
+  std::pair<ControlLayout, LayoutRect> controls[std::size(kLayout)];
+  std::size_t controlCount = 0;
 };
 
 LayoutRect ToLayout(const RECT& r) { return placement::FromRect(r); }
@@ -64,14 +67,15 @@ void SetUpResizing(HWND dialog, DialogState& state) {
   state.initialClient = {client.right, client.bottom};
   for (const auto& layout : kLayout) {
     HWND child = GetDlgItem(dialog, layout.id);
-    if (child != nullptr) state.controls.push_back({layout, ToLayout(ChildRect(dialog, child))});
+    if (child != nullptr) state.controls[state.controlCount++] = {layout, ToLayout(ChildRect(dialog, child))};
   }
 }
 
 void LayOut(HWND dialog, const DialogState& state, int width, int height) {
   int dx = width - state.initialClient.cx, dy = height - state.initialClient.cy;
-  HDWP batch = BeginDeferWindowPos(static_cast<int>(state.controls.size()));
-  for (const auto& [layout, initial] : state.controls) {
+  HDWP batch = BeginDeferWindowPos(static_cast<int>(state.controlCount));
+  for (std::size_t i = 0; i < state.controlCount; ++i) {
+    const auto& [layout, initial] = state.controls[i];
     LayoutRect r = ApplyLayoutRule(initial, layout.rules, dx, dy);
     HWND child = GetDlgItem(dialog, layout.id);
     if (batch != nullptr && child != nullptr) {

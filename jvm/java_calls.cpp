@@ -45,16 +45,17 @@ std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults) {
 }
 
 VmOptionArray::VmOptionArray(const std::vector<std::string>& vmOptions, VmAbortHookFn abortHook,
-                             VmExitHookFn exitHook) {
-  options_.reserve(vmOptions.size() + 3);
+                             VmExitHookFn exitHook)
+    : options_(vmOptions.size() + 3) {
   // First: the VM reads its options in order and stops at a bad one, which it
   // reports through the hook only when it has already seen it.
-  options_.push_back(JavaVMOption{kVfprintfOption, reinterpret_cast<void*>(&VmVfprintfHook)});
+  std::size_t next = 0;
+  options_[next++] = JavaVMOption{kVfprintfOption, reinterpret_cast<void*>(&VmVfprintfHook)};
   for (const std::string& option : vmOptions) {
-    options_.push_back(JavaVMOption{const_cast<char*>(option.c_str()), nullptr});
+    options_[next++] = JavaVMOption{const_cast<char*>(option.c_str()), nullptr};
   }
-  options_.push_back(JavaVMOption{kAbortOption, reinterpret_cast<void*>(abortHook)});
-  options_.push_back(JavaVMOption{kExitOption, reinterpret_cast<void*>(exitHook)});
+  options_[next++] = JavaVMOption{kAbortOption, reinterpret_cast<void*>(abortHook)};
+  options_[next] = JavaVMOption{kExitOption, reinterpret_cast<void*>(exitHook)};
   args_.version = JNI_VERSION_1_2;
   args_.nOptions = static_cast<jint>(options_.size());
   args_.options = options_.data();

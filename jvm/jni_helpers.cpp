@@ -5,6 +5,8 @@
 namespace jvm {
 
 std::u16string ToUtf16(std::wstring_view text) {
+  // Where wchar_t is the UTF-16 unit the text is copied as it stands.
+  if constexpr (sizeof(wchar_t) == 2) return std::u16string(text.begin(), text.end());
   std::u16string units;
   units.reserve(text.size());
   for (wchar_t c : text) {

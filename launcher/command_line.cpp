@@ -1,7 +1,5 @@
 #include "launcher/command_line.h"
 
-#include <algorithm>
-
 #include "common/splitting.h"
 #include "common/text.h"
 
@@ -15,8 +13,10 @@ std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine
 }
 
 bool HasSwitch(const std::vector<std::wstring>& arguments) {
-  auto has = [&](const wchar_t* s) { return std::find(arguments.begin(), arguments.end(), s) != arguments.end(); };
-  return has(L"-nosplash") || has(L"/nosplash");
+  for (const std::wstring& argument : arguments) {
+    if (argument == L"-nosplash" || argument == L"/nosplash") return true;
+  }
+  return false;
 }
 
 }  // namespace launcher

@@ -142,13 +142,14 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   config::SettingsStore store;
   store.Open(*settingsPath, config::EmbeddedSettingsText(settings.upgradeCode));
 
-  std::wstring classPath = jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath),
-                                                 jvm::FolderWithSlash(*exe), ListMatches);
+  const std::wstring exeFolder = jvm::FolderWithSlash(*exe);
+  std::wstring classPath =
+      jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath), exeFolder, ListMatches);
   if (text::EqualsIgnoreCase(store.Lookup(keys::kApplication, keys::kEmbeddedJar), L"Yes")) {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
   const std::wstring modulePath = jvm::ComposeModulePath(
-      store.Lookup(keys::kClassPathSection, keys::kModulePath), jvm::FolderWithSlash(*exe),
+      store.Lookup(keys::kClassPathSection, keys::kModulePath), exeFolder,
       [](const std::wstring& path) { return win::PathFound(text::LongPathForm(path).c_str()); }, text::ExpandEnvironment);
   // A modular application needs no class path.
   if (classPath.empty() && modulePath.empty() && settings.mainModule.empty()) {

@@ -11,7 +11,7 @@ constexpr std::string_view kJavaVersionKey = "JAVA_VERSION=";
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-RuntimeChoice ChooseFrom(std::vector<RuntimeCandidate> candidates, const RuntimeSettings& settings,
+RuntimeChoice ChooseFrom(std::vector<RuntimeCandidate>& candidates, const RuntimeSettings& settings,
                          const FileProbe& files, RuntimeSource source) {
   SortCandidates(candidates, settings.favorMode, settings.jvmType);
   std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
@@ -31,7 +31,7 @@ RuntimeChoice SearchRegistryView(const RuntimeSettings& settings, const Installe
       CollectLayoutRuntimes(layout, settings, *root, sources.files, candidates);
     }
   }
-  return ChooseFrom(std::move(candidates), settings, sources.files, source);
+  return ChooseFrom(candidates, settings, sources.files, source);
 }
 
 RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FileProbe& files, const std::wstring& root,
@@ -39,14 +39,15 @@ RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FilePr
   if (root.empty()) return {};
   std::vector<RuntimeCandidate> candidates;
   for (std::wstring_view folder : kInstallFolders) {
-    const std::wstring parent = WithTrailingBackslash(root) + std::wstring(folder) + L"\\";
+    std::wstring parent = WithTrailingBackslash(root);
+    parent.append(folder) += L'\\';
     diag::Log({L"looking in the folder ", parent});
     for (const std::wstring& name : files.SubfolderNames(parent)) {
       auto candidate = ProbeInstalledHome(parent + name + L"\\", std::nullopt, LayoutKind::ByHome, settings, files);
       if (candidate) candidates.push_back(std::move(*candidate));
     }
   }
-  return ChooseFrom(std::move(candidates), settings, files, source);
+  return ChooseFrom(candidates, settings, files, source);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "runtime/runtime_rules.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "report/diagnostics_log.h"
 
@@ -165,9 +165,13 @@ void CollectRegisteredRuntimes(const KeyPlan& key, const RuntimeSettings& settin
 }
 
 void SortCandidates(std::vector<RuntimeCandidate>& candidates, bool favorMode, JvmType type) {
-  std::stable_sort(candidates.begin(), candidates.end(), [&](const RuntimeCandidate& a, const RuntimeCandidate& b) {
-    return ComesFirst(a, b, favorMode, type);
-  });
+  // A stable insertion sort: the lists are a handful of entries, and std::stable_sort's
+  // merge machinery costs kilobytes in the launcher.
+  for (std::size_t i = 1; i < candidates.size(); ++i) {
+    for (std::size_t j = i; j > 0 && ComesFirst(candidates[j], candidates[j - 1], favorMode, type); --j) {
+      std::swap(candidates[j], candidates[j - 1]);
+    }
+  }
 }
 
 std::optional<std::size_t> ChooseCandidate(const std::vector<RuntimeCandidate>& candidates,
