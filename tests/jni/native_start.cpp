@@ -31,6 +31,7 @@ class QuietHost : public jvm::MainInvocationHost {
   void ReportMainClassUnusable(const std::wstring&) override { std::fputs("main class unusable\n", stderr); }
   void ReportMainClassNotFound(const std::wstring&) override { std::fputs("main class not found\n", stderr); }
   void ReportNoMainMethod() override { std::fputs("no main method\n", stderr); }
+  void ReportNoMainClass() override { std::fputs("no main class\n", stderr); }
   void MainAboutToRun() override {}
   void CloseSplash() override {}
   bool ShowExceptionDialog(JNIEnv*, jthrowable) override { return false; }
