@@ -1,5 +1,7 @@
 #include "common/shell_api.h"
 
+#include "common/com_ids.h"
+
 namespace win {
 namespace {
 
@@ -46,7 +48,7 @@ std::wstring RoamingAppDataFolder() {
   const ShellApi& api = ShellApi::Get();
   if (api.knownFolderPath == nullptr) return {};
   wchar_t* raw = nullptr;
-  HRESULT result = api.knownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &raw);
+  HRESULT result = api.knownFolderPath(win::ids::kRoamingAppDataFolder, 0, nullptr, &raw);
   CoTaskMemory<wchar_t> path(raw);
   if (FAILED(result) || !path) return {};
   return path.get();

@@ -1,11 +1,31 @@
 // Process entry of the launcher.
+//
+// The launcher starts itself rather than through the C runtime's start code:
+// msvcrt.dll sets up its heap and standard streams when it loads, and what the
+// start code adds besides (argument lists and wildcards, floating-point
+// signals, thread-local destructors, pseudo-relocations) the launcher does not
+// use. It reads its command line itself (launcher/command_line.cpp).
 #include <windows.h>
+
+#include <cstdlib>
 
 #include "common/text.h"
 #include "launcher/launcher.h"
 #include "report/diagnostics_log.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+// The constructors of static objects, between a -1 and a null entry.
+extern "C" void (*__CTOR_LIST__[])();
+
+namespace {
+
+// As the C runtime would, last first; nothing runs at exit but exit()'s own.
+void RunStaticConstructors() {
+  std::size_t count = 0;
+  while (__CTOR_LIST__[count + 1] != nullptr) ++count;
+  for (std::size_t i = count; i > 0; --i) __CTOR_LIST__[i]();
+}
+
+int RunLauncher() {
   launcher::Launcher launcher;
   SetThreadLocale(GetSystemDefaultLCID());
   // Gives the main thread its message queue before any window exists.
@@ -15,4 +35,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   launcher.Shutdown();
   if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;
+}
+
+}  // namespace
+
+// The image's entry point (launcher/CMakeLists.txt). exit() flushes the
+// standard streams and runs what was registered to run at exit.
+extern "C" [[noreturn]] void LauncherStart() {
+  RunStaticConstructors();
+  std::exit(RunLauncher());
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/com_ids.h"
 #include "splash/ole_functions.h"
 #include "splash/splash_rules.h"
 
@@ -99,7 +100,7 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   if (FAILED(ole->createStreamOnHGlobal(block.get(), TRUE, stream.put()))) return false;
   block.release();
   IPicture* loaded = nullptr;
-  if (FAILED(ole->oleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+  if (FAILED(ole->oleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, win::ids::kPicture,
                                  reinterpret_cast<void**>(&loaded)))) {
     return false;  // what a failed call left in `loaded` is not trusted
   }
@@ -115,7 +116,7 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
 bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD size) {
   ComScope com(ole);
   win::ComPtr<IWICImagingFactory> factory;
-  if (FAILED(ole.coCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+  if (FAILED(ole.coCreateInstance(win::ids::kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, win::ids::kWicImagingFactoryInterface,
                               factory.put_void()))) {
     return false;
   }
@@ -130,7 +131,7 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
                                               decoder.put())) ||
       FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height)) ||
       FAILED(factory->CreateFormatConverter(converter.put())) ||
-      FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+      FAILED(converter->Initialize(frame.get(), win::ids::kWicPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
                                    0.0, WICBitmapPaletteTypeCustom))) {
     return false;
   }

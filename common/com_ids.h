@@ -1,0 +1,25 @@
+// The interface, class and folder ids the launcher hands to COM and the shell.
+// They are spelt out here instead of linked from the uuid library, whose
+// objects each bring well over a kilobyte of unrelated ids into the image.
+#pragma once
+
+#include <windows.h>
+
+namespace win::ids {
+
+// IID_IPicture
+inline constexpr GUID kPicture{0x7BF80980, 0xBF32, 0x101A, {0x8B, 0xBB, 0x00, 0xAA, 0x00, 0x30, 0x0C, 0xAB}};
+// CLSID_WICImagingFactory
+inline constexpr GUID kWicImagingFactory{
+    0xCACAF262, 0x9370, 0x4615, {0xA1, 0x3B, 0x9F, 0x55, 0x39, 0xDA, 0x4C, 0x0A}};
+// IID_IWICImagingFactory
+inline constexpr GUID kWicImagingFactoryInterface{
+    0xEC5EC8A9, 0xC395, 0x4314, {0x9C, 0x77, 0x54, 0xD7, 0xA9, 0x35, 0xFF, 0x70}};
+// GUID_WICPixelFormat32bppPBGRA
+inline constexpr GUID kWicPixelFormat32bppPBGRA{
+    0x6FDDC324, 0x4E03, 0x4BFE, {0xB1, 0x85, 0x3D, 0x77, 0x76, 0x8D, 0xC9, 0x10}};
+// FOLDERID_RoamingAppData
+inline constexpr GUID kRoamingAppDataFolder{
+    0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+
+}  // namespace win::ids
