@@ -53,6 +53,7 @@ HBITMAP CreateBgraBitmap(int width, int height, void** bits) {
 SplashPicture::~SplashPicture() { Release(); }
 
 void SplashPicture::Release() {
+  bitmap.reset();
   picture.reset();
   pixels.reset();
   himetricWidth = himetricHeight = 0;
@@ -74,7 +75,26 @@ bool SplashPicture::LoadFromFile(const wchar_t* path) {
   if (!ReadFile(file.get(), buffer.get(), static_cast<DWORD>(size.QuadPart), &read, nullptr) || read == 0) {
     return false;
   }
+  // The system's bitmap loader needs none of the COM libraries the picture
+  // decoder loads before its first pixel; a bitmap it refuses goes there.
+  const DeclaredSize declared = ReadDeclaredSize(buffer.get(), read);
+  if (IsPlainBitmap(buffer.get(), read) && SidesAcceptable(declared.width, declared.height) && LoadBitmapFile(path)) {
+    return true;
+  }
   return LoadFromMemory(buffer.get(), read);
+}
+
+bool SplashPicture::LoadBitmapFile(const wchar_t* path) {
+  bitmap.reset(static_cast<HBITMAP>(
+      LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  BITMAP info{};
+  if (!bitmap || GetObjectW(bitmap.get(), sizeof info, &info) == 0) {
+    Release();
+    return false;
+  }
+  pixelWidth = info.bmWidth;
+  pixelHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+  return true;
 }
 
 bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
@@ -110,14 +130,19 @@ bool SplashPicture::LoadFromMemory(const void* bytes, DWORD size) {
   const PixelsPerInch ppi = ScreenPixelsPerInch();
   pixelWidth = MulDiv(ppi.across, himetricWidth, kHimetricPerInch);
   pixelHeight = MulDiv(ppi.down, himetricHeight, kHimetricPerInch);
+  // Icons and metafiles are sized only by decoding; the same limit holds.
+  if (!SidesAcceptable(static_cast<std::uint32_t>(pixelWidth), static_cast<std::uint32_t>(pixelHeight))) {
+    Release();
+    return false;
+  }
   return true;
 }
 
 bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD size) {
   ComScope com(ole);
   win::ComPtr<IWICImagingFactory> factory;
-  if (FAILED(ole.coCreateInstance(win::ids::kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER, win::ids::kWicImagingFactoryInterface,
-                              factory.put_void()))) {
+  if (FAILED(ole.coCreateInstance(win::ids::kWicImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  win::ids::kWicImagingFactoryInterface, factory.put_void()))) {
     return false;
   }
   win::ComPtr<IWICStream> stream;
@@ -135,7 +160,8 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
                                    0.0, WICBitmapPaletteTypeCustom))) {
     return false;
   }
-  // The size was checked in the header (IHDR), which the decoder reads too.
+  // What the decoder reads may differ from the header read before it.
+  if (!SidesAcceptable(width, height)) return false;
   const UINT pixelBytes = width * height * 4;
   std::unique_ptr<std::uint8_t[]> decoded(new (std::nothrow) std::uint8_t[pixelBytes]);
   if (!decoded || FAILED(converter->CopyPixels(nullptr, width * 4, pixelBytes, decoded.get()))) return false;
@@ -145,7 +171,7 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
   return true;
 }
 
-bool SplashPicture::IsLoaded() const { return picture || HasPixels(); }
+bool SplashPicture::IsLoaded() const { return bitmap || picture || HasPixels(); }
 
 bool SplashPicture::HasTransparency() const {
   return HasPixels() && splash::HasTransparency(pixels.get(), PixelBytes() / 4);
@@ -162,6 +188,12 @@ bool SplashPicture::Draw(HDC deviceContext, int x, int y, int width, int height)
     info.bmiHeader.biCompression = BI_RGB;
     return StretchDIBits(deviceContext, x, y, width, height, 0, 0, pixelWidth, pixelHeight, pixels.get(), &info,
                          DIB_RGB_COLORS, SRCCOPY) != 0;
+  }
+  if (bitmap) {
+    win::MemoryDc memory(CreateCompatibleDC(deviceContext));
+    if (!memory) return false;
+    win::SelectedObject selected(memory.get(), bitmap.get());
+    return StretchBlt(deviceContext, x, y, width, height, memory.get(), 0, 0, pixelWidth, pixelHeight, SRCCOPY) != 0;
   }
   if (!picture) return false;
   win::Bitmap intermediate(CreateCompatibleBitmap(deviceContext, width, height));

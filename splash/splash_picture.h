@@ -1,5 +1,6 @@
 // The splash picture: decoded from a file, sized in screen pixels, drawn
-// upright. Formats OleLoadPicture decodes go through it; PNG pictures are
+// upright. A BMP file the system's bitmap loader reads is shown as that
+// bitmap; other formats OleLoadPicture decodes go through it; PNG pictures are
 // decoded by the Windows Imaging Component into premultiplied BGRA pixels.
 #pragma once
 
@@ -42,7 +43,9 @@ class SplashPicture {
  private:
   void Release();
   bool LoadPng(const OleFunctions& ole, const void* bytes, DWORD size);
+  bool LoadBitmapFile(const wchar_t* path);
 
+  win::Bitmap bitmap;
   win::ComPtr<IPicture> picture;
   std::unique_ptr<std::uint8_t[]> pixels;
   OLE_XSIZE_HIMETRIC himetricWidth = 0;

@@ -1,5 +1,7 @@
 #include "splash/splash_rules.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace splash {
@@ -61,14 +63,34 @@ std::uint32_t Magnitude(std::uint32_t stored) {
   return stored & 0x80000000u ? 0u - stored : stored;
 }
 
+void ReadGif(const std::uint8_t* b, std::size_t size, DeclaredSize& out) {
+  if (size < 13) return;
+  std::uint32_t width = Little16(b + 6), height = Little16(b + 8);
+  std::size_t at = 13;
+  if (b[10] & 0x80) at += std::size_t{3} << ((b[10] & 7) + 1);  // the global colour table
+  // Extensions are skipped up to the first image, which may reach beyond the
+  // logical screen: the decoder makes room for both.
+  while (at < size && b[at] == 0x21) {
+    at += 2;
+    while (at < size && b[at] != 0) at += b[at] + 1u;
+    ++at;
+  }
+  if (at + 9 > size || b[at] != 0x2C) return;
+  out.width = std::max(width, Little16(b + at + 1) + Little16(b + at + 5));
+  out.height = std::max(height, Little16(b + at + 3) + Little16(b + at + 7));
+}
+
 void ReadJpeg(const std::uint8_t* b, std::size_t size, DeclaredSize& out) {
   std::size_t at = 2;
   while (at + 1 < size && b[at] == 0xFF) {
     const std::uint8_t marker = b[at + 1];
     at += 2;
-    // Fill bytes and markers without a length before the frame header are left
-    // out: such a rare file is refused, never read wrongly.
-    if (marker == 0xD9 || marker == 0xDA || at + 2 > size) return;  // no frame before the data
+    if (marker == 0xFF) {  // a fill byte
+      --at;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;  // no length
+    if (marker == 0xD9 || marker == 0xDA || at + 2 > size) return;        // no frame before the data
     const std::size_t length = Big16(b + at);
     const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
@@ -84,6 +106,12 @@ void ReadJpeg(const std::uint8_t* b, std::size_t size, DeclaredSize& out) {
 
 }  // namespace
 
+bool IsPlainBitmap(const std::uint8_t* b, std::size_t size) {
+  if (size < 34 || b[0] != 'B' || b[1] != 'M' || Little32(b + 14) < 40 || (b[25] & 0x80) != 0) return false;
+  const std::uint32_t bits = Little16(b + 28);
+  return (bits == 1 || bits == 4 || bits == 8 || bits == 24) && Little32(b + 30) == 0;
+}
+
 DeclaredSize ReadDeclaredSize(const std::uint8_t* b, std::size_t size) {
   DeclaredSize out;
   if (IsPng(b, size)) {
@@ -94,18 +122,14 @@ DeclaredSize ReadDeclaredSize(const std::uint8_t* b, std::size_t size) {
     }
   } else if (size >= 2 && b[0] == 'B' && b[1] == 'M') {
     out.known = true;
-    // Read as the usual header; one of the oldest kind, whose sides are 16
-    // bits, reads as too large and is refused.
     if (size >= 26) {
-      out.width = Little32(b + 18);
-      out.height = Magnitude(Little32(b + 22));
+      const bool core = Little32(b + 14) == 12;  // the oldest header: 16-bit sides
+      out.width = core ? Little16(b + 18) : Little32(b + 18);
+      out.height = core ? Little16(b + 20) : Magnitude(Little32(b + 22));
     }
   } else if (size >= 4 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F' && b[3] == '8') {
     out.known = true;
-    if (size >= 10) {  // the logical screen
-      out.width = Little16(b + 6);
-      out.height = Little16(b + 8);
-    }
+    ReadGif(b, size, out);
   } else if (size >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) {
     out.known = true;
     ReadJpeg(b, size, out);

@@ -39,9 +39,14 @@ struct DeclaredSize {
   std::uint32_t width = 0, height = 0;  // 0 when the header is cut short or names none
 };
 // The size a picture's header declares, read before any decoder sees the
-// bytes: a decoder allocates for what the header says. GIF: the logical
-// screen; JPEG: the first frame header.
+// bytes: a decoder allocates for what the header says. GIF: the logical screen
+// together with its first image; JPEG: the first frame header.
 DeclaredSize ReadDeclaredSize(const std::uint8_t* bytes, std::size_t size);
+
+// A BMP of the common kind: an info header, rows bottom-up, 1, 4, 8 or 24
+// bits per pixel, uncompressed. The system's bitmap loader shows such a file
+// exactly as the picture decoder does.
+bool IsPlainBitmap(const std::uint8_t* bytes, std::size_t size);
 
 // Both sides from 1 to kMaxPictureSide.
 constexpr bool SidesAcceptable(std::uint32_t width, std::uint32_t height) {
