@@ -24,11 +24,12 @@ class VmStartupCache : public testing::Test {
   // A start with the cache on, a runtime of `version` and the product's
   // folder names; the options the double received after the class path.
   std::vector<std::string> Start(const std::wstring& version, const std::wstring& productLines,
-                                 const std::wstring& cacheSetting = L"Startup Cache=YES\r\n") {
+                                 const std::wstring& cacheSetting = L"Startup Cache=YES\r\n",
+                                 const std::wstring& classPath = L"C:\\app\\a.jar") {
     testsupport::WriteTextFile(app.jre() + L"\\release", L"IMPLEMENTOR=\"Test\"\nJAVA_VERSION=\"" + version + L"\"\n",
                                testsupport::Encoding::Ansi);
     Settings s;
-    s.classPath = L"C:\\app\\a.jar";
+    s.classPath = classPath;
     s.runtimeLines = cacheSetting + L"Virtual Machine Parameters=-Xmx64m\r\n";
     s.applicationLines = L"[Product Information]\r\n" + productLines;
     app.Write(s);
@@ -40,7 +41,8 @@ class VmStartupCache : public testing::Test {
     // The VM's message hook comes first.
     if (!options.empty() && options.front() == "vfprintf") options.erase(options.begin());
     EXPECT_FALSE(options.empty());
-    EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=C:\\app\\a.jar;") << app.RecordText();
+    EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=" + Narrow(classPath) + ";")
+        << app.RecordText();
     // The cache's options come between the class path and the VM parameters.
     const auto parameters = std::find(options.begin(), options.end(), "-Xmx64m");
     EXPECT_NE(parameters, options.end()) << app.RecordText();
@@ -105,6 +107,26 @@ TEST_F(VmStartupCache, OptionsFolderAndFileFollowTheRuntimeVersion) {
   ASSERT_EQ(unnamed.size(), 2u);
   const std::wstring unnamedFolder = local() + L"\\app\\cache\\";
   EXPECT_EQ(CacheFileFrom(unnamed[0]).substr(0, unnamedFolder.size()), unnamedFolder);
+}
+
+TEST_F(VmStartupCache, AnApplicationFileReplacedInPlaceGivesAnotherFile) {
+  const std::wstring jar = app.app.path(L"app.jar");
+  testsupport::WriteTextFile(jar, L"classes", testsupport::Encoding::Ansi);
+  const auto first = Start(L"17.0.2", L"", L"Startup Cache=yes\r\n", jar);
+  ASSERT_FALSE(first.empty());
+  EXPECT_EQ(Start(L"17.0.2", L"", L"Startup Cache=yes\r\n", jar), first) << "nothing changed: the same file";
+
+  // An update: the same path, other contents and time.
+  testsupport::WriteTextFile(jar, L"newer classes", testsupport::Encoding::Ansi);
+  HANDLE file = CreateFileW(jar.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  const FILETIME later{0x12345678, 0x01DC0000};
+  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &later));
+  CloseHandle(file);
+  const auto updated = Start(L"17.0.2", L"", L"Startup Cache=yes\r\n", jar);
+  ASSERT_FALSE(updated.empty());
+  EXPECT_NE(CacheFileFrom(updated[0]), CacheFileFrom(first[0]));
+  EXPECT_EQ(updated[0].rfind("-XX:ArchiveClassesAtExit=", 0), 0u) << updated[0];
 }
 
 TEST_F(VmStartupCache, NothingWithoutTheSetting) {
