@@ -68,25 +68,31 @@ bool SplashPicture::LoadFromFile(const wchar_t* path) {
   LARGE_INTEGER size{};
   // A picture over 2 GB is no splash; nothing is read.
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF) return false;
+  // The system's bitmap loader needs none of the COM libraries the picture
+  // decoder loads before its first pixel: a plain bitmap goes there on its
+  // header alone, and the decoder gets what the loader refuses.
+  std::uint8_t header[64];
+  DWORD read = 0;
+  if (!ReadFile(file.get(), header, sizeof header, &read, nullptr)) return false;
+  if (read > size.QuadPart) read = static_cast<DWORD>(size.QuadPart);  // grown since: its first size counts
+  const DeclaredSize declared = ReadDeclaredSize(header, read);
+  if (IsPlainBitmap(header, read) && SidesAcceptable(declared.width, declared.height) && LoadBitmapFile(path)) {
+    return true;
+  }
   // Memory the machine cannot give means no splash, never the end of the launcher.
   std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size.QuadPart]);
   if (!buffer) return false;
-  DWORD read = 0;
-  if (!ReadFile(file.get(), buffer.get(), static_cast<DWORD>(size.QuadPart), &read, nullptr) || read == 0) {
+  std::memcpy(buffer.get(), header, read);
+  DWORD rest = 0;
+  if (read == sizeof header &&
+      !ReadFile(file.get(), buffer.get() + read, static_cast<DWORD>(size.QuadPart) - read, &rest, nullptr)) {
     return false;
   }
-  // The system's bitmap loader needs none of the COM libraries the picture
-  // decoder loads before its first pixel; a bitmap it refuses goes there.
-  const DeclaredSize declared = ReadDeclaredSize(buffer.get(), read);
-  if (IsPlainBitmap(buffer.get(), read) && SidesAcceptable(declared.width, declared.height) && LoadBitmapFile(path)) {
-    return true;
-  }
-  return LoadFromMemory(buffer.get(), read);
+  return read + rest != 0 && LoadFromMemory(buffer.get(), read + rest);
 }
 
 bool SplashPicture::LoadBitmapFile(const wchar_t* path) {
-  bitmap.reset(static_cast<HBITMAP>(
-      LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  bitmap.reset(static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   BITMAP info{};
   if (!bitmap || GetObjectW(bitmap.get(), sizeof info, &info) == 0) {
     Release();

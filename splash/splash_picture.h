@@ -37,6 +37,10 @@ class SplashPicture {
   bool HasPixels() const { return pixels != nullptr; }
   const std::uint8_t* Pixels() const { return pixels.get(); }
   std::size_t PixelBytes() const { return static_cast<std::size_t>(pixelWidth) * pixelHeight * 4; }
+  // Read by the system's bitmap loader: the bitmap, as it is to be shown,
+  // handed over (the picture is then empty).
+  bool HasBitmap() const { return static_cast<bool>(bitmap); }
+  win::Bitmap TakeBitmap() { return std::move(bitmap); }
   // Some pixel is not fully opaque: the picture needs a layered window.
   bool HasTransparency() const;
 

@@ -139,6 +139,10 @@ void SplashWindow::Paint() {
 
 void RenderToBitmap(SplashPicture& picture, SplashWindow& splashWindow) {
   splashWindow.bitmap.reset();
+  if (picture.HasBitmap()) {
+    splashWindow.bitmap = picture.TakeBitmap();
+    return;
+  }
   if (picture.HasPixels()) {
     // Decoded pixels stay 32-bit with their alpha for a layered window.
     void* bits = nullptr;
