@@ -11,7 +11,7 @@
 #     timed too;
 #  2. the size of launcher.exe (goal: < 128 KB);
 #  3. single-instance hand-over: a secondary's whole run (start to exit)
-#     against a bare windowed program's, ratio of medians (goal: <= 1.20);
+#     against a bare windowed program's, ratio of medians (goal: <= 1.10);
 #  4. the startup cache, natively on Linux through the launcher's JNI layer
 #     against the real runtimes: a small application with many classes from
 #     process start until its main returned, with the cache against without
