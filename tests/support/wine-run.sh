@@ -14,4 +14,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=":$(cat "$state/display")"
 # Linux variables leak into Windows processes: keep the ones the launcher reads out.
 unset JAVA_HOME JRE_HOME CLASSPATH _JAVA_OPTIONS JAVA_TOOL_OPTIONS
-exec /usr/lib/wine/wine64 "$@"
+/usr/lib/wine/wine64 "$@"
+status=$?
+# A program that Wine could not start at all ends at once and says nothing
+# (its messages are off): the code tells what went wrong.
+[ $status -eq 0 ] || echo "wine-run: ${1##*/} ended with exit code $status" >&2
+exit $status
