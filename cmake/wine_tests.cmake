@@ -38,7 +38,7 @@ function(add_wine_gtest target)
     add_test(NAME ${suite} COMMAND ${target} --gtest_filter=${suite}.*:${suite}/*)
     set_tests_properties(${suite} PROPERTIES
       FIXTURES_REQUIRED wine_env
-      ENVIRONMENT "LAUNCHER_TEST_STATE=${WINE_TEST_STATE};LAUNCHER_TEST_BIN=${CMAKE_BINARY_DIR}"
+      ENVIRONMENT "LAUNCHER_TEST_STATE=${WINE_TEST_STATE};LAUNCHER_TEST_BIN=${CMAKE_BINARY_DIR};WINE_RUN_EXPECTS_OUTPUT=1"
       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
       TIMEOUT ${ARG_TIMEOUT})
   endforeach()
