@@ -98,8 +98,9 @@ bool SplashPicture::LoadBitmapFile(const wchar_t* path) {
     Release();
     return false;
   }
+  // A bitmap the system loader makes has a positive height.
   pixelWidth = info.bmWidth;
-  pixelHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+  pixelHeight = info.bmHeight;
   return true;
 }
 
