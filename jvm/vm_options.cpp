@@ -237,11 +237,26 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
   classPath += executablePath;
 }
 
+std::wstring WithoutEmptyElements(std::wstring_view classPath) {
+  std::wstring out;
+  out.reserve(classPath.size());
+  // A ";" is kept only after an element; the one at the end goes afterwards.
+  for (const wchar_t c : classPath) {
+    if (c != L';' || (!out.empty() && out.back() != L';')) out += c;
+  }
+  if (!out.empty() && out.back() == L';') out.pop_back();
+  return out;
+}
+
 std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
                                                const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize) {
   std::vector<std::wstring> texts;
-  texts.push_back(L"-Djava.class.path=" + std::wstring(classPath));
+  // With no element the VM would still read the current folder; a main module
+  // then takes the class path's place, as with "java -m".
+  std::wstring elements = WithoutEmptyElements(classPath);
+  const bool asModule = elements.empty() && !mainModule.empty();
+  texts.push_back((asModule ? L"-Djdk.module.main=" : L"-Djava.class.path=") + (asModule ? mainModule : elements));
   if (!modulePath.empty()) texts.push_back(L"--module-path=" + modulePath);
   if (!mainModule.empty()) texts.push_back(L"--add-modules=" + mainModule);
   std::vector<std::wstring> tokens = SplitVmParameters(vmParameters);

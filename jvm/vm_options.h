@@ -97,8 +97,13 @@ std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_v
 // "Embedded Jar": ";" when needed, then the executable's own path.
 void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath);
 
+// The class path's elements joined with ";", the empty ones left out: the VM
+// reads an empty element (a ";" at the end, or doubled) as the current folder.
+std::wstring WithoutEmptyElements(std::wstring_view classPath);
+
 // The working list of option texts (before environment expansion): the class
-// path option, "--module-path=" and "--add-modules=" when there are a module
+// path option (WithoutEmptyElements; "-Djdk.module.main=" when it has no
+// element and there is a main module), "--module-path=" and "--add-modules=" when there are a module
 // path and a main module, then each VM parameter token stripped of quotes,
 // joined with the next one when it is a two-token module option
 // (IsTwoTokenModuleOption; at the very end it stays as it stands), and with its

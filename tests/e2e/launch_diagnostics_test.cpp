@@ -65,7 +65,7 @@ TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsFailureTellsItsMessage) 
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   const std::wstring log = testsupport::ReadTextFile(logFile);
   ExpectLines(log, {L"setting [Java Runtime Environment] Main Class = \"test.Echo\" (file)",
-                    L"chosen runtime library: " + app.jvmDll(), L"VM option -Djava.class.path=C:\\app\\classes.jar;",
+                    L"chosen runtime library: " + app.jvmDll(), L"VM option -Djava.class.path=C:\\app\\classes.jar",
                     L"Java thread stack size ", L"exit code 0"});
 
   run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", std::nullopt}});

@@ -237,7 +237,7 @@ TEST(VmLaunchOptions, NoLibraryPathSettingGivesNoLibraryPathOption) {
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
   auto options = app.Options();
   ASSERT_EQ(options.size(), 5u) << app.RecordText();
-  EXPECT_EQ(options[1], "-Djava.class.path=C:\\app\\classes.jar;");
+  EXPECT_EQ(options[1], "-Djava.class.path=C:\\app\\classes.jar");
   auto path = app.Values("env Path=");
   ASSERT_EQ(path.size(), 1u);
   EXPECT_EQ(path[0].substr(path[0].size() - Narrow(app.jre()).size() - 5), ";" + Narrow(app.jre()) + "\\bin");

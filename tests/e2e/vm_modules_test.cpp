@@ -37,7 +37,7 @@ TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath)
   EXPECT_TRUE(run.boxes.empty());
   const std::vector<std::string> expected = {
       "vfprintf",
-      "-Djava.class.path=",
+      "-Djdk.module.main=app.core",
       "--module-path=" + Narrow(app.app.path(L"mods\\core.jar")) + ";" + Narrow(ext),
       "--add-modules=app.core",
       "--module-path=" + Narrow(ext),
@@ -59,7 +59,7 @@ TEST(VmModules, SunJavaCommandOfTheSettingsIsNotDoubled) {
   testsupport::LauncherRun run = app.Run(L"x");
   ASSERT_TRUE(run.result.finished);
   EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
-  EXPECT_EQ(app.Options(), (std::vector<std::string>{"vfprintf", "-Djava.class.path=C:\\app\\classes.jar;",
+  EXPECT_EQ(app.Options(), (std::vector<std::string>{"vfprintf", "-Djava.class.path=C:\\app\\classes.jar",
                                                      "-Dsun.java.command=MyApp", "-Dx=1 2", "abort", "exit"}));
 }
 

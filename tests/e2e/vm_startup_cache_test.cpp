@@ -41,7 +41,7 @@ class VmStartupCache : public testing::Test {
     // The VM's message hook comes first.
     if (!options.empty() && options.front() == "vfprintf") options.erase(options.begin());
     EXPECT_FALSE(options.empty());
-    EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=" + Narrow(classPath) + ";")
+    EXPECT_EQ(options.empty() ? "" : options.front(), "-Djava.class.path=" + Narrow(classPath))
         << app.RecordText();
     // The cache's options come between the class path and the VM parameters.
     const auto parameters = std::find(options.begin(), options.end(), "-Xmx64m");

@@ -18,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   jvm::AppendEmbeddedJar(classPath, L"C:\\App\\app.exe");
+  // The option's class path holds no empty element: the VM would read the current folder.
+  const std::wstring option = jvm::WithoutEmptyElements(classPath);
+  fuzz::Require(option.find(L";;") == std::wstring::npos && option.front() != L';' && option.back() != L';');
 
   const std::wstring home = jvm::RuntimeHome(text);
   jvm::ComposeLibraryPath(text, jvm::FolderWithSlash(text), home);

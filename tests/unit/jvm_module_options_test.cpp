@@ -69,7 +69,7 @@ TEST(VmModuleOptions, ModuleOptionsFollowTheClassPathInTheirOneStringForm) {
   for (const auto& c : cases) {
     std::uint64_t stack = 0;
     Tokens expected = c.texts;
-    expected.insert(expected.begin(), L"-Djava.class.path=a.jar;");
+    expected.insert(expected.begin(), L"-Djava.class.path=a.jar");
     EXPECT_EQ(jvm::ComposeVmOptionTexts(L"a.jar;", c.modulePath, c.mainModule, c.parameters, {1024ull << 20, 0}, stack),
               expected)
         << c.parameters;

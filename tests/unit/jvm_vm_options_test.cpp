@@ -254,12 +254,31 @@ TEST(VmClassPath, EmbeddedJarJoinsWithOneSeparator) {
   }
 }
 
+TEST(VmOptionTexts, ClassPathOptionHoldsNoEmptyElement) {
+  // The VM reads an empty element as the current folder.
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"C:\a.jar;", L"C:\a.jar"},
+      {L"C:\a.jar;;C:\b.jar;", L"C:\a.jar;C:\b.jar"},
+      {L";;C:\a.jar;C:\App\app.exe", L"C:\a.jar;C:\App\app.exe"},
+      {L";", L""},
+      {L"", L""},
+  };
+  for (const auto& [classPath, expected] : cases) {
+    std::uint64_t stack = 0;
+    EXPECT_EQ(jvm::ComposeVmOptionTexts(classPath, L"", L"", L"", {}, stack).front(), L"-Djava.class.path=" + expected)
+        << testing::PrintToString(classPath);
+  }
+  // A modular application without class path: no class path at all, as "java -m" runs it.
+  std::uint64_t stack = 0;
+  EXPECT_EQ(jvm::ComposeVmOptionTexts(L";", L"", L"app.core", L"", {}, stack).front(), L"-Djdk.module.main=app.core");
+}
+
 TEST(VmOptionTexts, ClassPathFirstThenProcessedTokensInOrder) {
   const std::uint64_t gib = 1024ull * 1024 * 1024;
   std::uint64_t stack = 0;
   auto texts = jvm::ComposeVmOptionTexts(L"a.jar;", L"", L"", L"-Xmx50P \"-Dname=a b\" -xmx50P -Dhome=%APPDATA%\\X -Xss1m",
                                          {8 * gib, 0}, stack);
-  EXPECT_EQ(texts, (Tokens{L"-Djava.class.path=a.jar;", L"-Xmx4194304K", L"-Dname=a b", L"-xmx50P",
+  EXPECT_EQ(texts, (Tokens{L"-Djava.class.path=a.jar", L"-Xmx4194304K", L"-Dname=a b", L"-xmx50P",
                            L"-Dhome=%APPDATA%\\X", L"-Xss1m"}));
   EXPECT_EQ(stack, 1048576u);
 
