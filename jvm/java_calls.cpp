@@ -232,8 +232,9 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
     LocalRef throwable(env, thrown);
     env->ExceptionDescribe();
     host.CloseSplash();
-    if (failureCheck && host.ShowExceptionDialog(env, thrown)) ExitJava(env);
-    return kMainThrew;
+    const ExceptionAnswer answer = failureCheck ? host.ShowExceptionDialog(env, thrown) : ExceptionAnswer::kNotAsked;
+    if (answer == ExceptionAnswer::kStop) ExitJava(env);
+    return answer == ExceptionAnswer::kGoOn ? kMainThrewUserWentOn : kMainThrew;
   }
   return kMainReturned;
 }

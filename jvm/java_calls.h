@@ -83,6 +83,10 @@ bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* s
 bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
                                  void (*createParentFolders)(const std::wstring& path));
 
+// The "Java Exception" dialog's outcome: not shown (a console program, or
+// nothing to show), Ignore, or Stop (and every other way of closing it).
+enum class ExceptionAnswer { kNotAsked, kGoOn, kStop };
+
 // What the main invocation needs from the operating system's side.
 class MainInvocationHost {
  public:
@@ -99,12 +103,13 @@ class MainInvocationHost {
   virtual void MainAboutToRun() = 0;
   // An exception escaped "main": the own splash window goes first.
   virtual void CloseSplash() = 0;
-  // The "Java Exception" dialog; true when the application is to be stopped.
-  virtual bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) = 0;
+  // The "Java Exception" dialog and what the user answered.
+  virtual ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) = 0;
 };
 
-// Whether "main" was called (nonzero) and whether an exception escaped it.
-enum MainOutcome : int { kMainNotCalled = 0, kMainReturned = 1, kMainThrew = 2 };
+// Whether "main" was called (nonzero), whether an exception escaped it, and
+// whether the user then chose to go on in the "Java Exception" dialog.
+enum MainOutcome : int { kMainNotCalled = 0, kMainReturned = 1, kMainThrew = 2, kMainThrewUserWentOn = 3 };
 
 // Finds `mainClass` (slashes, not dots), calls its static main(String[]) with
 // the arguments, and handles an exception that escapes it: described, splash

@@ -15,6 +15,7 @@
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
 #include "instance/single_instance.h"
+#include "jvm/java_calls.h"
 #include "runtime/version_number.h"
 
 namespace splash {
@@ -161,8 +162,8 @@ class Launcher {
   // Creates the VM (vmSession) and calls main with the settings and arguments;
   // the splash and instance state hear that main starts.
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
-  // The Java thread's exit code: 0, 1 after an uncaught exception in a console
-  // program, or kJavaThreadFailed.
+  // The Java thread's exit code: 0, 1 after an uncaught exception (as the java
+  // command ends; 0 when the user chose Ignore in the dialog), or kJavaThreadFailed.
   DWORD InvokeMain();
   static constexpr DWORD kJavaThreadFailed = 0xFFFFFFFF;
   // Hooks handed to the virtual machine; they forward to vmSession.vmHookObserver.
@@ -179,8 +180,7 @@ class Launcher {
   VmSession vmSession;
 };
 
-// The "Java Exception" dialog for a throwable that escaped main; true when the
-// application is to be stopped.
-bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
+// The "Java Exception" dialog for a throwable that escaped main, and the answer.
+jvm::ExceptionAnswer ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
 
 }  // namespace launcher

@@ -6,12 +6,13 @@
 
 namespace launcher {
 
-bool ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
-  if (!report::WindowsAllowed()) return false;  // a console program has printed it
+jvm::ExceptionAnswer ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
+  using jvm::ExceptionAnswer;
+  if (!report::WindowsAllowed()) return ExceptionAnswer::kNotAsked;  // a console program has printed it
   std::wstring trace = jvm::StackTraceText(env, throwable);
-  if (trace.empty()) return false;  // nothing to show: the application goes on
+  if (trace.empty()) return ExceptionAnswer::kNotAsked;  // nothing to show: the application goes on
   // Anything but Ignore stops, a dialog that could not be created included.
-  return jvm::ShowExceptionDialog(GetActiveWindow(), trace) != IDOK;
+  return jvm::ShowExceptionDialog(GetActiveWindow(), trace) == IDOK ? ExceptionAnswer::kGoOn : ExceptionAnswer::kStop;
 }
 
 }  // namespace launcher

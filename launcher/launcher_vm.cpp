@@ -77,7 +77,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void ReportNoMainClass() override { report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_CLASS); }
   void MainAboutToRun() override { launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm); }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
-  bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
+  jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
     return ShowJavaExceptionDialog(env, throwable);
   }
 
@@ -290,7 +290,8 @@ DWORD Launcher::InvokeMain() {
   // DestroyJavaVM waiting for ever in the teardown.
   const jint detached = vmSession.javaVm->DetachCurrentThread();
   if (outcome == jvm::kMainNotCalled || detached != 0) return kJavaThreadFailed;
-  return outcome == jvm::kMainThrew ? static_cast<DWORD>(report::ExitCodeAfterUncaughtException()) : 0;
+  // As the java command: an exception that escaped main ends the run with 1.
+  return outcome == jvm::kMainThrew ? 1 : 0;
 }
 
 }  // namespace launcher

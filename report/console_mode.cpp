@@ -25,6 +25,4 @@ bool WindowsAllowed() {
   return subsystem != IMAGE_SUBSYSTEM_WINDOWS_CUI;
 }
 
-int ExitCodeAfterUncaughtException() { return WindowsAllowed() ? 0 : 1; }
-
 }  // namespace report

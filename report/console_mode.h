@@ -9,9 +9,4 @@ namespace report {
 // False in a console program: no splash, no dialog, no box.
 bool WindowsAllowed();
 
-// The exit code of a launch whose main threw and went on: 0 in a windowed
-// program (the user chose to ignore it, or was not asked), 1 in a console
-// one, as with the java command.
-int ExitCodeAfterUncaughtException();
-
 }  // namespace report

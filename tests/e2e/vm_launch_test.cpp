@@ -376,7 +376,7 @@ TEST(VmLaunchStreams, UncaughtExceptionGoesToTheErrorFile) {
   app.Write(s);
   LauncherRun run = app.Run();
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0u) << "without Failure Check an exception of main lets the run end with 0";
+  EXPECT_EQ(run.result.exitCode, 1u) << "an exception of main ends the run with 1, as with java";
   std::wstring err = FromUtf8(ReadBytes(app.app.path(L"err.txt")));
   EXPECT_NE(err.find(L"IllegalStateException: bad state: Gr\u00fc\u00dfe \u2713 \U0001D11E"), std::wstring::npos)
       << app.RecordText();

@@ -155,10 +155,10 @@ class RecordingHost : public jvm::MainInvocationHost {
   void ReportNoMainClass() override { events.push_back("no-main-class-box"); }
   void MainAboutToRun() override { events.push_back("about-to-run"); }
   void CloseSplash() override { events.push_back("close-splash"); }
-  bool ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
+  jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
     events.push_back("dialog");
     traceText = jvm::StackTraceText(env, throwable);
-    return answerStop;
+    return answerStop ? jvm::ExceptionAnswer::kStop : jvm::ExceptionAnswer::kGoOn;
   }
 };
 
@@ -362,14 +362,16 @@ void ExpectTrace(Checks& checks, const std::wstring& trace) {
   JNIEnv* env = CreateVm(checks);
   {
     RecordingHost host;
-    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, false, host), "CallMain of test/Throws returned false");
+    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, false, host) == jvm::kMainThrew,
+                  "without Failure Check a throwing main did not end as thrown (exit code 1)");
     checks.Expect(host.events == std::vector<std::string>{"about-to-run", "close-splash"},
                   "without Failure Check the host saw " + Joined(host.events));
     ExpectNothingPending(checks, env, "an exception with Failure Check off");
   }
   {
     RecordingHost host;
-    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, true, host), "CallMain of test/Throws returned false");
+    checks.Expect(jvm::CallMain(env, L"test/Throws", {}, true, host) == jvm::kMainThrewUserWentOn,
+                  "Ignore in the dialog did not end as the user's choice to go on (exit code 0)");
     checks.Expect(host.events == std::vector<std::string>{"about-to-run", "close-splash", "dialog"},
                   "with Failure Check the host saw " + Joined(host.events) + " (splash must close before the dialog)");
     ExpectTrace(checks, host.traceText);

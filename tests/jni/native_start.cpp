@@ -34,7 +34,7 @@ class QuietHost : public jvm::MainInvocationHost {
   void ReportNoMainClass() override { std::fputs("no main class\n", stderr); }
   void MainAboutToRun() override {}
   void CloseSplash() override {}
-  bool ShowExceptionDialog(JNIEnv*, jthrowable) override { return false; }
+  jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv*, jthrowable) override { return jvm::ExceptionAnswer::kNotAsked; }
 };
 
 void JNICALL IgnoreAbort() {}
