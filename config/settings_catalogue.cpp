@@ -44,10 +44,40 @@ VmProviderFlags ParseVmProvider(std::wstring_view value) {
   return VmProviderFlags{};
 }
 
+namespace {
+
+// Java identifiers joined by single dots; any character beyond ASCII counts
+// as a letter (the VM has the last word on those).
+bool IsDottedName(std::wstring_view name) {
+  bool partStart = true;
+  for (const wchar_t c : name) {
+    const bool letter = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_' || c == L'$' || c >= 0x80;
+    const bool digit = c >= L'0' && c <= L'9';
+    if (c == L'.' && !partStart) {
+      partStart = true;
+    } else if (letter || (digit && !partStart)) {
+      partStart = false;
+    } else {
+      return false;
+    }
+  }
+  return !partStart;
+}
+
+}  // namespace
+
+bool IsMainModuleValue(std::wstring_view value) {
+  const std::size_t slash = value.find(L'/');
+  if (slash == std::wstring_view::npos) return IsDottedName(value);
+  const std::wstring_view className = value.substr(slash + 1);
+  return IsDottedName(value.substr(0, slash)) && (className.empty() || IsDottedName(className));
+}
+
 MainEntry ParseMainEntry(std::wstring_view mainClassValue, std::wstring_view mainModuleValue) {
   std::wstring_view mainClass = mainClassValue, mainModule = mainModuleValue;
   if (const std::size_t slash = mainModule.find(L'/'); slash != std::wstring_view::npos) {
-    mainClass = mainModule.substr(slash + 1);
+    // "module/" names no class: "Main Class" still does.
+    if (slash + 1 < mainModule.size()) mainClass = mainModule.substr(slash + 1);
     mainModule = mainModule.substr(0, slash);
   }
   return {text::ReplaceAll(std::wstring(mainClass), L'.', L'/'), std::wstring(mainModule)};

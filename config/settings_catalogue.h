@@ -37,7 +37,7 @@ VmProviderFlags ParseVmProvider(std::wstring_view value);
 
 // What the application runs, from "Main Class" and "Main Module" ("module" or
 // "module/class"). The class of "module/class" wins
-// over "Main Class"; `mainClass` has "/" for every "." (as FindClass takes it).
+// over "Main Class" ("module/" names none); `mainClass` has "/" for every "." (as FindClass takes it).
 // An empty `mainClass` with a module runs the module's own main class; both
 // empty: nothing to run.
 struct MainEntry {
@@ -45,5 +45,9 @@ struct MainEntry {
   std::wstring mainModule;
 };
 MainEntry ParseMainEntry(std::wstring_view mainClassValue, std::wstring_view mainModuleValue);
+// Whether a "Main Module" value is a module name (Java identifiers joined by
+// dots), optionally followed by "/" and a class name of the same form (or
+// nothing). Checked before the VM exists, which would end the process.
+bool IsMainModuleValue(std::wstring_view value);
 
 }  // namespace config

@@ -82,8 +82,12 @@ bool LaunchSettings::ReadSettings() {
   searchInstalledRuntimes =
       !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
 
-  auto entry = config::ParseMainEntry(store.Lookup(keys::kJavaRuntime, keys::kMainClass),
-                                      store.Lookup(keys::kJavaRuntime, keys::kMainModule));
+  const std::wstring moduleValue = store.Lookup(keys::kJavaRuntime, keys::kMainModule);
+  if (!moduleValue.empty() && !config::IsMainModuleValue(moduleValue)) {
+    report::ReportError(nullptr, IDS_BAD_MAIN_MODULE, moduleValue);
+    return false;
+  }
+  auto entry = config::ParseMainEntry(store.Lookup(keys::kJavaRuntime, keys::kMainClass), moduleValue);
   if (entry.mainClass.empty() && entry.mainModule.empty()) {
     report::ShowMessage(nullptr, IDS_NO_MAIN_CLASS);
     return false;

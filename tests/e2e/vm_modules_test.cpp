@@ -51,6 +51,21 @@ TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath)
   app.ExpectCleanJniUse();
 }
 
+TEST(VmModules, AWrongMainModuleIsSaidBeforeAnyVmIsMade) {
+  for (const std::wstring value : {L"my mod", L"m\"x/app.Main"}) {
+    DoubleApp app;
+    Settings s;
+    s.runtimeLines = L"Main Module=" + value + L"\r\n";
+    app.Write(s);
+    testsupport::LauncherRun run = app.Run();
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"\"Main Module\" " + value +
+                                                        L" is not a module name with an optional /class.\n"});
+    EXPECT_FALSE(app.Record().exists) << app.RecordText();
+  }
+}
+
 TEST(VmModules, SunJavaCommandOfTheSettingsIsNotDoubled) {
   DoubleApp app;
   Settings s;

@@ -75,12 +75,23 @@ TEST(SettingsCatalogue, MainModuleFormsAndMainClass) {
       {L"", L"app.core", L"", L"app.core"},                                      // the descriptor's class
       {L"com.example.Other", L"app.core/app.core.Main", L"app/core/Main", L"app.core"},  // module/class wins
       {L"", L"app.core/", L"", L"app.core"},
+      {L"com.example.Main", L"app.core/", L"com/example/Main", L"app.core"},  // "module/" names no class
       {L"", L"", L"", L""},
   };
   for (const auto& r : rows) {
     const config::MainEntry entry = config::ParseMainEntry(r.mainClass, r.mainModule);
     EXPECT_EQ(entry.mainClass, r.classToRun) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
     EXPECT_EQ(entry.mainModule, r.module) << "Main Class [" << r.mainClass << "], Main Module [" << r.mainModule << "]";
+  }
+}
+
+TEST(SettingsCatalogue, MainModuleIsAModuleNameWithAnOptionalClass) {
+  for (const wchar_t* good : {L"app", L"app.core", L"a1._x$.\u00e9t\u00e9", L"app.core/", L"app.core/app.Main", L"m/C"}) {
+    EXPECT_TRUE(config::IsMainModuleValue(good)) << testing::PrintToString(std::wstring(good));
+  }
+  for (const wchar_t* bad : {L"my mod", L"=x", L"m\"x", L"1app", L"app.", L".app", L"a..b", L"/app.Main", L"app/a b",
+                             L"app/x/y", L"app/.Main", L"app-core", L" app"}) {
+    EXPECT_FALSE(config::IsMainModuleValue(bad)) << testing::PrintToString(std::wstring(bad));
   }
 }
 
