@@ -6,6 +6,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/text_win.h"
+#include "report/diagnostics_log.h"
 #endif
 
 namespace jvm {
@@ -24,21 +27,62 @@ class TailLock {
   ~TailLock() { tailBusy.clear(std::memory_order_release); }
 };
 
-void WriteToStandardError(FILE* stream, const std::string& text) {
+// The runtime's own C runtime: its vfprintf and its standard error. A FILE*
+// the VM hands over belongs to it, and only its functions may touch one.
+using VfprintfFn = int (*)(FILE*, const char*, va_list);
+constinit VfprintfFn runtimeVfprintf = nullptr;
+constinit FILE* runtimeStderr = nullptr;
+
 #ifdef _WIN32
-  // The VM's FILE belongs to its own C runtime: write to the handle instead.
-  (void)stream;
+// A FILE of the C runtimes that have no __acrt_iob_func (msvcrt, msvcr100):
+// the runtime's table is an array of these.
+constexpr std::size_t kOldCrtFileSize = 48;
+
+void WriteToHandle(DWORD standard, const std::string& text) {
   DWORD written = 0;
-  HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-  if (error != nullptr && error != INVALID_HANDLE_VALUE) {
-    WriteFile(error, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  HANDLE handle = GetStdHandle(standard);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
+      !WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    // No stream to write to (a windowed program): the log keeps it.
+    if (standard == STD_OUTPUT_HANDLE) diag::Log({L"VM output: ", text::FromThreadAnsi(text)});
   }
-#else
-  std::fwrite(text.data(), 1, text.size(), stream != nullptr ? stream : stderr);
-#endif
 }
+#endif
 
 }  // namespace
+
+void UseRuntimeStreamsOf(void* runtimeModule) {
+#ifdef _WIN32
+  // The C runtime is the imported module that exports vfprintf.
+  const auto* base = static_cast<const BYTE*>(runtimeModule);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (imports.VirtualAddress == 0) return;
+  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
+       ++entry) {
+    // Loaded already, as the runtime's dependency; an API set name leads to its host.
+    HMODULE crt = LoadLibraryA(reinterpret_cast<const char*>(base + entry->Name));
+    if (crt == nullptr) continue;
+    auto vfprintf = reinterpret_cast<VfprintfFn>(GetProcAddress(crt, "vfprintf"));
+    if (vfprintf == nullptr) continue;
+    FILE* error = nullptr;
+    if (auto iob = reinterpret_cast<FILE* (*)(unsigned)>(GetProcAddress(crt, "__acrt_iob_func"))) {
+      error = iob(2);
+    } else if (auto table = reinterpret_cast<char* (*)()>(GetProcAddress(crt, "__iob_func"))) {
+      error = reinterpret_cast<FILE*>(table() + 2 * kOldCrtFileSize);
+    }
+    if (error == nullptr) continue;
+    runtimeStderr = error;
+    runtimeVfprintf = vfprintf;
+    return;
+  }
+#else
+  // One C runtime in the process.
+  (void)runtimeModule;
+  runtimeStderr = stderr;
+  runtimeVfprintf = &std::vfprintf;
+#endif
+}
 
 void OutputTail::Append(std::string_view bytes) {
   if (bytes.size() >= kVmOutputKept) bytes.remove_prefix(bytes.size() - kVmOutputKept);
@@ -50,6 +94,15 @@ void OutputTail::Append(std::string_view bytes) {
 
 jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   if (format == nullptr) return 0;
+  // Another stream (standard output, a log file) gets the text as the VM meant.
+  const bool toError = runtimeVfprintf == nullptr || stream == runtimeStderr;
+  if (!toError) {
+    va_list again;
+    va_copy(again, args);
+    const int written = runtimeVfprintf(stream, format, again);
+    va_end(again);
+    if (written >= 0) return written;
+  }
   va_list counting;
   va_copy(counting, args);
 #ifdef _WIN32
@@ -67,7 +120,13 @@ jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   std::vsnprintf(text.data(), text.size(), format, args);
 #endif
   text.resize(static_cast<std::size_t>(length));
-  WriteToStandardError(stream, text);
+#ifdef _WIN32
+  // Standard error through the handle: the runtime's FILE buffers are its own.
+  WriteToHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, text);
+#else
+  std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
+#endif
+  if (!toError) return length;
   TailLock lock;
   tail.Append(text);
   return length;

@@ -1,6 +1,7 @@
 // The virtual machine's own words: what it prints through its "vfprintf" hook
-// still goes to the process's standard error, and the last 4 KB of it are kept
-// so that a failed creation can say what the VM said.
+// for its standard error goes to the process's standard error, and the last
+// 4 KB of it are kept so that a failed creation can say what the VM said.
+// Words for another stream (standard output, a -Xlog file) go to that stream.
 #pragma once
 
 #include <jni.h>
@@ -28,8 +29,16 @@ class OutputTail {
   std::size_t size_ = 0;
 };
 
-// The hook handed to the VM with the "vfprintf" option: formats the message,
-// writes it to standard error and keeps its tail. Safe on any thread.
+// Finds the C runtime the loaded runtime (jvm.dll) imports, whose FILE the
+// hook is handed: its vfprintf and its standard error. Until then, or when
+// there is none, the hook takes every text for standard error.
+void UseRuntimeStreamsOf(void* runtimeModule);
+
+// The hook handed to the VM with the "vfprintf" option: text for the VM's
+// standard error is written to the process's standard error and its tail
+// kept; text for any other stream goes through the runtime's vfprintf, or
+// when that fails to the process's standard output (else the log). Safe on
+// any thread.
 jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args);
 
 // What the hook has kept so far (bytes in the VM's encoding, the ANSI code

@@ -59,6 +59,9 @@ std::wstring AnsiSafe(const std::wstring& option) {
   return jvm::AnsiSafeOption(option, text::ConvertsToThreadAnsi, text::ShortPathName);
 }
 
+// What the VM said on its standard error, the last of it.
+std::wstring VmWords() { return text::Trim(text::FromThreadAnsi(jvm::VmOutputTail())); }
+
 // The launcher's side of the main invocation: message boxes, the event, the
 // splash window and the exception dialog.
 class LauncherInvocationHost : public jvm::MainInvocationHost {
@@ -130,6 +133,7 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
   }
   createJavaVm = create;
   getDefaultJavaVmInitArgs = defaults;
+  jvm::UseRuntimeStreamsOf(library);
   return true;
 }
 
@@ -217,7 +221,13 @@ void JNICALL Launcher::VmExitHook(jint code) {
 void JNICALL Launcher::VmAbortHook() {
   Launcher* launcher = Current();
   VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
-  if (observer != nullptr) observer->Abort();
+  if (observer != nullptr) {
+    observer->Abort();
+    return;
+  }
+  // The VM ends the process once this returns: what it said so far is shown first.
+  report::ReportError(launcher != nullptr ? launcher->splashState.splashWindowHandle : nullptr, IDS_VM_ABORTED,
+                      VmWords());
 }
 
 bool VmSession::CreateVm(HWND owner) {
@@ -233,8 +243,7 @@ bool VmSession::CreateVm(HWND owner) {
     mainEnv = nullptr;
     const unsigned reasonId = jvm::CreationFailureReasonId(result);
     report::ReportError(owner, IDS_JNI_ERROR_REASON, report::LoadMessage(IDS_CREATE_VM_FAILED),
-                        reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring(),
-                        text::Trim(text::FromThreadAnsi(jvm::VmOutputTail())));
+                        reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring(), VmWords());
     return false;
   }
   // A failed redirection has been described by the virtual machine; the

@@ -138,6 +138,38 @@ TEST(VmLaunchCreation, FailureBoxAddsTheVmsOwnWordsAfterABlankLine) {
       << testsupport::ReadBytes(log);
 }
 
+TEST(VmLaunchCreation, AnAbortingVmHasItsWordsShownBeforeTheEnd) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Dvorn.double.abort\r\n";
+  app.Write(s);
+  auto run = app.Run(L"", {{L"VORN_DOUBLE_VM_SAYS", L"Error occurred during initialization of boot layer"}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 1u) << "the VM ends the process itself" << app.RecordText();
+  EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"The Java VM ended the application.\n\n"
+                                                      L"Error occurred during initialization of boot layer"});
+}
+
+// The double logs through the hook with its own C runtime's FILEs, as HotSpot does.
+TEST(VmLaunchOutput, TheVmsWordsReachTheStreamTheyAreMeantFor) {
+  DoubleApp app;
+  const std::wstring gcLog = app.app.path(L"gc.log");
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-verbose:gc \"-Xlog:gc*:file=" + gcLog + L"\"\r\n";
+  app.Write(s);
+  testsupport::RunOptions options = app.Options({{L"VORN_DOUBLE_VM_SAYS", L"said on standard error"}});
+  options.stdoutFile = app.app.path(L"out.txt");
+  options.stderrFile = app.app.path(L"err.txt");
+  LauncherRun run = app.app.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  const std::string out = ReadBytes(options.stdoutFile), err = ReadBytes(options.stderrFile);
+  EXPECT_NE(ReadBytes(gcLog).find("collector (file)"), std::string::npos) << "the -Xlog file stayed empty";
+  EXPECT_NE(out.find("collector (stdout)"), std::string::npos) << "standard output: " << out;
+  EXPECT_NE(err.find("said on standard error"), std::string::npos) << "standard error: " << err;
+  EXPECT_EQ(err.find("collector"), std::string::npos) << "logging moved to standard error: " << err;
+}
+
 TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
   struct Case {
     const wchar_t* fixture;  // copied over jvm.dll; none: a text file instead

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "jvm/java_calls.h"
+#include "jvm/vm_output.h"
 
 namespace nativestart {
 namespace {
@@ -49,10 +50,11 @@ void JNICALL IgnoreExit(jint) {}
   }
   void* library = dlopen(start.libjvm.c_str(), RTLD_NOW | RTLD_GLOBAL);
   auto create = library != nullptr ? reinterpret_cast<jvm::CreateJavaVmFn>(dlsym(library, "JNI_CreateJavaVM")) : nullptr;
-  if (create == nullptr) {
+  if (create == nullptr || (!start.workingDirectory.empty() && chdir(start.workingDirectory.c_str()) != 0)) {
     std::fprintf(stderr, "cannot load %s\n", start.libjvm.c_str());
     _exit(90);
   }
+  jvm::UseRuntimeStreamsOf(library);
   JavaVM* vm = nullptr;
   bool ran = false;
   // The launcher's Java thread: creation, main, detach.
@@ -69,6 +71,13 @@ void JNICALL IgnoreExit(jint) {}
   if (vm == nullptr) _exit(91);
   vm->DestroyJavaVM();
   std::fflush(nullptr);
+  if (!start.tailFile.empty()) {
+    const std::string tail = jvm::VmOutputTail();
+    if (FILE* file = std::fopen(start.tailFile.c_str(), "wb")) {
+      std::fwrite(tail.data(), 1, tail.size(), file);
+      std::fclose(file);
+    }
+  }
   _exit(ran ? 0 : 92);
 }
 

@@ -17,6 +17,8 @@ struct Start {
   std::string mainClass;             // with slashes
   std::vector<std::wstring> arguments;
   std::string outputFile;            // receives the child's standard output and error
+  std::string workingDirectory;      // empty: the test's own
+  std::string tailFile;              // empty: none; else receives what the hook kept of the VM's standard error
 };
 
 struct Result {

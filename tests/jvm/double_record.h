@@ -25,6 +25,7 @@
 //   cwd=<wide>                                 current directory at creation
 //   classpath=<narrow>                         value of the last -Djava.class.path=
 //   threadstack <bytes>                        stack reservation of the creating thread
+//   abort-hook / abort-exit 1                  -Dvorn.double.abort: the hook called, the process ends
 //   create-result <int>                        what JNI_CreateJavaVM returned
 //   attach <thread name> daemon=<0|1>          AttachCurrentThread(AsDaemon)
 //   detach <thread name>                       DetachCurrentThread of an attached thread

@@ -152,19 +152,38 @@ OptionVerdict CheckOption(const std::string& option, bool ignoreUnrecognized) {
 
 using VfprintfHook = jint(JNICALL*)(FILE*, const char*, va_list);
 
-jint CallVfprintf(VfprintfHook hook, const char* format, ...) {
+jint CallVfprintf(VfprintfHook hook, FILE* stream, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  const jint result = hook(stderr, format, args);
+  const jint result = hook(stream, format, args);
   va_end(args);
   return result;
+}
+
+// HotSpot's logging: "-Xlog:...:file=<path>" to a file of its own C runtime,
+// any other -Xlog and -verbose:gc to its standard output; each line through
+// the hook with that FILE, as HotSpot sends it.
+void PrintVmLogging(VfprintfHook hook, const std::string& option) {
+  if (!StartsWith(option, "-Xlog") && option != "-verbose:gc") return;
+  const size_t file = option.find(":file=");
+  FILE* stream = file == std::string::npos ? stdout : std::fopen(option.c_str() + file + 6, "w");
+  if (stream == nullptr) return;
+  const char* line = file == std::string::npos ? "[0.001s][info][gc] Using the double's collector (stdout)\n"
+                                               : "[0.001s][info][gc] Using the double's collector (file)\n";
+  if (hook != nullptr) {
+    CallVfprintf(hook, stream, "%s", line);
+  } else {
+    std::fputs(line, stream);
+  }
+  std::fflush(stream);
+  if (stream != stdout) std::fclose(stream);
 }
 
 // What the VM prints on its own standard error goes through the "vfprintf"
 // hook when the launcher gave one, as with HotSpot.
 void PrintVmText(VfprintfHook hook, const std::string& text) {
   if (hook != nullptr) {
-    CallVfprintf(hook, "%s", text.c_str());
+    CallVfprintf(hook, stderr, "%s", text.c_str());
   } else {
     WriteNativeStderr(text);
   }
@@ -313,6 +332,21 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
                                                          nullptr)));
     PrintVmText(vfprintf, bytes + "\r\n");
   }
+  // As HotSpot when the boot layer cannot be made: the abort hook, then the end.
+  for (jint i = 0; i < args->nOptions && args->options; ++i) {
+    if (args->options[i].optionString == nullptr || std::string(args->options[i].optionString) != "-Dvorn.double.abort") {
+      continue;
+    }
+    for (jint j = 0; j < args->nOptions; ++j) {
+      const char* text = args->options[j].optionString;
+      if (text != nullptr && std::string(text) == "abort" && args->options[j].extraInfo != nullptr) {
+        Record("abort-hook");
+        reinterpret_cast<void(JNICALL*)()>(args->options[j].extraInfo)();
+      }
+    }
+    Record("abort-exit 1");
+    ExitProcess(1);
+  }
   if (auto code = EnvironmentInteger(L"VORN_DOUBLE_CREATE_RESULT")) requested = static_cast<jint>(*code);
   if (requested && *requested != JNI_OK) return finish(*requested);
 
@@ -334,6 +368,8 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
       return finish(verdict.result);
     }
   }
+
+  for (jint i = 0; i < args->nOptions; ++i) PrintVmLogging(vfprintf, args->options[i].optionString);
 
   static std::once_flag classesDefined;
   std::call_once(classesDefined, DefineClasses);
