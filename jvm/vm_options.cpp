@@ -239,7 +239,6 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
 
 std::wstring WithoutEmptyElements(std::wstring_view classPath) {
   std::wstring out;
-  out.reserve(classPath.size());
   // A ";" is kept only after an element; the one at the end goes afterwards.
   for (const wchar_t c : classPath) {
     if (c != L';' || (!out.empty() && out.back() != L';')) out += c;

@@ -32,6 +32,10 @@ class TailLock {
 using VfprintfFn = int (*)(FILE*, const char*, va_list);
 constinit VfprintfFn runtimeVfprintf = nullptr;
 constinit FILE* runtimeStderr = nullptr;
+// The universal C runtime has no vfprintf of its own: its headers call this
+// one with their options (0 unless legacy ones are asked for) and no locale.
+using CommonVfprintfFn = int (*)(unsigned long long, FILE*, const char*, void*, va_list);
+constinit CommonVfprintfFn runtimeCommonVfprintf = nullptr;
 
 #ifdef _WIN32
 // A FILE of the C runtimes that have no __acrt_iob_func (msvcrt, msvcr100):
@@ -64,7 +68,8 @@ void UseRuntimeStreamsOf(void* runtimeModule) {
     HMODULE crt = LoadLibraryA(reinterpret_cast<const char*>(base + entry->Name));
     if (crt == nullptr) continue;
     auto vfprintf = reinterpret_cast<VfprintfFn>(GetProcAddress(crt, "vfprintf"));
-    if (vfprintf == nullptr) continue;
+    auto common = reinterpret_cast<CommonVfprintfFn>(GetProcAddress(crt, "__stdio_common_vfprintf"));
+    if (vfprintf == nullptr && common == nullptr) continue;
     FILE* error = nullptr;
     if (auto iob = reinterpret_cast<FILE* (*)(unsigned)>(GetProcAddress(crt, "__acrt_iob_func"))) {
       error = iob(2);
@@ -74,6 +79,7 @@ void UseRuntimeStreamsOf(void* runtimeModule) {
     if (error == nullptr) continue;
     runtimeStderr = error;
     runtimeVfprintf = vfprintf;
+    runtimeCommonVfprintf = common;
     return;
   }
 #else
@@ -95,11 +101,12 @@ void OutputTail::Append(std::string_view bytes) {
 jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   if (format == nullptr) return 0;
   // Another stream (standard output, a log file) gets the text as the VM meant.
-  const bool toError = runtimeVfprintf == nullptr || stream == runtimeStderr;
+  const bool toError = runtimeStderr == nullptr || stream == runtimeStderr;
   if (!toError) {
     va_list again;
     va_copy(again, args);
-    const int written = runtimeVfprintf(stream, format, again);
+    const int written = runtimeVfprintf != nullptr ? runtimeVfprintf(stream, format, again)
+                                                   : runtimeCommonVfprintf(0, stream, format, nullptr, again);
     va_end(again);
     if (written >= 0) return written;
   }
