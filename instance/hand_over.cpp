@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "common/path_text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/secondary_main.h"
@@ -69,17 +71,34 @@ DWORD WINAPI HandOverThread(LPVOID parameter) {
   return 0;
 }
 
-// True when `processId` names a running launcher of the instance `name` (a
-// console companion shares its program's).
-bool ServesInstance(DWORD processId, const std::wstring& name) {
+// A program file as the file system knows it: its volume and its index there.
+struct FileIdentity {
+  DWORD volume = 0, high = 0, low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the program `path` stands for (a console companion's is its
+// program's); none when it cannot be read.
+std::optional<FileIdentity> IdentityOf(std::wstring_view path) {
+  win::FileHandle file(CreateFileW(text::LongPathForm(instance::ProgramPath(path)).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// True when `processId` names a running launcher of the same program. The
+// system may report its image under another spelling than the one this start
+// was given (a SUBST or mapped drive under its real path, other letter case),
+// so the files are compared, not their path texts.
+bool ServesInstance(DWORD processId, const std::optional<FileIdentity>& ours) {
   win::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-  if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
+  if (!ours || !process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
   wchar_t image[32768];
   DWORD size = 32768;
   if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return false;
-  const std::wstring its = InstanceName(std::wstring_view(image, size));
-  return CompareStringOrdinal(its.c_str(), static_cast<int>(its.size()), name.c_str(), static_cast<int>(name.size()),
-                              TRUE) == CSTR_EQUAL;
+  return IdentityOf(std::wstring_view(image, size)) == ours;
 }
 
 }  // namespace
@@ -139,18 +158,20 @@ void StopHandOvers(HANDLE listener, HANDLE mainStarted) {
   gate.WaitUntilAllDone(kHandOversEndWaitMs);
 }
 
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName) {
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
+                       const std::wstring& executablePath) {
   // The answer comes to this thread's queue: make sure it has one.
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 
   const ULONGLONG deadline = GetTickCount64() + kStartingPrimaryWaitMs;
+  const std::optional<FileIdentity> ours = IdentityOf(executablePath);
   win::Handle copied;
   for (;;) {
     const DWORD primaryId = ReadField(block, instance::kProcessIdOffset);
     if (primaryId != 0) {
       // Whoever made the block, only a running launcher of this instance serves it.
-      if (!ServesInstance(primaryId, instanceName)) return HandOver::NoPrimary;
+      if (!ServesInstance(primaryId, ours)) return HandOver::NoPrimary;
       if (ReadField(block, instance::kListenerThreadIdOffset) != 0) {
         const std::wstring name = instanceName + instance::kHandOverCopiedSuffix;
         copied.reset(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str()));

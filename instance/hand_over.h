@@ -33,7 +33,9 @@ enum class HandOver {
 // Writes the argument area and this thread's id into the mapped block and
 // notifies the primary's listener, as one step under the hand-over lock, and
 // returns once the listener has copied it. Waits a few seconds for a primary
-// that is still starting.
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName);
+// that is still starting. The primary is recognised by its program file being
+// the one at `executablePath`.
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
+                       const std::wstring& executablePath);
 
 }  // namespace instance

@@ -59,7 +59,7 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
   if (!isPrimaryInstance) {
     auto area = instance::PackArguments(arguments);
     if (!area) return false;
-    const HandOver sent = SendArguments(block, *area, name);
+    const HandOver sent = SendArguments(block, *area, name, *exe);
     if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
     diag::Log({L"single instance: no primary; an ordinary start"});
     Release(*this);

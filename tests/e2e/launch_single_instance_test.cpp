@@ -373,6 +373,41 @@ TEST(SingleInstance, LongExecutablePathsStillHandOver) {
   EXPECT_EQ(calls[0]->args, Args{L"long"});
 }
 
+// The system may report a running program under another spelling of its
+// path than the one it was started with: a second drive letter for the same
+// folder (here Y:, which the test prefix maps to drive C's folder, as SUBST
+// does) under the real one, letter case as stored. Starts with one spelling
+// still find each other.
+TEST(SingleInstance, StartsThroughAnotherSpellingOfThePathFindTheirPrimary) {
+  const struct {
+    const char* what;
+    std::wstring (*spell)(const std::wstring&);
+  } cases[] = {
+      {"another drive letter", [](const std::wstring& path) { return L"Y:" + path.substr(2); }},
+      {"lower case", [](const std::wstring& path) {
+         std::wstring lower = path;
+         std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
+         return lower;
+       }},
+  };
+  for (const auto& c : cases) {
+    SingleInstanceApp si;
+    const std::wstring exe = c.spell(si.app.app.exe());
+    ASSERT_EQ(si.app.app.exe().substr(0, 3), L"C:\\");
+    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+    Process primary = Process::Start(exe, Quoted(exe), si.app.Options({{L"VORN_DOUBLE_LINGER_MS", kLingerForever}}));
+    ASSERT_TRUE(primary.started()) << c.what;
+    ASSERT_TRUE(Eventually([&] { return si.app.Record().Main() != nullptr; })) << c.what << "\n" << si.app.RecordText();
+    const auto run = testsupport::RunProcess(exe, Quoted(exe) + L" spelled", {}, 30000);
+    ASSERT_TRUE(run.finished) << c.what;
+    EXPECT_EQ(run.exitCode, 101u) << c.what << ": the primary's answer";
+    const auto record = si.app.Record();
+    const auto calls = CallsOf(record, "secondaryMain");
+    ASSERT_EQ(calls.size(), 1u) << c.what << "\n" << si.app.RecordText();
+    EXPECT_EQ(calls[0]->args, Args{L"spelled"}) << c.what;
+  }
+}
+
 TEST(SingleInstance, OnlyLowerCaseYesForTheSamePathOutsideServicesMakesASecondary) {
   const struct {
     std::wstring applicationLines;
