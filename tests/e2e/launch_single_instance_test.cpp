@@ -377,7 +377,9 @@ TEST(SingleInstance, LongExecutablePathsStillHandOver) {
 // path than the one it was started with: a second drive letter for the same
 // folder (here Y:, which the test prefix maps to drive C's folder, as SUBST
 // does) under the real one, letter case as stored. Starts with one spelling
-// still find each other.
+// still find each other. (Wine names a process's image after a mapping of
+// the file that already exists: the test maps the program under its real
+// path first, so Wine reports it there, as Windows does.)
 TEST(SingleInstance, StartsThroughAnotherSpellingOfThePathFindTheirPrimary) {
   const struct {
     const char* what;
@@ -395,6 +397,8 @@ TEST(SingleInstance, StartsThroughAnotherSpellingOfThePathFindTheirPrimary) {
     const std::wstring exe = c.spell(si.app.app.exe());
     ASSERT_EQ(si.app.app.exe().substr(0, 3), L"C:\\");
     ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+    HMODULE real = LoadLibraryExW(si.app.app.exe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(real, nullptr);
     Process primary = Process::Start(exe, Quoted(exe), si.app.Options({{L"VORN_DOUBLE_LINGER_MS", kLingerForever}}));
     ASSERT_TRUE(primary.started()) << c.what;
     ASSERT_TRUE(Eventually([&] { return si.app.Record().Main() != nullptr; })) << c.what << "\n" << si.app.RecordText();
@@ -405,6 +409,7 @@ TEST(SingleInstance, StartsThroughAnotherSpellingOfThePathFindTheirPrimary) {
     const auto calls = CallsOf(record, "secondaryMain");
     ASSERT_EQ(calls.size(), 1u) << c.what << "\n" << si.app.RecordText();
     EXPECT_EQ(calls[0]->args, Args{L"spelled"}) << c.what;
+    FreeLibrary(real);
   }
 }
 
