@@ -34,3 +34,6 @@
 // Values the system cannot hold: refused with a box rather than cut.
 #define IDS_PATH_TOO_LONG 240          // "... %d characters ..." (the new Path)
 #define IDS_FILE_PATH_TOO_LONG 241     // "%s" key name, "%d" length
+// A later start in single-instance mode whose arguments the running program
+// did not take (its pending hand-overs stayed full, or it hangs).
+#define IDS_HAND_OVER_FAILED 250
