@@ -29,6 +29,50 @@ void SplitArguments(std::wstring_view text, std::vector<std::wstring>& out) {
   }
 }
 
+void SplitLikeSystem(std::wstring_view line, std::vector<std::wstring>& out) {
+  const size_t n = line.size();
+  auto blank = [&line](size_t at) { return line[at] == L' ' || line[at] == L'\t'; };
+  size_t p = 0;
+  while (p < n && blank(p)) ++p;
+  // The program name ends at its closing double quote when it starts with
+  // one, else at a blank; no escapes in it.
+  if (p < n && line[p] == L'"') {
+    ++p;
+    while (p < n && line[p++] != L'"') {
+    }
+  } else {
+    while (p < n && !blank(p)) ++p;
+  }
+  for (;;) {
+    while (p < n && blank(p)) ++p;
+    if (p >= n) return;
+    std::wstring piece;
+    bool quoted = false;
+    size_t backslashes = 0;
+    for (; p < n && (quoted || !blank(p)); ++p) {
+      const wchar_t c = line[p];
+      if (c != L'"') {
+        backslashes = c == L'\\' ? backslashes + 1 : 0;
+        piece += c;
+        continue;
+      }
+      // Half the backslashes before it stay; an odd one escapes the quote.
+      piece.resize(piece.size() - (backslashes + 1) / 2);
+      if (backslashes % 2 == 1) {
+        piece += c;
+      } else if (quoted && p + 1 < n && line[p + 1] == L'"') {
+        piece += c;  // "" inside quotes: one literal quote, and the quotes end
+        ++p;
+        quoted = false;
+      } else {
+        quoted = !quoted;
+      }
+      backslashes = 0;
+    }
+    out.push_back(std::move(piece));
+  }
+}
+
 void SplitBySeparator(std::vector<std::wstring>& out, std::wstring_view text, std::wstring_view separator) {
   out.clear();
   if (separator.empty()) {

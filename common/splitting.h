@@ -13,6 +13,14 @@ namespace text {
 // escape character. An empty text gives no pieces.
 void SplitArguments(std::wstring_view text, std::vector<std::wstring>& out);
 
+// Appends the arguments of a command line (all but its program name) as the
+// system's own parser (CommandLineToArgvW) gives them: spaces and tabs
+// separate outside double quotes; 2n backslashes before a double quote give
+// n and the quote opens or closes, 2n+1 give n and a literal quote; other
+// backslashes are ordinary; "" inside double quotes gives one literal quote
+// and ends the quoted part. A console program's arguments, as every other one gets them.
+void SplitLikeSystem(std::wstring_view commandLine, std::vector<std::wstring>& out);
+
 // Clears `out` and fills it with the pieces between occurrences of
 // `separator`: "a;;b" gives a, "", b; "a;b;" gives a, b; "" gives nothing.
 void SplitBySeparator(std::vector<std::wstring>& out, std::wstring_view text, std::wstring_view separator);

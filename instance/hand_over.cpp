@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "common/path_text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/secondary_main.h"
@@ -25,6 +27,11 @@ constexpr DWORD kLockWaitMs = 60000;
 // The listener copies at once; this bounds the wait for a primary that hangs
 // (one that ends is noticed at once).
 constexpr DWORD kCopyWaitMs = 30000;
+// A primary whose pending hand-overs are at their bound makes room as soon
+// as its main runs or a "secondaryMain" returns; a later start offers again
+// this often, for this long.
+constexpr DWORD kFullRetryMs = 100;
+constexpr ULONGLONG kFullWaitMs = 30000;
 // Once the virtual machine is gone, hand-over threads only have to notice the
 // closed gate; one stuck in a late call into the VM is not waited for longer.
 constexpr DWORD kHandOversEndWaitMs = 10000;
@@ -69,17 +76,59 @@ DWORD WINAPI HandOverThread(LPVOID parameter) {
   return 0;
 }
 
-// True when `processId` names a running launcher of the instance `name` (a
-// console companion shares its program's).
-bool ServesInstance(DWORD processId, const std::wstring& name) {
+// A program file as the file system knows it: its volume and its index there.
+struct FileIdentity {
+  DWORD volume = 0, high = 0, low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the program `path` stands for (a console companion's is its
+// program's); none when it cannot be read.
+std::optional<FileIdentity> IdentityOf(std::wstring_view path) {
+  win::FileHandle file(CreateFileW(text::LongPathForm(instance::ProgramPath(path)).c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file || !GetFileInformationByHandle(file.get(), &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// True when `processId` names a running launcher of the same program. The
+// system may report its image under another spelling than the one this start
+// was given (a SUBST or mapped drive under its real path, other letter case),
+// so the files are compared, not their path texts.
+bool ServesInstance(DWORD processId, const std::optional<FileIdentity>& ours) {
   win::Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId));
-  if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
+  if (!ours || !process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) return false;
   wchar_t image[32768];
   DWORD size = 32768;
   if (!QueryFullProcessImageNameW(process.get(), 0, image, &size)) return false;
-  const std::wstring its = InstanceName(std::wstring_view(image, size));
-  return CompareStringOrdinal(its.c_str(), static_cast<int>(its.size()), name.c_str(), static_cast<int>(name.size()),
-                              TRUE) == CSTR_EQUAL;
+  return IdentityOf(std::wstring_view(image, size)) == ours;
+}
+
+enum class Offer { Taken, Refused, NotTaken };
+
+// One offer of the argument list to the listener, under the hand-over lock.
+// Taken also when the primary ended meanwhile (its exit code is the answer).
+Offer OfferArguments(std::uint8_t* block, const instance::ArgumentArea& area, HANDLE copied, ULONGLONG deadline) {
+  ResetEvent(copied);
+  const DWORD self = GetCurrentThreadId();
+  std::memcpy(block + instance::kArgumentAreaOffset, area.data(), area.size());
+  WriteField(block, instance::kSenderThreadIdOffset, self);
+  // A listener thread that has not yet taken its first message has no queue.
+  while (!PostThreadMessageW(ReadField(block, instance::kListenerThreadIdOffset),
+                             ReadField(block, instance::kMessageIdOffset), self, 0)) {
+    if (GetTickCount64() >= deadline) return Offer::NotTaken;
+    Sleep(kStartingPollMs);
+  }
+  win::Handle primary(OpenProcess(SYNCHRONIZE, FALSE, ReadField(block, instance::kProcessIdOffset)));
+  const HANDLE waits[] = {copied, primary.get()};
+  const DWORD woken = WaitForMultipleObjects(primary ? 2 : 1, waits, FALSE, kCopyWaitMs);
+  if (ReadField(block, instance::kSenderThreadIdOffset) != self) return Offer::Taken;
+  WriteField(block, instance::kSenderThreadIdOffset, 0);
+  if (primary && WaitForSingleObject(primary.get(), 0) == WAIT_OBJECT_0) return Offer::Taken;
+  // The listener saw it and left it: refused. Otherwise the primary hangs.
+  return woken == WAIT_OBJECT_0 ? Offer::Refused : Offer::NotTaken;
 }
 
 }  // namespace
@@ -139,18 +188,20 @@ void StopHandOvers(HANDLE listener, HANDLE mainStarted) {
   gate.WaitUntilAllDone(kHandOversEndWaitMs);
 }
 
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName) {
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
+                       const std::wstring& executablePath) {
   // The answer comes to this thread's queue: make sure it has one.
   MSG message;
   PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 
   const ULONGLONG deadline = GetTickCount64() + kStartingPrimaryWaitMs;
+  const std::optional<FileIdentity> ours = IdentityOf(executablePath);
   win::Handle copied;
   for (;;) {
     const DWORD primaryId = ReadField(block, instance::kProcessIdOffset);
     if (primaryId != 0) {
       // Whoever made the block, only a running launcher of this instance serves it.
-      if (!ServesInstance(primaryId, instanceName)) return HandOver::NoPrimary;
+      if (!ServesInstance(primaryId, ours)) return HandOver::NoPrimary;
       if (ReadField(block, instance::kListenerThreadIdOffset) != 0) {
         const std::wstring name = instanceName + instance::kHandOverCopiedSuffix;
         copied.reset(OpenEventW(SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, name.c_str()));
@@ -164,26 +215,22 @@ HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, 
   const std::wstring lockName = instanceName + instance::kHandOverLockSuffix;
   win::Handle lock(CreateMutexW(nullptr, FALSE, lockName.c_str()));
   if (!lock) return HandOver::Failed;
-  win::HeldMutex held(lock.get(), kLockWaitMs);
-  if (!held) return HandOver::Failed;
-
-  ResetEvent(copied.get());
-  const DWORD self = GetCurrentThreadId();
-  std::memcpy(block + instance::kArgumentAreaOffset, area.data(), area.size());
-  WriteField(block, instance::kSenderThreadIdOffset, self);
-  // A listener thread that has not yet taken its first message has no queue.
-  while (!PostThreadMessageW(ReadField(block, instance::kListenerThreadIdOffset),
-                             ReadField(block, instance::kMessageIdOffset), self, 0)) {
-    if (GetTickCount64() >= deadline) return HandOver::Failed;
-    Sleep(kStartingPollMs);
+  ULONGLONG refusedUntil = 0;  // counted from the first refusal
+  for (;;) {
+    Offer offer;
+    {
+      win::HeldMutex held(lock.get(), kLockWaitMs);
+      if (!held) return HandOver::Failed;
+      offer = OfferArguments(block, area, copied.get(), deadline);
+    }
+    if (offer != Offer::Refused) return offer == Offer::Taken ? HandOver::Sent : HandOver::Failed;
+    // Its list of pending hand-overs is full while it starts or serves
+    // others: there is room again once one of them is done.
+    const ULONGLONG now = GetTickCount64();
+    if (refusedUntil == 0) refusedUntil = now + kFullWaitMs;
+    if (now >= refusedUntil) return HandOver::Failed;
+    Sleep(kFullRetryMs);
   }
-  win::Handle primary(OpenProcess(SYNCHRONIZE, FALSE, ReadField(block, instance::kProcessIdOffset)));
-  const HANDLE waits[] = {copied.get(), primary.get()};
-  WaitForMultipleObjects(primary ? 2 : 1, waits, FALSE, kCopyWaitMs);
-  if (ReadField(block, instance::kSenderThreadIdOffset) != self) return HandOver::Sent;
-  WriteField(block, instance::kSenderThreadIdOffset, 0);
-  // Not taken: refused, or the primary hangs; one that ended gives its code.
-  return primary && WaitForSingleObject(primary.get(), 0) == WAIT_OBJECT_0 ? HandOver::Sent : HandOver::Failed;
 }
 
 }  // namespace instance

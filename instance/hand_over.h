@@ -27,13 +27,16 @@ void StopHandOvers(HANDLE listener, HANDLE mainStarted);
 enum class HandOver {
   Sent,       // the primary took the arguments (or ended meanwhile)
   NoPrimary,  // no launcher of this path serves the block
-  Failed,     // the primary could not take them
+  Failed,     // the primary did not take them
 };
 
 // Writes the argument area and this thread's id into the mapped block and
 // notifies the primary's listener, as one step under the hand-over lock, and
 // returns once the listener has copied it. Waits a few seconds for a primary
-// that is still starting.
-HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName);
+// that is still starting, and offers the list again for a while when the
+// primary's pending hand-overs are at their bound. The primary is recognised
+// by its program file being the one at `executablePath`.
+HandOver SendArguments(std::uint8_t* block, const instance::ArgumentArea& area, const std::wstring& instanceName,
+                       const std::wstring& executablePath);
 
 }  // namespace instance

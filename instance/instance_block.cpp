@@ -4,12 +4,16 @@
 
 namespace instance {
 
-std::wstring InstanceName(std::wstring_view executablePath) {
-  std::wstring name(executablePath);
-  // A console companion (MyApp.com) is the same application as MyApp.exe.
-  if (name.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(name).substr(name.size() - 4), L".com")) {
-    name.replace(name.size() - 3, 3, L"exe");
+std::wstring ProgramPath(std::wstring_view executablePath) {
+  std::wstring path(executablePath);
+  if (path.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(path).substr(path.size() - 4), L".com")) {
+    path.replace(path.size() - 3, 3, L"exe");
   }
+  return path;
+}
+
+std::wstring InstanceName(std::wstring_view executablePath) {
+  std::wstring name = ProgramPath(executablePath);
   std::uint64_t hash = 0xcbf29ce484222325;  // FNV-1a, a UTF-16 unit at a time
   for (wchar_t& c : name) {
     hash = (hash ^ static_cast<std::uint16_t>(c)) * 0x100000001b3;

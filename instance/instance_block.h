@@ -42,6 +42,10 @@ inline constexpr wchar_t kHandOverCopiedSuffix[] = L"_upr_ack";
 // message name (at most 255 characters).
 inline constexpr std::size_t kLongestPlainName = 251;
 
+// The program a launcher path stands for: a console companion (MyApp.com) is
+// the same application as MyApp.exe beside it.
+std::wstring ProgramPath(std::wstring_view executablePath);
+
 // The executable's full path with every "\" replaced by "_", and a ".com"
 // ending read as ".exe" (a console companion shares its program's instance).
 // A longer name keeps its first characters and ends in "_" and a hash of the

@@ -11,6 +11,8 @@
 #include "instance/hand_over.h"
 #include "instance/instance_block.h"
 #include "report/diagnostics_log.h"
+#include "report/error_report.h"
+#include "report/message_ids.h"
 
 namespace instance {
 
@@ -59,8 +61,13 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
   if (!isPrimaryInstance) {
     auto area = instance::PackArguments(arguments);
     if (!area) return false;
-    const HandOver sent = SendArguments(block, *area, name);
-    if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
+    const HandOver sent = SendArguments(block, *area, name, *exe);
+    if (sent == HandOver::Sent) return true;
+    if (sent == HandOver::Failed) {
+      diag::Log({L"single instance: arguments not taken"});
+      report::ShowMessage(nullptr, IDS_HAND_OVER_FAILED);
+      return false;
+    }
     diag::Log({L"single instance: no primary; an ordinary start"});
     Release(*this);
     return true;

@@ -5,8 +5,12 @@
 
 namespace launcher {
 
-std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine) {
+std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine, bool console) {
   std::vector<std::wstring> pieces;
+  if (console) {
+    text::SplitLikeSystem(commandLine, pieces);
+    return pieces;
+  }
   text::SplitArguments(text::Trim(commandLine), pieces);
   if (!pieces.empty()) pieces.erase(pieces.begin());
   return pieces;

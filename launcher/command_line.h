@@ -7,8 +7,11 @@
 
 namespace launcher {
 
-// The process command line, trimmed and split, without the program name.
-std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine);
+// The process command line split, without the program name. A windowed
+// program trims it and splits by the launcher's own rule (Explorer's "C:\"
+// arrives as C:\); a console program splits as the system's parser does, as
+// the scripts and programs that call a console tool quote for.
+std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine, bool console = false);
 
 // An element exactly "-nosplash" or "/nosplash" (letter case counts).
 bool HasSwitch(const std::vector<std::wstring>& arguments);

@@ -4,6 +4,7 @@
 #include "config/settings_paths.h"
 #include "launcher/command_line.h"
 #include "splash/splash_window.h"
+#include "report/console_mode.h"
 #include "report/diagnostics_log.h"
 
 namespace launcher {
@@ -19,7 +20,9 @@ Launcher::~Launcher() {
 
 Launcher* Launcher::Current() { return current; }
 
-void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
+void Launcher::SplitCommandLine() {
+  arguments = ArgumentsFromCommandLine(GetCommandLineW(), !report::WindowsAllowed());
+}
 
 bool Launcher::Initialise() {
   diag::Log({L"--- launcher started: ", GetCommandLineW()});

@@ -37,3 +37,6 @@
 // What the VM would end the process over without a word: said first.
 #define IDS_BAD_MAIN_MODULE 250        // "%s" the "Main Module" value
 #define IDS_VM_ABORTED 251             // "%s" the VM's own words
+// A later start in single-instance mode whose arguments the running program
+// did not take (its pending hand-overs stayed full, or it hangs).
+#define IDS_HAND_OVER_FAILED 252

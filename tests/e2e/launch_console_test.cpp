@@ -82,6 +82,8 @@ TEST(ConsoleProgram, OutputFailuresAndExitCodesReachTheCallerWithoutAWindow) {
   } cases[] = {
       {"output, with a splash configured", L"test.Echo", L"one \"two words\"", L"", L"", true, 0, "one\r\ntwo words\r\n",
        ""},
+      {"arguments split as the system splits them", L"test.Echo", LR"("say \"hi\"" a\\\"b x)" L"\t" LR"(y "e""f")",
+       L"", L"", true, 0, "say \"hi\"\r\na\\\"b\r\nx\r\ny\r\ne\"f\r\n", ""},
       {"System.exit beyond 8 bits", L"test.Exit", L"70000", L"", L"", true, 70000, "", ""},
       {"missing main class", L"test.Missing", L"", L"", L"", true, kFailed, "",
        "Could not find the main class test/Missing.\r\n"},

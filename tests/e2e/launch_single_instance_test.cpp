@@ -6,12 +6,15 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/double_app.h"
@@ -371,6 +374,121 @@ TEST(SingleInstance, LongExecutablePathsStillHandOver) {
   const auto calls = CallsOf(record, "secondaryMain");
   ASSERT_EQ(calls.size(), 1u) << si.app.RecordText();
   EXPECT_EQ(calls[0]->args, Args{L"long"});
+}
+
+// The system may report a running program under another spelling of its
+// path than the one it was started with: a second drive letter for the same
+// folder (here Y:, which the test prefix maps to drive C's folder, as SUBST
+// does) under the real one, letter case as stored. Starts with one spelling
+// still find each other. (Wine names a process's image after a mapping of
+// the file that already exists: the test maps the program under its real
+// path first, so Wine reports it there, as Windows does.)
+TEST(SingleInstance, StartsThroughAnotherSpellingOfThePathFindTheirPrimary) {
+  const struct {
+    const char* what;
+    std::wstring (*spell)(const std::wstring&);
+  } cases[] = {
+      {"another drive letter", [](const std::wstring& path) { return L"Y:" + path.substr(2); }},
+      {"lower case", [](const std::wstring& path) {
+         std::wstring lower = path;
+         std::transform(lower.begin(), lower.end(), lower.begin(), towlower);
+         return lower;
+       }},
+  };
+  for (const auto& c : cases) {
+    SingleInstanceApp si;
+    const std::wstring exe = c.spell(si.app.app.exe());
+    ASSERT_EQ(si.app.app.exe().substr(0, 3), L"C:\\");
+    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES) << c.what;
+    HMODULE real = LoadLibraryExW(si.app.app.exe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(real, nullptr);
+    Process primary = Process::Start(exe, Quoted(exe), si.app.Options({{L"VORN_DOUBLE_LINGER_MS", kLingerForever}}));
+    ASSERT_TRUE(primary.started()) << c.what;
+    ASSERT_TRUE(Eventually([&] { return si.app.Record().Main() != nullptr; })) << c.what << "\n" << si.app.RecordText();
+    const auto run = testsupport::RunProcess(exe, Quoted(exe) + L" spelled", {}, 30000);
+    ASSERT_TRUE(run.finished) << c.what;
+    EXPECT_EQ(run.exitCode, 101u) << c.what << ": the primary's answer";
+    const auto record = si.app.Record();
+    const auto calls = CallsOf(record, "secondaryMain");
+    ASSERT_EQ(calls.size(), 1u) << c.what << "\n" << si.app.RecordText();
+    EXPECT_EQ(calls[0]->args, Args{L"spelled"}) << c.what;
+    FreeLibrary(real);
+  }
+}
+
+// Stands in for a primary's listener whose pending hand-overs are at their
+// bound: it refuses the first `refusals` offers as such a primary does (the
+// copied event set, the offer left in the block), then takes one and answers 42.
+class FullListener {
+ public:
+  FullListener(BlockView& block, const std::wstring& name, int refusals)
+      : block_(block), copied_(OpenEventW(EVENT_MODIFY_STATE, FALSE, (name + L"_upr_ack").c_str())),
+        refusals_(refusals), saved_(block.Field(0)), thread_(&FullListener::Listen, this) {
+    EXPECT_NE(copied_, nullptr);
+    EXPECT_TRUE(Eventually([this] { return block_.Field(0) != saved_; }));
+  }
+  ~FullListener() {
+    PostThreadMessageW(block_.Field(0), WM_QUIT, 0, 0);
+    thread_.join();
+    std::memcpy(block_.bytes(), &saved_, sizeof saved_);
+    CloseHandle(copied_);
+  }
+  int offers() const { return offers_; }
+
+ private:
+  void Listen() {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // a queue before the id is published
+    const DWORD self = GetCurrentThreadId();
+    std::memcpy(block_.bytes(), &self, sizeof self);
+    const UINT notification = block_.Field(8);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (message.message != notification || block_.Field(1052) != message.wParam) continue;
+      if (++offers_ > refusals_) {
+        std::memset(block_.bytes() + 1052, 0, 4);
+        PostThreadMessageW(static_cast<DWORD>(message.wParam), notification, 42, 0);
+      }
+      SetEvent(copied_);
+    }
+  }
+
+  BlockView& block_;
+  HANDLE copied_;
+  const int refusals_;
+  const DWORD saved_;
+  std::atomic<int> offers_{0};
+  std::thread thread_;
+};
+
+// A later start refused by a full primary offers its arguments again until
+// they are taken; when they never are, it says so and ends with -1.
+TEST(SingleInstance, ALaterStartRefusedByAFullPrimaryTriesAgainThenSaysSo) {
+  SingleInstanceApp si;
+  si.StartPrimary();
+  const std::wstring name = PlainInstanceName(si.app.app.exe());
+  BlockView block(name);
+  ASSERT_NE(block.bytes(), nullptr);
+  {
+    FullListener listener(block, name, 3);
+    const auto run = si.RunSecondary(L"again");
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, 42u);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(listener.offers(), 4);
+  }
+  FullListener listener(block, name, std::numeric_limits<int>::max());
+  testsupport::RunOptions options;
+  options.environment = {{L"VORN_LAUNCHER_LOG", si.app.app.path(L"refused.log")}};
+  const auto run = si.app.app.Run(L"never", options, 120000);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, kFailed);
+  EXPECT_GT(listener.offers(), 1);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_NE(run.BoxTexts()[0].find(L"already running but did not take"), std::wstring::npos);
+  EXPECT_NE(testsupport::ReadTextFile(si.app.app.path(L"refused.log"))
+                .find(L"single instance: arguments not taken"),
+            std::wstring::npos);
+  EXPECT_TRUE(CallsOf(si.app.Record(), "secondaryMain").empty()) << si.app.RecordText();
 }
 
 TEST(SingleInstance, OnlyLowerCaseYesForTheSamePathOutsideServicesMakesASecondary) {

@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<std::wstring> arguments = launcher::ArgumentsFromCommandLine(text);
   launcher::HasSwitch(arguments);
+  launcher::ArgumentsFromCommandLine(text, true);
   std::vector<std::wstring> pieces;
   text::SplitArguments(text, pieces);
 

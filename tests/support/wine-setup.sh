@@ -32,6 +32,9 @@ fi
 
 rm -rf "$state/prefix"
 cp -a "$template" "$state/prefix"
+# A second drive letter for drive C's folder, as SUBST makes one: programs
+# started through it are reported under C:.
+ln -sfn ../drive_c "$state/prefix/dosdevices/y:"
 
 # Xvfb picks a free display itself and writes its number to fd 3.
 rm -f "$state/display"
