@@ -1,12 +1,16 @@
 // The user's own VM options file: whether it may be read, and the options its
-// bytes hold. Plain text work; the file and the process token are read by
-// jvm/user_vm_options_win.cpp.
+// bytes hold. Plain text work; the file, the process token and the UTF-8
+// decoder are jvm/user_vm_options_win.cpp's.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "config/profile_text.h"
+#include "jvm/vm_options.h"
 
 namespace jvm {
 
@@ -19,18 +23,16 @@ inline constexpr std::size_t kLargestUserVmOptionsFile = 64 * 1024;
 // that the user's ordinary processes can write.
 const wchar_t* UserVmOptionsRefusal(std::wstring_view setting, bool isService, bool elevated);
 
-// The options of the file's bytes: UTF-8 (with or without its byte-order
-// mark) or UTF-16 after its byte-order mark; one option per line, trimmed;
-// empty lines and lines starting with "#" skipped. `problem` names why none
-// are used: a file beyond the bounds above, malformed text, a NUL.
-struct UserVmOptions {
-  std::vector<std::wstring> options;
-  const wchar_t* problem = nullptr;
-};
-UserVmOptions ParseUserVmOptions(std::string_view bytes);
-
-// The user's file beside the per-user settings file: the same path with
-// "vmoptions" for its "ini".
-std::wstring UserVmOptionsPathFor(std::wstring_view perUserSettingsPath);
+// Appends the options of the file's bytes to `texts` as AppendVmOption does
+// (memory directives expanded, -Xss read): UTF-8 (with or without its
+// byte-order mark; `fromUtf8` turns each invalid sequence into U+FFFD) or
+// UTF-16 after its byte-order mark; one option per line (lines end at a line
+// feed), trimmed; empty lines and lines starting with "#" skipped. Returns
+// null, or why none are used (`texts` and `stackSize` then as they were): a
+// file beyond the bounds above ("too large"), invalid UTF-8 or a NUL
+// ("malformed").
+const wchar_t* AppendFileVmOptions(std::vector<std::wstring>& texts, std::string_view bytes,
+                                   config::ByteDecoder fromUtf8, const MemoryFigures& memory,
+                                   std::uint64_t& stackSize);
 
 }  // namespace jvm

@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "common/path_text.h"
 #include "common/win_handles.h"
 #include "config/settings_paths.h"
+#include "config/settings_store.h"
 #include "jvm/user_vm_options.h"
 #include "report/diagnostics_log.h"
 
@@ -24,36 +24,20 @@ bool ProcessIsElevated() {
 
 }  // namespace
 
-std::vector<std::wstring> ReadUserVmOptions(const std::wstring& setting, bool isService,
-                                            const std::wstring& executablePath, const std::wstring& productName,
-                                            const std::wstring& productCode) {
-  const wchar_t* refusal = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
-  if (refusal != nullptr) {
-    diag::Log({L"User VM options not read: ", refusal});
-    return {};
+void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& memory, std::uint64_t& stackSize,
+                      const std::wstring& setting, bool isService, const std::wstring& executablePath,
+                      const std::wstring& productName, const std::wstring& productCode) {
+  // Beside the per-user settings file: "vmoptions" for its "ini".
+  std::wstring path = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
+  if (!path.empty()) path.replace(path.size() - 3, 3, L"vmoptions");
+  const std::size_t before = texts.size();
+  const wchar_t* problem = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
+  if (problem == nullptr) {
+    const std::string bytes = config::ReadFileBytes(path);
+    problem = bytes.empty() ? L"nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
   }
-  const std::wstring settingsPath = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
-  if (settingsPath.empty()) return {};
-  const std::wstring path = UserVmOptionsPathFor(settingsPath);
-
-  // One byte past the bound tells a file that is too large.
-  std::string bytes(kLargestUserVmOptionsFile + 1, '\0');
-  DWORD read = 0;
-  win::FileHandle file(CreateFileW(text::LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  const DWORD error = file ? 0 : GetLastError();
-  UserVmOptions parsed;
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    parsed.problem = L"missing";
-  } else if (!file || !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-    parsed.problem = L"unreadable";
-  } else {
-    bytes.resize(read);
-    parsed = ParseUserVmOptions(bytes);
-  }
-  diag::Log({L"User VM options file ", path, L": ", parsed.problem != nullptr ? parsed.problem : L"read"});
-  for (const std::wstring& option : parsed.options) diag::Log({L"User VM option ", option});
-  return std::move(parsed.options);
+  diag::Log({L"User VM options file ", path, L": ", problem != nullptr ? problem : L"read"});
+  for (std::size_t i = before; i < texts.size(); ++i) diag::Log({L"User VM option ", texts[i]});
 }
 
 }  // namespace jvm

@@ -253,12 +253,12 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
       token += L'=';
       token += tokens[++i];
     }
-    AppendVmOption(texts, std::move(token), memory, stackSize);
+    AppendVmOption(texts, token, memory, stackSize);
   }
   return texts;
 }
 
-void AppendVmOption(std::vector<std::wstring>& texts, std::wstring option, const MemoryFigures& memory,
+void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
                     std::uint64_t& stackSize) {
   if (IsMemoryDirective(option)) option = ExpandMemoryDirective(option, memory);
   if (text::StartsWith(option, L"-Xss")) stackSize = StackSizeFromXss(option);

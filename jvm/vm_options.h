@@ -107,9 +107,9 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
 std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
                                                const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize);
-// Appends one option with its memory directive expanded; an -Xss option sets
-// `stackSize`.
-void AppendVmOption(std::vector<std::wstring>& texts, std::wstring option, const MemoryFigures& memory,
+// Moves `option` to the end of `texts` with its memory directive expanded; an
+// -Xss option sets `stackSize`.
+void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
                     std::uint64_t& stackSize);
 
 }  // namespace jvm

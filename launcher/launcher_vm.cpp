@@ -168,11 +168,8 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
       jvm::ComposeVmOptionTexts(classPath, modulePath, settings.mainModule,
                                 store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   // The user's own options follow the developer's, so the last -Xmx is the user's.
-  for (std::wstring& option : jvm::ReadUserVmOptions(store.Lookup(keys::kJavaRuntime, keys::kUserVmOptions),
-                                                     settings.isService, *exe, settings.productName,
-                                                     settings.productCode)) {
-    jvm::AppendVmOption(texts, std::move(option), memory, stackSize);
-  }
+  jvm::AddUserVmOptions(texts, memory, stackSize, store.Lookup(keys::kJavaRuntime, keys::kUserVmOptions),
+                        settings.isService, *exe, settings.productName, settings.productCode);
   if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
     jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath});
   }

@@ -1,6 +1,7 @@
 // The user's own VM options file: when it is read, and what its bytes give.
 #include <gtest/gtest.h>
 
+#include "config/settings_store.h"
 #include "jvm/user_vm_options.h"
 
 namespace {
@@ -30,42 +31,51 @@ Options Numbered(std::size_t count) {
   return options;
 }
 
-TEST(UserVmOptionsFile, GivesTrimmedLinesInOrderOrNothingWithAReason) {
+TEST(UserVmOptionsFile, GivesTrimmedLinesInOrderAfterTheOthersOrNothingWithAReason) {
   const struct {
     std::string bytes;
-    Options options;
+    Options options;  // after the configured option
     const wchar_t* problem;
   } cases[] = {
       {"", {}, nullptr},
       {"-Xmx4g\r\n-Dfile.encoding=UTF-8", {L"-Xmx4g", L"-Dfile.encoding=UTF-8"}, nullptr},
       // Comments, blank lines, surrounding blanks; inner spaces stay.
       {"# memory\n\n  \t-Xmx4g \r\n   # -Xmx1g\n\t-Dspaced=a b  \n\n", {L"-Xmx4g", L"-Dspaced=a b"}, nullptr},
-      {"-Da#b\r-Db", {L"-Da#b", L"-Db"}, nullptr},
+      {"-Da#b\n-Db", {L"-Da#b", L"-Db"}, nullptr},
+      // The percentage forms of the memory directives: 50% of 8 GiB.
+      {"-Xmx50P\n-Xss1:0:2P", {L"-Xmx4194304K", L"-Xss2048K"}, nullptr},
       // UTF-8 with and without its mark, UTF-16 either way round.
       {"\xEF\xBB\xBF-Dname=gr\xC3\xBC\xC3\x9F\n-Dx=\xF0\x9F\x98\x80", {L"-Dname=gr\u00FC\u00DF", L"-Dx=\U0001F600"}, nullptr},
       {"-Dname=\xE2\x82\xAC", {L"-Dname=\u20AC"}, nullptr},
       {Utf16(L"# c\r\n-Xmx2g\r\n-Dname=\u20AC\r\n"), {L"-Xmx2g", L"-Dname=\u20AC"}, nullptr},
       {Utf16(L"-Xss2m\n", false), {L"-Xss2m"}, nullptr},
       // Malformed text: nothing is used.
-      {"-Xmx4g\n-Dname=\xFC", {}, L"bad UTF-8"},
-      {"-Dname=\xC0\xAF", {}, L"bad UTF-8"},                 // overlong
-      {"-Dname=\xED\xA0\x80", {}, L"bad UTF-8"},             // surrogate
-      {"-Dname=\xF4\x90\x80\x80", {}, L"bad UTF-8"},         // beyond U+10FFFF
-      {"-Dname=\xE2\x82", {}, L"bad UTF-8"},                 // cut short
-      {Utf16(L"-Xmx1g").substr(0, 5), {}, L"bad UTF-16"},    // odd length
-      {std::string("-Xmx4g\n-Da\0b", 12), {}, L"NUL"},
-      {Utf16(std::wstring(L"-Da\0", 4)), {}, L"NUL"},
+      {"-Xmx4g\n-Dname=\xFC", {}, L"malformed"},
+      {"\xEF\xBB\xBF-Dname=\xC0\xAF", {}, L"malformed"},  // overlong
+      {"-Dname=\xED\xA0\x80", {}, L"malformed"},            // surrogate
+      {"-Dname=\xF4\x90\x80\x80", {}, L"malformed"},        // beyond U+10FFFF
+      {"-Dname=\xE2\x82", {}, L"malformed"},                // cut short
+      {std::string("-Xmx4g\n-Da\0b", 12), {}, L"malformed"},
+      {Utf16(std::wstring(L"-Da\0", 4)), {}, L"malformed"},
       // Bounds: 1,000 options and 64 KB.
       {Lines(1000) + "# comments do not count\n", Numbered(1000), nullptr},
-      {Lines(1001), {}, L"over 1000 options"},
+      {Lines(1001), {}, L"too large"},
       {"-Da\n" + std::string(65536 - 4, ' '), {L"-Da"}, nullptr},
-      {"-Da\n" + std::string(65536 - 3, ' '), {}, L"over 64 KB"},
+      {"-Da\n" + std::string(65536 - 3, ' '), {}, L"too large"},
   };
+  const jvm::MemoryFigures memory{8ull << 30, 1ull << 40};
   for (const auto& c : cases) {
-    const jvm::UserVmOptions parsed = jvm::ParseUserVmOptions(c.bytes);
-    EXPECT_EQ(parsed.problem == nullptr ? L"" : parsed.problem, std::wstring(c.problem == nullptr ? L"" : c.problem))
+    Options texts = {L"-Dconfigured=1"};
+    std::uint64_t stackSize = 7;
+    const wchar_t* problem = jvm::AppendFileVmOptions(texts, c.bytes, config::FromUtf8, memory, stackSize);
+    EXPECT_EQ(std::wstring(problem == nullptr ? L"" : problem), std::wstring(c.problem == nullptr ? L"" : c.problem))
         << testing::PrintToString(c.bytes.substr(0, 40));
-    EXPECT_EQ(parsed.options, c.options) << testing::PrintToString(c.bytes.substr(0, 40));
+    Options expected = {L"-Dconfigured=1"};
+    expected.insert(expected.end(), c.options.begin(), c.options.end());
+    EXPECT_EQ(texts, expected) << testing::PrintToString(c.bytes.substr(0, 40));
+    // -Xss (2 MiB in both cases) sets the Java thread's stack; an unused file leaves it alone.
+    const bool setsStack = c.problem == nullptr && texts.back().starts_with(L"-Xss");
+    EXPECT_EQ(stackSize, setsStack ? 2097152u : 7u) << testing::PrintToString(c.bytes.substr(0, 40));
   }
 }
 
@@ -75,19 +85,17 @@ TEST(UserVmOptionsFile, IsReadOnlyWhenTurnedOnForAnOrdinaryUnelevatedProcess) {
     bool service, elevated;
     const wchar_t* refusal;
   } cases[] = {
-      {L"Yes", false, false, nullptr},       {L"YES", false, false, nullptr},
-      {L"yes", false, false, nullptr},       {L"", false, false, L"setting off"},
-      {L"No", false, false, L"setting off"}, {L"true", false, false, L"setting off"},
-      {L"Yes", true, false, L"service"},     {L"Yes", false, true, L"elevated"},
-      {L"", true, true, L"setting off"},
+      {L"Yes", false, false, nullptr},   {L"YES", false, false, nullptr},
+      {L"yes", false, false, nullptr},   {L"", false, false, L"off"},
+      {L"No", false, false, L"off"},     {L"true", false, false, L"off"},
+      {L"Yes", true, false, L"service"}, {L"Yes", false, true, L"elevated"},
+      {L"", true, true, L"off"},
   };
   for (const auto& c : cases) {
     const wchar_t* refusal = jvm::UserVmOptionsRefusal(c.setting, c.service, c.elevated);
     EXPECT_EQ(std::wstring(refusal == nullptr ? L"" : refusal), std::wstring(c.refusal == nullptr ? L"" : c.refusal))
         << testing::PrintToString(c.setting) << " service " << c.service << " elevated " << c.elevated;
   }
-  EXPECT_EQ(jvm::UserVmOptionsPathFor(L"C:\\Users\\u\\AppData\\Roaming\\My App\\{C0DE}\\app.ini"),
-            L"C:\\Users\\u\\AppData\\Roaming\\My App\\{C0DE}\\app.vmoptions");
 }
 
 }  // namespace
