@@ -1,6 +1,6 @@
 // The user's own VM options file: whether it may be read, and the options its
-// bytes hold. Plain text work; the file, the process token and the UTF-8
-// decoder are jvm/user_vm_options_win.cpp's.
+// bytes hold. Plain text work; jvm/user_vm_options_win.cpp reads the file and
+// the process token.
 #pragma once
 
 #include <cstddef>
