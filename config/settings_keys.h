@@ -38,6 +38,7 @@ inline constexpr wchar_t kLibraryPath[] = L"Library Path";
 inline constexpr wchar_t kVirtualMachineParameters[] = L"Virtual Machine Parameters";
 inline constexpr wchar_t kSearchInstalledRuntimes[] = L"Search Installed Runtimes";
 inline constexpr wchar_t kStartupCache[] = L"Startup Cache";
+inline constexpr wchar_t kUserVmOptions[] = L"User VM Options";
 
 // [Class Path]
 inline constexpr wchar_t kClassPath[] = L"Class Path";

@@ -11,9 +11,6 @@
 
 namespace config {
 
-namespace {
-
-// The whole file, empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& file) {
   win::FileHandle handle(CreateFileW(text::LongPathForm(file).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -37,6 +34,8 @@ std::wstring FromUtf8(std::string_view bytes) {
   if (n > 0) MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, out.data(), n);
   return out;
 }
+
+namespace {
 
 // One write through the profile writer, for a path it can open. The writer
 // makes new files in the ANSI code page, which would turn a folder name

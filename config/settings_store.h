@@ -9,6 +9,10 @@
 
 namespace config {
 
+// The whole file (up to 1 GB), empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& file);
+// UTF-8 bytes as text; each invalid sequence becomes U+FFFD.
+std::wstring FromUtf8(std::string_view bytes);
 // The text of a settings file, read and decoded as the profile reader does;
 // empty when the file cannot be read.
 std::wstring ReadProfileText(const std::wstring& file);

@@ -267,11 +267,16 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
       token += L'=';
       token += tokens[++i];
     }
-    if (IsMemoryDirective(token)) token = ExpandMemoryDirective(token, memory);
-    if (text::StartsWith(token, L"-Xss")) stackSize = StackSizeFromXss(token);
-    texts.push_back(std::move(token));
+    AppendVmOption(texts, token, memory, stackSize);
   }
   return texts;
+}
+
+void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
+                    std::uint64_t& stackSize) {
+  if (IsMemoryDirective(option)) option = ExpandMemoryDirective(option, memory);
+  if (text::StartsWith(option, L"-Xss")) stackSize = StackSizeFromXss(option);
+  texts.push_back(std::move(option));
 }
 
 }  // namespace jvm

@@ -112,5 +112,9 @@ std::wstring WithoutEmptyElements(std::wstring_view classPath);
 std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
                                                const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize);
+// Moves `option` to the end of `texts` with its memory directive expanded; an
+// -Xss option sets `stackSize`.
+void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
+                    std::uint64_t& stackSize);
 
 }  // namespace jvm

@@ -18,6 +18,7 @@
 #include "jvm/java_calls.h"
 #include "jvm/module_options.h"
 #include "jvm/startup_cache_win.h"
+#include "jvm/user_vm_options_win.h"
 #include "jvm/vm_options.h"
 #include "jvm/vm_output.h"
 #include "launcher/launcher.h"
@@ -170,6 +171,9 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   std::vector<std::wstring> texts =
       jvm::ComposeVmOptionTexts(classPath, modulePath, settings.mainModule,
                                 store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
+  // The user's own options follow the developer's, so the last -Xmx is the user's.
+  jvm::AddUserVmOptions(texts, memory, stackSize, store.Lookup(keys::kJavaRuntime, keys::kUserVmOptions),
+                        settings.isService, *exe, settings.productName, settings.productCode);
   if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
     jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath});
   }

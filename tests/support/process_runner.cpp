@@ -59,6 +59,35 @@ Process& Process::operator=(Process&& other) noexcept {
   return *this;
 }
 
+bool RunsElevated() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  const BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+  CloseHandle(token);
+  return known && elevation.TokenIsElevated != 0;
+}
+
+namespace {
+
+// A primary token for an unelevated child: the limited token linked to this
+// elevated process's own; none when this process is not elevated.
+HANDLE LimitedToken() {
+  HANDLE token = nullptr, primary = nullptr;
+  if (!RunsElevated() || !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return nullptr;
+  TOKEN_LINKED_TOKEN linked{};
+  DWORD size = 0;
+  if (GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size)) {
+    DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &primary);
+    CloseHandle(linked.LinkedToken);
+  }
+  CloseHandle(token);
+  return primary;
+}
+
+}  // namespace
+
 Process Process::Start(const std::wstring& exe, const std::wstring& commandLine, const RunOptions& options) {
   Process p;
   std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
@@ -81,8 +110,13 @@ Process Process::Start(const std::wstring& exe, const std::wstring& commandLine,
     inherit = TRUE;
   }
   PROCESS_INFORMATION pi{};
+  const HANDLE limited = options.unelevated ? LimitedToken() : nullptr;
   auto start = [&] {
     std::vector<wchar_t> text = cmd;  // CreateProcessW may write into the command line
+    if (limited != nullptr) {
+      return CreateProcessAsUserW(limited, exe.c_str(), text.data(), nullptr, nullptr, inherit,
+                                  CREATE_UNICODE_ENVIRONMENT, env.data(), dir.c_str(), &si, &pi);
+    }
     return CreateProcessW(exe.c_str(), text.data(), nullptr, nullptr, inherit, CREATE_UNICODE_ENVIRONMENT,
                           env.data(), dir.c_str(), &si, &pi);
   };
@@ -100,6 +134,7 @@ Process Process::Start(const std::wstring& exe, const std::wstring& commandLine,
     p.process_ = pi.hProcess;
     p.id_ = pi.dwProcessId;
   }
+  if (limited != nullptr) CloseHandle(limited);
   if (out && out != INVALID_HANDLE_VALUE) CloseHandle(out);
   if (err && err != INVALID_HANDLE_VALUE) CloseHandle(err);
   return p;

@@ -17,7 +17,13 @@ struct RunOptions {
   std::map<std::wstring, std::optional<std::wstring>> environment;
   std::wstring stdoutFile;  // empty: inherit; else the child's standard output goes there
   std::wstring stderrFile;
+  // Start without elevation: an elevated runner (as every Wine process is)
+  // gives the child its linked, limited token.
+  bool unelevated = false;
 };
+
+// Whether this process runs elevated.
+bool RunsElevated();
 
 class Process {
  public:

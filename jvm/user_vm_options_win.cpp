@@ -1,0 +1,43 @@
+#include "jvm/user_vm_options_win.h"
+
+#include <windows.h>
+
+#include "common/win_handles.h"
+#include "config/settings_paths.h"
+#include "config/settings_store.h"
+#include "jvm/user_vm_options.h"
+#include "report/diagnostics_log.h"
+
+namespace jvm {
+namespace {
+
+// An elevation that cannot be learnt counts as one: the file is then not read.
+bool ProcessIsElevated() {
+  HANDLE raw = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;
+  win::Handle token(raw);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return !GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) ||
+         elevation.TokenIsElevated != 0;
+}
+
+}  // namespace
+
+void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& memory, std::uint64_t& stackSize,
+                      const std::wstring& setting, bool isService, const std::wstring& executablePath,
+                      const std::wstring& productName, const std::wstring& productCode) {
+  // Beside the per-user settings file: "vmoptions" for its "ini".
+  std::wstring path = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
+  if (!path.empty()) path.replace(path.size() - 3, 3, L"vmoptions");
+  const std::size_t before = texts.size();
+  const wchar_t* problem = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
+  if (problem == nullptr) {
+    const std::string bytes = config::ReadFileBytes(path);
+    problem = bytes.empty() ? L"nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
+  }
+  diag::Log({L"User VM options file ", path, L": ", problem != nullptr ? problem : L"read"});
+  for (std::size_t i = before; i < texts.size(); ++i) diag::Log({L"User VM option ", texts[i]});
+}
+
+}  // namespace jvm
