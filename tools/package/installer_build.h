@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "tools/package/installer_wix.h"
 #include "tools/package/package_description.h"
@@ -11,18 +13,26 @@
 namespace package {
 
 struct InstallerPlan {
-  std::filesystem::path wxs;  // beside the output executable
   std::filesystem::path msi;
-  WixProduct product;
+  std::filesystem::path wxs;  // the WiX source kept beside the package; empty: none is kept
+  WixProduct product;         // its sources relative to the package's folder
+  std::vector<std::filesystem::path> sources;  // each file's absolute path, in the product's order
+  std::vector<std::filesystem::path> inputs;   // the files "Files" names
 };
 
 // What the installer of `description` holds, with its "Files" looked up
 // beside `descriptionPath`. False with `error` ("<file>:<line>: ...") when one
-// is missing; nothing is written.
+// is missing or cannot be installed; nothing is written.
 bool PlanInstaller(const std::filesystem::path& descriptionPath, const std::filesystem::path& output,
-                   const PackageDescription& description, InstallerPlan& plan, std::string& error);
+                   const PackageDescription& description, bool keepWxs, InstallerPlan& plan, std::string& error);
 
-// Writes the WiX source and makes the package from it; an exit code.
+// Makes the package (on Windows: writes the WiX source and says how to build
+// it); an exit code. The source the build reads is written to a folder of
+// its own and removed with it.
 int BuildInstaller(const char* tool, const InstallerPlan& plan);
+
+// Whether a file name matches a "Files" pattern: "*" any run of characters,
+// ASCII letters without case.
+bool MatchesPattern(std::string_view pattern, std::string_view name);
 
 }  // namespace package
