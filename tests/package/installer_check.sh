@@ -127,7 +127,7 @@ set -e
 [ $code -eq 2 ] && [ -f src/Same-3.4.0.0.wxs ] || fail "the description named like the WiX source gave exit $code"
 has "$message" "Same-3.4.0.0.wxs: the package description is also an output"
 
-# No wixl on PATH, and a wixl that fails: exit 2 and no package.
+# No wixl on PATH, and a wixl that fails or crashes: exit 2, its words, nothing written.
 mkdir -p nowixl badwixl
 printf '#!/bin/sh\necho "wixl: something is wrong" >&2\ntouch "$4"\nexit 1\n' >badwixl/wixl && chmod +x badwixl/wixl
 mkdir -p crashwixl && printf '#!/bin/sh\necho "wixl: halfway"\nkill -TRAP $$\n' >crashwixl/wixl && chmod +x crashwixl/wixl
@@ -149,5 +149,5 @@ set -e
 [ $code -eq 2 ] || fail "a crashing wixl gave exit $code"
 has "$message" "wixl failed (stopped by signal 5); no installer was written. wixl said:
 wixl: halfway"
-[ -z "$(ls -A out | grep -E "(NoWixl|BadWixl|CrashWixl).*\.(msi|wxs)|^\.installer-")" ] || fail "left behind: $(ls -A out)"
+[ -z "$(ls -A out | grep -E "NoWixl|BadWixl|CrashWixl|^\.installer-")" ] || fail "left behind: $(ls -A out)"
 echo "installer check: passed"

@@ -233,8 +233,12 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   return true;
 }
 
-int BuildInstaller(const char* tool, const InstallerPlan& plan) {
+int BuildInstaller(const char* tool, const InstallerPlan& plan,
+                   const std::vector<std::pair<fs::path, Bytes>>& outputs) {
   fs::path failed;
+#ifdef _WIN32
+  if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
+#endif
   if (!plan.wxs.empty()) {
     std::string kept = ComposeWix(plan.product);
     if (!WriteFilesOrNone({{plan.wxs, Bytes(kept.begin(), kept.end())}}, failed)) {
@@ -270,11 +274,18 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
     }
   } removed{scratch};
 
+  // The outputs are not written yet: the package is made from copies here,
+  // so that a failing wixl leaves every earlier output as it was.
   WixProduct product = plan.product;
   for (std::size_t i = 0; i < product.files.size(); ++i) {
     product.files[i].source = "f" + std::to_string(i);
-    fs::create_symlink(plan.sources[i], scratch / product.files[i].source, ec);
-    if (ec) return Report(tool, PathText(scratch) + ": cannot write the output");
+    fs::path source = scratch / product.files[i].source;
+    auto made = std::find_if(outputs.begin(), outputs.end(),
+                             [&](const auto& output) { return fs::absolute(output.first, ec) == plan.sources[i]; });
+    if (made != outputs.end() ? !WriteFilesOrNone({{source, made->second}}, failed)
+                              : (fs::create_symlink(plan.sources[i], source, ec), bool(ec))) {
+      return Report(tool, PathText(scratch) + ": cannot write the output");
+    }
   }
   std::string wix = ComposeWix(product);
   if (!WriteFilesOrNone({{scratch / "package.wxs", Bytes(wix.begin(), wix.end())}}, failed)) {
@@ -307,6 +318,7 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan) {
                             (text.empty() ? "(nothing)" : text));
   }
   if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+  if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
   fs::rename(scratch / "package.msi", plan.msi, ec);
   if (ec) return Report(tool, PathText(plan.msi) + ": cannot write the output");
   return 0;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/package/bytes.h"
 #include "tools/package/installer_wix.h"
 #include "tools/package/package_description.h"
 
@@ -26,10 +27,12 @@ struct InstallerPlan {
 bool PlanInstaller(const std::filesystem::path& descriptionPath, const std::filesystem::path& output,
                    const PackageDescription& description, bool keepWxs, InstallerPlan& plan, std::string& error);
 
-// Makes the package (on Windows: writes the WiX source and says how to build
-// it); an exit code. The source the build reads is written to a folder of
-// its own and removed with it.
-int BuildInstaller(const char* tool, const InstallerPlan& plan);
+// Writes `outputs` (the executable and the files beside it) and makes the
+// package (on Windows: writes the WiX source and says how to build it); an
+// exit code. The package is made first, from copies in a folder of its own
+// that is removed after, so a failure writes none of them.
+int BuildInstaller(const char* tool, const InstallerPlan& plan,
+                   const std::vector<std::pair<std::filesystem::path, Bytes>>& outputs);
 
 // Whether a file name matches a "Files" pattern: "*" any run of characters,
 // ASCII letters without case.

@@ -106,11 +106,12 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       }
     }
   }
+  if (d.installer) return package::BuildInstaller(kTool, installer, files);
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
   }
-  return d.installer ? package::BuildInstaller(kTool, installer) : 0;
+  return 0;
 }
 
 }  // namespace
