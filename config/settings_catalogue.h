@@ -9,12 +9,14 @@
 
 namespace config {
 
-// Every section and key the launcher reads (the settings file, its "+"
-// sections and the embedded settings), for tools that check a settings text
-// before it ships. Nothing in the launcher refers to it.
+// Every section and key the launcher reads, for tools that check a settings
+// text before it ships; `layered`: read from the embedded settings and the
+// "+" section too, not from the settings file alone. Nothing in the launcher
+// refers to it.
 struct CatalogueKey {
   const wchar_t* section;
   const wchar_t* key;
+  bool layered = true;
 };
 inline constexpr CatalogueKey kCatalogueKeys[] = {
     {keys::kApplication, keys::kApplicationType},      {keys::kApplication, keys::kOmitServiceName},
@@ -30,10 +32,10 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     {keys::kJavaRuntime, keys::kSystemPath},           {keys::kJavaRuntime, keys::kLibraryPath},
     {keys::kJavaRuntime, keys::kVirtualMachineParameters}, {keys::kJavaRuntime, keys::kSearchInstalledRuntimes},
     {keys::kJavaRuntime, keys::kStartupCache},         {keys::kClassPathSection, keys::kClassPath},
-    {keys::kClassPathSection, keys::kModulePath},      {keys::kProductInformation, keys::kProductName},
-    {keys::kProductInformation, keys::kProductCode},   {keys::kProductInformation, keys::kUpgradeCode},
-    {keys::kDisplay, keys::kSplashScreen},             {keys::kDisplay, keys::kSplashScreenShadow},
-    {keys::kDisplay, keys::kPreferNativeSplash},
+    {keys::kClassPathSection, keys::kModulePath},      {keys::kProductInformation, keys::kProductName, false},
+    {keys::kProductInformation, keys::kProductCode, false},   {keys::kProductInformation, keys::kUpgradeCode, false},
+    {keys::kDisplay, keys::kSplashScreen, false},             {keys::kDisplay, keys::kSplashScreenShadow, false},
+    {keys::kDisplay, keys::kPreferNativeSplash, false},
 };
 
 enum class JvmType { Any = 0, Server = 1, FavorServer = 2 };

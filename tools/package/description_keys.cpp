@@ -80,10 +80,11 @@ std::vector<std::string_view> KeysOf(std::string_view section) {
   return keys;
 }
 
-std::vector<std::string> SettingsSections() {
+std::vector<std::string> SettingsSections(bool layered) {
   std::vector<std::string> sections;
   for (const auto& k : config::kCatalogueKeys) {
     std::string name = Narrow(k.section);
+    if (layered && !k.layered) continue;
     if (std::find(sections.begin(), sections.end(), name) == sections.end()) sections.push_back(name);
   }
   return sections;
@@ -140,9 +141,10 @@ std::string DescriptionHelp() {
     }
     text += "  " + std::string(k.key) + " = " + std::string(k.values) + " (default: " + std::string(k.fallback) + ")\n";
   }
-  text += "\n[Embedded: <section>]  settings embedded in the executable (names read exactly)\n"
+  text += "\n[Embedded: <section>]  settings embedded in the executable (names read exactly; not\n"
+          "                       [Product Information] or [Display], which are read from the .ini only)\n"
           "[Ini: <section>]       settings written to the .ini beside it (names read in any letter case;\n"
-          "                       a \"<section>+\" section extends the list values)\n"
+          "                       \"<section>+\" extends the values of the embedded sections)\n"
           "  The sections and keys are the launcher's settings:\n";
   for (const std::string& name : SettingsSections()) {
     text += "  [" + name + "] ";

@@ -23,8 +23,9 @@ std::span<const DescriptionKey> DescriptionKeys();
 // The keys of `section` in the table's order.
 std::vector<std::string_view> KeysOf(std::string_view section);
 
-// The sections and keys the launcher reads (its settings catalogue), UTF-8.
-std::vector<std::string> SettingsSections();
+// The sections and keys the launcher reads (its settings catalogue), UTF-8;
+// `layered`: only those it reads from the embedded settings (and "+" sections).
+std::vector<std::string> SettingsSections(bool layered = false);
 std::vector<std::string> SettingsKeysOf(std::string_view section);
 
 // The candidate nearest to `word` (letter case ignored): one a few edits

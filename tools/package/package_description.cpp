@@ -239,10 +239,17 @@ std::optional<Fault> CheckInstaller(const std::vector<DescriptionSection>& secti
 std::optional<Fault> CheckSettingsNames(const DescriptionSection& section, const std::string& name, bool ignoreCase) {
   auto same = [ignoreCase](std::string_view a, std::string_view b) { return ignoreCase ? EqualsIgnoreCase(a, b) : a == b; };
   std::string base = name;
-  if (ignoreCase && base.size() > 1 && base.back() == '+') base.pop_back();
-  std::vector<std::string> sections = SettingsSections();
+  bool extension = ignoreCase && base.size() > 1 && base.back() == '+';
+  if (extension) base.pop_back();
+  // The embedded settings and "+" sections serve the layered sections only.
+  std::vector<std::string> sections = SettingsSections(!ignoreCase || extension);
   std::vector<std::string_view> names(sections.begin(), sections.end());
   auto known = std::find_if(names.begin(), names.end(), [&](std::string_view n) { return same(n, base); });
+  std::vector<std::string> all = SettingsSections();
+  bool fileOnly = std::any_of(all.begin(), all.end(), [&](std::string_view n) { return same(n, base); });
+  if (known == names.end() && fileOnly) {
+    return Fault{section.line, "the launcher reads [" + base + "] from the .ini only: write it as [Ini: " + base + "]"};
+  }
   if (known == names.end()) {
     std::string message = "unknown settings section \"" + name + "\"";
     std::string_view nearest = Nearest(base, names);
