@@ -104,6 +104,9 @@ refused src/leak.package out/Leak.exe "leak.package:7: \"Product Name\" holds \"
 ln -s /etc/hostname src/lib/host.jar
 refused src/app.package out/Link.exe "app.package:15: $here/src/lib/host.jar is a link to /etc/hostname, outside the listed folder $here/src/lib"
 rm src/lib/host.jar
+touch 'src/lib/x$y.jar'
+refused src/app.package out/Dollar.exe "app.package:15: $here/src/lib/x\$y.jar: the name holds \"\$\""
+rm 'src/lib/x$y.jar'
 [ "$(ls -A out)" = "$before" ] || fail "a refused description left $(ls -A out)"
 sed 's/^Files = .*/Files = *.jar\nFile = a.jar/' src/app.package >src/lib/over.package
 cp src/lib/a.jar a.jar.before

@@ -192,6 +192,11 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
     error = PathText(output) + ": the output's name " + unfit + " (it is installed under that name)";
     return false;
   }
+  if (p.name.size() > 128) {
+    error = PathText(output) + ": the output's name names the shortcuts without a \"Product Name\", and is longer "
+                               "than the 128 characters they may hold";
+    return false;
+  }
 
   std::string where = PathText(descriptionPath) + ":" + std::to_string(installer.filesLine) + ": ";
   auto add = [&](const fs::path& source, const std::string& target) {
