@@ -39,6 +39,12 @@ msi=out/Check-3.4.0.0.msi
 [ -f "$msi" ] || fail "no $msi"
 [ -z "$(ls -A out | grep -E "\.wxs$|^\.installer-")" ] || fail "the WiX source or a partial package was left behind"
 
+# The .ini it makes carries the key of the embedded settings.
+iconv -f UTF-16 out/Check.ini | grep -q "^Upgrade Code={4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}" || fail "no Upgrade Code in Check.ini"
+# --help is the description's reference, --version names the tool.
+"$tool" --help | grep -qF "  Open With = " || fail "--help lacks [Installer]'s keys"
+"$tool" --version | grep -qx "package-app [0-9.]*" || fail "--version: $("$tool" --version)"
+
 files=$(table "$msi" File)
 for name in Check.exe Check.ini Check.com a.jar b.jar jvm.dll; do has "$files" "	$name	"; done
 grep -qF notes.txt <<<"$files" && fail "lib\\*.jar installed notes.txt"
