@@ -5,7 +5,38 @@
 #include <string>
 #include <string_view>
 
+#include "config/settings_keys.h"
+
 namespace config {
+
+// Every section and key the launcher reads, for tools that check a settings
+// text before it ships; `layered`: read from the embedded settings and the
+// "+" section too, not from the settings file alone. Nothing in the launcher
+// refers to it.
+struct CatalogueKey {
+  const wchar_t* section;
+  const wchar_t* key;
+  bool layered = true;
+};
+inline constexpr CatalogueKey kCatalogueKeys[] = {
+    {keys::kApplication, keys::kApplicationType},      {keys::kApplication, keys::kOmitServiceName},
+    {keys::kApplication, keys::kSingleInstance},       {keys::kApplication, keys::kFailureCheck},
+    {keys::kApplication, keys::kOverrideWorkingDir},   {keys::kApplication, keys::kPairProduct},
+    {keys::kApplication, keys::kPairReturnCode},       {keys::kApplication, keys::kEmbeddedJar},
+    {keys::kApplication, keys::kOutputFile},           {keys::kApplication, keys::kErrorFile},
+    {keys::kApplication, keys::kCmd},                  {keys::kJavaRuntime, keys::kMainClass},
+    {keys::kJavaRuntime, keys::kMainModule},           {keys::kJavaRuntime, keys::kJrePath},
+    {keys::kJavaRuntime, keys::kMinimumVersion},       {keys::kJavaRuntime, keys::kMaximumVersion},
+    {keys::kJavaRuntime, keys::kPreferredVersions},    {keys::kJavaRuntime, keys::kJvmType},
+    {keys::kJavaRuntime, keys::kJvmSource},            {keys::kJavaRuntime, keys::kVmProvider},
+    {keys::kJavaRuntime, keys::kSystemPath},           {keys::kJavaRuntime, keys::kLibraryPath},
+    {keys::kJavaRuntime, keys::kVirtualMachineParameters}, {keys::kJavaRuntime, keys::kSearchInstalledRuntimes},
+    {keys::kJavaRuntime, keys::kStartupCache},         {keys::kClassPathSection, keys::kClassPath},
+    {keys::kClassPathSection, keys::kModulePath},      {keys::kProductInformation, keys::kProductName, false},
+    {keys::kProductInformation, keys::kProductCode, false},   {keys::kProductInformation, keys::kUpgradeCode, false},
+    {keys::kDisplay, keys::kSplashScreen, false},             {keys::kDisplay, keys::kSplashScreenShadow, false},
+    {keys::kDisplay, keys::kPreferNativeSplash, false},
+};
 
 enum class JvmType { Any = 0, Server = 1, FavorServer = 2 };
 

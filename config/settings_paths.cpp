@@ -5,6 +5,7 @@
 #include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_cipher.h"
+#include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
@@ -133,6 +134,8 @@ std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode) {
   const void* data = LockResource(loaded);
   if (data == nullptr) return {};
   auto textOut = DecipherSettings(static_cast<const std::uint8_t*>(data), size, upgradeCode);
+  // Without this line a lost key looks like settings that were never there.
+  if (!textOut) diag::Log({L"embedded settings skipped: the .ini's \"Upgrade Code\" is not theirs"});
   return textOut.value_or(std::wstring());
 }
 

@@ -169,6 +169,16 @@ TEST(PackagedApp, WindowsReadsBackVersionAndIconAndTheLauncherUsesTheEmbeddedSet
   EXPECT_TRUE(launched.boxes.empty()) << Narrow(launched.BoxTexts().empty() ? L"" : launched.BoxTexts()[0]);
   EXPECT_EQ(launched.result.exitCode, 0u) << app.RecordText();
   EXPECT_EQ(app.MainArguments(), (std::vector<std::wstring>{L"a", L"--from-embedded"})) << app.RecordText();
+
+  // An .ini that lost its "Upgrade Code" cannot open the embedded settings;
+  // the run fails on their missing main class, and the log says why.
+  testsupport::WriteTextFile(app.app.ini(), L"[Product Information]\r\nProduct Name=Packaged Example\r\n");
+  const std::wstring logFile = app.app.path(L"run.log");
+  launched = app.Run(L"", {{L"VORN_LAUNCHER_LOG", logFile}});
+  EXPECT_NE(testsupport::ReadTextFile(logFile).find(
+                L"embedded settings skipped: the .ini's \"Upgrade Code\" is not theirs"),
+            std::wstring::npos)
+      << Narrow(testsupport::ReadTextFile(logFile));
 }
 
 TEST(PackagedApp, SettingsWithoutUpgradeCodeRunWithNoIniBesideTheExecutable) {

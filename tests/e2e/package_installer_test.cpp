@@ -1,5 +1,5 @@
 // package-app.exe with an [Installer] section: on Windows it writes the WiX
-// source beside the output and says how to build it.
+// source beside the package it names and says how to build it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,7 +16,7 @@ TEST(PackagedInstaller, WindowsToolWritesTheWixSourceAndSaysHowToBuildIt) {
   testsupport::WriteBinaryFile(app.path(L"a.jar"), {'a'});
   std::string description =
       "[Package]\nUpgrade Code = {5B6C7D8E-9F0A-4B1C-8D2E-3F4A5B6C7D8E}\n"
-      "[Version]\nFile Version = 1.2.3.4\nProduct Name = Windows Tool\n"
+      "[Version]\nFile Version = 1.2.3.4\nProduct Version = 1.2.3.0\nProduct Name = Windows Tool\n"
       "[Embedded: Java Runtime Environment]\nMain Class = test.Echo\n"
       "[Installer]\nFiles = a.jar\nFile Types = .wtool = Tool document\n";
   testsupport::WriteBinaryFile(app.path(L"app.package"), std::vector<unsigned char>(description.begin(), description.end()));
@@ -32,15 +32,15 @@ TEST(PackagedInstaller, WindowsToolWritesTheWixSourceAndSaysHowToBuildIt) {
   std::wstring errors = testsupport::ReadTextFile(options.stderrFile);
   ASSERT_EQ(result.exitCode, 0u) << std::string(errors.begin(), errors.end());
   std::wstring said = testsupport::ReadTextFile(options.stdoutFile);
-  for (const wchar_t* part : {L"Tool.wxs", L"candle -arch x64", L"light -o", L"Tool-1.2.3.4.msi"}) {
+  for (const wchar_t* part : {L"Tool-1.2.3.0.wxs", L"candle -arch x64", L"light -o", L"Tool-1.2.3.0.msi"}) {
     EXPECT_NE(said.find(part), std::wstring::npos) << std::string(said.begin(), said.end());
   }
-  std::wstring wix = testsupport::ReadTextFile(app.path(L"Tool.wxs"));
+  std::wstring wix = testsupport::ReadTextFile(app.path(L"Tool-1.2.3.0.wxs"));
   for (const wchar_t* part : {L"UpgradeCode=\"{5B6C7D8E-9F0A-4B1C-8D2E-3F4A5B6C7D8E}\"", L"Source=\"Tool.exe\"",
                               L"Source=\"Tool.ini\"", L"Source=\"a.jar\"", L"Software\\Classes\\.wtool"}) {
     EXPECT_NE(wix.find(part), std::wstring::npos) << std::string(part, part + wcslen(part));
   }
-  EXPECT_FALSE(testsupport::FileExists(app.path(L"Tool-1.2.3.4.msi")));
+  EXPECT_FALSE(testsupport::FileExists(app.path(L"Tool-1.2.3.0.msi")));
 }
 
 }  // namespace

@@ -37,7 +37,13 @@ DESC
 "$tool" "$launcher" src/app.package out/Check.exe
 msi=out/Check-3.4.0.0.msi
 [ -f "$msi" ] || fail "no $msi"
-[ ! -e out/Check.wxs ] && [ -z "$(ls -A out | grep "^\.installer-")" ] || fail "the WiX source or a partial package was left behind"
+[ -z "$(ls -A out | grep -E "\.wxs$|^\.installer-")" ] || fail "the WiX source or a partial package was left behind"
+
+# The .ini it makes carries the key of the embedded settings.
+iconv -f UTF-16 out/Check.ini | grep -q "^Upgrade Code={4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}" || fail "no Upgrade Code in Check.ini"
+# --help is the description's reference, --version names the tool.
+"$tool" --help | grep -qF "  Open With = " || fail "--help lacks [Installer]'s keys"
+"$tool" --version | grep -qx "package-app [0-9.]*" || fail "--version: $("$tool" --version)"
 
 files=$(table "$msi" File)
 for name in Check.exe Check.ini Check.com a.jar b.jar jvm.dll; do has "$files" "	$name	"; done
@@ -67,6 +73,52 @@ first=$(code "$msi")
 "$tool" "$launcher" src/app.package out/Check.exe
 [ "$(code "$msi")" != "$first" ] || fail "the product code stayed $first"
 
+# Texts arrive as written: a "$(...)" in the build's folders reaches no
+# preprocessor, markup characters stay; --keep-wxs keeps the WiX source beside
+# the package, and without it a user's own file of that name stays untouched.
+secret="src/\$(env.PROBE_SECRET)"
+mkdir -p "$secret/lib" && echo a >"$secret/lib/a.jar"
+sed -e 's/^Product Name = .*/Product Name = Check \& <Co> "Q"/' -e 's/^Files = .*/Files = lib\\*.jar/' \
+  -e 's/^Company Name = .*/Company Name = O'"'"'Brien \& [Sons]/' src/app.package >"$secret/app.package"
+echo "a user's own" >out/Literal-3.4.0.0.wxs
+PROBE_SECRET=leaked "$tool" "$launcher" "$secret/app.package" out/Literal.exe
+properties=$(table out/Literal-3.4.0.0.msi Property)
+has "$properties" "ProductName	Check & <Co> \"Q\""
+has "$properties" "Manufacturer	O'Brien & [Sons]"
+has "$(table out/Literal-3.4.0.0.msi File)" "	a.jar	"
+[ "$(cat out/Literal-3.4.0.0.wxs)" = "a user's own" ] || fail "the user's .wxs was replaced"
+PROBE_SECRET=leaked "$tool" "$launcher" "$secret/app.package" out/Literal.exe --keep-wxs
+grep -qF 'Name="Check &amp; &lt;Co&gt; &quot;Q&quot;"' out/Literal-3.4.0.0.wxs || fail "no WiX source kept"
+for t in $(msiinfo tables out/Literal-3.4.0.0.msi); do
+  ! msiinfo export out/Literal-3.4.0.0.msi "$t" 2>/dev/null | grep -qa leaked || fail "the build's environment leaked into $t"
+done
+
+# Refused before anything is written: a name wixl would expand or lose, a
+# link out of a listed folder, a package that would replace a listed file.
+refused() {  # <description> <output> <expected message>
+  set +e
+  message=$("$tool" "$launcher" "$1" "$2" 2>&1); code=$?
+  set -e
+  [ $code -eq 2 ] || fail "$1 gave exit $code: $message"
+  has "$message" "$3"
+}
+before=$(ls -A out) here=$(pwd -P)
+sed 's/^Product Name = .*/Product Name = \xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82/' src/app.package >src/cyrillic.package
+refused src/cyrillic.package out/Cyrillic.exe "cyrillic.package:7: \"Product Name\" holds \"$(printf '\xd0\x9f')\": the installer's build tool (wixl) keeps only ASCII text"
+sed 's/^Product Name = .*/Product Name = Leak $(env.PROBE_SECRET) Name/' src/app.package >src/leak.package
+refused src/leak.package out/Leak.exe "leak.package:7: \"Product Name\" holds \"\$\""
+ln -s /etc/hostname src/lib/host.jar
+refused src/app.package out/Link.exe "app.package:15: $here/src/lib/host.jar is a link to /etc/hostname, outside the listed folder $here/src/lib"
+rm src/lib/host.jar
+touch 'src/lib/x$y.jar'
+refused src/app.package out/Dollar.exe "app.package:15: $here/src/lib/x\$y.jar: the name holds \"\$\""
+rm 'src/lib/x$y.jar'
+[ "$(ls -A out)" = "$before" ] || fail "a refused description left $(ls -A out)"
+sed 's/^Files = .*/Files = *.jar\nFile = a.jar/' src/app.package >src/lib/over.package
+cp src/lib/a.jar a.jar.before
+refused src/lib/over.package src/lib/Over.exe "over.package:15: \"Files\" lists $here/src/lib/a.jar, which is also an output"
+cmp -s src/lib/a.jar a.jar.before && [ ! -e src/lib/Over.exe ] || fail "the listed jar was replaced"
+
 # A missing file: the description's line, exit 2, nothing written.
 sed 's/^Files = .*/Files = lib\\*.jar; missing.jar/' src/app.package >src/missing.package
 set +e
@@ -76,17 +128,18 @@ set -e
 has "$message" "missing.package:15: \"Files\" names \"missing.jar\", but there is no such file or folder"
 [ -z "$(ls out | grep Missing)" ] || fail "a missing file left $(ls out | grep Missing)"
 
-# A description named like the WiX source would be lost with it.
-cp src/app.package src/Same.wxs
+# A description named like the kept WiX source would be lost with it.
+cp src/app.package src/Same-3.4.0.0.wxs
 set +e
-message=$("$tool" "$launcher" src/Same.wxs src/Same.exe 2>&1); code=$?
+message=$("$tool" "$launcher" src/Same-3.4.0.0.wxs src/Same.exe --keep-wxs 2>&1); code=$?
 set -e
-[ $code -eq 2 ] && [ -f src/Same.wxs ] || fail "the description named like the WiX source gave exit $code"
-has "$message" "Same.wxs: the package description is also an output"
+[ $code -eq 2 ] && [ -f src/Same-3.4.0.0.wxs ] || fail "the description named like the WiX source gave exit $code"
+has "$message" "Same-3.4.0.0.wxs: the package description is also an output"
 
-# No wixl on PATH, and a wixl that fails: exit 2 and no package.
+# No wixl on PATH, and a wixl that fails or crashes: exit 2, its words, nothing written.
 mkdir -p nowixl badwixl
 printf '#!/bin/sh\necho "wixl: something is wrong" >&2\ntouch "$4"\nexit 1\n' >badwixl/wixl && chmod +x badwixl/wixl
+mkdir -p crashwixl && printf '#!/bin/sh\necho "wixl: halfway"\nkill -TRAP $$\n' >crashwixl/wixl && chmod +x crashwixl/wixl
 set +e
 message=$(PATH="$work/nowixl" "$tool" "$launcher" src/app.package out/NoWixl.exe 2>&1); code=$?
 set -e
@@ -97,6 +150,13 @@ message=$(PATH="$work/badwixl:$PATH" "$tool" "$launcher" src/app.package out/Bad
 set -e
 [ $code -eq 2 ] || fail "a failing wixl gave exit $code"
 has "$message" "wixl: something is wrong"
-has "$message" "wixl failed"
-[ -z "$(ls -A out | grep -E "(NoWixl|BadWixl).*\.(msi|wxs)|^\.installer-")" ] || fail "left behind: $(ls -A out)"
+has "$message" "wixl failed (exit code 1); no installer was written. wixl said:
+wixl: something is wrong"
+set +e
+message=$(PATH="$work/crashwixl:$PATH" "$tool" "$launcher" src/app.package out/CrashWixl.exe 2>&1); code=$?
+set -e
+[ $code -eq 2 ] || fail "a crashing wixl gave exit $code"
+has "$message" "wixl failed (stopped by signal 5); no installer was written. wixl said:
+wixl: halfway"
+[ -z "$(ls -A out | grep -E "NoWixl|BadWixl|CrashWixl|^\.installer-")" ] || fail "left behind: $(ls -A out)"
 echo "installer check: passed"

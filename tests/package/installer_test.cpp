@@ -1,9 +1,12 @@
 // The installer's rules: the [Installer] section and the WiX text.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <tuple>
 #include <sstream>
 
+#include "tools/package/installer_build.h"
 #include "tools/package/installer_wix.h"
 #include "tools/package/package_description.h"
 
@@ -13,24 +16,25 @@ using package::ParsePackageDescription;
 
 const std::string kHead =
     "[Package]\nUpgrade Code = {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}\n"
-    "[Version]\nFile Version = 2.1.0.7\n"
+    "[Version]\nFile Version = 2.1.0.0\n"
     "[Embedded: Application]\nSingle Instance = yes\n";
 
 TEST(Installer, DescriptionReadsEveryKey) {
   auto result = ParsePackageDescription(kHead +
                                         "[Installer]\n"
-                                        "File = setup\\My App.msi\n"
+                                        "File = My App.msi\n"
                                         "Install Folder = My App\n"
                                         "Scope = user\n"
                                         "Files = lib\\*.jar; runtime ;;notes.txt\n"
                                         "Start Menu = no\n"
                                         "Desktop Shortcut = yes\n"
-                                        "File Types = .myd = My document; .MY2=Old [v1] document\n");
+                                        "File Types = .myd = My document; .MY2=Old [v1] document\n"
+                                        "Open With = .txt; .CSV\n");
   ASSERT_TRUE(result.description) << result.error.line << ": " << result.error.message;
   ASSERT_TRUE(result.description->installer);
   const auto& i = *result.description->installer;
   EXPECT_EQ(i.line, 7);
-  EXPECT_EQ(i.file, "setup\\My App.msi");
+  EXPECT_EQ(i.file, "My App.msi");
   EXPECT_EQ(i.installFolder, "My App");
   EXPECT_TRUE(i.perUser);
   EXPECT_EQ(i.files, (std::vector<std::string>{"lib\\*.jar", "runtime", "notes.txt"}));
@@ -40,11 +44,13 @@ TEST(Installer, DescriptionReadsEveryKey) {
   ASSERT_EQ(i.documentTypes.size(), 2u);
   EXPECT_EQ(i.documentTypes[1].extension, ".MY2");
   EXPECT_EQ(i.documentTypes[1].description, "Old [v1] document");
+  EXPECT_EQ(i.offeredTypes, (std::vector<std::string>{".txt", ".CSV"}));
 
   auto defaults = ParsePackageDescription(kHead + "[Installer]\n");
   ASSERT_TRUE(defaults.description && defaults.description->installer) << defaults.error.message;
   const auto& d = *defaults.description->installer;
-  EXPECT_TRUE(d.file.empty() && d.installFolder.empty() && d.files.empty() && d.documentTypes.empty());
+  EXPECT_TRUE(d.file.empty() && d.installFolder.empty() && d.files.empty() && d.documentTypes.empty() &&
+              d.offeredTypes.empty());
   EXPECT_FALSE(d.perUser);
   EXPECT_TRUE(d.startMenu);
   EXPECT_FALSE(d.desktopShortcut);
@@ -60,12 +66,10 @@ TEST(Installer, BadDescriptionsNameTheirLine) {
   const std::string version = "[Version]\nFile Version = 1.0.0.0\n";
   const std::string embedded = "[Embedded: Application]\n";
   const Case cases[] = {
-      {kHead + "[Installer]\nShortcut = yes\n", 8, "unknown key \"Shortcut\" in [Installer]"},
       {kHead + "[Installer]\nScope = all\n", 8, "\"Scope\" must be machine or user, not \"all\""},
       {kHead + "[Installer]\nStart Menu = Yes\n", 8, "\"Start Menu\" must be yes or no, not \"Yes\""},
       {kHead + "[Installer]\nInstall Folder = a\\b\n", 8,
        "\"Install Folder\" must be a folder name without \\ / : * ? \" < > |, not \"a\\b\""},
-      {kHead + "[Installer]\nFile =\n", 8, "\"File\" needs the path of the installer package"},
       {kHead + "[Installer]\nFiles = a.jar; ..\\secret.txt\n", 8,
        "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"..\\secret.txt\""},
       {kHead + "[Installer]\nFiles = C:\\lib\n", 8,
@@ -104,6 +108,90 @@ TEST(Installer, BadDescriptionsNameTheirLine) {
   }
 }
 
+// What would harm the machine or could not reach the package as written.
+TEST(Installer, TextsThatTheSystemOrTheBuildToolWouldTakeOtherwiseAreRefused) {
+  struct Case {
+    std::string lines;
+    std::string message;
+  };
+  const std::string plain = "must be a file name (the package is made in the output's folder), not ";
+  const std::string notBelow = "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not ";
+  const std::string dollar = "holds \"$\", which the installer's build tool (wixl) reads as the start of a variable";
+  const std::string ascii = "\": the installer's build tool (wixl) keeps only ASCII text in the package";
+  const std::string program = ": it is the type of programs or system files";
+  const Case cases[] = {
+      {"[Installer]\nFile Types = .doc = A; .exe = x\n", "\"File Types\" cannot name .exe" + program},
+      {"[Installer]\nOpen With = .LNK\n", "\"Open With\" cannot name .LNK" + program},
+      {"[Installer]\nFile Types = .ps1 = x\n", "\"File Types\" cannot name .ps1" + program},
+      {"[Installer]\nFile Types = .txt = Text document\n",
+       "\"File Types\" cannot take .txt, a type Windows opens with a program of its own: offer the application for it "
+       "with \"Open With\""},
+      {"[Installer]\nOpen With = .doc; .DOC\n", "\"Open With\" names .DOC twice"},
+      {"[Installer]\nOpen With = txt\n", "\"Open With\" needs \".ext\" types (letters, digits, _ and - after the dot), not \"txt\""},
+      {"[Installer]\nFiles = a.jar; CON\n", notBelow + "\"CON\""},
+      {"[Installer]\nFiles = lib\\nul.txt\n", notBelow + "\"lib\\nul.txt\""},
+      {"[Installer]\nFiles = com1.jar\n", notBelow + "\"com1.jar\""},
+      {"[Installer]\nFiles = Lpt9.log\n", notBelow + "\"Lpt9.log\""},
+      {"[Installer]\nFiles = aux\\a.jar\n", notBelow + "\"aux\\a.jar\""},
+      {"[Installer]\nInstall Folder = nul\n", "\"Install Folder\" must be a folder name without \\ / : * ? \" < > |, not \"nul\""},
+      {"[Installer]\nFile = con.msi\n", "\"File\" " + plain + "\"con.msi\""},
+      {"[Installer]\nFile = ..\\..\\x.msi\n", "\"File\" " + plain + "\"..\\..\\x.msi\""},
+      {"[Installer]\nFile = setup/x.msi\n", "\"File\" " + plain + "\"setup/x.msi\""},
+      {"[Installer]\nFiles = a$b.txt\n", "\"Files\" " + dollar},
+      {"[Installer]\nFile = $(env.HOME).msi\n", "\"File\" " + dollar},
+      {"[Installer]\nInstall Folder = A$$B\n", "\"Install Folder\" " + dollar},
+      {"[Installer]\nFile Types = .myd = $(var.X)\n", "\"File Types\" " + dollar},
+      {"[Installer]\nInstall Folder = Caf\xC3\xA9\n", "\"Install Folder\" holds \"\xC3\xA9" + ascii},
+  };
+  for (const auto& c : cases) {
+    std::string text = kHead + c.lines;
+    auto result = ParsePackageDescription(text);
+    ASSERT_FALSE(result.description) << text;
+    EXPECT_EQ(result.error.line, 8) << text;
+    EXPECT_EQ(result.error.message, c.message) << text;
+  }
+
+  // The [Version] texts that reach the package, and its version.
+  const std::string guid = "[Package]\nUpgrade Code = {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}\n";
+  const std::string tail = "[Embedded: Application]\n[Installer]\n";
+  const Case versions[] = {
+      {"Product Name = Leak $(env.PROBE_SECRET) Name\n", "\"Product Name\" " + dollar},
+      {"Company Name = \xD0\x9F\xD1\x80\xD0\xB8\n", "\"Company Name\" holds \"\xD0\x9F" + ascii},
+      {"Product Name = \xE6\x97\xA5\xE6\x9C\xAC\n", "\"Product Name\" holds \"\xE6\x97\xA5" + ascii},
+      {"Product Name = " + std::string(129, 'n') + "\n",
+       "\"Product Name\" is longer than the 128 characters the installer's shortcut and product names may hold"},
+      {"Product Version = 1.2.0.1\n",
+       "[Installer] needs a \"Product Version\" whose fourth number is 0, not \"1.2.0.1\": Windows Installer compares "
+       "only the first three, so a newer build that differs in the fourth alone would not replace an older one"},
+  };
+  for (const auto& c : versions) {
+    std::string text = guid + "[Version]\nFile Version = 1.2.0.0\n" + c.lines + tail;
+    auto result = ParsePackageDescription(text);
+    ASSERT_FALSE(result.description) << text;
+    EXPECT_EQ(result.error.line, 5) << text;
+    EXPECT_EQ(result.error.message, c.message) << text;
+  }
+  EXPECT_TRUE(ParsePackageDescription(guid + "[Version]\nFile Version = 1.2.0.3\nProduct Version = 1.2.0.0\n" +
+                                      "Product Name = " + std::string(128, 'n') + "\n" + tail)
+                  .description);
+}
+
+// "*" stands for any run; the time grows with the lengths only.
+TEST(Installer, FilesPatternsMatchInTimeOfTheirLength) {
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"*.jar", "a.JAR", true}, {"*.jar", "a.jar.txt", false}, {"a*", "a", true},       {"a*b", "ab", true},
+      {"a*b", "a", false},      {"*a*b*", "xaxbx", true},      {"*a*b", "xbxa", false}, {"a*a", "a", false},
+      {"lib*.jar", "lib-1.jar", true}, {"*", "", true},        {"x", "X", true},        {"**a**", "ba", true},
+  };
+  for (const auto& [pattern, name, expected] : cases) {
+    EXPECT_EQ(package::MatchesPattern(pattern, name), expected) << pattern << " " << name;
+  }
+  std::string name(60, 'a');
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 1000; ++i) EXPECT_FALSE(package::MatchesPattern("*a*a*a*a*a*a*a*a*a*b", name));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
 // Every part of the package: nested folders, both shortcuts, document types,
 // and text that XML and Windows Installer would otherwise take as markup.
 TEST(Installer, WixTextOfAFullProduct) {
@@ -122,6 +210,7 @@ TEST(Installer, WixTextOfAFullProduct) {
              {"../src/lib/b & c.jar", "lib\\b & c.jar"},
              {"../src/runtime/release", "runtime\\release"}};
   p.documentTypes = {{".myd", "My {App} document"}, {".my2", "Old"}};
+  p.offeredTypes = {".txt"};
   std::ifstream golden(VORN_GOLDEN_DIR "/installer.wxs", std::ios::binary);
   ASSERT_TRUE(golden) << VORN_GOLDEN_DIR "/installer.wxs";
   std::stringstream expected;

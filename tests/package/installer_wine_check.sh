@@ -39,7 +39,8 @@ uninstall_entries() {
 }
 key_exists() { W reg query "$1" >/dev/null 2>&1; }
 
-product="Installer Wine Check" upgrade="{6A7B8C9D-0E1F-4A2B-8C3D-4E5F6A7B8C9D}" types=".iwchk = Wine check document" extra=""
+product="Installer Wine Check" upgrade="{6A7B8C9D-0E1F-4A2B-8C3D-4E5F6A7B8C9D}" types=".iwchk = Wine check document"
+extra="Open With = .txt"
 folder="$C/Program Files/$product"
 mkdir -p src/lib src/jre/bin/server
 cp "$bin/double/jvm.dll" src/jre/bin/server/jvm.dll
@@ -80,8 +81,17 @@ peruser="$(W winepath -u "$appdata" 2>/dev/null | tr -d '\r')/$product/{0B1C2D3E
 mkdir -p "$(dirname "$peruser")"
 printf '[Java Runtime Environment]\r\nJRE Path=C:\\Program Files\\%s\\jre\r\n' "$product" >"$peruser"
 
+# A type the application is only offered for keeps its owner through install and uninstall.
+default_of() { W reg query "$1" /ve 2>/dev/null | tr -d '\r' | grep -F "(Default)" || echo "no default"; }
+W reg add 'HKLM\Software\Classes\.txt' /ve /d txtfile /f >/dev/null 2>&1 || fail "cannot set .txt's owner"
+txt_before=$(default_of 'HKLM\Software\Classes\.txt')
+echo ".txt before: $txt_before"
+
 echo "== install 1.0.0.0"
 msiexec /i "$(winpath v1/App-1.0.0.0.msi)" || fail "the install failed"
+[ "$(default_of 'HKLM\Software\Classes\.txt')" = "$txt_before" ] || fail ".txt changed owner: $(default_of 'HKLM\Software\Classes\.txt')"
+W reg query 'HKLM\Software\Classes\.txt\OpenWithProgids' /v App.txt >/dev/null 2>&1 || fail "not offered for .txt"
+W reg query 'HKLM\Software\Classes\App.txt\shell\open\command' >/dev/null 2>&1 || fail "no open command for .txt"
 for f in App.exe App.ini lib/a.jar jre/bin/server/jvm.dll; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
 (cd "$C" && find "Program Files/$product" -type f)
 [ "$(cat "$folder/lib/a.jar")" = a1 ] || fail "lib/a.jar is not the first version's"
@@ -140,6 +150,10 @@ msiexec /x "$(winpath v2/App-1.1.0.0.msi)" || fail "the uninstall failed"
 [ "$(uninstall_entries "$product")" = 0 ] || fail "the uninstall entry was left behind"
 ! key_exists 'HKLM\Software\Classes\.iwchk' && ! key_exists 'HKLM\Software\Classes\App.iwchk' ||
   fail "the document type was left behind"
+[ "$(default_of 'HKLM\Software\Classes\.txt')" = "$txt_before" ] || fail ".txt lost its owner: $(default_of 'HKLM\Software\Classes\.txt')"
+! W reg query 'HKLM\Software\Classes\.txt\OpenWithProgids' /v App.txt >/dev/null 2>&1 && ! key_exists 'HKLM\Software\Classes\App.txt' ||
+  fail "the offer for .txt was left behind"
+echo ".txt after: $(default_of 'HKLM\Software\Classes\.txt')"
 [ -f "$peruser" ] || fail "the uninstall removed the per-user settings"
 echo "left: ${peruser#$C/}"
 

@@ -1,6 +1,7 @@
 // Reading the package description.
 #include <gtest/gtest.h>
 
+#include "tools/package/description_keys.h"
 #include "tools/package/package_description.h"
 
 namespace {
@@ -48,7 +49,8 @@ TEST(PackageDescription, ReadsEverySection) {
   EXPECT_EQ(d.ini[0].name, "Product Information");
 
   // The embedded settings' names are read exactly: these differ.
-  EXPECT_TRUE(ParsePackageDescription("[Embedded: A]\nx = 1\nX = 2\n[Embedded: a]\nx = 3\n").description);
+  EXPECT_FALSE(ParsePackageDescription("[Embedded: Application]\ncmd = 1\n").description);
+  EXPECT_TRUE(ParsePackageDescription("[Ini: application]\ncmd = 1\n[Ini: Java Runtime Environment+]\nsystem path = x\n").description);
 }
 
 TEST(PackageDescription, EveryErrorNamesItsLine) {
@@ -58,7 +60,8 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
     std::string message;
   };
   const Case cases[] = {
-      {"[Package]\nColour = red\n", 2, "unknown key \"Colour\" in [Package]"},
+      {"[Package]\nColour = red\n", 2,
+       "unknown key \"Colour\" in [Package]; [Package] takes Icon, DPI Awareness, Upgrade Code, Console"},
       {"[Package]\nIcon = a.ico\nIcon = b.ico\n", 3, "\"Icon\" is set twice in [Package] (first on line 2)"},
       {"Icon = a.ico\n", 1, "\"Icon\" stands before any section"},
       {"[Package]\n\nIcon\n", 3, "expected \"key = value\" or \"[section]\""},
@@ -78,14 +81,14 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
       {"[Package]\nConsole = sometimes\n", 2, "\"Console\" must be no, yes or companion, not \"sometimes\""},
       {"[Package]\nUpgrade Code = {X}\n", 2,
        "\"Upgrade Code\" keys embedded settings, but there is no [Embedded: ...] section"},
-      {"[Embedded: A]\nx=1\n[Ini: Product Information]\nUpgrade Code = {X}\n", 4,
+      {"[Embedded: Class Path]\n[Ini: Product Information]\nUpgrade Code = {X}\n", 3,
        "set \"Upgrade Code\" in [Package]: it keys the embedded settings and is written into the .ini from there"},
       {"[Embedded:]\n", 1, "[Embedded: ...] needs the name of a settings section"},
-      {"[Embedded: A]\nx=1\n[Embedded:A]\ny=2\n", 3, "[Embedded:A] appears twice (first on line 1)"},
-      {"[Embedded: A]\nx = 1\ny = 2\nx = 3\n", 4, "\"x\" is set twice in [Embedded: A] (first on line 2)"},
+      {"[Embedded: Class Path]\n[Embedded:Class Path]\n", 2, "[Embedded:Class Path] appears twice (first on line 1)"},
+      {"[Embedded: Application]\nCmd = 1\nCmd = 3\n", 3, "\"Cmd\" is set twice in [Embedded: Application] (first on line 2)"},
       {"[Ini: Display]\n[Ini: display]\n", 2, "[Ini: display] appears twice (first on line 1)"},
-      {"[Ini: A]\nProduct Name = a\nproduct name = b\n", 3,
-       "\"product name\" is set twice in [Ini: A] (first on line 2)"},
+      {"[Ini: Product Information]\nProduct Name = a\nproduct name = b\n", 3,
+       "\"product name\" is set twice in [Ini: Product Information] (first on line 2)"},
       {"[Package]\nIcon = \n", 2, "\"Icon\" needs the path of an .ico file"},
       {"[Package]\nIcon = \xC3\x28.ico\n", 2, "the line is not UTF-8 text"},
       {std::string("[Package]\nIcon = a\0b.ico\n", 24), 2, "the line holds a control character"},
@@ -95,6 +98,62 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
     EXPECT_FALSE(result.description) << c.text;
     EXPECT_EQ(result.error.line, c.line) << c.text;
     EXPECT_EQ(result.error.message, c.message) << c.text;
+  }
+}
+
+// An unknown key or settings section names what is accepted there, and the
+// nearest of it; settings are checked against the launcher's catalogue.
+TEST(PackageDescription, UnknownNamesListWhatIsAcceptedAndTheNearest) {
+  const std::string runtimeKeys =
+      "Main Class, Main Module, JRE Path, Minimum Version, Maximum Version, Preferred versions, JVM Type, JVM Source, "
+      "VM Provider, System Path, Library Path, Virtual Machine Parameters, Search Installed Runtimes, Startup Cache";
+  const std::string sections = "Application, Java Runtime Environment, Class Path, Product Information, Display";
+  const std::string layered = "Application, Java Runtime Environment, Class Path";
+  const std::pair<std::string, std::string> cases[] = {
+      {"[Installer]\nShortcut = yes\n",
+       "unknown key \"Shortcut\" in [Installer] (nearest: \"Desktop Shortcut\"); [Installer] takes File, Install "
+       "Folder, Scope, Files, Start Menu, Desktop Shortcut, File Types, Open With"},
+      {"[Version]\nFile Version = 1.0.0.0\nproduct name = x\n",
+       "unknown key \"product name\" in [Version] (nearest: \"Product Name\"); [Version] takes File Version, Product "
+       "Version, Product Name, Company Name, File Description, Copyright, Original File Name, Internal Name"},
+      {"[Embedded: Java Runtime Environment]\nMain Clas = a.B\n",
+       "unknown key \"Main Clas\" in [Embedded: Java Runtime Environment] (nearest: \"Main Class\"); "
+       "[Embedded: Java Runtime Environment] takes " + runtimeKeys},
+      {"[Ini: Java Runtime Environment]\nColour = red\n",
+       "unknown key \"Colour\" in [Ini: Java Runtime Environment]; [Ini: Java Runtime Environment] takes " + runtimeKeys},
+      {"[Embedded: Aplication]\n",
+       "unknown settings section \"Aplication\" (nearest: \"Application\"); the launcher reads " + layered},
+      {"[Ini: Splash]\n", "unknown settings section \"Splash\"; the launcher reads " + sections},
+      {"[Embedded: Display+]\n",
+       "unknown settings section \"Display+\"; the launcher reads " + layered},
+      {"[Embedded: Display]\n", "the launcher reads [Display] from the .ini only: write it as [Ini: Display]"},
+      {"[Ini: Product Information+]\n",
+       "the launcher reads [Product Information] from the .ini only: write it as [Ini: Product Information]"},
+  };
+  for (const auto& [text, message] : cases) {
+    auto result = ParsePackageDescription(text);
+    ASSERT_FALSE(result.description) << text;
+    EXPECT_EQ(result.error.message, message) << text;
+  }
+}
+
+// --help is made from the table the parser reads: every key of it (and of
+// the launcher's settings) is there, each accepted by the parser.
+TEST(PackageDescription, HelpListsEveryKeyThatTheParserAccepts) {
+  std::string help = package::DescriptionHelp();
+  for (const auto& k : package::DescriptionKeys()) {
+    std::string line = "  " + std::string(k.key) + " = " + std::string(k.values) + " (default: " + std::string(k.fallback) + ")";
+    EXPECT_NE(help.find("[" + std::string(k.section) + "]\n"), std::string::npos) << k.section;
+    EXPECT_NE(help.find(line), std::string::npos) << line;
+    auto result = ParsePackageDescription("[" + std::string(k.section) + "]\n" + std::string(k.key) + " = ?\n");
+    EXPECT_EQ(result.error.message.find("unknown key"), std::string::npos) << k.key << ": " << result.error.message;
+  }
+  for (const std::string& section : package::SettingsSections()) {
+    for (const std::string& key : package::SettingsKeysOf(section)) {
+      EXPECT_NE(help.find(key), std::string::npos) << key;
+      if (key == "Upgrade Code") continue;  // set in [Package], and written into the .ini from there
+      EXPECT_TRUE(ParsePackageDescription("[Ini: " + section + "]\n" + key + " = x\n").description) << key;
+    }
   }
 }
 

@@ -1,11 +1,10 @@
 #include "tools/package/installer_description.h"
 
+#include <algorithm>
+
 #include "tools/package/package_description.h"
 
 namespace package {
-
-const std::vector<std::string_view> kInstallerKeys = {"File",       "Install Folder",   "Scope",     "Files",
-                                                      "Start Menu", "Desktop Shortcut", "File Types"};
 
 namespace {
 
@@ -58,6 +57,45 @@ bool IsInstallablePath(std::string_view path) {
   }
 }
 
+bool SameExtension(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if ((a[i] | 0x20) != (b[i] | 0x20)) return false;
+  }
+  return true;
+}
+
+// Types of programs and of the system's own files: an application that took
+// one over would break every program (or the system) that opens them.
+constexpr std::string_view kProgramTypes[] = {
+    ".exe", ".com", ".bat", ".cmd", ".lnk", ".pif", ".scr", ".msi", ".msp", ".dll", ".sys", ".cpl", ".ps1", ".psm1",
+    ".vbs", ".vbe", ".js",  ".jse", ".wsf", ".wsh", ".hta", ".msc", ".reg", ".inf", ".url", ".ocx", ".drv", ".jar"};
+// Types Windows opens with programs of its own: an application may be offered
+// for them ("Open With"), never take them.
+constexpr std::string_view kWindowsTypes[] = {
+    ".txt", ".log", ".ini", ".xml", ".htm", ".html", ".mht", ".css", ".rtf", ".csv", ".pdf", ".xps", ".jpg",
+    ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff", ".ico", ".svg", ".wav", ".mp3", ".mp4", ".wma", ".wmv",
+    ".avi", ".zip", ".cab", ".theme"};
+
+template <std::size_t N>
+bool IsOneOf(std::string_view extension, const std::string_view (&list)[N]) {
+  for (std::string_view known : list) {
+    if (SameExtension(known, extension)) return true;
+  }
+  return false;
+}
+
+// Windows opens these names as devices, whatever follows the first dot.
+bool IsDeviceName(std::string_view name) {
+  std::string base(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$") {
+    return true;
+  }
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '0' && base[3] <= '9';
+}
+
 bool IsExtension(std::string_view text) {
   if (text.size() < 2 || text.size() > 32 || text[0] != '.') return false;
   for (char c : text.substr(1)) {
@@ -65,6 +103,21 @@ bool IsExtension(std::string_view text) {
     if (!ok) return false;
   }
   return true;
+}
+
+// A type named once in "File Types" and "Open With" together, and not a
+// program's or system file's.
+std::optional<DescriptionError> TakenOrOffered(const DescriptionEntry* entry, std::string_view extension,
+                                               const InstallerDescription& installer) {
+  if (IsOneOf(extension, kProgramTypes)) {
+    return At(entry, "cannot name " + std::string(extension) + ": it is the type of programs or system files");
+  }
+  bool twice = std::any_of(installer.documentTypes.begin(), installer.documentTypes.end(),
+                           [&](const DocumentType& t) { return SameExtension(t.extension, extension); }) ||
+               std::any_of(installer.offeredTypes.begin(), installer.offeredTypes.end(),
+                           [&](const std::string& t) { return SameExtension(t, extension); });
+  if (twice) return At(entry, "names " + std::string(extension) + " twice");
+  return std::nullopt;
 }
 
 }  // namespace
@@ -81,7 +134,9 @@ bool IsBracedGuid(std::string_view text) {
 }
 
 bool IsPlainName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ') return false;
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) {
+    return false;
+  }
   for (char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
       return false;
@@ -90,16 +145,34 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
+std::string UnfitInstallerText(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<unsigned char>(text[i]);
+    if (c == '$') return "holds \"$\", which the installer's build tool (wixl) reads as the start of a variable";
+    if (c >= 0x80) {
+      std::size_t length = 1;
+      while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80) ++length;
+      return "holds \"" + std::string(text.substr(i, length)) +
+             "\": the installer's build tool (wixl) keeps only ASCII text in the package";
+    }
+  }
+  return "";
+}
+
 std::optional<DescriptionError> ReadInstaller(std::map<std::string, const DescriptionEntry*>& found,
                                               InstallerDescription& installer) {
   if (auto file = found["File"]) {
-    if (file->value.empty()) return At(file, "needs the path of the installer package");
+    if (!IsPlainName(file->value)) {
+      return At(file, "must be a file name (the package is made in the output's folder), not \"" + file->value + "\"");
+    }
+    if (auto unfit = UnfitInstallerText(file->value); !unfit.empty()) return At(file, unfit);
     installer.file = file->value;
   }
   if (auto folder = found["Install Folder"]) {
     if (!IsPlainName(folder->value)) {
       return At(folder, "must be a folder name without \\ / : * ? \" < > |, not \"" + folder->value + "\"");
     }
+    if (auto unfit = UnfitInstallerText(folder->value); !unfit.empty()) return At(folder, unfit);
     installer.installFolder = folder->value;
   }
   if (auto scope = found["Scope"]) {
@@ -115,6 +188,7 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
         return At(files, "needs paths below the description's folder, with \"*\" only in a file name, not \"" +
                              std::string(piece) + "\"");
       }
+      if (auto unfit = UnfitInstallerText(piece); !unfit.empty()) return At(files, unfit);
       installer.files.emplace_back(piece);
     }
   }
@@ -129,14 +203,23 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
         return At(types, "needs \".ext = Description\" pairs (letters, digits, _ and - after the dot), not \"" +
                              std::string(piece) + "\"");
       }
-      for (const auto& known : installer.documentTypes) {
-        bool same = known.extension.size() == extension.size();
-        for (std::size_t i = 0; same && i < extension.size(); ++i) {
-          same = (known.extension[i] | 0x20) == (extension[i] | 0x20);
-        }
-        if (same) return At(types, "names " + std::string(extension) + " twice");
+      if (auto fault = TakenOrOffered(types, extension, installer)) return fault;
+      if (IsOneOf(extension, kWindowsTypes)) {
+        return At(types, "cannot take " + std::string(extension) + ", a type Windows opens with a program of its own: "
+                                                                    "offer the application for it with \"Open With\"");
       }
+      if (auto unfit = UnfitInstallerText(text); !unfit.empty()) return At(types, unfit);
       installer.documentTypes.push_back(DocumentType{std::string(extension), std::string(text)});
+    }
+  }
+  if (auto offered = found["Open With"]) {
+    for (std::string_view extension : Pieces(offered->value)) {
+      if (!IsExtension(extension)) {
+        return At(offered, "needs \".ext\" types (letters, digits, _ and - after the dot), not \"" +
+                               std::string(extension) + "\"");
+      }
+      if (auto fault = TakenOrOffered(offered, extension, installer)) return fault;
+      installer.offeredTypes.emplace_back(extension);
     }
   }
   return std::nullopt;

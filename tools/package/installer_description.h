@@ -2,13 +2,17 @@
 // Installer package made beside the executable holds. Plain data and rules,
 // no I/O.
 //
-//   File              the package's path, relative to the output's folder
+//   File              the package's file name, in the output's folder
 //   Install Folder    the folder under Program Files (or the user's programs)
 //   Scope             machine (all users) or user (no elevation)
 //   Files             ";"-separated files, folders and "folder\*.ext" patterns
 //   Start Menu        yes or no: a Start menu shortcut
 //   Desktop Shortcut  yes or no: a desktop shortcut
-//   File Types        ";"-separated ".ext = Description" document types
+//   File Types        ";"-separated ".ext = Description": types of the
+//                     application's own, whose default program it becomes
+//   Open With         ";"-separated ".ext": types it is offered for in
+//                     "Open with", whose default program stays as it was
+// (description_keys.cpp holds the values and defaults of each.)
 #pragma once
 
 #include <map>
@@ -37,10 +41,10 @@ struct InstallerDescription {
   bool startMenu = true;
   bool desktopShortcut = false;
   std::vector<DocumentType> documentTypes;
+  std::vector<std::string> offeredTypes;  // ".txt"
 };
 
 inline constexpr std::string_view kInstallerSection = "Installer";
-extern const std::vector<std::string_view> kInstallerKeys;
 
 // The section's values, each key found at most once (`found` by key). An
 // error names the line at fault.
@@ -51,7 +55,13 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
 bool IsBracedGuid(std::string_view text);
 
 // A file or folder name Windows accepts: not empty, none of \ / : * ? " < > |
-// or control characters, not ending in a dot or a space, not "." or "..".
+// or control characters, not ending in a dot or a space, not "." or "..",
+// not a device's name (CON, nul.txt, com1.jar, ...).
 bool IsPlainName(std::string_view name);
+
+// Why `text` cannot go into the installer's source as it is ("holds ..."),
+// or empty when it can: the build tool reads "$" as the start of a variable
+// (there is no escape for it) and keeps only ASCII text.
+std::string UnfitInstallerText(std::string_view text);
 
 }  // namespace package

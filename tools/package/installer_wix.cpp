@@ -131,25 +131,45 @@ class Writer {
                           Xml(p_.files[i].source) + "\" KeyPath=\"yes\"/>");
       Line(depth + 1, "</Component>");
     }
-    if (folder.id == "INSTALLFOLDER" && !p_.documentTypes.empty()) DocumentTypes(depth + 1);
+    if (folder.id == "INSTALLFOLDER" && (!p_.documentTypes.empty() || !p_.offeredTypes.empty())) DocumentTypes(depth + 1);
     for (const auto& child : folder.children) Tree(*child, depth + 1);
     Line(depth, "</Directory>");
   }
 
-  // Each type's open command starts the installed executable with the document.
+  // Each type's open command starts the installed executable with the
+  // document. The application's own types name it as their default program;
+  // every type lists it under "OpenWithProgids", a value of its own that
+  // leaves the type's default (another program's) as it was, and uninstalling
+  // removes no more than that value.
   void DocumentTypes(int depth) {
     Line(depth, Component("DocumentTypes"));
     bool first = true;
     for (const auto& type : p_.documentTypes) {
-      std::string progId = Formatted(p_.progIdBase + type.extension);
-      std::string classes = "Software\\Classes\\";
-      Registry(depth + 1, classes + type.extension, progId, first);
-      Registry(depth + 1, classes + progId, Formatted(type.description), false);
-      Registry(depth + 1, classes + progId + "\\DefaultIcon", "[#F0],0", false);
-      Registry(depth + 1, classes + progId + "\\shell\\open\\command", "\"[#F0]\" \"%1\"", false);
+      Registry(depth + 1, "Software\\Classes\\" + type.extension, Formatted(p_.progIdBase + type.extension), first);
+      ProgId(depth + 1, type.extension, type.description);
       first = false;
     }
+    for (const auto& extension : p_.offeredTypes) {
+      // A key path of its own: the type's default value is not the package's.
+      if (first) {
+        Line(depth + 1, "<RegistryValue Root=\"" + root_ + "\" Key=\"" + Xml("Software\\" + Formatted(ShortcutName(p_.name))) +
+                            "\" Name=\"Document Types\" Type=\"integer\" Value=\"1\" KeyPath=\"yes\"/>");
+        first = false;
+      }
+      ProgId(depth + 1, extension, p_.name);
+    }
     Line(depth, "</Component>");
+  }
+
+  // The application's class for a type, and its place in the type's "Open with".
+  void ProgId(int depth, std::string_view extension, std::string_view description) {
+    std::string progId = Formatted(p_.progIdBase + std::string(extension));
+    std::string classes = "Software\\Classes\\";
+    Registry(depth, classes + progId, Formatted(description), false);
+    Registry(depth, classes + progId + "\\DefaultIcon", "[#F0],0", false);
+    Registry(depth, classes + progId + "\\shell\\open\\command", "\"[#F0]\" \"%1\"", false);
+    Line(depth, "<RegistryValue Root=\"" + root_ + "\" Key=\"" + Xml(classes + std::string(extension)) +
+                    "\\OpenWithProgids\" Name=\"" + Xml(progId) + "\" Type=\"string\" Value=\"\"/>");
   }
 
   // A shortcut needs a registry value of its own as the component's key path.

@@ -26,7 +26,8 @@ struct WixProduct {
   bool startMenu = true;
   bool desktopShortcut = false;
   std::vector<InstalledFile> files;  // the first is the application's executable
-  std::vector<DocumentType> documentTypes;
+  std::vector<DocumentType> documentTypes;  // taken: the application is their default program
+  std::vector<std::string> offeredTypes;     // only offered in "Open with"
 };
 
 // The .wxs text (UTF-8). Every build gets a new product code ("*"); a newer

@@ -1,13 +1,16 @@
 #include "tools/package/package_description.h"
 
+#include <algorithm>
 #include <map>
 
+#include "tools/package/description_keys.h"
 #include "tools/package/utf.h"
 
 namespace package {
 namespace {
 
 constexpr std::size_t kLongestVersionText = 1024;
+constexpr std::size_t kLongestShortcutName = 128;
 
 struct Fault {
   int line = 0;
@@ -82,12 +85,12 @@ std::optional<Fault> ReadSections(std::string_view text, std::vector<Description
 }
 
 // The entries of a section whose keys are all known, each at most once.
-std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vector<std::string_view>& known,
-                               std::map<std::string, const DescriptionEntry*>& found) {
+std::optional<Fault> KnownKeys(const DescriptionSection& section, std::map<std::string, const DescriptionEntry*>& found) {
+  const std::vector<std::string_view> known = KeysOf(section.name);
   for (const auto& entry : section.entries) {
     bool isKnown = false;
     for (auto k : known) isKnown = isKnown || entry.key == k;
-    if (!isKnown) return Fault{entry.line, "unknown key \"" + entry.key + "\" in [" + section.name + "]"};
+    if (!isKnown) return Fault{entry.line, UnknownMessage("key", entry.key, "[" + section.name + "]", known)};
     if (found.count(entry.key) != 0) {
       return Fault{entry.line, "\"" + entry.key + "\" is set twice in [" + section.name + "] (first on line " +
                                    std::to_string(found[entry.key]->line) + ")"};
@@ -99,7 +102,7 @@ std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vec
 
 std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescription& d) {
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code", "Console"}, found)) return fault;
+  if (auto fault = KnownKeys(section, found)) return fault;
   if (auto icon = found["Icon"]) {
     if (icon->value.empty()) return Fault{icon->line, "\"Icon\" needs the path of an .ico file"};
     d.icon = icon->value;
@@ -138,10 +141,8 @@ std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescr
       {"Copyright", "LegalCopyright"},     {"Original File Name", "OriginalFilename"},
       {"Product Name", "ProductName"},     {"Product Version", "ProductVersion"},
   };
-  std::vector<std::string_view> known;
-  for (const auto& s : kStrings) known.push_back(s.first);
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, known, found)) return fault;
+  if (auto fault = KnownKeys(section, found)) return fault;
   if (found["File Version"] == nullptr) return Fault{section.line, "[Version] needs \"File Version\""};
   if (found["Product Version"] == nullptr) found["Product Version"] = found["File Version"];
 
@@ -172,11 +173,21 @@ std::optional<Fault> ReadInstallerSection(const DescriptionSection& section, Pac
     return Fault{section.line, "[Installer] appears twice (first on line " + std::to_string(d.installer->line) + ")"};
   }
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, kInstallerKeys, found)) return fault;
+  if (auto fault = KnownKeys(section, found)) return fault;
   d.installer.emplace();
   d.installer->line = section.line;
   if (auto error = ReadInstaller(found, *d.installer)) return Fault{error->line, error->message};
   return std::nullopt;
+}
+
+const DescriptionEntry* EntryOf(const std::vector<DescriptionSection>& sections, std::string_view section,
+                                std::string_view key) {
+  for (const auto& s : sections) {
+    for (const auto& e : s.entries) {
+      if (s.name == section && e.key == key) return &e;
+    }
+  }
+  return nullptr;
 }
 
 // What an installer needs from the other sections.
@@ -197,6 +208,63 @@ std::optional<Fault> CheckInstaller(const std::vector<DescriptionSection>& secti
     return Fault{d.installer->line, "[Installer] needs a [Version] whose \"Product Version\" starts with two "
                                     "numbers of 0 to 255"};
   }
+  // ... and compares only those three: two builds that differ in the fourth
+  // alone would be installed side by side instead of one replacing the other.
+  if (d.version->productVersion[3] != 0) {
+    const DescriptionEntry* version = EntryOf(sections, "Version", "Product Version");
+    if (version == nullptr) version = EntryOf(sections, "Version", "File Version");
+    return Fault{version->line, "[Installer] needs a \"Product Version\" whose fourth number is 0, not \"" +
+                                    version->value + "\": Windows Installer compares only the first three, so a "
+                                    "newer build that differs in the fourth alone would not replace an older one"};
+  }
+  // The product's name and company go into the package's tables; the name
+  // also names the shortcuts, whose column holds 128 characters.
+  for (const char* key : {"Product Name", "Company Name"}) {
+    const DescriptionEntry* entry = EntryOf(sections, "Version", key);
+    if (entry == nullptr) continue;
+    if (auto unfit = UnfitInstallerText(entry->value); !unfit.empty()) {
+      return Fault{entry->line, "\"" + entry->key + "\" " + unfit};
+    }
+    if (entry->value.size() > kLongestShortcutName) {
+      return Fault{entry->line, "\"" + entry->key + "\" is longer than the 128 characters the installer's shortcut "
+                                "and product names may hold"};
+    }
+  }
+  return std::nullopt;
+}
+
+// The section's name and keys are ones the launcher reads: anything else
+// would be carried along and never used. The .ini's "<section>+" extends a
+// section's values.
+std::optional<Fault> CheckSettingsNames(const DescriptionSection& section, const std::string& name, bool ignoreCase) {
+  auto same = [ignoreCase](std::string_view a, std::string_view b) { return ignoreCase ? EqualsIgnoreCase(a, b) : a == b; };
+  std::string base = name;
+  bool extension = ignoreCase && base.size() > 1 && base.back() == '+';
+  if (extension) base.pop_back();
+  // The embedded settings and "+" sections serve the layered sections only.
+  std::vector<std::string> sections = SettingsSections(!ignoreCase || extension);
+  std::vector<std::string_view> names(sections.begin(), sections.end());
+  auto known = std::find_if(names.begin(), names.end(), [&](std::string_view n) { return same(n, base); });
+  std::vector<std::string> all = SettingsSections();
+  bool fileOnly = std::any_of(all.begin(), all.end(), [&](std::string_view n) { return same(n, base); });
+  if (known == names.end() && fileOnly) {
+    return Fault{section.line, "the launcher reads [" + base + "] from the .ini only: write it as [Ini: " + base + "]"};
+  }
+  if (known == names.end()) {
+    std::string message = "unknown settings section \"" + name + "\"";
+    std::string_view nearest = Nearest(base, names);
+    if (!nearest.empty()) message += " (nearest: \"" + std::string(nearest) + "\")";
+    message += "; the launcher reads ";
+    for (std::size_t i = 0; i < names.size(); ++i) message += (i == 0 ? "" : ", ") + std::string(names[i]);
+    return Fault{section.line, message};
+  }
+  std::vector<std::string> keys = SettingsKeysOf(*known);
+  std::vector<std::string_view> accepted(keys.begin(), keys.end());
+  for (const auto& entry : section.entries) {
+    if (std::none_of(accepted.begin(), accepted.end(), [&](std::string_view k) { return same(k, entry.key); })) {
+      return Fault{entry.line, UnknownMessage("key", entry.key, "[" + section.name + "]", accepted)};
+    }
+  }
   return std::nullopt;
 }
 
@@ -216,6 +284,7 @@ std::optional<Fault> AddSettingsSection(const DescriptionSection& section, const
     return Fault{section.line, "[" + section.name + "] appears twice (first on line " +
                                    std::to_string(earlier->second) + ")"};
   }
+  if (auto fault = CheckSettingsNames(section, name, ignoreCase)) return fault;
   std::map<std::string, int> keys;
   for (const auto& entry : section.entries) {
     auto [first, added] = keys.emplace(folded(entry.key), entry.line);

@@ -1,6 +1,7 @@
 // package-app: makes an application's executable from the launcher.
 //
-//   package-app <launcher.exe> <description> <output.exe>
+//   package-app <launcher.exe> <description> <output.exe> [--keep-wxs]
+//   package-app --help | --version
 //
 // The description (see package_description.h and the README) names the icon,
 // the version information, the DPI awareness and the settings to embed; the
@@ -8,9 +9,11 @@
 // package after them when it has an [Installer] section. Every error is one
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then. No output may be one of the inputs.
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/package/description_keys.h"
 #include "tools/package/file_io.h"
 #include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
@@ -18,9 +21,10 @@
 namespace {
 
 constexpr char kTool[] = "package-app";
+constexpr char kVersion[] = "1.1.0";
 
 int Package(const std::filesystem::path& input, const std::filesystem::path& descriptionPath,
-            const std::filesystem::path& output) {
+            const std::filesystem::path& output, bool keepWxs) {
   using package::PathText;
   package::Bytes descriptionBytes;
   if (!package::ReadWholeFile(descriptionPath, descriptionBytes)) {
@@ -35,7 +39,7 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   const package::PackageDescription& d = *parsed.description;
   package::InstallerPlan installer;
   std::string installerError;
-  if (d.installer && !package::PlanInstaller(descriptionPath, output, d, installer, installerError)) {
+  if (d.installer && !package::PlanInstaller(descriptionPath, output, d, keepWxs, installer, installerError)) {
     return package::Report(kTool, installerError);
   }
 
@@ -91,16 +95,23 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   for (const auto& file : files) outputs.push_back(file.first);
   if (d.installer) outputs.insert(outputs.end(), {installer.wxs, installer.msi});
   for (const auto& file : outputs) {
+    std::error_code ec;
     for (const auto& [path, message] : inputs) {
-      std::error_code ec;
       if (!path.empty() && std::filesystem::equivalent(file, path, ec)) return package::Report(kTool, message);
     }
+    for (const auto& path : installer.inputs) {
+      if (std::filesystem::equivalent(file, path, ec)) {
+        return package::Report(kTool, PathText(descriptionPath) + ":" + std::to_string(d.installer->filesLine) +
+                                          ": \"Files\" lists " + PathText(path) + ", which is also an output");
+      }
+    }
   }
+  if (d.installer) return package::BuildInstaller(kTool, installer, files);
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
   }
-  return d.installer ? package::BuildInstaller(kTool, installer) : 0;
+  return 0;
 }
 
 }  // namespace
@@ -110,8 +121,19 @@ int wmain(int argc, wchar_t** argv) {
 #else
 int main(int argc, char** argv) {
 #endif
-  if (argc != 4) {
-    return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe>");
+  std::vector<std::filesystem::path> arguments(argv + 1, argv + argc);
+  if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
+    std::fputs(package::DescriptionHelp().c_str(), stdout);
+    return 0;
   }
-  return Package(argv[1], argv[2], argv[3]);
+  if (arguments.size() == 1 && arguments[0] == "--version") {
+    std::printf("%s %s\n", kTool, kVersion);
+    return 0;
+  }
+  bool keepWxs = arguments.size() == 4 && arguments[3] == "--keep-wxs";
+  if (arguments.size() != 3 && !keepWxs) {
+    return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe> [--keep-wxs] "
+                                  "(--help: the description's keys)");
+  }
+  return Package(arguments[0], arguments[1], arguments[2], keepWxs);
 }
