@@ -5,6 +5,17 @@
 #include "tools/package/utf.h"
 
 namespace package {
+
+const std::vector<std::string_view> kPackageKeys = {"Icon", "DPI Awareness", "Upgrade Code", "Console"};
+// In the order the version resource's strings are written.
+const std::vector<std::pair<std::string_view, std::string_view>> kVersionKeys = {
+    {"Company Name", "CompanyName"},     {"File Description", "FileDescription"},
+    {"File Version", "FileVersion"},     {"Internal Name", "InternalName"},
+    {"Copyright", "LegalCopyright"},     {"Original File Name", "OriginalFilename"},
+    {"Product Name", "ProductName"},     {"Product Version", "ProductVersion"},
+};
+const std::vector<std::string_view> kDescriptionSections = {"Package", "Version", kInstallerSection, "Embedded",
+                                                            "Ini"};
 namespace {
 
 constexpr std::size_t kLongestVersionText = 1024;
@@ -99,7 +110,7 @@ std::optional<Fault> KnownKeys(const DescriptionSection& section, const std::vec
 
 std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescription& d) {
   std::map<std::string, const DescriptionEntry*> found;
-  if (auto fault = KnownKeys(section, {"Icon", "DPI Awareness", "Upgrade Code", "Console"}, found)) return fault;
+  if (auto fault = KnownKeys(section, kPackageKeys, found)) return fault;
   if (auto icon = found["Icon"]) {
     if (icon->value.empty()) return Fault{icon->line, "\"Icon\" needs the path of an .ico file"};
     d.icon = icon->value;
@@ -131,15 +142,8 @@ std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescr
 }
 
 std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescription& d) {
-  // Description keys and the resource's string names, in the order written.
-  static const std::pair<std::string_view, std::string_view> kStrings[] = {
-      {"Company Name", "CompanyName"},     {"File Description", "FileDescription"},
-      {"File Version", "FileVersion"},     {"Internal Name", "InternalName"},
-      {"Copyright", "LegalCopyright"},     {"Original File Name", "OriginalFilename"},
-      {"Product Name", "ProductName"},     {"Product Version", "ProductVersion"},
-  };
   std::vector<std::string_view> known;
-  for (const auto& s : kStrings) known.push_back(s.first);
+  for (const auto& s : kVersionKeys) known.push_back(s.first);
   std::map<std::string, const DescriptionEntry*> found;
   if (auto fault = KnownKeys(section, known, found)) return fault;
   if (found["File Version"] == nullptr) return Fault{section.line, "[Version] needs \"File Version\""};
@@ -155,7 +159,7 @@ std::optional<Fault> ReadVersion(const DescriptionSection& section, PackageDescr
     }
     (std::string(key) == "File Version" ? v.fileVersion : v.productVersion) = *parsed;
   }
-  for (const auto& [key, name] : kStrings) {
+  for (const auto& [key, name] : kVersionKeys) {
     const DescriptionEntry* entry = found[std::string(key)];
     if (entry == nullptr) continue;
     if (entry->value.size() > kLongestVersionText) {
@@ -258,8 +262,12 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       }
       fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
-      return Fault{section.line, "unknown section [" + section.name +
-                                     "]: expected [Package], [Version], [Installer], [Embedded: ...] or [Ini: ...]"};
+      std::string expected;
+      for (std::size_t i = 0; i < kDescriptionSections.size(); ++i) {
+        expected += i == 0 ? "[" : i + 1 == kDescriptionSections.size() ? " or [" : ", [";
+        expected += std::string(kDescriptionSections[i]) + (i + 2 < kDescriptionSections.size() ? "]" : ": ...]");
+      }
+      return Fault{section.line, "unknown section [" + section.name + "]: expected " + expected};
     }
     if (fault) return fault;
   }

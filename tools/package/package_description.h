@@ -73,4 +73,12 @@ struct DescriptionResult {
 
 DescriptionResult ParsePackageDescription(std::string_view text);
 
+// What the parser accepts: the keys of [Package], the keys of [Version] with
+// the version resource's string names, and the sections (the last two are the
+// prefixes of "[Embedded: <section>]" and "[Ini: <section>]"). [Installer]'s
+// keys are kInstallerKeys.
+extern const std::vector<std::string_view> kPackageKeys;
+extern const std::vector<std::pair<std::string_view, std::string_view>> kVersionKeys;
+extern const std::vector<std::string_view> kDescriptionSections;
+
 }  // namespace package
