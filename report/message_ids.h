@@ -34,3 +34,5 @@
 // Values the system cannot hold: refused with a box rather than cut.
 #define IDS_PATH_TOO_LONG 240          // "... %d characters ..." (the new Path)
 #define IDS_FILE_PATH_TOO_LONG 241     // "%s" key name, "%d" length
+// A console program's line after a missing runtime's message and address.
+#define IDS_RUNTIME_SEARCH_HINT 242
