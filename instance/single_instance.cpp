@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "common/text.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
@@ -60,6 +61,10 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
     auto area = instance::PackArguments(arguments);
     if (!area) return false;
     const HandOver sent = SendArguments(block, *area, name);
+    if (sent == HandOver::Sent && diag::Enabled()) {
+      diag::Log({L"handed over to the running instance, pid ",
+                 text::DecimalText(std::uint64_t{instance::ReadField(block, instance::kProcessIdOffset)})});
+    }
     if (sent != HandOver::NoPrimary) return sent == HandOver::Sent;
     diag::Log({L"single instance: no primary; an ordinary start"});
     Release(*this);

@@ -22,7 +22,7 @@ Launcher* Launcher::Current() { return current; }
 void Launcher::SplitCommandLine() { arguments = ArgumentsFromCommandLine(GetCommandLineW()); }
 
 bool Launcher::Initialise() {
-  diag::Log({L"--- launcher started: ", GetCommandLineW()});
+  diag::Log({L"command line: ", GetCommandLineW()});  // after the log's own first line
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;
   if (!instanceState.SetUpSingleInstance(settings.upgradeCode, arguments,
