@@ -59,9 +59,10 @@ if ! ls "${jre_unix:-/nonexistent}"/bin/*/jvm.dll >/dev/null 2>&1; then
        "runtime folder (see README)."
   exit 0
 fi
-echo "running: /usr/lib/wine/wine64 dist/hello.exe first \"second argument\" (in a Wine prefix of its own)"
+echo "running: /usr/lib/wine/wine64 hello.exe first \"second argument\" in dist/ (in a Wine prefix of its own)"
 set +e
-LAUNCHER_TEST_STATE="$state" timeout 120 tests/support/wine-run.sh dist/hello.exe first "second argument" &
+# In dist/: the example's "Output File" is relative, so its output lands there.
+(cd dist && LAUNCHER_TEST_STATE="$state" timeout 120 ../tests/support/wine-run.sh hello.exe first "second argument") &
 runner=$!
 wait $runner
 code=$?
