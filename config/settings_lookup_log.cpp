@@ -1,6 +1,6 @@
 // The diagnostics log's account of a layered lookup: which layers hold the
 // key. Runs only while the log is on, so the second look-up costs nothing
-// otherwise.
+// otherwise. The many keys an application leaves alone share one line.
 #include "config/settings_store.h"
 #include "report/diagnostics_log.h"
 
@@ -10,11 +10,24 @@ void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& k
   const bool embedded = embedded_.Find(section, key).has_value();
   const bool file = !FileValue(section, key).empty();
   const bool plus = !file && !FileValue(section + L"+", key).empty();
+  if (!file && !embedded && !plus) {
+    if (section == unsetSection_) {
+      unset_ += L", ";
+    } else {
+      unset_.append(unset_.empty() ? L"[" : L"; [").append(section).append(L"] ");
+      unsetSection_ = section;
+    }
+    unset_ += key;
+    return;
+  }
   const wchar_t* layers = file       ? L"file"
                           : embedded ? (plus ? L"embedded, + section" : L"embedded")
-                          : plus     ? L"+ section"
-                                     : L"unset";
+                                     : L"+ section";
   diag::Log({L"setting [", section, L"] ", key, L" = \"", value, L"\" (", layers, L")"});
+}
+
+SettingsStore::~SettingsStore() {
+  if (!unset_.empty()) diag::Log({L"settings not set: ", unset_});
 }
 
 }  // namespace config

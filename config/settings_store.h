@@ -39,6 +39,12 @@ std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool l
 // its own store and so sees the file as it is then.
 class SettingsStore {
  public:
+  SettingsStore() = default;
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+  // Logs the keys this stage read that no layer sets, in one line.
+  ~SettingsStore();
+
   void Open(const std::wstring& path, const std::wstring& embeddedText = {});
   // The embedded layer, for a stage that needs file values to find it.
   void SetEmbeddedText(const std::wstring& embeddedText) { embedded_.Parse(embeddedText); }
@@ -55,12 +61,16 @@ class SettingsStore {
 
  private:
   std::wstring LayeredValue(const std::wstring& section, const std::wstring& key) const;
-  // Writes the value and the layers it came from to the diagnostics log.
+  // Writes the value and the layers it came from to the diagnostics log; a
+  // key no layer sets joins `unset_` instead.
   void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
 
   std::wstring path_;
   std::wstring fileText_;
   EmbeddedSettings embedded_;
+  // "[Section] Key, Key; [Section] Key": the keys read that no layer sets.
+  mutable std::wstring unset_;
+  mutable std::wstring unsetSection_;
 };
 
 }  // namespace config

@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "common/text.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
@@ -62,7 +63,13 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
     auto area = instance::PackArguments(arguments);
     if (!area) return false;
     const HandOver sent = SendArguments(block, *area, name, *exe);
-    if (sent == HandOver::Sent) return true;
+    if (sent == HandOver::Sent) {
+      if (diag::Enabled()) {
+        diag::Log({L"handed over to the running instance, pid ",
+                   text::DecimalText(std::uint64_t{instance::ReadField(block, instance::kProcessIdOffset)})});
+      }
+      return true;
+    }
     if (sent == HandOver::Failed) {
       diag::Log({L"single instance: arguments not taken"});
       report::ShowMessage(nullptr, IDS_HAND_OVER_FAILED);

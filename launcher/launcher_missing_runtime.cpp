@@ -1,5 +1,9 @@
 // No source yielded a runtime: the user is asked for one.
 #include "launcher/launcher.h"
+#include "report/console_mode.h"
+#include "report/error_report.h"
+#include "report/message_ids.h"
+#include "resources/resource_ids.h"
 #include "runtime/missing_runtime_dialog.h"
 
 namespace launcher {
@@ -7,6 +11,13 @@ namespace launcher {
 bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.jvmType, settings.minimumVersion, settings.maximumVersion);
+  if (!report::WindowsAllowed()) {
+    // A console program has no dialog: the address its link would open
+    // follows the message, then where the launcher looked and what to set.
+    report::ShowErrorBox(nullptr,
+                         message + L"\r\n" DOWNLOAD_ADDRESS L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
+    return false;
+  }
   auto chosen = runtime::AskForRuntime(message, settings.jvmType, !settings.pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;

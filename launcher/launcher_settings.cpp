@@ -34,7 +34,7 @@ bool LaunchSettings::ReadSettings() {
   auto settingsPath = config::SettingsPathFor(*exe);
   if (!settingsPath) return false;
   const std::wstring& file = *settingsPath;
-  diag::Log({L"executable ", *exe, L", settings file ", file});
+  diag::Log({L"settings file ", file});
 
   // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;

@@ -22,11 +22,48 @@ HANDLE logFile = INVALID_HANDLE_VALUE;
 // placed at the end and written while the lock is held.
 constexpr DWORD kTurnOffsetHigh = 0x7FFFFFFF;
 
+void WriteLine(HANDLE file, const std::wstring& line) {
+  std::wstring whole = EscapeControls(line);
+  whole += L"\r\n";
+  int size = WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), nullptr, 0, nullptr,
+                                 nullptr);
+  if (size <= 0) return;
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), bytes.data(), size, nullptr, nullptr);
+  // One write per line at the end of the file, whole: lines of threads and of
+  // launches writing the same file may interleave, never mix.
+  OVERLAPPED turn{};
+  turn.OffsetHigh = kTurnOffsetHigh;
+  const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
+  DWORD written = 0;
+  if (SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  }
+  if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+}
+
+// "--- launcher started: 2026-12-08 00:40:01.123 UTC, pid 1234, executable
+// C:\App\MyApp.exe, launcher 1.0.0": where one run's story begins.
+std::wstring HeaderLine() {
+  SYSTEMTIME t;
+  GetSystemTime(&t);
+  wchar_t stamp[100];
+  wsprintfW(stamp, L"--- launcher started: %04u-%02u-%02u %02u:%02u:%02u.%03u UTC, pid %lu, executable ", t.wYear,
+            t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, GetCurrentProcessId());
+  std::wstring line(stamp);
+  const std::size_t at = line.size();
+  line.resize(at + 32768);
+  line.resize(at + GetModuleFileNameW(nullptr, line.data() + at, 32768));
+  line += L", launcher " LAUNCHER_VERSION;
+  return line;
+}
+
 BOOL CALLBACK OpenLogFile(PINIT_ONCE, PVOID, PVOID*) {
   std::wstring path = text::GetEnvironment(kLogVariable);
   if (!path.empty()) {
     logFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (logFile != INVALID_HANDLE_VALUE) WriteLine(logFile, HeaderLine());
   }
   return TRUE;
 }
@@ -48,22 +85,7 @@ void Log(std::initializer_list<std::wstring_view> pieces) {
   if (file == INVALID_HANDLE_VALUE) return;
   std::wstring whole;
   for (std::wstring_view piece : pieces) whole += piece;
-  whole += L"\r\n";
-  int size = WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), nullptr, 0, nullptr,
-                                 nullptr);
-  if (size <= 0) return;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), bytes.data(), size, nullptr, nullptr);
-  // One write per line at the end of the file, whole: lines of threads and of
-  // launches writing the same file may interleave, never mix.
-  OVERLAPPED turn{};
-  turn.OffsetHigh = kTurnOffsetHigh;
-  const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
-  DWORD written = 0;
-  if (SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_END)) {
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  }
-  if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
+  WriteLine(file, whole);
 }
 
 }  // namespace diag

@@ -34,6 +34,8 @@
 // Values the system cannot hold: refused with a box rather than cut.
 #define IDS_PATH_TOO_LONG 240          // "... %d characters ..." (the new Path)
 #define IDS_FILE_PATH_TOO_LONG 241     // "%s" key name, "%d" length
+// A console program's line after a missing runtime's message and address.
+#define IDS_RUNTIME_SEARCH_HINT 242
 // What the VM would end the process over without a word: said first.
 #define IDS_BAD_MAIN_MODULE 250        // "%s" the "Main Module" value
 #define IDS_VM_ABORTED 251             // "%s" the VM's own words

@@ -20,4 +20,6 @@
 #define IDC_MISSING_MESSAGE 203
 #define IDC_MISSING_ICON 204
 #define IDC_DOWNLOAD_LINK 205
+// The link's address; a console program writes it after the message.
+#define DOWNLOAD_ADDRESS "https://adoptium.net/"
 #define IDC_BROWSE_HINT 206

@@ -7,7 +7,6 @@
 #include "common/placement_win.h"
 #include "common/shell_api.h"
 #include "common/text.h"
-#include "report/console_mode.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
@@ -89,10 +88,6 @@ std::wstring ComposeMissingRuntimeMessage(JvmType type, const VersionNumber& min
 }
 
 std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type, bool hasPairProduct) {
-  if (!report::WindowsAllowed()) {  // a console program says it and ends
-    report::ShowErrorBox(nullptr, message);
-    return std::nullopt;
-  }
   win::ComApartment com;  // the folder browser needs COM on this thread
   MissingRuntimeDialog state;
   state.message = &message;

@@ -16,8 +16,7 @@ std::wstring ComposeMissingRuntimeMessage(JvmType type, const VersionNumber& min
 // Shows the dialog owned by the thread's active window. The browsed folder and
 // its library after OK; none after Cancel, Escape, the close box, or when the
 // dialog cannot be created. A 32-bit runtime enables OK only with a paired
-// product. A console program shows the message as a line on standard error
-// instead, and none.
+// product. Never called in a console program.
 std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type, bool hasPairProduct);
 
 }  // namespace runtime

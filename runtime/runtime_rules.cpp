@@ -19,6 +19,12 @@ constexpr std::array<std::wstring_view, 6> kFavorServerOrder{kServerLibrary,    
 
 constexpr std::wstring_view kPrivateRuntimeMarker = L"bin\\java.dll";
 
+// Whether the folder `home` (ending in a backslash, which the probe's
+// pattern must not carry) is there.
+bool FolderExists(const std::wstring& home, const FileProbe& files) {
+  return files.Exists(home.substr(0, home.size() - 1));
+}
+
 bool KeySearched(const VendorKey& key, const RuntimeSettings& s) {
   bool kindSearched = s.favorMode || (key.kind == RuntimeKind::Jdk ? s.searchJdk : s.searchJre);
   bool vendorAllowed = false;
@@ -130,6 +136,9 @@ std::optional<std::wstring> PrivateRuntimeHome(std::wstring_view executablePath,
   for (std::wstring_view place : {L"", L"jre64\\", L"runtime\\", L"jre\\"}) {
     std::wstring home = folder + std::wstring(place);
     if (files.Exists(home + std::wstring(kPrivateRuntimeMarker))) return home;
+    // A folder that is there but lacks the marker is what a user meant as
+    // the runtime more often than not.
+    if (diag::Enabled() && FolderExists(home, files)) diag::Log({L"  passed over ", home, L": no bin\\java.dll"});
   }
   return std::nullopt;
 }
@@ -204,8 +213,12 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
 
   if (!settings.jrePath.empty()) {
     diag::Log({L"looking at \"JRE Path\" ", settings.jrePath});
-    std::wstring library = libraryIn(WithTrailingBackslash(settings.jrePath));
+    const std::wstring home = WithTrailingBackslash(settings.jrePath);
+    std::wstring library = libraryIn(home);
     if (!library.empty()) return {RuntimeSource::JrePath, std::move(library)};
+    if (diag::Enabled()) {
+      diag::Log({L"  passed over: ", FolderExists(home, sources.files) ? L"no jvm.dll (JVM Type)" : L"no such folder"});
+    }
   }
 
   if (sources.findPrivateRuntime) {
@@ -213,6 +226,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
     if (std::optional<std::wstring> home = sources.findPrivateRuntime()) {
       std::wstring library = libraryIn(*home);
       if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
+      diag::Log({L"  passed over ", *home, L": no jvm.dll (JVM Type)"});
     }
   }
 

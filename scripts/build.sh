@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the launcher for 64-bit Windows into dist/, with the example
-# application beside it, and runs the example under Wine. Installs what a fresh
-# machine lacks first.
+# Builds the launcher for 64-bit Windows into dist/ (made afresh each time),
+# with the packaging tools and the example application beside it, and runs the
+# example under Wine when dist/hello.ini's "JRE Path" names a Windows runtime.
+# A dist/hello.ini the user edited is kept. Installs what a fresh machine
+# lacks first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +15,12 @@ cmake --build --preset windows -j2 --target launcher package-app embed-settings 
 cmake --preset jni-native -G Ninja >/dev/null
 cmake --build --preset jni-native -j2 --target package-app
 
+# dist/ is made afresh; the example's .ini is the user's to edit (README asks
+# for a "JRE Path" there), so an edited one is put back after packaging. It
+# waits in build/ meanwhile, where a build that fails leaves it for the next.
+kept_ini=build/hello.ini.kept
+mkdir -p build
+[ -f dist/hello.ini ] && cp dist/hello.ini "$kept_ini"
 rm -rf dist
 mkdir -p dist
 cp build/windows/bin/launcher.exe build/windows/bin/package-app.exe build/windows/bin/embed-settings.exe dist/
@@ -23,10 +31,18 @@ stage=build/example-package
 rm -rf "$stage" && mkdir -p "$stage"
 cp examples/hello/hello.package examples/hello/hello.ico dist/hello.jar "$stage/"
 dist/package-app dist/launcher.exe "$stage/hello.package" dist/hello.exe
+if [ -f "$kept_ini" ]; then
+  if ! cmp -s "$kept_ini" dist/hello.ini; then
+    mv dist/hello.ini dist/hello.ini.new
+    cp "$kept_ini" dist/hello.ini
+    echo "kept your edited dist/hello.ini; the one packaging made is dist/hello.ini.new"
+  fi
+  rm -f "$kept_ini"
+fi
 echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/package-app (Linux)," \
      "dist/package-app.exe, dist/embed-settings.exe"
 echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar"
-echo "installer: dist/hello-1.0.0.0.msi (install it with: wine64 msiexec /i dist/hello-1.0.0.0.msi)"
+echo "installer: dist/hello-1.0.0.0.msi (install it with: /usr/lib/wine/wine64 msiexec /i dist/hello-1.0.0.0.msi)"
 
 # Run the example in a private Wine prefix and display of its own.
 state="$PWD/build/example-wine"
@@ -43,9 +59,10 @@ if ! ls "${jre_unix:-/nonexistent}"/bin/*/jvm.dll >/dev/null 2>&1; then
        "runtime folder (see README)."
   exit 0
 fi
-echo "running: wine64 dist/hello.exe first \"second argument\""
+echo "running: /usr/lib/wine/wine64 hello.exe first \"second argument\" in dist/ (in a Wine prefix of its own)"
 set +e
-LAUNCHER_TEST_STATE="$state" timeout 120 tests/support/wine-run.sh dist/hello.exe first "second argument" &
+# In dist/: the example's "Output File" is relative, so its output lands there.
+(cd dist && LAUNCHER_TEST_STATE="$state" timeout 120 ../tests/support/wine-run.sh hello.exe first "second argument") &
 runner=$!
 wait $runner
 code=$?
@@ -58,5 +75,5 @@ case $code in
   0) echo "the example ran and ended with exit code 0" ;;
   255) echo "the launcher ended with -1 (0xFFFFFFFF): no usable Windows Java runtime in this Wine prefix." \
             "Point \"JRE Path\" in dist/hello.ini at a 64-bit Windows runtime folder (see README)." ;;
-  *) echo "the example ended with exit code $code (low 8 bits, as wine64 reports it)" ;;
+  *) echo "the example ended with exit code $code (low 8 bits, as Wine reports it)" ;;
 esac

@@ -94,7 +94,10 @@ TEST(ConsoleProgram, OutputFailuresAndExitCodesReachTheCallerWithoutAWindow) {
        "arguments.\r\n"},
       {"no runtime", L"test.Echo", L"",
        L"Minimum Version=99\r\nSearch Installed Runtimes=No\r\n", L"", false, kFailed, "",
-       "was not found. Please  download and install a JRE (minimum version 99"},
+       "was not found. Please  download and install a JRE (minimum version 99.0) from:\r\nhttps://adoptium.net/\r\n"
+       "Looked at \"JRE Path\", beside the executable (its folder, jre64, runtime, jre), in the registry, "
+       "and at JAVA_HOME and Program Files unless \"Search Installed Runtimes\" is No. Set \"JRE Path\" in "
+       "[Java Runtime Environment] of the .ini beside the executable to a runtime's folder.\r\n"},
   };
   DoubleApp app;
   ASSERT_EQ(PackageConsole(app, "yes"), 0u);

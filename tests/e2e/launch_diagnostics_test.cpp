@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ TEST(LaunchDiagnosticsLog, RunThatFindsNothingTellsWhereItLookedAndWhy) {
   ASSERT_TRUE(runtimetest::VendorKeys::Register(runtimetest::View::Native, 1, L"1.4", runtimes / L"old"));
   ASSERT_TRUE(runtimetest::InstalledRuntimes::Register(runtimetest::kInstalledLayouts[0], L"21", runtimes / L"gone"));
   testsupport::WriteTextFile(runtimes / L"nameless\\bin\\server\\jvm.dll", L"x", testsupport::Encoding::Ansi);
+  // A runtime beside the executable that lacks bin\java.dll is passed over, and the log says so.
+  testsupport::WriteTextFile(app.path(L"jre64\\bin\\server\\jvm.dll"), L"x", testsupport::Encoding::Ansi);
   app.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\nMinimum Version=1.6\r\nJRE Path=" +
                runtimes.path() + L"\\empty\r\n");
 
@@ -45,8 +48,9 @@ TEST(LaunchDiagnosticsLog, RunThatFindsNothingTellsWhereItLookedAndWhy) {
   ExpectLines(testsupport::ReadTextFile(app.path(L"run.log")),
               {L"executable " + app.exe(), L"settings file " + app.ini(),
                L"setting [Java Runtime Environment] Minimum Version = \"1.6\" (file)",
-               L"looking at \"JRE Path\" " + runtimes.path() + L"\\empty",
+               L"looking at \"JRE Path\" " + runtimes.path() + L"\\empty\r\n  passed over: no such folder\r\n",
                L"looking for a private runtime",
+               L"  passed over " + app.path(L"jre64\\") + L": no bin\\java.dll\r\n",
                L"looking in the registry key Software\\JavaSoft\\Java Runtime Environment\\",
                L"passed over Software\\JavaSoft\\Java Runtime Environment\\1.4: version outside the range",
                L"looking in HKLM", L"looking in HKCU", L"key Software\\Eclipse Adoptium\\JDK\\",
@@ -81,11 +85,58 @@ TEST(LaunchDiagnosticsLog, GoodRunTellsRuntimeAndOptionsFailureTellsItsMessage) 
   ExpectLines(testsupport::ReadTextFile(logFile).substr(log.size()), {L"failure, message 215", L"exit code -1"});
 }
 
+// A run's story opens with one line naming the time, the process, the
+// executable and the launcher's version; a relative "JRE Path" names the
+// folder it is taken from; no logged value can start a line of its own; the
+// settings a stage read but nobody set share one line.
+TEST(LaunchDiagnosticsLog, EachRunOpensWithItsHeaderAndValuesCannotForgeLines) {
+  testsupport::DoubleApp app;
+  app.Write(testsupport::Settings{});
+  const std::wstring ini = testsupport::ReadTextFile(app.app.ini());
+  app.app.WriteIni(std::regex_replace(ini, std::wregex(L"JRE Path=[^\r]*"), L"JRE Path=jre"));
+  const std::wstring logFile = app.app.path(L"run.log");
+  testsupport::Process process = app.Start(L"\"one\nexit code 7\"", {{L"VORN_LAUNCHER_LOG", logFile}});
+  ASSERT_TRUE(process.started());
+  ASSERT_TRUE(process.Wait(60000));
+  ASSERT_EQ(process.ExitCode(), 0u) << app.RecordText();
+  const auto record = app.Record();
+  ASSERT_NE(record.Main(), nullptr) << app.RecordText();
+  EXPECT_EQ(record.Main()->args, (std::vector<std::wstring>{L"one\nexit code 7"}));
+
+  const std::wstring log = testsupport::ReadTextFile(logFile);
+  std::vector<std::wstring> lines;
+  std::wistringstream stream(log);
+  for (std::wstring line; std::getline(stream, line);) {
+    lines.push_back(line.substr(0, line.find_last_not_of(L'\r') + 1));
+  }
+  ASSERT_FALSE(lines.empty());
+  std::wsmatch header;
+  ASSERT_TRUE(std::regex_match(lines[0], header,
+                               std::wregex(L"--- launcher started: \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} "
+                                           L"UTC, pid (\\d+), executable (.+), launcher \\d+\\.\\d+\\.\\d+")))
+      << testing::PrintToString(lines[0]);
+  EXPECT_EQ(std::stoul(header[1].str()), process.id());
+  EXPECT_EQ(header[2].str(), app.app.exe());
+  int notSet = 0;
+  for (const std::wstring& line : lines) {
+    EXPECT_NE(line, L"exit code 7") << "an argument forged a line";
+    EXPECT_EQ(line.find(L"(unset)"), std::wstring::npos) << testing::PrintToString(line);
+    if (line.starts_with(L"settings not set: ")) ++notSet;
+  }
+  ExpectLines(log, {L"command line: " + testsupport::Quoted(app.app.exe()) + L" \"one\\nexit code 7\"",
+                    L"\"JRE Path\" is relative to the current folder " + app.app.folder().path() + L"\r\n",
+                    L"settings not set: [Application] ", L"exit code 0"});
+  EXPECT_GE(notSet, 1);
+  EXPECT_LE(notSet, 4) << "one line for each stage that reads settings at most\n" << log;
+}
+
 // How often each line of a log occurs, each counted `times`.
 std::map<std::wstring, int> LineCounts(const std::wstring& log, int times = 1) {
   std::map<std::wstring, int> counts;
   std::wistringstream lines(log);
-  for (std::wstring line; std::getline(lines, line);) counts[line] += times;
+  for (std::wstring line; std::getline(lines, line);) {
+    if (!line.starts_with(L"--- launcher started: ")) counts[line] += times;  // its time and pid differ
+  }
   return counts;
 }
 

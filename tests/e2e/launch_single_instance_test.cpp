@@ -119,13 +119,20 @@ TEST(SingleInstance, LaterStartsHandTheirArgumentsToTheFirstAndEndWithItsAnswer)
       {L"after", 101, Args{L"after"}},
   };
   std::vector<Args> expected;
+  const std::wstring log = si.app.app.path(L"secondaries.log");
   for (const auto& c : cases) {
-    auto run = si.RunSecondary(c.arguments);
+    auto run = si.app.app.Run(c.arguments, {.environment = {{L"VORN_LAUNCHER_LOG", log}}});
     ASSERT_TRUE(run.result.finished) << "secondary with " << c.arguments.size() << " characters of arguments";
     EXPECT_EQ(run.result.exitCode, c.exitCode) << "the int form's answer is the argument count + 100";
     EXPECT_TRUE(run.boxes.empty());
     if (c.received) expected.push_back(*c.received);
   }
+  // Each later start that was served says so in the diagnostics log.
+  const std::wstring story = testsupport::ReadTextFile(log);
+  const std::wstring handedOver = L"handed over to the running instance, pid " + std::to_wstring(si.primary.id());
+  std::size_t told = 0;
+  for (std::size_t at = story.find(handedOver); at != std::wstring::npos; at = story.find(handedOver, at + 1)) ++told;
+  EXPECT_EQ(told, expected.size()) << story;
   // A hand-over thread detaches after its answer went out.
   EXPECT_TRUE(Eventually([&] {
     const auto r = si.app.Record();

@@ -41,6 +41,10 @@ TEST(MessageTable, EveryTextAsShipped) {
       {228, L"not enough memory"},
       {229, L"VM already created"},
       {230, L"invalid arguments"},
+      {242, L"Looked at \"JRE Path\", beside the executable (its folder, jre64, runtime, jre), in the "
+            L"registry, and at JAVA_HOME and Program Files unless \"Search Installed Runtimes\" is No. Set "
+            L"\"JRE Path\" in [Java Runtime Environment] of the .ini beside the executable to a runtime's "
+            L"folder."},
   };
   for (const auto& row : rows) EXPECT_EQ(report::LoadMessage(row.id), row.text) << "string " << row.id;
 }
