@@ -15,6 +15,7 @@
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
 #include "instance/single_instance.h"
+#include "jvm/startup_cache_win.h"
 #include "runtime/version_number.h"
 
 namespace splash {
@@ -135,6 +136,8 @@ struct VmSession {
   JNIEnv* mainEnv = nullptr;
   // Receives the hooks (Launcher::VmExitHook, VmAbortHook); none by default.
   VmHookObserver* vmHookObserver = nullptr;
+  // The startup cache the runtime maps or writes, finished when it has ended.
+  jvm::StartupCache startupCache;
 };
 
 class Launcher {
