@@ -83,11 +83,11 @@ class DiskCacheFolder : public CacheFolder {
     // The runtime gets the file's name in the ANSI code page: a folder outside
     // it (a user name in another script) would name no file.
     if (!text::ConvertsToThreadAnsi(folder)) return false;
-    folders::CreateParentFolders(folder);
-    Tidy(folder, {});
     // A file that can be made there now can be made by the runtime later. A
     // new one: nothing planted at that name is ever opened.
     const std::wstring probe = folder + L"probe." + tag_ + L".tmp";
+    folders::CreateParentFolders(probe);
+    Tidy(folder, {});
     return static_cast<bool>(win::FileHandle(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
                                                          nullptr)));
