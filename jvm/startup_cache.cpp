@@ -97,7 +97,7 @@ std::wstring StartupCacheFileName(bool aotCache, std::initializer_list<std::wstr
 bool IsArchiveMagic(std::uint32_t magic) { return magic == 0xF00BABA2u || magic == 0xF00BABA8u; }
 
 const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, bool aotCache,
-                                      const std::wstring& folder, std::wstring_view tag,
+                                      bool baseArchive, const std::wstring& folder, std::wstring_view tag,
                                       std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder,
                                       StartupCacheFiles& files) {
   if (feature < 13) return feature == 0 ? L"no version" : L"before 13";
@@ -108,8 +108,11 @@ const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, in
     if (NamesFolder(option, L"-Djava.class.path=", false, cacheFolder)) return L"a folder on the class path";
     if (NamesFolder(option, L"--module-path=", true, cacheFolder)) return L"an exploded module on the module path";
   }
-  if (folder.empty() || !cacheFolder.MakeWritable(folder)) return L"no folder";
   aotCache = aotCache && feature >= 25;
+  // A dynamic archive extends the runtime's own: without it OpenJDK 17 ends
+  // the process, JDK 25 never makes one.
+  if (!aotCache && !baseArchive) return L"no classes.jsa";
+  if (folder.empty() || !cacheFolder.MakeWritable(folder)) return L"no folder";
   files.file = folder + StartupCacheFileName(aotCache, identity, optionTexts);
   const bool use = cacheFolder.Holds(files.file);
   // Else the runtime writes a name of this start's own: a start that is cut

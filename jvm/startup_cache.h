@@ -71,7 +71,9 @@ struct StartupCacheFiles {
 // The whole choice, for the option texts composed so far (the class path
 // option first). Nothing for an unknown or early runtime, nothing when the
 // options already steer the cache, when a folder is on the class path (or a
-// module path folder holds one: an exploded module), or when the folder
+// module path folder holds one: an exploded module), when the dynamic archive
+// would be made without the runtime's own base archive (`baseArchive`:
+// classes.jsa beside the VM library; jlink leaves it out), or when the folder
 // (empty: none) cannot be written. Else, right after the class path option
 // (before the VM parameters, whose own -Xlog options then still apply):
 //   the AOT cache (25 on, `aotCache`): -XX:AOTCache=<file> when it is whole,
@@ -85,7 +87,7 @@ struct StartupCacheFiles {
 // name hashes the identity and every option text given here. Returns why
 // nothing was added, or null.
 const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, bool aotCache,
-                                      const std::wstring& folder, std::wstring_view tag,
+                                      bool baseArchive, const std::wstring& folder, std::wstring_view tag,
                                       std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder,
                                       StartupCacheFiles& files);
 

@@ -157,7 +157,9 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
                                                  facts.executablePath);
   const std::wstring tag = text::DecimalText(std::uint64_t{GetCurrentProcessId()});
   DiskCacheFolder disk(tag, cache.inUse);
-  if (const wchar_t* off = AddStartupCacheOptions(optionTexts, feature, noAot == nullptr, folder, tag,
+  const std::wstring server = facts.jvmLibraryPath.substr(0, facts.jvmLibraryPath.rfind(L'\\') + 1);
+  const bool baseArchive = files.Exists(server + L"classes.jsa") || files.Exists(server + L"classes_nocoops.jsa");
+  if (const wchar_t* off = AddStartupCacheOptions(optionTexts, feature, noAot == nullptr, baseArchive, folder, tag,
                                                   {facts.jvmLibraryPath, Stamps(facts)}, disk, cache.files)) {
     diag::Log({L"startup cache off: ", off});
   }

@@ -84,6 +84,8 @@ class VmStartupCache : public testing::Test {
                      const std::wstring& classPath = L"C:\\app\\a.jar") {
     testsupport::WriteTextFile(app.jre() + L"\\release", L"IMPLEMENTOR=\"Test\"\nJAVA_VERSION=\"" + version + L"\"\n",
                                testsupport::Encoding::Ansi);
+    // The runtime's own base archive, which a dynamic archive extends.
+    if (baseArchive) testsupport::WriteTextFile(app.jre() + L"\\bin\\server\\classes.jsa", L"", testsupport::Encoding::Ansi);
     Settings s;
     s.classPath = classPath;
     s.runtimeLines = cacheSetting + L"Virtual Machine Parameters=-Xmx64m\r\n";
@@ -91,6 +93,7 @@ class VmStartupCache : public testing::Test {
     app.Write(s);
   }
   std::wstring local() const { return app.app.path(L"local"); }
+  bool baseArchive = true;
   std::wstring log() const { return app.app.path(L"launch.log"); }
   std::string LogText() const { return Narrow(testsupport::ReadTextFile(log())); }
 
@@ -200,6 +203,11 @@ TEST_F(VmStartupCache, OffWhereTheRuntimeWouldRefuseItAndTheLogSaysWhy) {
   testsupport::WriteTextFile(classes + L"\\a\\A.class", L"class", testsupport::Encoding::Ansi);
   EXPECT_TRUE(Start(L"17.0.2", L"Product Name=App\r\n", L"Startup Cache=yes\r\n", classes).empty());
   EXPECT_NE(LogText().find("startup cache off: a folder on the class path"), std::string::npos) << LogText();
+  // A runtime without its base archive (a jlink image).
+  baseArchive = false;
+  DeleteFileW((app.jre() + L"\\bin\\server\\classes.jsa").c_str());
+  EXPECT_TRUE(Start(L"17.0.2", L"Product Name=App\r\n").empty());
+  EXPECT_NE(LogText().find("startup cache off: no classes.jsa"), std::string::npos) << LogText();
 }
 
 TEST_F(VmStartupCache, AFileTheRuntimeDidNotFinishIsNeverUsed) {

@@ -61,7 +61,7 @@ TEST(StartupCache, OptionsByRuntimeRouteAndFile) {
     FakeCacheFolder disk(true, c.whole);
     jvm::StartupCacheFiles files;
     const wchar_t* off =
-        jvm::AddStartupCacheOptions(options, c.feature, c.aotCache, kFolder, L"4711", {L"rt"}, disk, files);
+        jvm::AddStartupCacheOptions(options, c.feature, c.aotCache, true, kFolder, L"4711", {L"rt"}, disk, files);
     const std::wstring name = jvm::StartupCacheFileName(c.aotCache && c.feature >= 25, {L"rt"}, plain);
     Options expected = plain;
     for (std::wstring option : c.expected) {
@@ -84,12 +84,14 @@ TEST(StartupCache, OptionsByRuntimeRouteAndFile) {
 
 TEST(StartupCache, OffAndWhy) {
   const std::set<std::wstring> folders = {L"C:\\app\\classes", L"C:\\app\\mods\\*", L"C:\\app\\modapp\\*"};
-  const struct {
+  struct Case {
     int feature;
     bool writable;
     Options options;  // after the class path option
     const wchar_t* offReason;
-  } cases[] = {
+    bool aotCache = true, baseArchive = true;
+  };
+  const Case cases[] = {
       {0, true, {}, L"no version"},
       {8, true, {}, L"before 13"},
       {12, true, {}, L"before 13"},
@@ -115,6 +117,10 @@ TEST(StartupCache, OffAndWhy) {
       {17, true, {L"-Djava.class.path=C:\\app\\a.jar;C:\\app\\classes\\;"}, L"a folder on the class path"},
       {25, true, {L"--module-path=C:\\app\\lib;C:\\app\\mods"}, L"an exploded module on the module path"},
       {17, true, {L"--module-path=C:\\app\\modapp"}, L"an exploded module on the module path"},
+      // A dynamic archive without the runtime's base archive (jlink leaves it out).
+      {17, true, {}, L"no classes.jsa", true, false},
+      {25, true, {}, L"no classes.jsa", false, false},
+      {25, true, {}, nullptr, true, false},  // the AOT cache needs none
       // A folder that cannot be written.
       {17, false, {}, L"no folder"},
       {25, false, {}, L"no folder"},
@@ -129,7 +135,7 @@ TEST(StartupCache, OffAndWhy) {
     const Options before = options;
     FakeCacheFolder disk(c.writable, false, folders);
     jvm::StartupCacheFiles files;
-    const wchar_t* off = jvm::AddStartupCacheOptions(options, c.feature, true, kFolder, L"1", {L"rt"}, disk, files);
+    const wchar_t* off = jvm::AddStartupCacheOptions(options, c.feature, c.aotCache, c.baseArchive, kFolder, L"1", {L"rt"}, disk, files);
     const std::string what = "runtime " + std::to_string(c.feature) + ", " + testing::PrintToString(c.options);
     EXPECT_EQ(off == nullptr ? std::wstring() : std::wstring(off),
               c.offReason == nullptr ? std::wstring() : std::wstring(c.offReason))
@@ -144,7 +150,7 @@ TEST(StartupCache, OffAndWhy) {
   Options options = {L"-Djava.class.path=a.jar"};
   FakeCacheFolder disk(true, false);
   jvm::StartupCacheFiles files;
-  EXPECT_EQ(std::wstring(jvm::AddStartupCacheOptions(options, 17, true, L"", L"1", {L"rt"}, disk, files)),
+  EXPECT_EQ(std::wstring(jvm::AddStartupCacheOptions(options, 17, true, true, L"", L"1", {L"rt"}, disk, files)),
             L"no folder");
   EXPECT_EQ(disk.asked, L"");
 }
