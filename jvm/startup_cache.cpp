@@ -2,22 +2,66 @@
 
 #include <cstdint>
 
+#include "common/splitting.h"
+#include "common/text.h"
 
 namespace jvm {
 namespace {
 
-bool StartsWith(std::wstring_view text, std::wstring_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+using text::StartsWith;
+
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;
+
+// FNV-1a over the UTF-16 units, the piece ended by a NUL so that pieces
+// cannot run into each other.
+void Hash(std::uint64_t& hash, std::wstring_view piece) {
+  for (std::size_t i = 0; i <= piece.size(); ++i) {
+    hash = (hash ^ static_cast<std::uint16_t>(i < piece.size() ? piece[i] : 0)) * 1099511628211ull;
+  }
+}
+
+// Whether an entry of the path list after `prefix` in `option` is a folder
+// the runtime will not archive: on the class path any folder; on the module
+// path (`within`) one holding a folder, that is an exploded module or a
+// folder of them (a folder of jars is fine).
+bool NamesFolder(const std::wstring& option, std::wstring_view prefix, bool within, CacheFolder& cacheFolder) {
+  if (!StartsWith(option, prefix)) return false;
+  std::vector<std::wstring> entries;
+  text::SplitBySeparator(entries, std::wstring_view(option).substr(prefix.size()), L";");
+  for (std::wstring& entry : entries) {
+    while (!entry.empty() && (entry.back() == L'\\' || entry.back() == L'/')) entry.pop_back();
+    if (!entry.empty() && cacheFolder.FindsFolder(within ? entry + L"\\*" : entry)) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
 int FeatureRelease(int first, int second) { return first == 1 ? second : first; }
 
 bool SteersClassDataCache(std::wstring_view option) {
-  // -XX:AOTCache, AOTCacheOutput, AOTConfiguration, AOTMode; and every
-  // -XX: option about the archive (SharedArchiveFile, ArchiveClassesAtExit,
-  // +/-AutoCreateSharedArchive, ArchiveRelocationMode...).
-  return option == L"-Xshare:off" || StartsWith(option, L"-XX:AOT") ||
-         (StartsWith(option, L"-XX:") && option.find(L"Archive") != std::wstring_view::npos);
+  // -XX:AOTCache, AOTCacheOutput, AOTConfiguration, AOTMode; SharedArchiveFile,
+  // SharedClassListFile, UseSharedSpaces, ArchiveClassesAtExit,
+  // AutoCreateSharedArchive, DumpLoadedClassList...; and the files of further
+  // options (-XX:Flags=, -XX:VMOptionsFile=), which may hold any of them.
+  if (StartsWith(option, L"-Xshare:") || StartsWith(option, L"-XX:AOT") || StartsWith(option, L"-XX:Flags=") ||
+      StartsWith(option, L"-XX:VMOptionsFile=")) {
+    return true;
+  }
+  if (!StartsWith(option, L"-XX:")) return false;
+  for (std::wstring_view word : {L"Shared", L"Archive", L"ClassList"}) {
+    if (option.find(word) != std::wstring_view::npos) return true;
+  }
+  return false;
+}
+
+std::wstring SafeFolderName(std::wstring_view name) {
+  std::wstring safe(name);
+  for (wchar_t& c : safe) {
+    if (c < L' ' || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) c = L'_';
+  }
+  for (auto c = safe.rbegin(); c != safe.rend() && (*c == L'.' || *c == L' '); ++c) *c = L'_';
+  return safe;
 }
 
 std::wstring StartupCacheFolder(std::wstring_view localAppData, std::wstring_view productFolder,
@@ -29,52 +73,64 @@ std::wstring StartupCacheFolder(std::wstring_view localAppData, std::wstring_vie
     std::wstring_view name = executablePath.substr(executablePath.rfind(L'\\') + 1);
     productFolder = name.substr(0, name.rfind(L'.'));
   }
-  folder += productFolder;
+  folder += SafeFolderName(productFolder);
   if (!productCode.empty()) {
     folder += L'\\';
-    folder += productCode;
+    folder += SafeFolderName(productCode);
   }
-  return folder + L"\\cache";
+  return folder + L"\\cache\\";
 }
 
-std::wstring StartupCacheFileName(int feature, std::initializer_list<std::wstring_view> identity) {
-  // FNV-1a over the UTF-16 units, each piece ended by a NUL so that pieces
-  // cannot run into each other.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (std::wstring_view piece : identity) {
-    for (std::size_t i = 0; i <= piece.size(); ++i) {
-      hash = (hash ^ static_cast<std::uint16_t>(i < piece.size() ? piece[i] : 0)) * 1099511628211ull;
-    }
-  }
+std::wstring StartupCacheFileName(bool aotCache, std::initializer_list<std::wstring_view> identity,
+                                  const std::vector<std::wstring>& optionTexts) {
+  std::uint64_t hash = kHashStart;
+  for (std::wstring_view piece : identity) Hash(hash, piece);
+  for (const std::wstring& option : optionTexts) Hash(hash, option);
   std::wstring name;
   for (int shift = 60; shift >= 0; shift -= 4) {
     const int digit = (hash >> shift) & 15;
     name += static_cast<wchar_t>(digit < 10 ? L'0' + digit : L'a' + digit - 10);
   }
-  return name + (feature >= 25 ? L".aot" : L".jsa");
+  return name + (aotCache ? L".aot" : L".jsa");
 }
 
-const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, const std::wstring& folder,
-                                      std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder) {
+bool IsArchiveMagic(std::uint32_t magic) { return magic == 0xF00BABA2u || magic == 0xF00BABA8u; }
+
+const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, bool aotCache,
+                                      bool baseArchive, const std::wstring& folder, std::wstring_view tag,
+                                      std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder,
+                                      StartupCacheFiles& files) {
   if (feature < 13) return feature == 0 ? L"no version" : L"before 13";
   for (const std::wstring& option : optionTexts) {
     if (SteersClassDataCache(option)) return L"VM parameters";
+    // Runtimes refuse to archive classes from a folder: some end the process
+    // at exit, others spend seconds at every start failing to.
+    if (NamesFolder(option, L"-Djava.class.path=", false, cacheFolder)) return L"a folder on the class path";
+    if (NamesFolder(option, L"--module-path=", true, cacheFolder)) return L"an exploded module on the module path";
   }
+  aotCache = aotCache && feature >= 25;
+  // A dynamic archive extends the runtime's own: without it OpenJDK 17 ends
+  // the process, JDK 25 never makes one.
+  if (!aotCache && !baseArchive) return L"no classes.jsa";
   if (folder.empty() || !cacheFolder.MakeWritable(folder)) return L"no folder";
-  const std::wstring file = folder + L"\\" + StartupCacheFileName(feature, identity);
-  const bool exists = cacheFolder.Exists(file);
-  const bool aot = feature >= 25, automatic = feature >= 19 && !aot;
-  const wchar_t* use = aot ? L"-XX:AOTCache=" : L"-XX:SharedArchiveFile=";
-  const wchar_t* make = aot ? L"-XX:AOTCacheOutput=" : automatic ? use : L"-XX:ArchiveClassesAtExit=";
-
+  files.file = folder + StartupCacheFileName(aotCache, identity, optionTexts);
+  const bool use = cacheFolder.Holds(files.file);
+  // Else the runtime writes a name of this start's own: a start that is cut
+  // short, or another one writing at the same time, leaves no file that looks
+  // finished.
+  if (!use) files.written = files.file.substr(0, files.file.size() - 4) + L"." + std::wstring(tag) + L".tmp";
   std::vector<std::wstring> texts;
   for (std::wstring& text : optionTexts) {
     texts.push_back(std::move(text));
     if (texts.size() > 1) continue;
-    if (automatic) texts.push_back(L"-XX:+AutoCreateSharedArchive");
-    texts.push_back((exists ? use : make) + file);
+    if (!use && !aotCache && feature >= 19) texts.push_back(L"-XX:+AutoCreateSharedArchive");
+    texts.push_back((use ? (aotCache ? L"-XX:AOTCache=" : L"-XX:SharedArchiveFile=")
+                     : aotCache       ? L"-XX:AOTCacheOutput="
+                     : feature >= 19  ? L"-XX:SharedArchiveFile="
+                                      : L"-XX:ArchiveClassesAtExit=") +
+                    (use ? files.file : files.written));
     // The runtime's messages about the cache carry the tag "cds", from 25 on "aot" too.
-    texts.push_back(aot ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
+    texts.push_back(feature >= 25 ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
   }
   optionTexts.swap(texts);
   return nullptr;

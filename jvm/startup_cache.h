@@ -1,10 +1,13 @@
 // The startup cache: the class-data cache a runtime maps at start instead of
 // loading and verifying the application's classes again. One file per
-// application, runtime and class path (or module path), kept in the user's
-// local application-data folder. Plain text work: the folder and the file
-// are reached through the small interface below.
+// application, runtime and set of options, kept in the user's local
+// application-data folder. A cache is only an optimisation: whenever the
+// runtime might refuse or mishandle it, the start goes without. Plain text
+// work: the folder and the files are reached through the small interface
+// below.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -16,44 +19,76 @@ namespace jvm {
 // 17.0.2 gives 17. None known: 0.
 int FeatureRelease(int first, int second);
 
-// Whether an option (quotes stripped) already steers the class-data cache:
-// -XX:AOT..., a -XX: option naming the archive, or -Xshare:off.
+// Whether an option (quotes stripped) steers class data sharing itself, or
+// may: any -Xshare:, -XX:AOT..., a -XX: option about the shared archive or
+// class list, or a file of further options.
 bool SteersClassDataCache(std::wstring_view option);
 
-// <local application data>\<product folder>\<Product Code>\cache, where the
-// product folder is the product name already cleaned of the characters a
-// folder name cannot hold; the executable's base name stands in for an empty
-// one. An empty code adds no folder. Without the first folder: empty.
+// A Product Name or Product Code as one folder name: characters a name cannot
+// hold (\ and / among them) and trailing dots or spaces become "_", so that
+// neither "..", nor a path, leads out of the folder it is put in.
+std::wstring SafeFolderName(std::wstring_view name);
+
+// <local application data>\<product folder>\<Product Code>\cache\, each a
+// single folder name (SafeFolderName); the executable's base name stands in
+// for an empty product folder. An empty code adds no folder. Without the
+// first folder: empty.
 std::wstring StartupCacheFolder(std::wstring_view localAppData, std::wstring_view productFolder,
                                 std::wstring_view productCode, std::wstring_view executablePath);
 
-// "<16 hex digits>.jsa" (".aot" from 25 on): the digits are a hash of the
-// identity pieces (the runtime, the class path, the module
-// path...), so another one gives another file.
-std::wstring StartupCacheFileName(int feature, std::initializer_list<std::wstring_view> identity);
+// "<16 hex digits>.jsa" (".aot" for the AOT cache): the digits are a hash of
+// the identity pieces (the runtime, the file stamps, the option texts), so
+// another one gives another file.
+std::wstring StartupCacheFileName(bool aotCache, std::initializer_list<std::wstring_view> identity,
+                                  const std::vector<std::wstring>& optionTexts = {});
+
+// Whether a file's first four bytes, read as a little-endian number, are
+// those of an archive: 0xF00BABA2 (static archive, AOT cache) or 0xF00BABA8
+// (dynamic archive).
+bool IsArchiveMagic(std::uint32_t magic);
 
 // The cache folder as the system has it.
 class CacheFolder {
  public:
   virtual ~CacheFolder() = default;
-  // Creates the folder as needed; true when a file can be written in it.
+  // Creates the folder as needed, without writing through anything planted in
+  // it; true when a file can be written in it.
   virtual bool MakeWritable(const std::wstring& folder) = 0;
-  virtual bool Exists(const std::wstring& file) = 0;
+  // True when `file` is there and begins as an archive; it then stays where it
+  // is while this process lives. A file that does not (empty, cut short before
+  // its header, anything else) is removed.
+  virtual bool Holds(const std::wstring& file) = 0;
+  // True when a folder (not "." or "..") matches the pattern.
+  virtual bool FindsFolder(const std::wstring& pattern) = 0;
+};
+
+// The cache of one start: the runtime writes `written` (empty when it maps
+// `file`), which becomes `file` once the runtime has finished.
+struct StartupCacheFiles {
+  std::wstring file, written;
 };
 
 // The whole choice, for the option texts composed so far (the class path
-// option first): nothing for an unknown or early runtime, nothing when they
-// already steer the cache, nothing when the folder (empty: none) cannot be
-// written; else,
-// right after the class path option (before the VM parameters, whose own
-// -Xlog options then still apply), by the runtime's feature release:
-//   25 and later: -XX:AOTCache=<file> when it exists, else -XX:AOTCacheOutput=<file>;
-//   19 to 24: -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile=<file>;
-//   13 to 18: -XX:SharedArchiveFile=<file> when it exists, else -XX:ArchiveClassesAtExit=<file>;
+// option first). Nothing for an unknown or early runtime, nothing when the
+// options already steer the cache, when a folder is on the class path (or a
+// module path folder holds one: an exploded module), when the dynamic archive
+// would be made without the runtime's own base archive (`baseArchive`:
+// classes.jsa beside the VM library; jlink leaves it out), or when the folder
+// (empty: none) cannot be written. Else, right after the class path option
+// (before the VM parameters, whose own -Xlog options then still apply):
+//   the AOT cache (25 on, `aotCache`): -XX:AOTCache=<file> when it is whole,
+//     else -XX:AOTCacheOutput=<written>;
+//   the dynamic archive: -XX:SharedArchiveFile=<file> when it is whole, else
+//     from 19 on -XX:+AutoCreateSharedArchive -XX:SharedArchiveFile=<written>,
+//     before -XX:ArchiveClassesAtExit=<written>;
 // then the -Xlog option that keeps the runtime's messages about a stale or
-// refused cache to itself (it falls back to a normal start). Returns why
+// refused cache to itself (it falls back to a normal start). <written> is
+// <file's base>.<tag>.tmp, the tag unique among live processes. The file's
+// name hashes the identity and every option text given here. Returns why
 // nothing was added, or null.
-const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, const std::wstring& folder,
-                                      std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder);
+const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, bool aotCache,
+                                      bool baseArchive, const std::wstring& folder, std::wstring_view tag,
+                                      std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder,
+                                      StartupCacheFiles& files);
 
 }  // namespace jvm

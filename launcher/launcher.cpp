@@ -71,6 +71,7 @@ int Launcher::Run() {
 void Launcher::Shutdown() {
   splashState.CloseSplashWindow();
   if (vmSession.javaVm != nullptr) vmSession.javaVm->DestroyJavaVM();
+  jvm::FinishStartupCache(vmSession.startupCache);
   instanceState.Close();
   splashState.CloseRuntimeSplash();
 }

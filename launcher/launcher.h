@@ -16,6 +16,7 @@
 #include "config/settings_catalogue.h"
 #include "instance/single_instance.h"
 #include "jvm/java_calls.h"
+#include "jvm/startup_cache_win.h"
 #include "runtime/version_number.h"
 
 namespace splash {
@@ -136,6 +137,8 @@ struct VmSession {
   JNIEnv* mainEnv = nullptr;
   // Receives the hooks (Launcher::VmExitHook, VmAbortHook); none by default.
   VmHookObserver* vmHookObserver = nullptr;
+  // The startup cache the runtime maps or writes, finished when it has ended.
+  jvm::StartupCache startupCache;
 };
 
 class Launcher {

@@ -174,15 +174,18 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   // The user's own options follow the developer's, so the last -Xmx is the user's.
   jvm::AddUserVmOptions(texts, memory, stackSize, store.Lookup(keys::kJavaRuntime, keys::kUserVmOptions),
                         settings.isService, *exe, settings.productName, settings.productCode);
+  // Expanded before the startup cache, whose file's name hashes them as the VM gets them.
+  for (std::wstring& option : texts) option = text::ExpandEnvironment(option);
   if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
-    jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath});
+    jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath},
+                         startupCache);
   }
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
                                                                        : static_cast<SIZE_T>(stackSize);
   bool namesCommand = false;
   for (const std::wstring& option : texts) {
     namesCommand = namesCommand || jvm::SetsSunJavaCommand(option);
-    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(text::ExpandEnvironment(option))));
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(option)));
   }
 
   outputFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kOutputFile));
@@ -218,6 +221,8 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
 
 void JNICALL Launcher::VmExitHook(jint code) {
   Launcher* launcher = Current();
+  // The runtime has written its archive by now; the process ends after this hook.
+  if (launcher != nullptr) jvm::FinishStartupCache(launcher->vmSession.startupCache);
   VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
   if (observer != nullptr) observer->Exit(code);
 }

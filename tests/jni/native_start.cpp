@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -39,9 +41,13 @@ class QuietHost : public jvm::MainInvocationHost {
 };
 
 void JNICALL IgnoreAbort() {}
-void JNICALL IgnoreExit(jint) {}
+const jvm::StartupCacheFiles* childCache = nullptr;
+void JNICALL FinishAtExit(jint) {
+  if (childCache != nullptr) FinishCache(*childCache);
+}
 
 [[noreturn]] void RunChild(const Start& start, int timeFd) {
+  childCache = &start.cache;
   int out = open(start.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out >= 0) {
     dup2(out, 1);
@@ -60,7 +66,7 @@ void JNICALL IgnoreExit(jint) {}
   // The launcher's Java thread: creation, main, detach.
   std::thread javaThread([&] {
     JNIEnv* env = nullptr;
-    if (jvm::CreateJavaVmWith(create, start.options, &IgnoreAbort, &IgnoreExit, &vm, &env) != JNI_OK) return;
+    if (jvm::CreateJavaVmWith(create, start.options, &IgnoreAbort, &FinishAtExit, &vm, &env) != JNI_OK) return;
     QuietHost host;
     ran = jvm::CallMain(env, Wide(start.mainClass), start.arguments, false, host) == jvm::kMainReturned;
     const double done = NowMs();
@@ -70,6 +76,7 @@ void JNICALL IgnoreExit(jint) {}
   javaThread.join();
   if (vm == nullptr) _exit(91);
   vm->DestroyJavaVM();
+  FinishCache(start.cache);
   std::fflush(nullptr);
   if (!start.tailFile.empty()) {
     const std::string tail = jvm::VmOutputTail();
@@ -97,6 +104,18 @@ Result RunStart(const Start& start) {
   close(times[1]);
   int status = 0;
   rusage usage{};
+  if (child > 0 && start.killWhileWriting) {
+    // Bounded: a start that ends first is simply not killed.
+    const std::string written = Narrow(start.cache.written);
+    struct stat info {};
+    while (waitpid(child, &status, WNOHANG) == 0) {
+      if (stat(written.c_str(), &info) == 0 && info.st_size > 0) {
+        kill(child, SIGKILL);
+        break;
+      }
+      usleep(200);
+    }
+  }
   if (child > 0 && wait4(child, &status, 0, &usage) == child) {
     result.wholeMs = NowMs() - begin;
     result.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
@@ -112,23 +131,53 @@ Result RunStart(const Start& start) {
 bool PosixCacheFolder::MakeWritable(const std::wstring& folder) {
   std::error_code error;
   std::filesystem::create_directories(Narrow(folder), error);
-  const std::string probe = Narrow(folder) + "/write-check.tmp";
-  int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  const std::string probe = Narrow(folder) + "probe." + std::to_string(getpid()) + ".tmp";
+  int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
   if (fd < 0) return false;
   close(fd);
   unlink(probe.c_str());
   return true;
 }
 
-bool PosixCacheFolder::Exists(const std::wstring& file) {
-  struct stat info {};
-  return stat(Narrow(file).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+namespace {
+bool BeginsAsArchive(const std::string& file) {
+  std::uint32_t magic = 0;
+  std::ifstream in(file, std::ios::binary);
+  return in.read(reinterpret_cast<char*>(&magic), sizeof magic) && jvm::IsArchiveMagic(magic);
+}
+}  // namespace
+
+bool PosixCacheFolder::Holds(const std::wstring& file) {
+  if (BeginsAsArchive(Narrow(file))) return true;
+  unlink(Narrow(file).c_str());
+  return false;
+}
+
+bool PosixCacheFolder::FindsFolder(const std::wstring& pattern) {
+  std::error_code error;
+  if (pattern.size() > 2 && pattern.substr(pattern.size() - 2) == L"\\*") {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(Narrow(pattern.substr(0, pattern.size() - 2)), error)) {
+      if (entry.is_directory()) return true;
+    }
+    return false;
+  }
+  return std::filesystem::is_directory(Narrow(pattern), error);
+}
+
+void FinishCache(const jvm::StartupCacheFiles& cache) {
+  if (cache.written.empty()) return;
+  const std::string written = Narrow(cache.written), file = Narrow(cache.file);
+  // link() refuses an existing name: the first to finish names the file.
+  if (BeginsAsArchive(written)) link(written.c_str(), file.c_str());
+  unlink(written.c_str());
+  unlink((written + ".config").c_str());
 }
 
 std::string Narrow(const std::wstring& text) {
   // The rules compose Windows paths; here they become Linux ones (ASCII only).
   std::string narrow;
-  for (wchar_t c : text) narrow += c == L'\\' ? '/' : static_cast<char>(c);
+  for (wchar_t c : text) narrow += c == L'\\' ? '/' : c == L';' ? ':' : static_cast<char>(c);
   return narrow;
 }
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }

@@ -19,6 +19,10 @@ struct Start {
   std::string outputFile;            // receives the child's standard output and error
   std::string workingDirectory;      // empty: the test's own
   std::string tailFile;              // empty: none; else receives what the hook kept of the VM's standard error
+  // The startup cache of the start: after DestroyJavaVM returned, or in the
+  // exit hook, the written file gets its name as the launcher gives it.
+  jvm::StartupCacheFiles cache;
+  bool killWhileWriting = false;     // the child is killed once the written file appears
 };
 
 struct Result {
@@ -30,15 +34,21 @@ struct Result {
 
 Result RunStart(const Start& start);
 
-// The cache folder on the disk: made with its parents, writable when a file
-// can be created in it.
+// The cache folder on the disk, as the launcher's edge keeps it: made with
+// its parents, writable when a new file can be created in it; a file that is
+// not an archive is removed.
 class PosixCacheFolder : public jvm::CacheFolder {
  public:
   bool MakeWritable(const std::wstring& folder) override;
-  bool Exists(const std::wstring& file) override;
+  bool Holds(const std::wstring& file) override;
+  bool FindsFolder(const std::wstring& pattern) override;
 };
 
-// ASCII text, with "\\" read as "/".
+// The launcher's last step: the written file becomes the cache file when it
+// begins as an archive and no other start named one first; else it goes.
+void FinishCache(const jvm::StartupCacheFiles& cache);
+
+// ASCII text, with "\\" read as "/" and the Windows path separator ";" as ":".
 std::string Narrow(const std::wstring& text);
 std::wstring Wide(const std::string& text);
 std::string ReadFile(const std::string& path);

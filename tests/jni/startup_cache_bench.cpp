@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
     if (cache) {
       nativestart::PosixCacheFolder disk;
       std::vector<std::wstring> texts{classPathOption};
-      jvm::AddStartupCacheOptions(texts, feature, nativestart::Wide(scratch) + L"\\cache",
-                                  {nativestart::Wide(libjvm), classPath}, disk);
+      jvm::AddStartupCacheOptions(texts, feature, true, true, nativestart::Wide(scratch) + L"\\cache\\", L"1",
+                                  {nativestart::Wide(libjvm)}, disk, s.cache);
       for (std::size_t i = 1; i < texts.size(); ++i) s.options.push_back(nativestart::Narrow(texts[i]));
     }
     nativestart::Result result = nativestart::RunStart(s);

@@ -44,6 +44,9 @@
 //   exit-hook <code>                           the "exit" hook is being called (VM thread)
 //   exit-hook-returned <code>                  it returned; the process now ends with code
 //   abort-hook                                 the "abort" hook is being called
+//   archive <narrow>                           the VM writes its archive at its end (DestroyJavaVM,
+//                                              System.exit before the hook); archive-failed <error>
+//   archive-died                               VORN_DOUBLE_ARCHIVE_DIES: killed half-way through it
 //   destroy                                    DestroyJavaVM was called
 //   destroy-wait <names>                       it waits for these non-daemon threads
 //   destroy-done <int>                         it returns this result

@@ -202,6 +202,7 @@ jint JNICALL DestroyJavaVM(JavaVM* vm) {
     if (!thread) thread = &AttachThread("DestroyJavaVM", false);
     WaitForNonDaemonThreads(*thread);
     DetachThread(*thread);
+    WriteArchiveAtExit();
   } catch (...) {
     Record("misuse internal error of the double in DestroyJavaVM");
   }
@@ -380,6 +381,27 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
   }
   Config().classPath = classPath;
+  bool autoCreate = false;
+  std::string shared;
+  for (jint i = 0; i < args->nOptions; ++i) {
+    const std::string text = args->options[i].optionString;
+    const auto value = [&text](const char* prefix) { return text.substr(std::string(prefix).size()); };
+    if (StartsWith(text, "-XX:ArchiveClassesAtExit=")) {
+      Config().archive = value("-XX:ArchiveClassesAtExit=");
+      Config().archiveMagic = 0xF00BABA8u;
+      Config().archiveReadOnly = true;
+    }
+    if (StartsWith(text, "-XX:AOTCacheOutput=")) {
+      Config().archive = value("-XX:AOTCacheOutput=");
+      Config().archiveMagic = 0xF00BABA2u;
+    }
+    if (text == "-XX:+AutoCreateSharedArchive") autoCreate = true;
+    if (StartsWith(text, "-XX:SharedArchiveFile=")) shared = value("-XX:SharedArchiveFile=");
+  }
+  if (autoCreate && !shared.empty() && GetFileAttributesA(shared.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    Config().archive = shared;
+    Config().archiveMagic = 0xF00BABA8u;
+  }
 
   // System.out and System.err: print streams over the process's standard handles.
   for (DWORD standard : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {

@@ -2,6 +2,7 @@
 #include "world.h"
 
 #include <condition_variable>
+#include <utility>
 #include <map>
 #include <set>
 #include <unordered_set>
@@ -546,10 +547,38 @@ VmConfig& Config() {
   return config;
 }
 
+void WriteArchiveAtExit() {
+  VmConfig& config = Config();
+  if (config.archive.empty()) return;
+  const std::string path = std::exchange(config.archive, {});
+  Record("archive " + EscapeNarrow(path));
+  // The VM's own way: whatever is there goes, the file is made anew.
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(path.c_str());
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            config.archiveReadOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Record("archive-failed " + std::to_string(GetLastError()));
+    return;
+  }
+  std::string bytes(4096, '\x5A');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(config.archiveMagic >> (8 * i));
+  // VORN_DOUBLE_ARCHIVE_DIES: the process is killed half-way through.
+  const bool dies = GetEnvironmentVariableW(L"VORN_DOUBLE_ARCHIVE_DIES", nullptr, 0) != 0;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(dies ? bytes.size() / 2 : bytes.size()), &written, nullptr);
+  if (dies) {
+    Record("archive-died");
+    TerminateProcess(GetCurrentProcess(), 9);
+  }
+  CloseHandle(file);
+}
+
 namespace {
 
 DWORD WINAPI ExitThreadEntry(void* parameter) {
   jint code = static_cast<jint>(reinterpret_cast<intptr_t>(parameter));
+  WriteArchiveAtExit();
   if (Config().exitHook) {
     Record("exit-hook " + std::to_string(code));
     Config().exitHook(code);

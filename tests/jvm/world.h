@@ -196,7 +196,15 @@ struct VmConfig {
   void(JNICALL* exitHook)(jint) = nullptr;
   void(JNICALL* abortHook)() = nullptr;
   std::string classPath;
+  // The archive the VM writes at its end, as HotSpot does for
+  // -XX:ArchiveClassesAtExit, -XX:AOTCacheOutput, or -XX:+AutoCreateSharedArchive
+  // with a -XX:SharedArchiveFile that is not there; empty: none.
+  std::string archive;
+  std::uint32_t archiveMagic = 0;
+  bool archiveReadOnly = false;  // OpenJDK 17 makes its dynamic archive read-only
 };
+// Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook).
+void WriteArchiveAtExit();
 VmState GetVmState();
 // Waits (at most two minutes) for the event named by the environment variable
 // `variable`; returns at once when it is not set, or when it names no event

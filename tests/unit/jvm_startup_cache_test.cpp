@@ -1,6 +1,9 @@
-// The startup cache's rules: which options a start gets, the folder and the
-// file name. Also built natively (tests/jni) beside the real-runtime checks.
+// The startup cache's rules: which options a start gets, when it gets none,
+// the folder and the file names. Also built natively (tests/jni) beside the
+// real-runtime checks.
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include "jvm/startup_cache.h"
 
@@ -10,82 +13,146 @@ using Options = std::vector<std::wstring>;
 
 class FakeCacheFolder : public jvm::CacheFolder {
  public:
-  FakeCacheFolder(bool writable, bool fileExists) : writable_(writable), fileExists_(fileExists) {}
+  FakeCacheFolder(bool writable, bool whole, std::set<std::wstring> folders = {})
+      : writable_(writable), whole_(whole), folders_(std::move(folders)) {}
   bool MakeWritable(const std::wstring& folder) override {
     asked = folder;
     return writable_;
   }
-  bool Exists(const std::wstring&) override { return fileExists_; }
-  std::wstring asked;
+  bool Holds(const std::wstring& file) override {
+    held = file;
+    return whole_;
+  }
+  bool FindsFolder(const std::wstring& pattern) override { return folders_.count(pattern) != 0; }
+  std::wstring asked, held;
 
  private:
-  bool writable_, fileExists_;
+  bool writable_, whole_;
+  std::set<std::wstring> folders_;
 };
 
-TEST(StartupCache, OptionsByVersionFilePresenceAndSettings) {
-  const std::wstring folder = L"C:\\Users\\u\\AppData\\Local\\App\\{CODE}\\cache";
+const std::wstring kFolder = L"C:\\Users\\u\\AppData\\Local\\App\\{CODE}\\cache\\";
+
+TEST(StartupCache, OptionsByRuntimeRouteAndFile) {
   const Options plain = {L"-Djava.class.path=C:\\app\\a.jar;", L"-Xmx256m"};
   const struct {
     int feature;
-    bool exists;
-    bool writable;
-    Options parameters;  // after the class path option and -Xmx256m
-    Options expected;    // between the two; {file} stands for the cache file
-    const wchar_t* offReason;
+    bool aotCache;  // the runtime can start bin\java.exe for a windowed program
+    bool whole;     // a finished file is there
+    Options expected;  // between the class path and -Xmx256m: {file} the cache, {written} this start's temporary
   } cases[] = {
-      {0, false, true, {}, {}, L"no version"},
-      {8, false, true, {}, {}, L"before 13"},
-      {12, true, true, {}, {}, L"before 13"},
-      {13, false, true, {}, {L"-XX:ArchiveClassesAtExit={file}", L"-Xlog:cds*=off"}, nullptr},
-      {13, true, true, {}, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"}, nullptr},
-      {17, false, true, {}, {L"-XX:ArchiveClassesAtExit={file}", L"-Xlog:cds*=off"}, nullptr},
-      {18, true, true, {}, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"}, nullptr},
-      {19, false, true, {}, {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"},
-       nullptr},
-      {24, true, true, {}, {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"},
-       nullptr},
-      {25, false, true, {}, {L"-XX:AOTCacheOutput={file}", L"-Xlog:aot*=off,cds*=off"}, nullptr},
-      {25, true, true, {}, {L"-XX:AOTCache={file}", L"-Xlog:aot*=off,cds*=off"}, nullptr},
-      {31, true, true, {}, {L"-XX:AOTCache={file}", L"-Xlog:aot*=off,cds*=off"}, nullptr},
-      // The user's own cache options, or sharing turned off, win.
-      {17, false, true, {L"-Xshare:off"}, {}, L"VM parameters"},
-      {17, true, true, {L"-XX:SharedArchiveFile=C:\\my.jsa"}, {}, L"VM parameters"},
-      {17, false, true, {L"-XX:ArchiveClassesAtExit=x"}, {}, L"VM parameters"},
-      {21, false, true, {L"-XX:-AutoCreateSharedArchive"}, {}, L"VM parameters"},
-      {21, false, true, {L"-XX:+AutoCreateSharedArchive"}, {}, L"VM parameters"},
-      {25, false, true, {L"-XX:AOTCache=x.aot"}, {}, L"VM parameters"},
-      {25, false, true, {L"-XX:AOTMode=off"}, {}, L"VM parameters"},
-      {25, false, true, {L"-XX:AOTCacheOutput=x.aot"}, {}, L"VM parameters"},
-      // Options that only resemble them change nothing.
-      {17, true, true, {L"-Xshare:auto", L"-Dx=-XX:AOTCache"}, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"},
-       nullptr},
-      // A folder that cannot be written: nothing, whatever the runtime.
-      {17, false, false, {}, {}, L"no folder"},
-      {25, true, false, {}, {}, L"no folder"},
-      {17, false, true, {}, {}, L"no folder"},  // no folder at all (below)
+      {13, true, false, {L"-XX:ArchiveClassesAtExit={written}", L"-Xlog:cds*=off"}},
+      {13, false, true, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"}},
+      {17, true, false, {L"-XX:ArchiveClassesAtExit={written}", L"-Xlog:cds*=off"}},
+      {18, false, true, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"}},
+      {19, false, false, {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile={written}", L"-Xlog:cds*=off"}},
+      // A finished file is only ever read: the runtime never rewrites it in place.
+      {24, true, true, {L"-XX:SharedArchiveFile={file}", L"-Xlog:cds*=off"}},
+      {25, true, false, {L"-XX:AOTCacheOutput={written}", L"-Xlog:aot*=off,cds*=off"}},
+      {25, true, true, {L"-XX:AOTCache={file}", L"-Xlog:aot*=off,cds*=off"}},
+      {31, true, true, {L"-XX:AOTCache={file}", L"-Xlog:aot*=off,cds*=off"}},
+      // No bin\java.exe, or a console program: the dynamic archive.
+      {25, false, false,
+       {L"-XX:+AutoCreateSharedArchive", L"-XX:SharedArchiveFile={written}", L"-Xlog:aot*=off,cds*=off"}},
+      {25, false, true, {L"-XX:SharedArchiveFile={file}", L"-Xlog:aot*=off,cds*=off"}},
   };
   for (const auto& c : cases) {
     Options options = plain;
-    options.insert(options.end(), c.parameters.begin(), c.parameters.end());
-    FakeCacheFolder disk(c.writable, c.exists);
-    const bool noFolder = &c == &cases[std::size(cases) - 1];
-    const wchar_t* off = jvm::AddStartupCacheOptions(options, c.feature, noFolder ? L"" : folder, {L"rt", L"cp"}, disk);
-    const std::wstring file = folder + L"\\" + jvm::StartupCacheFileName(c.feature, {L"rt", L"cp"});
+    FakeCacheFolder disk(true, c.whole);
+    jvm::StartupCacheFiles files;
+    const wchar_t* off =
+        jvm::AddStartupCacheOptions(options, c.feature, c.aotCache, true, kFolder, L"4711", {L"rt"}, disk, files);
+    const std::wstring name = jvm::StartupCacheFileName(c.aotCache && c.feature >= 25, {L"rt"}, plain);
     Options expected = plain;
     for (std::wstring option : c.expected) {
-      if (auto at = option.find(L"{file}"); at != std::wstring::npos) option.replace(at, 6, file);
+      for (const auto& [mark, value] : {std::pair{L"{file}", kFolder + name},
+                                        std::pair{L"{written}", kFolder + name.substr(0, 16) + L".4711.tmp"}}) {
+        if (auto at = option.find(mark); at != std::wstring::npos) option.replace(at, std::wcslen(mark), value);
+      }
       expected.insert(expected.end() - 1, option);
     }
-    expected.insert(expected.end(), c.parameters.begin(), c.parameters.end());
-    const std::string what = "runtime " + std::to_string(c.feature) + (c.exists ? ", file present" : ", no file") +
-                             (c.writable ? "" : ", folder not writable") + ", parameters " +
-                             testing::PrintToString(c.parameters);
+    const std::string what = "runtime " + std::to_string(c.feature) + (c.aotCache ? ", AOT cache" : "") +
+                             (c.whole ? ", file whole" : ", no file");
+    EXPECT_EQ(off, nullptr) << what;
     EXPECT_EQ(options, expected) << what;
+    EXPECT_EQ(disk.asked, kFolder) << what;
+    EXPECT_EQ(files.file, kFolder + name) << what;
+    EXPECT_EQ(disk.held, files.file) << what;
+    EXPECT_EQ(files.written, c.whole ? L"" : kFolder + name.substr(0, 16) + L".4711.tmp") << what;
+  }
+}
+
+TEST(StartupCache, OffAndWhy) {
+  const std::set<std::wstring> folders = {L"C:\\app\\classes", L"C:\\app\\mods\\*", L"C:\\app\\modapp\\*"};
+  struct Case {
+    int feature;
+    bool writable;
+    Options options;  // after the class path option
+    const wchar_t* offReason;
+    bool aotCache = true, baseArchive = true;
+  };
+  const Case cases[] = {
+      {0, true, {}, L"no version"},
+      {8, true, {}, L"before 13"},
+      {12, true, {}, L"before 13"},
+      // The user's own parameters steer class data sharing, or may.
+      {17, true, {L"-Xshare:off"}, L"VM parameters"},
+      {17, true, {L"-Xshare:auto"}, L"VM parameters"},
+      {17, true, {L"-Xshare:on"}, L"VM parameters"},
+      {17, true, {L"-Xshare:dump"}, L"VM parameters"},
+      {17, true, {L"-XX:SharedClassListFile=app.lst"}, L"VM parameters"},
+      {17, true, {L"-XX:DumpLoadedClassList=app.lst"}, L"VM parameters"},
+      {17, true, {L"-XX:SharedArchiveFile=C:\\my.jsa"}, L"VM parameters"},
+      {17, true, {L"-XX:ArchiveClassesAtExit=x"}, L"VM parameters"},
+      {17, true, {L"-XX:-UseSharedSpaces"}, L"VM parameters"},
+      {17, true, {L"-XX:SharedBaseAddress=0"}, L"VM parameters"},
+      {21, true, {L"-XX:-AutoCreateSharedArchive"}, L"VM parameters"},
+      {25, true, {L"-XX:AOTCache=x.aot"}, L"VM parameters"},
+      {25, true, {L"-XX:AOTMode=off"}, L"VM parameters"},
+      {25, true, {L"-XX:AOTCacheOutput=x.aot"}, L"VM parameters"},
+      {25, true, {L"-XX:AOTConfiguration=x.conf"}, L"VM parameters"},
+      {25, true, {L"-XX:VMOptionsFile=C:\\app\\vm.txt"}, L"VM parameters"},
+      {25, true, {L"-XX:Flags=.hotspotrc"}, L"VM parameters"},
+      // A folder the runtime will not archive from.
+      {17, true, {L"-Djava.class.path=C:\\app\\a.jar;C:\\app\\classes\\;"}, L"a folder on the class path"},
+      {25, true, {L"--module-path=C:\\app\\lib;C:\\app\\mods"}, L"an exploded module on the module path"},
+      {17, true, {L"--module-path=C:\\app\\modapp"}, L"an exploded module on the module path"},
+      // A dynamic archive without the runtime's base archive (jlink leaves it out).
+      {17, true, {}, L"no classes.jsa", true, false},
+      {25, true, {}, L"no classes.jsa", false, false},
+      {25, true, {}, nullptr, true, false},  // the AOT cache needs none
+      // A folder that cannot be written.
+      {17, false, {}, L"no folder"},
+      {25, false, {}, L"no folder"},
+      // Options that only resemble them change nothing.
+      {17, true, {L"-Dx=-Xshare:off", L"-Dy=-XX:AOTCache", L"-Xmx2g"}, nullptr},
+      {17, true, {L"--module-path=C:\\app\\lib;C:\\app\\a.jar"}, nullptr},  // a folder of jars
+      {17, true, {L"-Dclasses=C:\\app\\classes"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    Options options = {L"-Djava.class.path=C:\\app\\a.jar;"};
+    options.insert(options.end(), c.options.begin(), c.options.end());
+    const Options before = options;
+    FakeCacheFolder disk(c.writable, false, folders);
+    jvm::StartupCacheFiles files;
+    const wchar_t* off = jvm::AddStartupCacheOptions(options, c.feature, c.aotCache, c.baseArchive, kFolder, L"1", {L"rt"}, disk, files);
+    const std::string what = "runtime " + std::to_string(c.feature) + ", " + testing::PrintToString(c.options);
     EXPECT_EQ(off == nullptr ? std::wstring() : std::wstring(off),
               c.offReason == nullptr ? std::wstring() : std::wstring(c.offReason))
         << what;
-    if (!noFolder && (c.offReason == nullptr || c.writable)) EXPECT_EQ(disk.asked, c.offReason == nullptr ? folder : L"") << what;
+    if (c.offReason != nullptr) {
+      EXPECT_EQ(options, before) << what;
+      EXPECT_EQ(files.written, L"") << what;
+      EXPECT_EQ(disk.held, L"") << what;
+    }
   }
+  // Without a folder at all.
+  Options options = {L"-Djava.class.path=a.jar"};
+  FakeCacheFolder disk(true, false);
+  jvm::StartupCacheFiles files;
+  EXPECT_EQ(std::wstring(jvm::AddStartupCacheOptions(options, 17, true, true, L"", L"1", {L"rt"}, disk, files)),
+            L"no folder");
+  EXPECT_EQ(disk.asked, L"");
 }
 
 TEST(StartupCache, FeatureReleaseReadsOldAndNewVersionNumbers) {
@@ -97,29 +164,64 @@ TEST(StartupCache, FeatureReleaseReadsOldAndNewVersionNumbers) {
 
 TEST(StartupCache, FolderUnderLocalApplicationData) {
   const std::wstring local = L"C:\\Users\\u\\AppData\\Local";
-  EXPECT_EQ(jvm::StartupCacheFolder(local, L"AB Tools", L"{9A1B}", L"C:\\Apps\\MyApp.exe"),
-            local + L"\\AB Tools\\{9A1B}\\cache");
-  // Without a product name the executable's base name names the folder.
-  EXPECT_EQ(jvm::StartupCacheFolder(local, L"", L"", L"C:\\Apps\\My.App.exe"), local + L"\\My.App\\cache");
-  EXPECT_EQ(jvm::StartupCacheFolder(local, L"", L"{9A1B}", L"MyApp"), local + L"\\MyApp\\{9A1B}\\cache");
+  const struct {
+    const wchar_t* name;
+    const wchar_t* code;
+    const wchar_t* executable;
+    std::wstring expected;  // after the local application-data folder
+  } cases[] = {
+      {L"AB Tools", L"{9A1B}", L"C:\\Apps\\MyApp.exe", L"\\AB Tools\\{9A1B}\\cache\\"},
+      // Without a product name the executable's base name names the folder.
+      {L"", L"", L"C:\\Apps\\My.App.exe", L"\\My.App\\cache\\"},
+      {L"", L"{9A1B}", L"MyApp", L"\\MyApp\\{9A1B}\\cache\\"},
+      // Each is one folder name: nothing leads out of the folder above it.
+      {L"App", L"..\\..\\..\\escaped", L"C:\\a.exe", L"\\App\\.._.._.._escaped\\cache\\"},
+      {L"App", L"../x", L"C:\\a.exe", L"\\App\\.._x\\cache\\"},
+      {L"..", L"{C}", L"C:\\a.exe", L"\\__\\{C}\\cache\\"},
+      {L"App", L".", L"C:\\a.exe", L"\\App\\_\\cache\\"},
+      {L"App. .", L"code ", L"C:\\a.exe", L"\\App___\\code_\\cache\\"},
+      {L"A\tB", L"C:D|E", L"C:\\a.exe", L"\\A_B\\C_D_E\\cache\\"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(jvm::StartupCacheFolder(local, c.name, c.code, c.executable), local + c.expected)
+        << testing::PrintToString(std::wstring(c.name)) << " " << testing::PrintToString(std::wstring(c.code));
+  }
   EXPECT_EQ(jvm::StartupCacheFolder(L"", L"App", L"", L"C:\\MyApp.exe"), L"") << "not the root of the drive";
 }
 
-TEST(StartupCache, FileNameChangesWithEveryPieceOfItsIdentity) {
-  const std::wstring base = jvm::StartupCacheFileName(17, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"a.jar;", L""});
-  EXPECT_EQ(base.size(), std::wstring(L"0123456789abcdef.jsa").size()) << testing::PrintToString(base);
+TEST(StartupCache, FileNameHashesEveryPieceAndEveryOption) {
+  const Options options = {L"-Djava.class.path=a.jar;", L"-Xmx256m"};
+  const std::wstring base = jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"}, options);
+  EXPECT_EQ(base.size(), 20u) << testing::PrintToString(base);
   EXPECT_EQ(base.find_first_not_of(L"0123456789abcdef"), 16u) << testing::PrintToString(base);
-  EXPECT_EQ(base, jvm::StartupCacheFileName(17, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"a.jar;", L""}));
+  EXPECT_EQ(base.substr(16), L".jsa");
+  EXPECT_EQ(base, jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"}, options));
   const std::wstring others[] = {
-      jvm::StartupCacheFileName(17, {L"C:\\jdk17b\\bin\\server\\jvm.dll", L"a.jar;", L""}),  // another runtime
-      jvm::StartupCacheFileName(17, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"b.jar;", L""}),   // another class path
-      jvm::StartupCacheFileName(17, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"a.jar;", L"mods"}),  // a module path
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17b\\bin\\server\\jvm.dll", L"stamps"}, options),
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps2"}, options),
+      // Options the runtime checks the file against.
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"},
+                                {L"-Djava.class.path=a.jar;", L"-Xmx40g"}),
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"},
+                                {L"-Djava.class.path=a.jar;", L"-Xmx256m", L"--add-modules=java.sql"}),
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"},
+                                {L"-Djava.class.path=a.jar;", L"-Xmx256m", L"-XX:+UseCompactObjectHeaders"}),
       // Pieces do not run into each other.
-      jvm::StartupCacheFileName(17, {L"C:\\jdk17\\bin\\server\\jvm.dlla.jar;", L"", L""}),
+      jvm::StartupCacheFileName(false, {L"C:\\jdk17\\bin\\server\\jvm.dllstamps", L""}, options),
   };
-  for (const std::wstring& other : others) EXPECT_NE(other, base);
-  EXPECT_EQ(jvm::StartupCacheFileName(25, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"a.jar;", L""}),
+  for (const std::wstring& other : others) EXPECT_NE(other, base) << testing::PrintToString(other);
+  EXPECT_EQ(jvm::StartupCacheFileName(true, {L"C:\\jdk17\\bin\\server\\jvm.dll", L"stamps"}, options),
             base.substr(0, 16) + L".aot");
+}
+
+TEST(StartupCache, ArchiveMagic) {
+  // The first four bytes, little-endian: a2 ab 0b f0 (static archive, AOT
+  // cache) and a8 ab 0b f0 (dynamic archive).
+  EXPECT_TRUE(jvm::IsArchiveMagic(0xF00BABA2u));
+  EXPECT_TRUE(jvm::IsArchiveMagic(0xF00BABA8u));
+  for (std::uint32_t other : {0u, 0xA2AB0BF0u, 0xF00BABA0u, 0xF00BABAAu, 0x6863726Au /* "jarc" */}) {
+    EXPECT_FALSE(jvm::IsArchiveMagic(other)) << std::hex << other;
+  }
 }
 
 }  // namespace
