@@ -82,7 +82,7 @@ TEST(Readme, NamesEverySettingAndDescriptionKeyAndHasEverySectionItRefersTo) {
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with("#")) headings.push_back(SectionName(line.substr(line.find_first_not_of("# "))));
   }
-  const std::regex reference("[Ss]ee \"([^\"]+)\"");
+  const std::regex reference("[Ss]ee\\s+\"([^\"]+)\"");  // a line may break after "see"
   for (std::sregex_iterator it(readme.begin(), readme.end(), reference), end; it != end; ++it) {
     names.push_back({"section referred to", "#" + SectionName((*it)[1])});
   }
