@@ -228,7 +228,7 @@ TEST(RuntimeJvmLibrary, LibraryOfAnotherMachineIsPassedOver) {
     EXPECT_EQ(runtime::FindJvmLibrary(L"C:\\rt\\", JvmType::Any, files, c.process).path, expected)
         << "process " << runtime::MachineName(c.process) << ", client " << (c.client ? *c.client : 0);
   }
-  // A library whose header cannot be read is not judged here: its load reports.
+  // A library whose header cannot be read is not judged here: loading it reports.
   FakeFiles unreadable{L"C:\\rt\\bin\\client\\jvm.dll"};
   EXPECT_EQ(runtime::FindJvmLibrary(L"C:\\rt\\", JvmType::Any, unreadable, arm64).path, L"C:\\rt\\bin\\client\\jvm.dll");
   EXPECT_EQ(runtime::MachineName(armnt), L"machine 452");
