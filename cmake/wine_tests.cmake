@@ -6,11 +6,16 @@
 # target's sources becomes one CTest test, run in its own Wine process.
 set(WINE_TEST_STATE ${CMAKE_BINARY_DIR}/wine-state)
 set(WINE_SUPPORT_DIR ${CMAKE_SOURCE_DIR}/tests/support)
+# The ARM64 build's programs run under emulated arm64 Wine (arm64-*.sh).
+set(WINE_KIND wine)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "ARM64")
+  set(WINE_KIND arm64)
+endif()
 
-add_test(NAME wine_setup COMMAND ${WINE_SUPPORT_DIR}/wine-setup.sh ${WINE_TEST_STATE}
+add_test(NAME wine_setup COMMAND ${WINE_SUPPORT_DIR}/${WINE_KIND}-setup.sh ${WINE_TEST_STATE}
                           ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/desktop_holder.exe)
-set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine_env TIMEOUT 300)
-add_test(NAME wine_teardown COMMAND ${WINE_SUPPORT_DIR}/wine-teardown.sh ${WINE_TEST_STATE})
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine_env TIMEOUT 600)
+add_test(NAME wine_teardown COMMAND ${WINE_SUPPORT_DIR}/${WINE_KIND}-teardown.sh ${WINE_TEST_STATE})
 set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine_env TIMEOUT 60)
 
 function(add_wine_gtest target)

@@ -1,39 +1,29 @@
 // Internal faults end the process at once, without a message: memory that runs
 // out while a string or list grows raises 0xC0000017, a position outside a
 // string 0xC000001D. The product is built without C++ exceptions; these
-// replace the standard library's throwing paths and allocation operators, which
-// also keeps the exception machinery out of the executable.
-#include <windows.h>
+// replace the allocation operators, and internal_faults_<library>.cpp the
+// standard library's throwing paths, which also keeps the exception machinery
+// out of the executable.
+#include "launcher/internal_faults.h"
 
 #include <cstdlib>
 #include <new>
 
-namespace {
+namespace launcher {
 
-[[noreturn]] void Fault(DWORD code) {
+void InternalFault(DWORD code) {
   RaiseException(code, EXCEPTION_NONCONTINUABLE, 0, nullptr);
   ExitProcess(code);  // not reached: a non-continuable exception does not return
 }
 
-constexpr DWORD kNoMemory = 0xC0000017;
-constexpr DWORD kStringFault = 0xC000001D;
+}  // namespace launcher
 
-}  // namespace
-
-namespace std {
-void __throw_bad_alloc() { Fault(kNoMemory); }
-void __throw_bad_array_new_length() { Fault(kNoMemory); }
-void __throw_length_error(const char*) { Fault(kNoMemory); }
-void __throw_out_of_range(const char*) { Fault(kStringFault); }
-void __throw_out_of_range_fmt(const char*, ...) { Fault(kStringFault); }
-void __throw_logic_error(const char*) { Fault(kStringFault); }
-void __throw_invalid_argument(const char*) { Fault(kStringFault); }
-void __throw_bad_function_call() { Fault(kStringFault); }
-}  // namespace std
+using launcher::InternalFault;
+using launcher::kNoMemory;
 
 void* operator new(std::size_t size) {
   void* p = std::malloc(size != 0 ? size : 1);
-  if (p == nullptr) Fault(kNoMemory);
+  if (p == nullptr) InternalFault(kNoMemory);
   return p;
 }
 void* operator new[](std::size_t size) { return operator new(size); }

@@ -1,10 +1,12 @@
 // Process entry of the launcher.
 //
-// The launcher starts itself rather than through the C runtime's start code:
+// The x64 launcher starts itself rather than through the C runtime's start code:
 // msvcrt.dll sets up its heap and standard streams when it loads, and what the
 // start code adds besides (argument lists and wildcards, floating-point
 // signals, thread-local destructors, pseudo-relocations) the launcher does not
-// use. It reads its command line itself (launcher/command_line.cpp).
+// use. It reads its command line itself (launcher/command_line.cpp). The ARM64
+// launcher is linked with the C runtime's start code, which calls wWinMain; the
+// build names the entry (launcher/CMakeLists.txt) and drops the other one.
 #include <windows.h>
 
 #include <cstdlib>
@@ -45,3 +47,7 @@ extern "C" [[noreturn]] void LauncherStart() {
   RunStaticConstructors();
   std::exit(RunLauncher());
 }
+
+// The entry called by the C runtime's start code, which has run the static
+// constructors and calls exit() with the result.
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return RunLauncher(); }

@@ -40,21 +40,22 @@ std::optional<std::uint16_t> ImageMachine(std::span<const unsigned char> ntHeade
   return ReadLittle16(ntHeaders.data() + 4);  // IMAGE_FILE_HEADER.Machine
 }
 
-bool IsX86Image(const std::wstring& path) {
+std::optional<std::uint16_t> ReadImageMachine(const std::wstring& path) {
   win::FileHandle file(
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  if (!file) return std::nullopt;
   // Only the two headers are read, into buffers of their own: a file that is
   // cut short meanwhile gives a short read, where a mapped view of it would
   // fault on the pages it lost.
   unsigned char dos[kDosHeaderSize];
-  if (!ReadAt(file.get(), 0, dos)) return false;
+  if (!ReadAt(file.get(), 0, dos)) return std::nullopt;
   std::optional<std::uint32_t> offset = NtHeadersOffset(dos);
-  if (!offset) return false;
+  if (!offset) return std::nullopt;
   unsigned char nt[kNtHeadersMinimum];
-  if (!ReadAt(file.get(), *offset, nt)) return false;
-  std::optional<std::uint16_t> machine = ImageMachine(nt);
-  return machine && *machine == kMachineI386;
+  if (!ReadAt(file.get(), *offset, nt)) return std::nullopt;
+  return ImageMachine(nt);
 }
+
+bool IsX86Image(const std::wstring& path) { return ReadImageMachine(path) == kMachineI386; }
 
 }  // namespace runtime

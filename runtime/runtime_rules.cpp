@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/text.h"
 #include "report/diagnostics_log.h"
 
 namespace runtime {
@@ -115,11 +116,32 @@ std::span<const std::wstring_view> ProbeOrder(JvmType type) {
   return kAnyOrder;
 }
 
-JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files) {
+std::wstring MachineName(std::uint16_t machine) {
+  switch (machine) {
+    case kMachineAmd64:
+      return L"x64";
+    case kMachineArm64:
+      return L"ARM64";
+    case kMachineI386:
+      return L"x86";
+  }
+  return L"machine " + text::DecimalText(static_cast<std::int64_t>(machine));
+}
+
+
+JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files,
+                          std::uint16_t processMachine) {
   JvmLibrary library;
   for (std::wstring_view relative : ProbeOrder(type)) {
     std::wstring path = home + std::wstring(relative);
     if (files.Exists(path)) {
+      // Loading a library of another machine can only fail (error 193).
+      std::optional<std::uint16_t> machine = files.LibraryMachine(path);
+      if (machine && IsForeignMachine(*machine, processMachine)) {
+        diag::Log({L"passed over ", path, L": built for ", MachineName(*machine), L", this launcher runs as ",
+                   MachineName(processMachine)});
+        continue;
+      }
       library.path = std::move(path);
       library.isServer = relative == kServerLibrary;
       break;

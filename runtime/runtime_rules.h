@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "config/settings_catalogue.h"
+#include "runtime/pe_image.h"
 #include "runtime/version_number.h"
 
 namespace runtime {
@@ -30,6 +32,8 @@ class FileProbe {
   virtual std::vector<std::wstring> SubfolderNames(const std::wstring& folder) const { return {}; }
   // The first `limit` bytes of a file at most; empty when it cannot be read.
   virtual std::string ReadStart(const std::wstring& path, std::size_t limit) const { return {}; }
+  // The machine a library's PE header names; none when it cannot be read.
+  virtual std::optional<std::uint16_t> LibraryMachine(const std::wstring& path) const { return std::nullopt; }
 };
 
 // Read access to one view of one registry root (HKEY_LOCAL_MACHINE unless
@@ -115,9 +119,15 @@ struct JvmLibrary {
   bool isServer = false;  // the answer is "bin\server\jvm.dll"
 };
 
+// "x64", "ARM64", "x86", or "machine " and the number ("machine 452").
+std::wstring MachineName(std::uint16_t machine);
+
 // The first library of the probe order that exists under `home` (which ends
-// in a backslash). Neither version nor architecture is checked.
-JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files);
+// in a backslash) and is not built for a machine this process cannot load
+// (IsForeignMachine); such a library is passed over, and the diagnostics log
+// says so. The version is not checked.
+JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files,
+                          std::uint16_t processMachine = kProcessMachine);
 
 // The home of a runtime kept beside the executable: the first of its folder
 // and its "jre64\", "runtime\" and "jre\" subfolders that holds

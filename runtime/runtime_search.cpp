@@ -2,6 +2,7 @@
 
 #include "common/win_handles.h"
 #include "config/settings_paths.h"
+#include "runtime/pe_image.h"
 
 namespace runtime {
 namespace {
@@ -34,6 +35,10 @@ std::vector<std::wstring> DiskFileProbe::SubfolderNames(const std::wstring& fold
     }
   } while (FindNextFileW(find.get(), &data));
   return names;
+}
+
+std::optional<std::uint16_t> DiskFileProbe::LibraryMachine(const std::wstring& path) const {
+  return ReadImageMachine(path);
 }
 
 std::string DiskFileProbe::ReadStart(const std::wstring& path, std::size_t limit) const {

@@ -18,6 +18,7 @@ class DiskFileProbe : public FileProbe {
   bool Exists(const std::wstring& path) const override;
   std::vector<std::wstring> SubfolderNames(const std::wstring& folder) const override;
   std::string ReadStart(const std::wstring& path, std::size_t limit) const override;
+  std::optional<std::uint16_t> LibraryMachine(const std::wstring& path) const override;
 };
 
 enum class RegistryView { Native, Bits32 };

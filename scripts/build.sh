@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Builds the launcher for 64-bit Windows into dist/ (made afresh each time),
-# with the packaging tools and the example application beside it, and runs the
-# example under Wine when dist/hello.ini's "JRE Path" names a Windows runtime.
-# A dist/hello.ini the user edited is kept. Installs what a fresh machine
-# lacks first.
+# Builds the launcher for 64-bit Windows into dist/ (made afresh each time):
+# launcher.exe for x64 and launcher-arm64.exe for ARM64, with the packaging
+# tools and the example application beside it, and runs the example under
+# Wine when dist/hello.ini's "JRE Path" names a Windows runtime. A
+# dist/hello.ini the user edited is kept. Installs what a fresh machine lacks
+# first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+bash scripts/setup-arm64.sh >/dev/null
 
 cmake --preset windows -G Ninja >/dev/null
 cmake --build --preset windows -j2 --target launcher package-app embed-settings example
 # The packaging tool also runs natively: the example is packaged without Wine.
 cmake --preset jni-native -G Ninja >/dev/null
 cmake --build --preset jni-native -j2 --target package-app
+# The same launcher for ARM64, built with zig.
+cmake --preset windows-arm64 -G Ninja >/dev/null
+cmake --build --preset windows-arm64 -j2 --target launcher
 
 # dist/ is made afresh; the example's .ini is the user's to edit (README asks
 # for a "JRE Path" there), so an edited one is put back after packaging. It
@@ -24,6 +29,7 @@ mkdir -p build
 rm -rf dist
 mkdir -p dist
 cp build/windows/bin/launcher.exe build/windows/bin/package-app.exe build/windows/bin/embed-settings.exe dist/
+cp build/windows-arm64/bin/launcher.exe dist/launcher-arm64.exe
 cp build/jni-native/bin/package-app dist/
 cp build/windows/example/hello.jar dist/
 # The description's files (icon, jar) are found beside it.
@@ -39,7 +45,8 @@ if [ -f "$kept_ini" ]; then
   fi
   rm -f "$kept_ini"
 fi
-echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes), dist/package-app (Linux)," \
+echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes)," \
+     "dist/launcher-arm64.exe ($(stat -c %s dist/launcher-arm64.exe) bytes), dist/package-app (Linux)," \
      "dist/package-app.exe, dist/embed-settings.exe"
 echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar"
 echo "installer: dist/hello-1.0.0.0.msi (install it with: /usr/lib/wine/wine64 msiexec /i dist/hello-1.0.0.0.msi)"

@@ -207,6 +207,9 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
   // Without a "Pair Product" nothing can run a 32-bit runtime.
   std::wstring x86 = app.browsable(L"x86-jre");
   testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\x86\\jvm.dll"), x86 + L"\\bin\\server\\jvm.dll");
+  // Nor can it load one of another 64-bit machine.
+  std::wstring otherMachine = app.browsable(L"other-machine-jre");
+  testsupport::WriteOtherMachineLibrary(otherMachine + L"\\bin\\server\\jvm.dll");
   Process process;
   WindowInfo dialog = StartAndWaitForDialog(app, process);
   ASSERT_NE(dialog.hwnd, nullptr);
@@ -216,7 +219,7 @@ TEST(MissingRuntimeDialog, OkIsAvailableExactlyWhileTheLastBrowsedFolderHoldsARu
   } steps[] = {
       {app.jre(), true}, {app.jre() + L"\\bin", false}, {app.jre(), true}, {empty, false},
       {clientOnly, false},  // "server" takes only bin\server\jvm.dll
-      {x86, false},
+      {x86, false}, {app.jre(), true}, {otherMachine, false},
   };
   for (const auto& step : steps) {
     BrowseTo(process, dialog, step.folder);

@@ -1,15 +1,18 @@
 // Which runtime a real launcher copy picks among the classic sources.
 #include <gtest/gtest.h>
 
+#include "runtime/pe_image.h"
 #include "tests/fixtures/chosen_library.h"
 #include "tests/fixtures/runtime_registry.h"
 #include "tests/support/launcher_app.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
 using runtimetest::ChosenLibrary;
 using runtimetest::VendorKeys;
 using runtimetest::View;
+using testsupport::WriteOtherMachineLibrary;
 using testsupport::WriteUnloadableLibrary;
 
 class RuntimeChoiceEndToEnd : public testing::Test {
@@ -94,6 +97,35 @@ TEST_F(RuntimeChoiceEndToEnd, NativeViewComesBeforeThe32BitView) {
   EXPECT_EQ(ChosenLibrary(app_, L"[Application]\r\nPair Product=" + app_.path(L"app32.exe") + L"\r\n"),
             runtimes_ / L"jre64\\bin\\client\\jvm.dll")
       << "the native view comes before the 32-bit one";
+}
+
+TEST_F(RuntimeChoiceEndToEnd, LibrariesOfAnotherMachineArePassedOverAndTheLogSaysWhy) {
+  // The launcher is built for the same machine as this test.
+  const std::wstring because = runtime::kProcessMachine == runtime::kMachineArm64 ? L": built for x64, this launcher runs as ARM64"
+                                     : L": built for ARM64, this launcher runs as x64";
+  const std::wstring configured = runtimes_ / L"configured\\bin\\server\\jvm.dll";
+  const std::wstring beside = app_.path(L"bin\\client\\jvm.dll");
+  const std::wstring registered = runtimes_ / L"jre9\\bin\\client\\jvm.dll";
+  WriteOtherMachineLibrary(configured);
+  WriteUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  WriteOtherMachineLibrary(beside);
+  WriteOtherMachineLibrary(registered);
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"9", runtimes_ / L"jre9"));
+  WriteUnloadableLibrary(runtimes_ / L"jre8\\bin\\client\\jvm.dll");
+  ASSERT_TRUE(VendorKeys::Register(View::Native, 1, L"1.8", runtimes_ / L"jre8"));
+
+  app_.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\nJRE Path=" + runtimes_.path() +
+                L"\\configured\r\n");
+  testsupport::RunOptions options;
+  options.environment[L"VORN_LAUNCHER_LOG"] = app_.path(L"run.log");
+  testsupport::LauncherRun run = app_.Run(L"", options);
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(testsupport::FailedLibrary(run), runtimes_ / L"jre8\\bin\\client\\jvm.dll")
+      << "\"JRE Path\", the private runtime and the newer registration hold libraries of another machine";
+  const std::wstring log = testsupport::ReadTextFile(app_.path(L"run.log"));
+  for (const std::wstring& library : {configured, beside, registered}) {
+    EXPECT_NE(log.find(L"passed over " + library + because), std::wstring::npos) << "the log reads:\n" << log;
+  }
 }
 
 }  // namespace

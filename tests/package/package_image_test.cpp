@@ -60,6 +60,18 @@ TEST(ResourceImage, ReplacingResourcesMovesWhatFollowsAndFixesTheHeaders) {
   }
 }
 
+TEST(ResourceImage, EitherLauncherMachineIsPackagedAndKept) {
+  for (std::uint16_t machine : {0x8664, 0xAA64}) {
+    Bytes image = MakeImage(LauncherResources());
+    package::Set16(image, kFileHeader, machine);
+    Bytes out;
+    std::string error;
+    ASSERT_TRUE(package::ReplaceImageResources(image, LauncherResources(), out, error)) << machine << ": " << error;
+    ASSERT_TRUE(package::SetSubsystem(out, package::kSubsystemConsole, error)) << machine << ": " << error;
+    EXPECT_EQ(package::Get16(out, kFileHeader), machine);
+  }
+}
+
 TEST(ResourceImage, RefusesWhatIsNotA64BitImageOrIsDamaged) {
   const Bytes good = MakeImage(LauncherResources());
   auto patched = [&](std::size_t offset, std::uint32_t value, int width) {

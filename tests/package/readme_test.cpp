@@ -99,4 +99,23 @@ TEST(Readme, NamesEverySettingAndDescriptionKeyAndHasEverySectionItRefersTo) {
   }
 }
 
+// The packaging tool checks settings against the launcher's catalogue, a
+// second list of the keys config/settings_keys.h names: a key missing there
+// would be refused in [Embedded: ...] and [Ini: ...] and left out of --help.
+TEST(SettingsCatalogue, ListsEveryKeyTheLauncherReads) {
+  std::istringstream keys(ReadSource("config/settings_keys.h"));
+  std::string section;
+  int checked = 0;
+  for (std::string line; std::getline(keys, line);) {
+    if (line.starts_with("// [")) section = line.substr(4, line.size() - 5);
+    std::smatch literal;
+    if (section.empty() || !std::regex_search(line, literal, std::regex("L\"([^\"]+)\""))) continue;
+    const auto listed = package::SettingsKeysOf(section);
+    EXPECT_NE(std::find(listed.begin(), listed.end(), literal[1].str()), listed.end())
+        << "the settings catalogue lacks [" << section << "] \"" << literal[1] << "\"";
+    ++checked;
+  }
+  EXPECT_GT(checked, 30);
+}
+
 }  // namespace

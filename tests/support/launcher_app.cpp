@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
+
+#include "runtime/pe_image.h"
 
 namespace testsupport {
 
@@ -91,6 +94,17 @@ DWORD EmbedSettings(const AppFolder& app, const std::wstring& settings, const st
 
 void WriteUnloadableLibrary(const std::wstring& path) {
   WriteBinaryFile(path, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'l', 'l'});
+}
+
+void WriteOtherMachineLibrary(const std::wstring& path) {
+  const std::uint16_t machine =
+      runtime::kProcessMachine == runtime::kMachineArm64 ? runtime::kMachineAmd64 : runtime::kMachineArm64;
+  // A DOS header that names the PE headers right behind it.
+  std::vector<unsigned char> image(0x40 + 24, 0);
+  image[0] = 'M', image[1] = 'Z', image[0x3C] = 0x40;
+  image[0x40] = 'P', image[0x41] = 'E';
+  image[0x44] = machine & 0xFF, image[0x45] = machine >> 8;
+  WriteBinaryFile(path, image);
 }
 
 std::wstring FailedLibrary(const LauncherRun& run) {

@@ -56,6 +56,10 @@ DWORD EmbedSettings(const AppFolder& app, const std::wstring& settings, const st
 // failure box then names the library its search chose.
 void WriteUnloadableLibrary(const std::wstring& path);
 
+// The headers of a library built for the other 64-bit machine than this
+// program (ARM64 for x64, x64 for ARM64), and nothing else.
+void WriteOtherMachineLibrary(const std::wstring& path);
+
 // The library a run's load failure box names; "(none)" when no box came.
 std::wstring FailedLibrary(const LauncherRun& run);
 

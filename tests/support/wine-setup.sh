@@ -36,16 +36,8 @@ cp -a "$template" "$state/prefix"
 # started through it are reported under C:.
 ln -sfn ../drive_c "$state/prefix/dosdevices/y:"
 
-# Xvfb picks a free display itself and writes its number to fd 3.
-rm -f "$state/display"
-setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$state/display" </dev/null >/dev/null 2>&1 &
-echo $! >"$state/xvfb.pid"
-for _ in $(seq 1 100); do
-  [ -s "$state/display" ] && break
-  sleep 0.1
-done
-[ -s "$state/display" ] || { echo "wine-setup: Xvfb did not start" >&2; exit 1; }
-display=$(tr -d '\n ' <"$state/display"); echo "$display" >"$state/display"
+"$here/xvfb-start.sh" "$state"
+display=$(cat "$state/display")
 
 export WINEPREFIX="$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$display"
 # The persistent server must start before any Wine process; its services must not

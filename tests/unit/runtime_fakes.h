@@ -42,9 +42,19 @@ class FakeFiles : public runtime::FileProbe {
     auto it = contents_.find(path);
     return it == contents_.end() ? std::string() : it->second.substr(0, limit);
   }
+  // A library whose PE header names `machine` (it exists too).
+  void AddLibrary(const std::wstring& path, std::uint16_t machine) {
+    paths_.insert(path);
+    machines_[path] = machine;
+  }
+  std::optional<std::uint16_t> LibraryMachine(const std::wstring& path) const override {
+    auto it = machines_.find(path);
+    return it == machines_.end() ? std::nullopt : std::optional<std::uint16_t>(it->second);
+  }
 
  private:
   std::map<std::wstring, std::string> contents_;
+  std::map<std::wstring, std::uint16_t> machines_;
   std::map<std::wstring, std::vector<std::wstring>> folders_;
   std::set<std::wstring> paths_;
   mutable std::map<std::wstring, int> vanishing_;

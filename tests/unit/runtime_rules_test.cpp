@@ -202,6 +202,38 @@ TEST(RuntimeJvmLibrary, FirstExistingLibraryOfTheOrderAnswers) {
   }
 }
 
+TEST(RuntimeJvmLibrary, LibraryOfAnotherMachineIsPassedOver) {
+  constexpr std::uint16_t x64 = 0x8664, arm64 = 0xAA64, x86 = 0x14C, armnt = 0x1C4;
+  struct Case {
+    std::uint16_t process;
+    std::optional<std::uint16_t> client, server;  // the machines of the libraries present
+    std::wstring answer;                          // the folder of the answer, empty for none
+  };
+  const Case cases[] = {
+      {x64, x64, std::nullopt, L"client"},
+      {x64, arm64, std::nullopt, L""},
+      {x64, arm64, x64, L"server"},
+      {x64, x86, std::nullopt, L"client"},  // left to the paired product
+      {x64, armnt, std::nullopt, L""},
+      {arm64, arm64, std::nullopt, L"client"},
+      {arm64, x64, arm64, L"server"},
+      {arm64, x64, std::nullopt, L""},
+      {arm64, x86, std::nullopt, L"client"},
+  };
+  for (const Case& c : cases) {
+    FakeFiles files;
+    if (c.client) files.AddLibrary(L"C:\\rt\\bin\\client\\jvm.dll", *c.client);
+    if (c.server) files.AddLibrary(L"C:\\rt\\bin\\server\\jvm.dll", *c.server);
+    std::wstring expected = c.answer.empty() ? L"" : L"C:\\rt\\bin\\" + c.answer + L"\\jvm.dll";
+    EXPECT_EQ(runtime::FindJvmLibrary(L"C:\\rt\\", JvmType::Any, files, c.process).path, expected)
+        << "process " << runtime::MachineName(c.process) << ", client " << (c.client ? *c.client : 0);
+  }
+  // A library whose header cannot be read is not judged here: loading it reports.
+  FakeFiles unreadable{L"C:\\rt\\bin\\client\\jvm.dll"};
+  EXPECT_EQ(runtime::FindJvmLibrary(L"C:\\rt\\", JvmType::Any, unreadable, arm64).path, L"C:\\rt\\bin\\client\\jvm.dll");
+  EXPECT_EQ(runtime::MachineName(armnt), L"machine 452");
+}
+
 TEST(RuntimePrivateRuntime, JavaDllMarksTheFolderOrItsBundledRuntimeFolders) {
   struct Case {
     std::wstring exe;

@@ -8,6 +8,7 @@ namespace package {
 namespace {
 
 constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kMachineArm64 = 0xAA64;
 constexpr std::uint16_t kPe32Plus = 0x20B;
 constexpr std::size_t kSectionHeader = 40;
 constexpr std::uint32_t kResourceDirectory = 2;
@@ -48,7 +49,9 @@ bool ReadLayout(const Bytes& image, Layout& l, std::string& error) {
   std::size_t pe = Get32(image, 0x3C);
   if (!Fits(image, pe, 24) || std::memcmp(&image[pe], "PE\0\0", 4) != 0) return Fail(error, "not a PE image");
   l.fileHeader = pe + 4;
-  if (Get16(image, l.fileHeader) != kMachineAmd64) return Fail(error, "not a 64-bit Windows executable");
+  // Either launcher image, x64 or ARM64; its machine is kept as it is.
+  const std::uint16_t machine = Get16(image, l.fileHeader);
+  if (machine != kMachineAmd64 && machine != kMachineArm64) return Fail(error, "not a 64-bit Windows executable");
   std::size_t sectionCount = Get16(image, l.fileHeader + 2);
   std::size_t optionalSize = Get16(image, l.fileHeader + 16);
   l.optionalHeader = l.fileHeader + 20;

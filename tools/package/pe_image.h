@@ -1,4 +1,4 @@
-// Reading and replacing the resources of a 64-bit PE image, as rules over
+// Reading and replacing the resources of a 64-bit PE image (x64 or ARM64), as rules over
 // bytes. Replacing rebuilds the resource section in place and moves the
 // sections after it (only ".reloc" may follow it), then fixes the section
 // table, the data directories, the image size and the checksum. Data appended
