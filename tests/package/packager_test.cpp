@@ -4,6 +4,7 @@
 
 #include "config/settings_cipher.h"
 #include "tests/package/test_image.h"
+#include "tools/package/manifest_dpi.h"
 #include "tools/package/packager.h"
 #include "tools/package/pe_image.h"
 
@@ -190,6 +191,28 @@ TEST(Packager, RefusesBadIconsAndWhatIsNotTheLauncher) {
   std::string error;
   EXPECT_FALSE(package::BuildPackage(MakeImage(other), Describe(kSecond), {}, "x.exe", output, error));
   EXPECT_EQ(error, "not the launcher: it lacks the launcher's manifest, message table or dialogs");
+}
+
+// The launcher's manifest declares long paths in the block the DPI
+// declaration goes into: every DPI choice, packaged once or again, keeps it.
+TEST(Packager, DpiAwarenessKeepsTheLongPathDeclaration) {
+  const std::string launcher =
+      "<assembly>\n  <application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n"
+      "    <windowsSettings xmlns:ws2=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">\n"
+      "      <ws2:longPathAware>true</ws2:longPathAware>\n    </windowsSettings>\n  </application>\n</assembly>\n";
+  using package::DpiAwareness;
+  for (DpiAwareness first : {DpiAwareness::None, DpiAwareness::System, DpiAwareness::PerMonitor}) {
+    for (DpiAwareness again : {DpiAwareness::None, DpiAwareness::System, DpiAwareness::PerMonitor}) {
+      std::string manifest = launcher;
+      ASSERT_TRUE(package::SetDpiAwareness(manifest, first));
+      ASSERT_TRUE(package::SetDpiAwareness(manifest, again));
+      const std::size_t longPath = manifest.find("longPathAware");
+      EXPECT_NE(longPath, std::string::npos) << manifest;
+      EXPECT_NE(manifest.find(">true<", longPath), std::string::npos) << manifest;
+      EXPECT_EQ(manifest.find("<application"), manifest.rfind("<application")) << manifest;
+      EXPECT_EQ(manifest.find("<dpiAware") != std::string::npos, again != DpiAwareness::None) << manifest;
+    }
+  }
 }
 
 }  // namespace

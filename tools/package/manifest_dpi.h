@@ -9,7 +9,8 @@ namespace package {
 enum class DpiAwareness { None, System, PerMonitor };
 
 // The manifest text with any DPI declaration of the "windowsSettings" block
-// replaced by the one for `awareness` (none: the block removed). False when
+// replaced by the one for `awareness` (none: no DPI declaration); a long-path
+// declaration there is kept. False when
 // the text has no closing "</assembly>".
 bool SetDpiAwareness(std::string& manifest, DpiAwareness awareness);
 
