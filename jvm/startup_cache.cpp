@@ -44,9 +44,8 @@ bool SteersClassDataCache(std::wstring_view option) {
   // SharedClassListFile, UseSharedSpaces, ArchiveClassesAtExit,
   // AutoCreateSharedArchive, DumpLoadedClassList...; and the files of further
   // options (-XX:Flags=, -XX:VMOptionsFile=), which may hold any of them.
-  if (StartsWith(option, L"-Xshare:") || StartsWith(option, L"-XX:AOT") || StartsWith(option, L"-XX:Flags=") ||
-      StartsWith(option, L"-XX:VMOptionsFile=")) {
-    return true;
+  for (std::wstring_view prefix : {L"-Xshare:", L"-XX:AOT", L"-XX:Flags=", L"-XX:VMOptionsFile="}) {
+    if (StartsWith(option, prefix)) return true;
   }
   if (!StartsWith(option, L"-XX:")) return false;
   for (std::wstring_view word : {L"Shared", L"Archive", L"ClassList"}) {
