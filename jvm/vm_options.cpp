@@ -85,11 +85,12 @@ SizeNumbers ParseSizeNumbers(std::wstring_view token) {
 }
 
 bool IsMemoryDirective(std::wstring_view token) {
-  if (!(text::StartsWith(token, L"-Xms") || text::StartsWith(token, L"-Xmx") || text::StartsWith(token, L"-Xss"))) {
-    return false;
+  for (std::wstring_view prefix : {L"-Xms", L"-Xmx", L"-Xss"}) {
+    if (!text::StartsWith(token, prefix)) continue;
+    const wchar_t last = token.back();
+    return last == L'P' || last == L'p' || last == L'T' || last == L't';
   }
-  wchar_t last = token.back();
-  return last == L'P' || last == L'p' || last == L'T' || last == L't';
+  return false;
 }
 
 std::wstring ExpandMemoryDirective(std::wstring_view token, const MemoryFigures& memory) {
