@@ -263,8 +263,9 @@ bool VmSession::CreateVm(HWND owner) {
     jvm::RedirectBothStandardStreams(mainEnv, outputFile, MakeParentFolders);
     return true;
   }
-  if (!outputFile.empty()) jvm::RedirectStandardStream(mainEnv, outputFile, "setOut", MakeParentFolders);
-  if (!errorFile.empty()) jvm::RedirectStandardStream(mainEnv, errorFile, "setErr", MakeParentFolders);
+  for (const auto& [file, setter] : {std::pair{&outputFile, "setOut"}, std::pair{&errorFile, "setErr"}}) {
+    if (!file->empty()) jvm::RedirectStandardStream(mainEnv, *file, setter, MakeParentFolders);
+  }
   return true;
 }
 
