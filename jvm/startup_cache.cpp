@@ -44,9 +44,8 @@ bool SteersClassDataCache(std::wstring_view option) {
   // SharedClassListFile, UseSharedSpaces, ArchiveClassesAtExit,
   // AutoCreateSharedArchive, DumpLoadedClassList...; and the files of further
   // options (-XX:Flags=, -XX:VMOptionsFile=), which may hold any of them.
-  if (StartsWith(option, L"-Xshare:") || StartsWith(option, L"-XX:AOT") || StartsWith(option, L"-XX:Flags=") ||
-      StartsWith(option, L"-XX:VMOptionsFile=")) {
-    return true;
+  for (std::wstring_view prefix : {L"-Xshare:", L"-XX:AOT", L"-XX:Flags=", L"-XX:VMOptionsFile="}) {
+    if (StartsWith(option, prefix)) return true;
   }
   if (!StartsWith(option, L"-XX:")) return false;
   for (std::wstring_view word : {L"Shared", L"Archive", L"ClassList"}) {
@@ -118,17 +117,23 @@ const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, in
   // Else the runtime writes a name of this start's own: a start that is cut
   // short, or another one writing at the same time, leaves no file that looks
   // finished.
-  if (!use) files.written = files.file.substr(0, files.file.size() - 4) + L"." + std::wstring(tag) + L".tmp";
+  if (!use) {
+    files.written.assign(files.file, 0, files.file.size() - 4);
+    files.written += L'.';
+    files.written += tag;
+    files.written += L".tmp";
+  }
+  std::wstring cacheOption = use ? (aotCache ? L"-XX:AOTCache=" : L"-XX:SharedArchiveFile=")
+                             : aotCache      ? L"-XX:AOTCacheOutput="
+                             : feature >= 19 ? L"-XX:SharedArchiveFile="
+                                             : L"-XX:ArchiveClassesAtExit=";
+  cacheOption += use ? files.file : files.written;
   std::vector<std::wstring> texts;
   for (std::wstring& text : optionTexts) {
     texts.push_back(std::move(text));
     if (texts.size() > 1) continue;
     if (!use && !aotCache && feature >= 19) texts.push_back(L"-XX:+AutoCreateSharedArchive");
-    texts.push_back((use ? (aotCache ? L"-XX:AOTCache=" : L"-XX:SharedArchiveFile=")
-                     : aotCache       ? L"-XX:AOTCacheOutput="
-                     : feature >= 19  ? L"-XX:SharedArchiveFile="
-                                      : L"-XX:ArchiveClassesAtExit=") +
-                    (use ? files.file : files.written));
+    texts.push_back(std::move(cacheOption));
     // The runtime's messages about the cache carry the tag "cds", from 25 on "aot" too.
     texts.push_back(feature >= 25 ? L"-Xlog:aot*=off,cds*=off" : L"-Xlog:cds*=off");
   }

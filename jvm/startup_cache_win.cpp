@@ -119,20 +119,19 @@ class DiskCacheFolder : public CacheFolder {
 // another cache file, which the runtime makes afresh, rather than one it
 // refuses at every start from then on.
 std::wstring Stamps(const StartupCacheFacts& facts) {
-  std::vector<std::wstring> files{facts.jvmLibraryPath}, entries;
-  for (const std::wstring* list : {&facts.classPath, &facts.modulePath}) {
-    text::SplitBySeparator(entries, *list, L";");
-    files.insert(files.end(), entries.begin(), entries.end());
-  }
+  std::vector<std::wstring> files;
+  text::SplitBySeparator(files, facts.classPath + L';' + facts.modulePath, L";");
   std::wstring stamps;
-  for (const std::wstring& file : files) {
+  const auto stamp = [&stamps](const std::wstring& file) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (file.empty() || !GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) continue;
+    if (file.empty() || !GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return;
     // Only hashed: the time's and size's bytes as they are.
     const DWORD units[] = {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime,
                            data.nFileSizeLow, data.nFileSizeHigh};
     stamps.append(reinterpret_cast<const wchar_t*>(units), sizeof units / (sizeof(wchar_t)));
-  }
+  };
+  stamp(facts.jvmLibraryPath);
+  for (const std::wstring& file : files) stamp(file);
   return stamps;
 }
 

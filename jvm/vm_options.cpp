@@ -85,11 +85,12 @@ SizeNumbers ParseSizeNumbers(std::wstring_view token) {
 }
 
 bool IsMemoryDirective(std::wstring_view token) {
-  if (!(text::StartsWith(token, L"-Xms") || text::StartsWith(token, L"-Xmx") || text::StartsWith(token, L"-Xss"))) {
-    return false;
+  for (std::wstring_view prefix : {L"-Xms", L"-Xmx", L"-Xss"}) {
+    if (!text::StartsWith(token, prefix)) continue;
+    const wchar_t last = token.back();
+    return last == L'P' || last == L'p' || last == L'T' || last == L't';
   }
-  wchar_t last = token.back();
-  return last == L'P' || last == L'p' || last == L'T' || last == L't';
+  return false;
 }
 
 std::wstring ExpandMemoryDirective(std::wstring_view token, const MemoryFigures& memory) {
@@ -258,14 +259,13 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
   texts.push_back((asModule ? L"-Djdk.module.main=" : L"-Djava.class.path=") + (asModule ? mainModule : elements));
   if (!modulePath.empty()) texts.push_back(L"--module-path=" + modulePath);
   if (!mainModule.empty()) texts.push_back(L"--add-modules=" + mainModule);
-  std::vector<std::wstring> tokens = SplitVmParameters(vmParameters);
-  for (std::wstring& token : tokens) token = StripQuotes(token);
+  const std::vector<std::wstring> tokens = SplitVmParameters(vmParameters);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
-    std::wstring token = std::move(tokens[i]);
+    std::wstring token = StripQuotes(tokens[i]);
     if (IsTwoTokenModuleOption(token) && i + 1 < tokens.size()) {
       if (token == L"-p") token = L"--module-path";
       token += L'=';
-      token += tokens[++i];
+      token += StripQuotes(tokens[++i]);
     }
     AppendVmOption(texts, token, memory, stackSize);
   }

@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
+#include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
@@ -150,7 +151,7 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   const std::wstring exeFolder = jvm::FolderWithSlash(*exe);
   std::wstring classPath =
       jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath), exeFolder, ListMatches);
-  if (text::EqualsIgnoreCase(store.Lookup(keys::kApplication, keys::kEmbeddedJar), L"Yes")) {
+  if (config::IsYes(store.Lookup(keys::kApplication, keys::kEmbeddedJar))) {
     jvm::AppendEmbeddedJar(classPath, *exe);
   }
   const std::wstring modulePath = jvm::ComposeModulePath(
@@ -176,7 +177,7 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
                         settings.isService, *exe, settings.productName, settings.productCode);
   // Expanded before the startup cache, whose file's name hashes them as the VM gets them.
   for (std::wstring& option : texts) option = text::ExpandEnvironment(option);
-  if (text::EqualsIgnoreCase(store.Lookup(keys::kJavaRuntime, keys::kStartupCache), L"Yes")) {
+  if (config::IsYes(store.Lookup(keys::kJavaRuntime, keys::kStartupCache))) {
     jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath},
                          startupCache);
   }
@@ -262,8 +263,9 @@ bool VmSession::CreateVm(HWND owner) {
     jvm::RedirectBothStandardStreams(mainEnv, outputFile, MakeParentFolders);
     return true;
   }
-  if (!outputFile.empty()) jvm::RedirectStandardStream(mainEnv, outputFile, "setOut", MakeParentFolders);
-  if (!errorFile.empty()) jvm::RedirectStandardStream(mainEnv, errorFile, "setErr", MakeParentFolders);
+  for (const auto& [file, setter] : {std::pair{&outputFile, "setOut"}, std::pair{&errorFile, "setErr"}}) {
+    if (!file->empty()) jvm::RedirectStandardStream(mainEnv, *file, setter, MakeParentFolders);
+  }
   return true;
 }
 
