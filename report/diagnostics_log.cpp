@@ -80,11 +80,16 @@ HANDLE LogFile() {
 
 bool Enabled() { return LogFile() != INVALID_HANDLE_VALUE; }
 
-void Log(std::initializer_list<std::wstring_view> pieces) {
+// noipa, not noinline: link-time optimisation would otherwise copy these
+// bodies back into every call site.
+[[gnu::noipa]] Piece::Piece(const wchar_t* text) : text_(text) {}
+[[gnu::noipa]] Piece::Piece(const std::wstring& text) : text_(text) {}
+
+void Log(std::initializer_list<Piece> pieces) {
   HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;
   std::wstring whole;
-  for (std::wstring_view piece : pieces) whole += piece;
+  for (const Piece& piece : pieces) whole += piece.Text();
   WriteLine(file, whole);
 }
 
