@@ -117,20 +117,22 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
 
 std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
   const std::wstring section(sectionName), key(keyName);
-  std::wstring value = LayeredValue(section, key);
-  if (diag::Enabled()) LogLookup(section, key, value);
+  std::optional<std::wstring> embedded = embedded_.Find(section, key);
+  Layers layers;
+  layers.embedded = embedded.has_value();
+  std::wstring value = FileValue(section, key);
+  layers.file = !value.empty();
+  if (!layers.file) {
+    const std::wstring extension = FileValue(section + L"+", key);
+    layers.plus = !extension.empty();
+    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, IsListKey(section, key));
+  }
+  if (diag::Enabled()) LogLookup(section, key, value, layers);
   return value;
 }
 
 std::wstring SettingsStore::FileValue(std::wstring_view section, std::wstring_view key) const {
   return FindProfileValue(fileText_, section, key);
-}
-
-std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
-  std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
-  std::wstring fileValue = FileValue(section, key);
-  if (!fileValue.empty()) return fileValue;
-  return ExtendValue(std::move(result), FileValue(section + L"+", key), IsListKey(section, key));
 }
 
 }  // namespace config
