@@ -96,12 +96,18 @@ std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::
   // take the folder the variable normally names from the shell instead.
   if (appData.empty()) appData = win::RoamingAppDataFolder();
   if (appData.empty()) return {};
+  std::wstring path = PerUserSettingsPathFor(programPath, productName, productCode, appData);
   if (createFolders) {
-    std::wstring productFolder = appData + L"\\" + CleanProductName(productName);
-    CreateDirectoryW(productFolder.c_str(), nullptr);
-    CreateDirectoryW((productFolder + L"\\" + productCode).c_str(), nullptr);
+    // The product's folder, then the product code's within it: the path cut
+    // at the separator after the product's name (a name without one), then
+    // at the one before the file's name.
+    for (std::size_t end : {path.find(L'\\', appData.size() + 1), path.rfind(L'\\')}) {
+      path[end] = L'\0';
+      CreateDirectoryW(path.c_str(), nullptr);
+      path[end] = L'\\';
+    }
   }
-  return PerUserSettingsPathFor(programPath, productName, productCode, appData);
+  return path;
 }
 
 std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduct) {
