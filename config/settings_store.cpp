@@ -89,9 +89,15 @@ bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wcha
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  if (section == keys::kClassPathSection) return key == keys::kClassPath || key == keys::kModulePath;
-  if (section != keys::kJavaRuntime) return false;
-  return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
+  static constexpr const wchar_t* kListKeys[][2] = {
+      {keys::kClassPathSection, keys::kClassPath},  {keys::kClassPathSection, keys::kModulePath},
+      {keys::kJavaRuntime, keys::kSystemPath},      {keys::kJavaRuntime, keys::kLibraryPath},
+      {keys::kJavaRuntime, keys::kPreferredVersions},
+  };
+  for (const auto& [listSection, listKey] : kListKeys) {
+    if (section == listSection && key == listKey) return true;
+  }
+  return false;
 }
 
 std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list) {
