@@ -1,6 +1,5 @@
 #include "config/settings_paths.h"
 
-#include <vector>
 
 #include "common/shell_api.h"
 #include "common/text_win.h"
@@ -55,12 +54,15 @@ std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* con
   // Grow the buffer until the whole path fits: a cut path would name the
   // wrong settings file.
   constexpr DWORD kLongestPath = 32768;
-  std::vector<wchar_t> buffer(MAX_PATH);
+  std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     *error = ERROR_SUCCESS;
     DWORD length = read(context, buffer.data(), static_cast<DWORD>(buffer.size()), error);
     if (length == 0) return std::nullopt;
-    if (length < buffer.size() && *error != ERROR_INSUFFICIENT_BUFFER) return std::wstring(buffer.data(), length);
+    if (length < buffer.size() && *error != ERROR_INSUFFICIENT_BUFFER) {
+      buffer.resize(length);
+      return buffer;
+    }
     if (buffer.size() > kLongestPath) {
       *error = ERROR_INSUFFICIENT_BUFFER;
       return std::nullopt;
