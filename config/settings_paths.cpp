@@ -1,6 +1,5 @@
 #include "config/settings_paths.h"
 
-
 #include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_cipher.h"
