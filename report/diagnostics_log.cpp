@@ -80,11 +80,6 @@ HANDLE LogFile() {
 
 bool Enabled() { return LogFile() != INVALID_HANDLE_VALUE; }
 
-// noipa, not noinline: link-time optimisation would otherwise copy these
-// bodies back into every call site.
-[[gnu::noipa]] Piece::Piece(const wchar_t* text) : text_(text) {}
-[[gnu::noipa]] Piece::Piece(const std::wstring& text) : text_(text) {}
-
 void Log(std::initializer_list<Piece> pieces) {
   HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;

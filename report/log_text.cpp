@@ -1,8 +1,13 @@
-// The diagnostics log's text rule, plain C++: a logged value never breaks
-// its line.
+// The diagnostics log's plain C++ part: the pieces of a line, and the text
+// rule by which a logged value never breaks its line.
 #include "report/diagnostics_log.h"
 
 namespace diag {
+
+// noipa, not noinline: link-time optimisation would otherwise copy these
+// bodies back into every call site.
+[[gnu::noipa]] Piece::Piece(const wchar_t* text) : text_(text) {}
+[[gnu::noipa]] Piece::Piece(const std::wstring& text) : text_(text) {}
 
 std::wstring EscapeControls(std::wstring_view text) {
   std::wstring escaped;
