@@ -5,9 +5,14 @@
 namespace diag {
 
 // noipa, not noinline: link-time optimisation would otherwise copy these
-// bodies back into every call site.
-[[gnu::noipa]] Piece::Piece(const wchar_t* text) : text_(text) {}
-[[gnu::noipa]] Piece::Piece(const std::wstring& text) : text_(text) {}
+// bodies back into every call site; a compiler without it builds them plainly.
+#if __has_cpp_attribute(gnu::noipa)
+#define OUT_OF_EVERY_CALL_SITE [[gnu::noipa]]
+#else
+#define OUT_OF_EVERY_CALL_SITE
+#endif
+OUT_OF_EVERY_CALL_SITE Piece::Piece(const wchar_t* text) : text_(text) {}
+OUT_OF_EVERY_CALL_SITE Piece::Piece(const std::wstring& text) : text_(text) {}
 
 std::wstring EscapeControls(std::wstring_view text) {
   std::wstring escaped;
