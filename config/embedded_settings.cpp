@@ -1,7 +1,8 @@
 #include "config/embedded_settings.h"
 
+#include <algorithm>
+
 #include "common/text.h"
-#include "common/splitting.h"
 
 namespace config {
 namespace {
@@ -25,19 +26,21 @@ size_t LastVisible(std::wstring_view line) {
 
 void EmbeddedSettings::Parse(std::wstring_view textIn) {
   sections.clear();
-  std::vector<std::wstring> lines;
-  text::SplitBySeparator(lines, textIn, L"\r\n");
-  if (!lines.empty() && !lines.front().empty() && lines.front()[0] == L'\uFEFF') lines.front().erase(0, 1);
+  if (!textIn.empty() && textIn[0] == L'\uFEFF') textIn.remove_prefix(1);
 
   SettingsSection* current = nullptr;
-  for (const auto& line : lines) {
+  // Each line is looked at where it stands in the text, split at "\r\n".
+  for (size_t start = 0; start < textIn.size();) {
+    const size_t end = std::min(textIn.find(L"\r\n", start), textIn.size());
+    const std::wstring_view line = textIn.substr(start, end - start);
+    start = end + 2;
     if (line.empty()) continue;
     size_t first = FirstVisible(line);
     size_t last = LastVisible(line);
     if (first != std::wstring::npos && line[first] == L'[' && line[last] == L']') {
       size_t open = line.find(L'[');
       size_t close = line.rfind(L']');
-      sections.push_back(SettingsSection{line.substr(open + 1, close - open - 1), {}});
+      sections.push_back(SettingsSection{std::wstring(line.substr(open + 1, close - open - 1)), {}});
       current = &sections.back();
       continue;
     }
@@ -45,9 +48,9 @@ void EmbeddedSettings::Parse(std::wstring_view textIn) {
     size_t equals = line.find(L'=');
     if (equals == std::wstring::npos) continue;
     // A value ends at a U+0000: what the launcher uses is then what it shows.
-    std::wstring_view value = std::wstring_view(line).substr(equals + 1);
+    std::wstring_view value = line.substr(equals + 1);
     value = value.substr(0, value.find(L'\0'));
-    current->entries.push_back(SettingsEntry{text::Trim(std::wstring_view(line).substr(0, equals)), text::Trim(value)});
+    current->entries.push_back(SettingsEntry{text::Trim(line.substr(0, equals)), text::Trim(value)});
   }
 }
 

@@ -92,15 +92,18 @@ std::optional<std::wstring> DecipherSettings(const std::uint8_t* data, std::size
   if (std::memcmp(data, kMagic, 4) != 0 || GetLe(data + 4, 4) != kFormat) return std::nullopt;
   std::uint64_t length = GetLe(data + 8, 4);
   if (length % 2 != 0 || length > size - kHeader) return std::nullopt;
-  std::vector<std::uint8_t> plain(data + kHeader, data + kHeader + length);
+  // Deciphered straight into the text, the check summed on the way.
   KeyStream keys(upgradeCode);
-  for (auto& b : plain) b ^= keys.Next();
-  if (Check(upgradeCode, plain.data(), plain.size()) != GetLe(data + 12, 8)) return std::nullopt;
-  std::wstring textOut;
-  textOut.reserve(length / 2);
-  for (std::size_t i = 0; i < plain.size(); i += 2) {
-    textOut.push_back(static_cast<wchar_t>(plain[i] | (plain[i + 1] << 8)));
+  Fnv64 check;
+  check.AddUnits(upgradeCode);
+  check.Add(0);
+  std::wstring textOut(length / 2, L'\0');
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint8_t b = data[kHeader + i] ^ keys.Next();
+    check.Add(b);
+    textOut[i / 2] |= static_cast<wchar_t>(b << (8 * (i % 2)));
   }
+  if (check.hash != GetLe(data + 12, 8)) return std::nullopt;
   return textOut;
 }
 

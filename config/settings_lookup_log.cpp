@@ -1,15 +1,13 @@
 // The diagnostics log's account of a layered lookup: which layers hold the
-// key. Runs only while the log is on, so the second look-up costs nothing
-// otherwise. The many keys an application leaves alone share one line.
+// key. The many keys an application leaves alone share one line.
 #include "config/settings_store.h"
 #include "report/diagnostics_log.h"
 
 namespace config {
 
-void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const {
-  const bool embedded = embedded_.Find(section, key).has_value();
-  const bool file = !FileValue(section, key).empty();
-  const bool plus = !file && !FileValue(section + L"+", key).empty();
+void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                              Layers layers) const {
+  const auto [embedded, file, plus] = layers;
   if (!file && !embedded && !plus) {
     if (section == unsetSection_) {
       unset_ += L", ";
@@ -20,10 +18,10 @@ void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& k
     unset_ += key;
     return;
   }
-  const wchar_t* layers = file       ? L"file"
+  const wchar_t* from = file       ? L"file"
                           : embedded ? (plus ? L"embedded, + section" : L"embedded")
                                      : L"+ section";
-  diag::Log({L"setting [", section, L"] ", key, L" = \"", value, L"\" (", layers, L")"});
+  diag::Log({L"setting [", section, L"] ", key, L" = \"", value, L"\" (", from, L")"});
 }
 
 SettingsStore::~SettingsStore() {

@@ -1,7 +1,5 @@
 #include "config/settings_paths.h"
 
-#include <vector>
-
 #include "common/shell_api.h"
 #include "common/text_win.h"
 #include "config/settings_cipher.h"
@@ -55,12 +53,15 @@ std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* con
   // Grow the buffer until the whole path fits: a cut path would name the
   // wrong settings file.
   constexpr DWORD kLongestPath = 32768;
-  std::vector<wchar_t> buffer(MAX_PATH);
+  std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
     *error = ERROR_SUCCESS;
     DWORD length = read(context, buffer.data(), static_cast<DWORD>(buffer.size()), error);
     if (length == 0) return std::nullopt;
-    if (length < buffer.size() && *error != ERROR_INSUFFICIENT_BUFFER) return std::wstring(buffer.data(), length);
+    if (length < buffer.size() && *error != ERROR_INSUFFICIENT_BUFFER) {
+      buffer.resize(length);
+      return buffer;
+    }
     if (buffer.size() > kLongestPath) {
       *error = ERROR_INSUFFICIENT_BUFFER;
       return std::nullopt;
@@ -96,12 +97,18 @@ std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::
   // take the folder the variable normally names from the shell instead.
   if (appData.empty()) appData = win::RoamingAppDataFolder();
   if (appData.empty()) return {};
+  std::wstring path = PerUserSettingsPathFor(programPath, productName, productCode, appData);
   if (createFolders) {
-    std::wstring productFolder = appData + L"\\" + CleanProductName(productName);
-    CreateDirectoryW(productFolder.c_str(), nullptr);
-    CreateDirectoryW((productFolder + L"\\" + productCode).c_str(), nullptr);
+    // The product's folder, then the product code's within it: the path cut
+    // at the separator after the product's name (a name without one), then
+    // at the one before the file's name.
+    for (std::size_t end : {path.find(L'\\', appData.size() + 1), path.rfind(L'\\')}) {
+      path[end] = L'\0';
+      CreateDirectoryW(path.c_str(), nullptr);
+      path[end] = L'\\';
+    }
   }
-  return PerUserSettingsPathFor(programPath, productName, productCode, appData);
+  return path;
 }
 
 std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduct) {

@@ -89,9 +89,15 @@ bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wcha
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  if (section == keys::kClassPathSection) return key == keys::kClassPath || key == keys::kModulePath;
-  if (section != keys::kJavaRuntime) return false;
-  return key == keys::kSystemPath || key == keys::kLibraryPath || key == keys::kPreferredVersions;
+  static constexpr const wchar_t* kListKeys[][2] = {
+      {keys::kClassPathSection, keys::kClassPath},  {keys::kClassPathSection, keys::kModulePath},
+      {keys::kJavaRuntime, keys::kSystemPath},      {keys::kJavaRuntime, keys::kLibraryPath},
+      {keys::kJavaRuntime, keys::kPreferredVersions},
+  };
+  for (const auto& [listSection, listKey] : kListKeys) {
+    if (section == listSection && key == listKey) return true;
+  }
+  return false;
 }
 
 std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list) {
@@ -117,20 +123,22 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
 
 std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
   const std::wstring section(sectionName), key(keyName);
-  std::wstring value = LayeredValue(section, key);
-  if (diag::Enabled()) LogLookup(section, key, value);
+  std::optional<std::wstring> embedded = embedded_.Find(section, key);
+  Layers layers;
+  layers.embedded = embedded.has_value();
+  std::wstring value = FileValue(section, key);
+  layers.file = !value.empty();
+  if (!layers.file) {
+    const std::wstring extension = FileValue(section + L"+", key);
+    layers.plus = !extension.empty();
+    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, IsListKey(section, key));
+  }
+  if (diag::Enabled()) LogLookup(section, key, value, layers);
   return value;
 }
 
 std::wstring SettingsStore::FileValue(std::wstring_view section, std::wstring_view key) const {
   return FindProfileValue(fileText_, section, key);
-}
-
-std::wstring SettingsStore::LayeredValue(const std::wstring& section, const std::wstring& key) const {
-  std::wstring result = embedded_.Find(section, key).value_or(std::wstring());
-  std::wstring fileValue = FileValue(section, key);
-  if (!fileValue.empty()) return fileValue;
-  return ExtendValue(std::move(result), FileValue(section + L"+", key), IsListKey(section, key));
 }
 
 }  // namespace config

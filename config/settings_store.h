@@ -60,10 +60,16 @@ class SettingsStore {
   const std::wstring& path() const { return path_; }
 
  private:
-  std::wstring LayeredValue(const std::wstring& section, const std::wstring& key) const;
+  // The layers that set a key.
+  struct Layers {
+    bool embedded = false;
+    bool file = false;
+    bool plus = false;
+  };
   // Writes the value and the layers it came from to the diagnostics log; a
   // key no layer sets joins `unset_` instead.
-  void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value) const;
+  void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+                 Layers layers) const;
 
   std::wstring path_;
   std::wstring fileText_;

@@ -80,11 +80,11 @@ HANDLE LogFile() {
 
 bool Enabled() { return LogFile() != INVALID_HANDLE_VALUE; }
 
-void Log(std::initializer_list<std::wstring_view> pieces) {
+void Log(std::initializer_list<Piece> pieces) {
   HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;
   std::wstring whole;
-  for (std::wstring_view piece : pieces) whole += piece;
+  for (const Piece& piece : pieces) whole += piece.Text();
   WriteLine(file, whole);
 }
 

@@ -15,9 +15,23 @@ namespace diag {
 // check it before composing texts that cost work.
 bool Enabled();
 
+// One piece of a log line. Its constructors stay out of line: each of the
+// many call sites then passes a piece with one call instead of copying the
+// text's pointer and length into place itself.
+class Piece {
+ public:
+  Piece(const wchar_t* text);
+  Piece(const std::wstring& text);
+  Piece(std::wstring_view text) : text_(text) {}
+  std::wstring_view Text() const { return text_; }
+
+ private:
+  std::wstring_view text_;
+};
+
 // Appends one line made of the pieces (an end of line is added), its control
 // characters escaped.
-void Log(std::initializer_list<std::wstring_view> pieces);
+void Log(std::initializer_list<Piece> pieces);
 
 // The text with each control character (C0, C1, and the line and paragraph
 // separators) written as "\n", "\r", "\t" or "\uHHHH": a logged value, an

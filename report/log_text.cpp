@@ -1,8 +1,18 @@
-// The diagnostics log's text rule, plain C++: a logged value never breaks
-// its line.
+// The diagnostics log's plain C++ part: the pieces of a line, and the text
+// rule by which a logged value never breaks its line.
 #include "report/diagnostics_log.h"
 
 namespace diag {
+
+// noipa, not noinline: link-time optimisation would otherwise copy these
+// bodies back into every call site; a compiler without it builds them plainly.
+#if __has_cpp_attribute(gnu::noipa)
+#define OUT_OF_EVERY_CALL_SITE [[gnu::noipa]]
+#else
+#define OUT_OF_EVERY_CALL_SITE
+#endif
+OUT_OF_EVERY_CALL_SITE Piece::Piece(const wchar_t* text) : text_(text) {}
+OUT_OF_EVERY_CALL_SITE Piece::Piece(const std::wstring& text) : text_(text) {}
 
 std::wstring EscapeControls(std::wstring_view text) {
   std::wstring escaped;

@@ -6,6 +6,6 @@
 namespace diag {
 
 bool Enabled() { return false; }
-void Log(std::initializer_list<std::wstring_view>) {}
+void Log(std::initializer_list<Piece>) {}
 
 }  // namespace diag
