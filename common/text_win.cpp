@@ -6,6 +6,22 @@
 
 namespace text {
 
+namespace {
+
+// The path a system call makes of `path`, asked for its size first; empty
+// when the call fails.
+[[gnu::noinline]] std::wstring PathFromSystem(const std::wstring& path, DWORD (*call)(const wchar_t*, wchar_t*, DWORD)) {
+  DWORD size = call(path.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring result(size, L'\0');
+  DWORD length = call(path.c_str(), result.data(), size);
+  if (length == 0 || length >= size) return {};
+  result.resize(length);
+  return result;
+}
+
+}  // namespace
+
 std::string ToThreadAnsi(std::wstring_view s) {
   if (s.empty()) return {};
   // No best-fit lookalikes: a character the code page lacks becomes its
@@ -21,13 +37,7 @@ std::string ToThreadAnsi(std::wstring_view s) {
 bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
 
 std::wstring ShortPathName(const std::wstring& path) {
-  DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return {};
-  std::wstring shortForm(size, L'\0');
-  DWORD length = GetShortPathNameW(path.c_str(), shortForm.data(), size);
-  if (length == 0 || length >= size) return {};
-  shortForm.resize(length);
-  return shortForm;
+  return PathFromSystem(path, [](const wchar_t* in, wchar_t* out, DWORD size) { return GetShortPathNameW(in, out, size); });
 }
 
 std::wstring FromThreadAnsi(std::string_view s) {
@@ -65,13 +75,9 @@ std::wstring ExpandEnvironment(std::wstring_view s) {
 std::wstring GetEnvironment(const wchar_t* name) { return VariableValue(name).value_or(std::wstring()); }
 
 std::wstring FullPath(const std::wstring& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  return full;
+  std::wstring full = PathFromSystem(
+      path, [](const wchar_t* in, wchar_t* out, DWORD size) { return GetFullPathNameW(in, size, out, nullptr); });
+  return full.empty() ? path : full;
 }
 
 }  // namespace text
