@@ -25,9 +25,14 @@ std::vector<std::wstring> PathElements(std::wstring_view path) {
 std::wstring LongPathForm(std::wstring_view path) {
   const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
   const bool unc = path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' && path[2] != L'.';
-  if (drive) return L"\\\\?\\" + std::wstring(path);
-  if (unc) return L"\\\\?\\UNC" + std::wstring(path.substr(1));
-  return std::wstring(path);
+  std::wstring result;
+  if (drive) result = L"\\\\?\\";
+  if (unc) {
+    result = L"\\\\?\\UNC";
+    path.remove_prefix(1);
+  }
+  result += path;
+  return result;
 }
 
 }  // namespace text
