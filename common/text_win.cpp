@@ -10,7 +10,8 @@ namespace {
 
 // The path a system call makes of `path`, asked for its size first; empty
 // when the call fails.
-[[gnu::noinline]] std::wstring PathFromSystem(const std::wstring& path, DWORD (*call)(const wchar_t*, wchar_t*, DWORD)) {
+[[gnu::noinline]] std::wstring PathFromSystem(const std::wstring& path,
+                                              DWORD (*call)(const wchar_t*, wchar_t*, DWORD)) {
   DWORD size = call(path.c_str(), nullptr, 0);
   if (size == 0) return {};
   std::wstring result(size, L'\0');
@@ -37,7 +38,8 @@ std::string ToThreadAnsi(std::wstring_view s) {
 bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
 
 std::wstring ShortPathName(const std::wstring& path) {
-  return PathFromSystem(path, [](const wchar_t* in, wchar_t* out, DWORD size) { return GetShortPathNameW(in, out, size); });
+  return PathFromSystem(path,
+                        [](const wchar_t* in, wchar_t* out, DWORD size) { return GetShortPathNameW(in, out, size); });
 }
 
 std::wstring FromThreadAnsi(std::string_view s) {

@@ -116,7 +116,8 @@ std::optional<std::wstring> JavaStringText(JNIEnv* env, jobject string) {
 // exception still pending) when a step fails.
 jobject OpenPrintStream(JNIEnv* env, const std::wstring& path) {
   LocalRef name(env, NewJavaString(env, path));
-  LocalRef file(env, name ? NewInstance(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name.get()) : nullptr);
+  LocalRef file(env,
+                name ? NewInstance(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name.get()) : nullptr);
   return file ? NewInstance(env, kPrintStream, kPrintStreamInit, file.get()) : nullptr;
 }
 
