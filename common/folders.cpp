@@ -20,7 +20,7 @@ std::uint32_t CreateParentFolders(const std::wstring& given) {
   std::wstring folder = elements[0];
   bool createdPrevious = false;
   for (size_t i = 1; i + 1 < elements.size(); ++i) {
-    std::wstring previous = folder;
+    const size_t previousEnd = folder.size();
     folder += L'\\';
     folder += elements[i];
     if (CreateDirectoryW(folder.c_str(), nullptr)) {
@@ -33,7 +33,10 @@ std::uint32_t CreateParentFolders(const std::wstring& given) {
       continue;
     }
     // Undo one level, but never remove a folder that was there before us.
-    if (i > 1 && createdPrevious) RemoveDirectoryW(previous.c_str());
+    if (i > 1 && createdPrevious) {
+      folder.resize(previousEnd);
+      RemoveDirectoryW(folder.c_str());
+    }
     return error;
   }
   return 0;

@@ -7,23 +7,14 @@ void SplitArguments(std::wstring_view text, std::vector<std::wstring>& out) {
   const size_t n = text.size();
   if (n == 0) return;
   for (;;) {
-    if (text[p] == L'"') {
-      size_t close = text.find(L'"', p + 1);
-      if (close == std::wstring_view::npos) {
-        out.emplace_back(text.substr(p + 1));
-        return;
-      }
-      out.emplace_back(text.substr(p + 1, close - p - 1));
-      p = close + 1;
-    } else {
-      size_t space = text.find(L' ', p);
-      if (space == std::wstring_view::npos) {
-        out.emplace_back(text.substr(p));
-        return;
-      }
-      out.emplace_back(text.substr(p, space - p));
-      p = space;
-    }
+    // A piece in double quotes ends at the next one (or the text's end), any
+    // other at the next space.
+    const bool quoted = text[p] == L'"';
+    p += quoted;
+    const size_t end = text.find(quoted ? L'"' : L' ', p);
+    out.emplace_back(text.substr(p, end - p));
+    if (end == std::wstring_view::npos) return;
+    p = end + quoted;
     while (p < n && text[p] == L' ') ++p;
     if (p >= n) return;
   }

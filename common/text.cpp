@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <cwctype>
+#include <iterator>
 
 namespace text {
 
@@ -36,21 +37,26 @@ std::wstring ReplaceAll(std::wstring s, wchar_t from, wchar_t to) {
   return s;
 }
 
-std::wstring DecimalText(std::uint64_t value) {
-  wchar_t digits[24];
-  size_t n = 0;
+namespace {
+
+// The decimal digits of `magnitude`, after a "-" when `negative`.
+std::wstring DecimalDigits(std::uint64_t magnitude, bool negative) {
+  wchar_t digits[21];
+  wchar_t* first = std::end(digits);
   do {
-    digits[n++] = static_cast<wchar_t>(L'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  std::wstring out;
-  while (n > 0) out += digits[--n];
-  return out;
+    *--first = static_cast<wchar_t>(L'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (negative) *--first = L'-';
+  return std::wstring(first, std::end(digits));
 }
 
+}  // namespace
+
+std::wstring DecimalText(std::uint64_t value) { return DecimalDigits(value, false); }
+
 std::wstring DecimalText(std::int64_t value) {
-  if (value >= 0) return DecimalText(static_cast<std::uint64_t>(value));
-  return L"-" + DecimalText(static_cast<std::uint64_t>(0) - static_cast<std::uint64_t>(value));
+  return DecimalDigits(value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : value, value < 0);
 }
 
 std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,

@@ -2,11 +2,26 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "common/expansion.h"
 
 namespace text {
+
+namespace {
+
+// The path a system call makes of `path`, asked for its size first; empty
+// when the call fails.
+[[gnu::noinline]] std::wstring PathFromSystem(const std::wstring& path,
+                                              DWORD (*call)(const wchar_t*, wchar_t*, DWORD)) {
+  DWORD size = call(path.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring result(size, L'\0');
+  DWORD length = call(path.c_str(), result.data(), size);
+  if (length == 0 || length >= size) return {};
+  result.resize(length);
+  return result;
+}
+
+}  // namespace
 
 std::string ToThreadAnsi(std::wstring_view s) {
   if (s.empty()) return {};
@@ -23,13 +38,8 @@ std::string ToThreadAnsi(std::wstring_view s) {
 bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
 
 std::wstring ShortPathName(const std::wstring& path) {
-  DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
-  if (size == 0) return {};
-  std::wstring shortForm(size, L'\0');
-  DWORD length = GetShortPathNameW(path.c_str(), shortForm.data(), size);
-  if (length == 0 || length >= size) return {};
-  shortForm.resize(length);
-  return shortForm;
+  return PathFromSystem(path,
+                        [](const wchar_t* in, wchar_t* out, DWORD size) { return GetShortPathNameW(in, out, size); });
 }
 
 std::wstring FromThreadAnsi(std::string_view s) {
@@ -41,39 +51,35 @@ std::wstring FromThreadAnsi(std::string_view s) {
   return out;
 }
 
-std::wstring ExpandEnvironment(std::wstring_view s) {
-  return ExpandReferences(s, [](std::wstring_view name) -> std::optional<std::wstring> {
-    const std::wstring variable(name);
-    SetLastError(ERROR_SUCCESS);
-    DWORD size = GetEnvironmentVariableW(variable.c_str(), nullptr, 0);
-    if (size == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::wstring();  // set, but empty
-    }
-    std::vector<wchar_t> buffer(size + 1, L'\0');
-    DWORD written = GetEnvironmentVariableW(variable.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (written >= buffer.size()) return std::nullopt;
-    return std::wstring(buffer.data(), written);
-  });
+namespace {
+
+// The value of a variable; none when it is not set or changed while read.
+[[gnu::noinline]] std::optional<std::wstring> VariableValue(const wchar_t* name) {
+  SetLastError(ERROR_SUCCESS);
+  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) {
+    if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+    return std::wstring();  // set, but empty
+  }
+  std::wstring value(size + 1, L'\0');
+  DWORD written = GetEnvironmentVariableW(name, value.data(), size + 1);
+  if (written > size) return std::nullopt;
+  value.resize(written);
+  return value;
 }
 
-std::wstring GetEnvironment(const wchar_t* name) {
-  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::vector<wchar_t> buffer(size + 1, L'\0');
-  DWORD written = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
-  if (written == 0 || written >= buffer.size()) return {};
-  return std::wstring(buffer.data(), written);
+}  // namespace
+
+std::wstring ExpandEnvironment(std::wstring_view s) {
+  return ExpandReferences(s, [](std::wstring_view name) { return VariableValue(std::wstring(name).c_str()); });
 }
+
+std::wstring GetEnvironment(const wchar_t* name) { return VariableValue(name).value_or(std::wstring()); }
 
 std::wstring FullPath(const std::wstring& path) {
-  DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;
-  std::wstring full(size, L'\0');
-  DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return path;
-  full.resize(length);
-  return full;
+  std::wstring full = PathFromSystem(
+      path, [](const wchar_t* in, wchar_t* out, DWORD size) { return GetFullPathNameW(in, size, out, nullptr); });
+  return full.empty() ? path : full;
 }
 
 }  // namespace text

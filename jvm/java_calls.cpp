@@ -1,6 +1,8 @@
 #include "jvm/java_calls.h"
 
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "common/text.h"
 #include "jvm/jni_helpers.h"
@@ -89,17 +91,34 @@ unsigned CreationFailureReasonId(jint result) {
 
 namespace {
 
+// A new `className` made by its constructor of `signature`, which takes at
+// most `argument`; null (with the exception still pending) when a step fails.
+jobject NewInstance(JNIEnv* env, const char* className, const char* signature, jobject argument) {
+  LocalRef type(env, env->FindClass(className));
+  jmethodID constructor = type ? env->GetMethodID(AsClass(type), "<init>", signature) : nullptr;
+  return constructor ? NewObject(env, AsClass(type), constructor, argument) : nullptr;
+}
+
+constexpr char kPrintStream[] = "java/io/PrintStream";
+constexpr char kPrintStreamInit[] = "(Ljava/io/OutputStream;)V";
+
+// The text of a Java string; none (with the exception still pending) when its
+// characters cannot be read.
+std::optional<std::wstring> JavaStringText(JNIEnv* env, jobject string) {
+  const char* utf = env->GetStringUTFChars(static_cast<jstring>(string), nullptr);
+  if (utf == nullptr) return std::nullopt;
+  std::wstring result = text::FromModifiedUtf8(utf);
+  env->ReleaseStringUTFChars(static_cast<jstring>(string), utf);
+  return result;
+}
+
 // A PrintStream over a new FileOutputStream of `path`; null (with the
 // exception still pending) when a step fails.
 jobject OpenPrintStream(JNIEnv* env, const std::wstring& path) {
   LocalRef name(env, NewJavaString(env, path));
-  LocalRef fileClass(env, name ? env->FindClass("java/io/FileOutputStream") : nullptr);
-  jmethodID fileInit = fileClass ? env->GetMethodID(AsClass(fileClass), "<init>", "(Ljava/lang/String;)V") : nullptr;
-  LocalRef file(env, fileInit ? NewObject(env, AsClass(fileClass), fileInit, name.get()) : nullptr);
-  LocalRef printClass(env, file ? env->FindClass("java/io/PrintStream") : nullptr);
-  jmethodID printInit =
-      printClass ? env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V") : nullptr;
-  return printInit ? NewObject(env, AsClass(printClass), printInit, file.get()) : nullptr;
+  LocalRef file(env,
+                name ? NewInstance(env, "java/io/FileOutputStream", "(Ljava/lang/String;)V", name.get()) : nullptr);
+  return file ? NewInstance(env, kPrintStream, kPrintStreamInit, file.get()) : nullptr;
 }
 
 // System.<setter>(printStream); false when the setter cannot be found.
@@ -123,28 +142,30 @@ bool SucceededWithoutException(JNIEnv* env, bool made) {
   return made;
 }
 
-}  // namespace
-
-bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
-                            void (*createParentFolders)(const std::wstring& path)) {
+// System.<first>, then System.<second> when given, set to one PrintStream of
+// `path`; a pending exception is described and makes the result false.
+bool Redirect(JNIEnv* env, const std::wstring& path, const char* first, const char* second,
+              void (*createParentFolders)(const std::wstring& path)) {
   if (createParentFolders != nullptr) createParentFolders(path);
   bool made = false;
   {
     LocalRef print(env, OpenPrintStream(env, path));
-    made = print && SetStandardStream(env, setter, print.get());
+    made = print && SetStandardStream(env, first, print.get()) &&
+           (second == nullptr || SetStandardStream(env, second, print.get()));
   }
   return SucceededWithoutException(env, made);
 }
 
+}  // namespace
+
+bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
+                            void (*createParentFolders)(const std::wstring& path)) {
+  return Redirect(env, path, setter, nullptr, createParentFolders);
+}
+
 bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
                                  void (*createParentFolders)(const std::wstring& path)) {
-  if (createParentFolders != nullptr) createParentFolders(path);
-  bool made = false;
-  {
-    LocalRef print(env, OpenPrintStream(env, path));
-    made = print && SetStandardStream(env, "setOut", print.get()) && SetStandardStream(env, "setErr", print.get());
-  }
-  return SucceededWithoutException(env, made);
+  return Redirect(env, path, "setOut", "setErr", createParentFolders);
 }
 
 namespace {
@@ -265,12 +286,10 @@ std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module) {
     current = next;
   }
   LocalRef className(env, current);
-  const char* utf = className ? env->GetStringUTFChars(static_cast<jstring>(className.get()), nullptr) : nullptr;
+  std::optional<std::wstring> found = className ? JavaStringText(env, className.get()) : std::nullopt;
   DescribePendingException(env);
-  if (utf == nullptr) return {};
-  std::wstring result = text::ReplaceAll(text::FromModifiedUtf8(utf), L'.', L'/');
-  env->ReleaseStringUTFChars(static_cast<jstring>(className.get()), utf);
-  return result;
+  if (!found) return {};
+  return text::ReplaceAll(std::move(*found), L'.', L'/');
 }
 
 void ExitJava(JNIEnv* env) {
@@ -287,18 +306,9 @@ std::wstring StackTraceText(JNIEnv* env, jthrowable throwable) {
     DescribePendingException(env);
     return std::wstring();
   };
-  LocalRef bufferClass(env, env->FindClass("java/io/ByteArrayOutputStream"));
-  if (!bufferClass) return failed();
-  jmethodID bufferInit = env->GetMethodID(AsClass(bufferClass), "<init>", "()V");
-  if (bufferInit == nullptr) return failed();
-  LocalRef buffer(env, NewObject(env, AsClass(bufferClass), bufferInit));
+  LocalRef buffer(env, NewInstance(env, "java/io/ByteArrayOutputStream", "()V", nullptr));
   if (!buffer) return failed();
-
-  LocalRef printClass(env, env->FindClass("java/io/PrintStream"));
-  if (!printClass) return failed();
-  jmethodID printInit = env->GetMethodID(AsClass(printClass), "<init>", "(Ljava/io/OutputStream;)V");
-  if (printInit == nullptr) return failed();
-  LocalRef print(env, NewObject(env, AsClass(printClass), printInit, buffer.get()));
+  LocalRef print(env, NewInstance(env, kPrintStream, kPrintStreamInit, buffer.get()));
   if (!print) return failed();
 
   LocalRef throwableClass(env, env->GetObjectClass(throwable));
@@ -316,14 +326,8 @@ std::wstring StackTraceText(JNIEnv* env, jthrowable throwable) {
   DescribePendingException(env);
   if (!textObject) return failed();
 
-  const char* utf = env->GetStringUTFChars(static_cast<jstring>(textObject.get()), nullptr);
-  if (utf == nullptr) {
-    DescribePendingException(env);
-    return failed();
-  }
-  std::wstring result = text::FromModifiedUtf8(utf);
-  env->ReleaseStringUTFChars(static_cast<jstring>(textObject.get()), utf);
-  return result;
+  std::optional<std::wstring> result = JavaStringText(env, textObject.get());
+  return result ? std::move(*result) : failed();
 }
 
 }  // namespace jvm

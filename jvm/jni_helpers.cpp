@@ -29,26 +29,20 @@ std::u16string ToUtf16(std::wstring_view text) {
 jstring NewJavaString(JNIEnv* env, std::wstring_view text) {
   jclass stringClass = env->FindClass("java/lang/String");
   if (stringClass == nullptr) return nullptr;
-  jmethodID constructor = env->GetMethodID(stringClass, "<init>", "([C)V");
-  if (constructor == nullptr) {
-    env->DeleteLocalRef(stringClass);
-    return nullptr;
-  }
-  const std::u16string units = ToUtf16(text);
-  jcharArray chars = env->NewCharArray(static_cast<jsize>(units.size()));
-  if (chars == nullptr) {
-    env->DeleteLocalRef(stringClass);
-    return nullptr;
-  }
-  env->SetCharArrayRegion(chars, 0, static_cast<jsize>(units.size()), reinterpret_cast<const jchar*>(units.data()));
   jstring result = nullptr;
-  jthrowable pending = env->ExceptionOccurred();
-  if (pending == nullptr) {
-    result = static_cast<jstring>(NewObject(env, stringClass, constructor, chars));
-  } else {
-    env->DeleteLocalRef(pending);
+  jmethodID constructor = env->GetMethodID(stringClass, "<init>", "([C)V");
+  const std::u16string units = ToUtf16(text);
+  jcharArray chars = constructor != nullptr ? env->NewCharArray(static_cast<jsize>(units.size())) : nullptr;
+  if (chars != nullptr) {
+    env->SetCharArrayRegion(chars, 0, static_cast<jsize>(units.size()), reinterpret_cast<const jchar*>(units.data()));
+    jthrowable pending = env->ExceptionOccurred();
+    if (pending == nullptr) {
+      result = static_cast<jstring>(NewObject(env, stringClass, constructor, chars));
+    } else {
+      env->DeleteLocalRef(pending);
+    }
+    env->DeleteLocalRef(chars);
   }
-  env->DeleteLocalRef(chars);
   env->DeleteLocalRef(stringClass);
   return result;
 }

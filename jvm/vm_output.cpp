@@ -120,13 +120,13 @@ jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
 #endif
   va_end(counting);
   if (length <= 0) return length;
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  // The formatter's closing zero goes where the string keeps its own.
+  std::string text(static_cast<std::size_t>(length), '\0');
 #ifdef _WIN32
-  _vsnprintf(text.data(), text.size(), format, args);
+  _vsnprintf(text.data(), text.size() + 1, format, args);
 #else
-  std::vsnprintf(text.data(), text.size(), format, args);
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
 #endif
-  text.resize(static_cast<std::size_t>(length));
 #ifdef _WIN32
   // Standard error through the handle: the runtime's FILE buffers are its own.
   WriteToHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, text);
