@@ -17,6 +17,7 @@
 namespace launcher {
 
 namespace keys = config::keys;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -39,9 +40,12 @@ bool LaunchSettings::ReadSettings() {
   // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;
   store.Open(file);
-  productCode = store.FileValue(keys::kProductInformation, keys::kProductCode);
-  upgradeCode = store.FileValue(keys::kProductInformation, keys::kUpgradeCode);
-  productName = store.FileValue(keys::kProductInformation, keys::kProductName);
+  // Views made at compile time: no key's length is counted at run time.
+  constexpr std::wstring_view product = keys::kProductInformation, code = keys::kProductCode,
+                              upgrade = keys::kUpgradeCode, name = keys::kProductName;
+  productCode = store.FileValue(product, code);
+  upgradeCode = store.FileValue(product, upgrade);
+  productName = store.FileValue(product, name);
   store.SetEmbeddedText(config::EmbeddedSettingsText(upgradeCode));
 
   minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
@@ -80,7 +84,8 @@ bool LaunchSettings::ReadSettings() {
   favorIbm = provider.favorIbm;
   // Blanks do not count: a value from the "+" section arrives after a space.
   searchInstalledRuntimes =
-      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
+      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)),
+                              L"No"sv);
 
   const std::wstring moduleValue = store.Lookup(keys::kJavaRuntime, keys::kMainModule);
   if (!moduleValue.empty() && !config::IsMainModuleValue(moduleValue)) {

@@ -41,9 +41,12 @@ bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
   if (!file) return false;
   config::SettingsStore display;
   display.Open(*file);
-  splashImagePath = display.FileValue(keys::kDisplay, keys::kSplashScreen);
-  splashShadow = display.FileValue(keys::kDisplay, keys::kSplashScreenShadow);
-  const std::wstring preference = display.FileValue(keys::kDisplay, keys::kPreferNativeSplash);
+  // Views made at compile time: no key's length is counted at run time.
+  constexpr std::wstring_view section = keys::kDisplay, image = keys::kSplashScreen,
+                              shadow = keys::kSplashScreenShadow, prefer = keys::kPreferNativeSplash;
+  splashImagePath = display.FileValue(section, image);
+  splashShadow = display.FileValue(section, shadow);
+  const std::wstring preference = display.FileValue(section, prefer);
   if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
