@@ -32,9 +32,11 @@ bool LaunchSettings::ReadSettings() {
   // file are both formed from it. No splash is up yet: boxes have no owner.
   auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return false;
-  auto settingsPath = config::SettingsPathFor(*exe);
+  executablePath = std::move(*exe);
+  auto settingsPath = config::SettingsPathFor(executablePath);
   if (!settingsPath) return false;
-  const std::wstring& file = *settingsPath;
+  settingsFile = std::move(*settingsPath);
+  const std::wstring& file = settingsFile;
   diag::Log({L"settings file ", file});
 
   // The file is read once here; every key of this stage comes from that text.
@@ -61,7 +63,7 @@ bool LaunchSettings::ReadSettings() {
   jrePath.clear();
   bool fromPerUserFile = false;
   if (UsesPerUserFile(isService)) {
-    std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
+    std::wstring perUser = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
     if (win::PathFound(text::LongPathForm(perUser).c_str())) {
       jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
       diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
@@ -104,7 +106,7 @@ bool LaunchSettings::ReadSettings() {
   overrideWorkingDir = config::IsYes(store.Lookup(keys::kApplication, keys::kOverrideWorkingDir));
   systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
   libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
-  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), *exe);
+  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   return true;
 }
@@ -117,7 +119,7 @@ void LaunchSettings::WriteBackJrePath(const std::wstring& folder) const {
       std::wstring file = config::GetPerUserSettingsPath(program, productName, productCode, true);
       if (!file.empty()) config::WriteFileValue(file, keys::kJavaRuntime, keys::kJrePath, folder);
     };
-    if (auto exe = config::GetExecutablePath(nullptr)) writePerUser(*exe);
+    if (!executablePath.empty()) writePerUser(executablePath);
     writePerUser(pairProduct);
     return;
   }

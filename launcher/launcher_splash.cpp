@@ -7,7 +7,6 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/settings_keys.h"
-#include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
 #include "report/console_mode.h"
@@ -36,11 +35,10 @@ constexpr DWORD kSplashWaitMs = 5000;
 SplashState::SplashState() = default;
 SplashState::~SplashState() = default;
 
-bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
-  auto file = config::GetSettingsFilePath(splashWindowHandle);
-  if (!file) return false;
+bool SplashState::StartSplash(const std::wstring& settingsFile, const std::wstring& jvmLibraryPath) {
+  if (settingsFile.empty()) return false;
   config::SettingsStore display;
-  display.Open(*file);
+  display.Open(settingsFile);
   // Views made at compile time: no key's length is counted at run time.
   constexpr std::wstring_view section = keys::kDisplay, image = keys::kSplashScreen,
                               shadow = keys::kSplashScreenShadow, prefer = keys::kPreferNativeSplash;
