@@ -1,7 +1,6 @@
 #include "launcher/launcher.h"
 
 #include "common/text.h"
-#include "config/settings_paths.h"
 #include "launcher/command_line.h"
 #include "splash/splash_window.h"
 #include "report/console_mode.h"
@@ -33,17 +32,15 @@ bool Launcher::Initialise() {
     return false;
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run
-  if (settings.overrideWorkingDir) OverrideWorkingDirectory();
+  if (settings.overrideWorkingDir) OverrideWorkingDirectory(settings.executablePath);
   if (chosenRuntime.ChooseRuntime(settings)) return true;
   return chosenRuntime.AskForMissingRuntime(settings);
 }
 
-void Launcher::OverrideWorkingDirectory() {
-  auto exe = config::GetExecutablePath(nullptr);
-  if (!exe) return;
-  size_t slash = exe->rfind(L'\\');
+void Launcher::OverrideWorkingDirectory(const std::wstring& executablePath) {
+  size_t slash = executablePath.rfind(L'\\');
   if (slash == std::wstring::npos || slash == 0) return;
-  std::wstring folder = exe->substr(0, slash);
+  std::wstring folder = executablePath.substr(0, slash);
   // "C:" alone names the current folder of drive C, not its root.
   if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
   SetCurrentDirectoryW(folder.c_str());
@@ -56,7 +53,7 @@ int Launcher::Run() {
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return instanceState.WaitForPrimary();
   if (!vmSession.PrepareEnvironment(settings, chosenRuntime.jvmLibraryPath)) return -1;
   if (!HasSwitch(arguments)) {
-    if (!splashState.StartSplash(chosenRuntime.jvmLibraryPath)) return 0;
+    if (!splashState.StartSplash(settings.settingsFile, chosenRuntime.jvmLibraryPath)) return 0;
   }
   if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return -1;
   if (!vmSession.BuildVmOptions(settings, chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle, arguments)) {

@@ -43,9 +43,11 @@ struct LaunchSettings {
   // Every field from the settings files; false once the user has been told
   // why the launch cannot go on.
   bool ReadSettings();
-  // Keeps a runtime the user chose as "JRE Path" for the next start.
+  // Keeps a runtime the user chose as "JRE Path" for the next start (after ReadSettings).
   void WriteBackJrePath(const std::wstring& folder) const;
 
+  // This program and the settings file named after it.
+  std::wstring executablePath, settingsFile;
   std::wstring productName, productCode, upgradeCode;
   bool isService = false;
   // Slashes for dots; empty with a main module whose descriptor names the class.
@@ -91,9 +93,10 @@ struct SplashState {
   SplashState();
   ~SplashState();
 
-  // The "Display" settings and the route: the splashscreen.dll of the runtime
-  // of `jvmLibraryPath`, or the own window. False without a settings file.
-  bool StartSplash(const std::wstring& jvmLibraryPath);
+  // The "Display" settings of `settingsFile` and the route: the
+  // splashscreen.dll of the runtime of `jvmLibraryPath`, or the own window.
+  // False without a settings file.
+  bool StartSplash(const std::wstring& settingsFile, const std::wstring& jvmLibraryPath);
   bool StartRuntimeSplash(const std::wstring& libraryPath, const std::wstring& imagePath);
   static DWORD WINAPI SplashThreadMain(LPVOID splashState);
   void CloseSplashWindow();
@@ -159,7 +162,8 @@ class Launcher {
 
   // The stages that are the launcher's own, in the order the launch calls them.
   void SplitCommandLine();
-  static void OverrideWorkingDirectory();
+  // The folder of `executablePath` becomes the current one.
+  static void OverrideWorkingDirectory(const std::wstring& executablePath);
   // Runs JavaThreadMain on a thread with the session's stack size.
   DWORD StartJavaThread();
   // Creates the VM (vmSession) and calls main with the settings and arguments;

@@ -11,22 +11,22 @@
 namespace launcher {
 
 bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
-  runtime::RuntimeSettings search;
-  search.jrePath = settings.jrePath;
-  search.jvmType = settings.jvmType;
-  search.searchJdk = settings.searchJdk;
-  search.searchJre = settings.searchJre;
-  search.favorMode = settings.favorMode;
-  search.allowSun = settings.allowSun;
-  search.allowJRockit = settings.allowJRockit;
-  search.allowIbm = settings.allowIbm;
-  search.favorSun = settings.favorSun;
-  search.favorJRockit = settings.favorJRockit;
-  search.favorIbm = settings.favorIbm;
-  search.minimumVersion = settings.minimumVersion;
-  search.maximumVersion = settings.maximumVersion;
-  search.preferredVersions = settings.preferredVersions;
-  search.hasPairProduct = !settings.pairProduct.empty();
+  // Built in place: its strings are copied once, never assigned over defaults.
+  const runtime::RuntimeSettings search{.jrePath = settings.jrePath,
+                                        .jvmType = settings.jvmType,
+                                        .searchJdk = settings.searchJdk,
+                                        .searchJre = settings.searchJre,
+                                        .favorMode = settings.favorMode,
+                                        .allowSun = settings.allowSun,
+                                        .allowJRockit = settings.allowJRockit,
+                                        .allowIbm = settings.allowIbm,
+                                        .favorSun = settings.favorSun,
+                                        .favorJRockit = settings.favorJRockit,
+                                        .favorIbm = settings.favorIbm,
+                                        .minimumVersion = settings.minimumVersion,
+                                        .maximumVersion = settings.maximumVersion,
+                                        .preferredVersions = settings.preferredVersions,
+                                        .hasPairProduct = !settings.pairProduct.empty()};
 
   runtime::DiskFileProbe files;
   runtime::RegistryViewReader nativeView(runtime::RegistryView::Native);

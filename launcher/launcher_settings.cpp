@@ -17,6 +17,7 @@
 namespace launcher {
 
 namespace keys = config::keys;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -31,17 +32,22 @@ bool LaunchSettings::ReadSettings() {
   // file are both formed from it. No splash is up yet: boxes have no owner.
   auto exe = config::GetExecutablePath(nullptr);
   if (!exe) return false;
-  auto settingsPath = config::SettingsPathFor(*exe);
+  executablePath = std::move(*exe);
+  auto settingsPath = config::SettingsPathFor(executablePath);
   if (!settingsPath) return false;
-  const std::wstring& file = *settingsPath;
+  settingsFile = std::move(*settingsPath);
+  const std::wstring& file = settingsFile;
   diag::Log({L"settings file ", file});
 
   // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;
   store.Open(file);
-  productCode = store.FileValue(keys::kProductInformation, keys::kProductCode);
-  upgradeCode = store.FileValue(keys::kProductInformation, keys::kUpgradeCode);
-  productName = store.FileValue(keys::kProductInformation, keys::kProductName);
+  // Views made at compile time: no key's length is counted at run time.
+  constexpr std::wstring_view product = keys::kProductInformation, code = keys::kProductCode,
+                              upgrade = keys::kUpgradeCode, name = keys::kProductName;
+  productCode = store.FileValue(product, code);
+  upgradeCode = store.FileValue(product, upgrade);
+  productName = store.FileValue(product, name);
   store.SetEmbeddedText(config::EmbeddedSettingsText(upgradeCode));
 
   minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
@@ -57,7 +63,7 @@ bool LaunchSettings::ReadSettings() {
   jrePath.clear();
   bool fromPerUserFile = false;
   if (UsesPerUserFile(isService)) {
-    std::wstring perUser = config::GetPerUserSettingsPath(*exe, productName, productCode, false);
+    std::wstring perUser = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
     if (win::PathFound(text::LongPathForm(perUser).c_str())) {
       jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
       diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
@@ -80,7 +86,8 @@ bool LaunchSettings::ReadSettings() {
   favorIbm = provider.favorIbm;
   // Blanks do not count: a value from the "+" section arrives after a space.
   searchInstalledRuntimes =
-      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)), L"No");
+      !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)),
+                              L"No"sv);
 
   const std::wstring moduleValue = store.Lookup(keys::kJavaRuntime, keys::kMainModule);
   if (!moduleValue.empty() && !config::IsMainModuleValue(moduleValue)) {
@@ -99,7 +106,7 @@ bool LaunchSettings::ReadSettings() {
   overrideWorkingDir = config::IsYes(store.Lookup(keys::kApplication, keys::kOverrideWorkingDir));
   systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
   libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
-  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), *exe);
+  pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   return true;
 }
@@ -112,7 +119,7 @@ void LaunchSettings::WriteBackJrePath(const std::wstring& folder) const {
       std::wstring file = config::GetPerUserSettingsPath(program, productName, productCode, true);
       if (!file.empty()) config::WriteFileValue(file, keys::kJavaRuntime, keys::kJrePath, folder);
     };
-    if (auto exe = config::GetExecutablePath(nullptr)) writePerUser(*exe);
+    if (!executablePath.empty()) writePerUser(executablePath);
     writePerUser(pairProduct);
     return;
   }

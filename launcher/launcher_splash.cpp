@@ -7,7 +7,6 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/settings_keys.h"
-#include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
 #include "report/console_mode.h"
@@ -36,14 +35,16 @@ constexpr DWORD kSplashWaitMs = 5000;
 SplashState::SplashState() = default;
 SplashState::~SplashState() = default;
 
-bool SplashState::StartSplash(const std::wstring& jvmLibraryPath) {
-  auto file = config::GetSettingsFilePath(splashWindowHandle);
-  if (!file) return false;
+bool SplashState::StartSplash(const std::wstring& settingsFile, const std::wstring& jvmLibraryPath) {
+  if (settingsFile.empty()) return false;
   config::SettingsStore display;
-  display.Open(*file);
-  splashImagePath = display.FileValue(keys::kDisplay, keys::kSplashScreen);
-  splashShadow = display.FileValue(keys::kDisplay, keys::kSplashScreenShadow);
-  const std::wstring preference = display.FileValue(keys::kDisplay, keys::kPreferNativeSplash);
+  display.Open(settingsFile);
+  // Views made at compile time: no key's length is counted at run time.
+  constexpr std::wstring_view section = keys::kDisplay, image = keys::kSplashScreen,
+                              shadow = keys::kSplashScreenShadow, prefer = keys::kPreferNativeSplash;
+  splashImagePath = display.FileValue(section, image);
+  splashShadow = display.FileValue(section, shadow);
+  const std::wstring preference = display.FileValue(section, prefer);
   if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);

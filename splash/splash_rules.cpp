@@ -1,6 +1,8 @@
 #include "splash/splash_rules.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "common/text.h"
 
@@ -54,8 +56,19 @@ bool HasTransparency(const std::uint8_t* bgra, std::size_t pixelCount) {
 namespace splash {
 namespace {
 
-std::uint32_t Little16(const std::uint8_t* at) { return at[0] | (at[1] << 8); }
-std::uint32_t Little32(const std::uint8_t* at) { return Little16(at) | (Little16(at + 2) << 16); }
+// Every target of the launcher is little-endian: a stored little-endian
+// number is one plain load.
+static_assert(std::endian::native == std::endian::little);
+std::uint32_t Little16(const std::uint8_t* at) {
+  std::uint16_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+std::uint32_t Little32(const std::uint8_t* at) {
+  std::uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
 std::uint32_t Big16(const std::uint8_t* at) { return (at[0] << 8) | at[1]; }
 std::uint32_t Big32(const std::uint8_t* at) { return (Big16(at) << 16) | Big16(at + 2); }
 // A stored height that is negative for rows top-down counts by its size.
