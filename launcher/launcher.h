@@ -61,8 +61,8 @@ struct LaunchSettings {
   bool searchJdk = false;
   bool searchJre = false;
   bool favorMode = true;
-  bool allowJRockit = false, allowSun = true, allowIbm = false;
-  bool favorJRockit = false, favorSun = true, favorIbm = false;
+  bool allowSun = true, allowJRockit = false, allowIbm = false;
+  bool favorSun = true, favorJRockit = false, favorIbm = false;
   // Where today's runtimes register and install is searched after the
   // classic sources ("Search Installed Runtimes" is not "No").
   bool searchInstalledRuntimes = true;
