@@ -28,7 +28,7 @@ bool Launcher::Initialise() {
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;
   if (!instanceState.SetUpSingleInstance(settings.upgradeCode, arguments,
-                                         {settings.mainClass, settings.allowIbm || settings.favorIbm})) {
+                                         {settings.mainClass, settings.search.allowIbm || settings.search.favorIbm})) {
     return false;
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run

@@ -17,7 +17,7 @@
 #include "instance/single_instance.h"
 #include "jvm/java_calls.h"
 #include "jvm/startup_cache_win.h"
-#include "runtime/version_number.h"
+#include "runtime/runtime_rules.h"
 
 namespace splash {
 class SplashWindow;
@@ -53,16 +53,9 @@ struct LaunchSettings {
   // Slashes for dots; empty with a main module whose descriptor names the class.
   std::wstring mainClass;
   std::wstring mainModule;  // "Main Module" without its class
-  runtime::VersionNumber minimumVersion;
-  runtime::VersionNumber maximumVersion;
-  std::vector<std::wstring> preferredVersions;
-  std::wstring jrePath;
-  config::JvmType jvmType = config::JvmType::Any;
-  bool searchJdk = false;
-  bool searchJre = false;
-  bool favorMode = true;
-  bool allowSun = true, allowJRockit = false, allowIbm = false;
-  bool favorSun = true, favorJRockit = false, favorIbm = false;
+  // "JRE Path", the version bounds and the type, source and provider rules:
+  // what the runtime search reads, kept in its own form.
+  runtime::RuntimeSettings search;
   // Where today's runtimes register and install is searched after the
   // classic sources ("Search Installed Runtimes" is not "No").
   bool searchInstalledRuntimes = true;

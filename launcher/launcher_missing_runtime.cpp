@@ -10,7 +10,8 @@ namespace launcher {
 
 bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
-      runtime::ComposeMissingRuntimeMessage(settings.jvmType, settings.minimumVersion, settings.maximumVersion);
+      runtime::ComposeMissingRuntimeMessage(settings.search.jvmType, settings.search.minimumVersion,
+                                           settings.search.maximumVersion);
   if (!report::WindowsAllowed()) {
     // A console program has no dialog: the address its link would open
     // follows the message, then where the launcher looked and what to set.
@@ -18,7 +19,7 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
                          message + L"\r\n" DOWNLOAD_ADDRESS L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
     return false;
   }
-  auto chosen = runtime::AskForRuntime(message, settings.jvmType, !settings.pairProduct.empty());
+  auto chosen = runtime::AskForRuntime(message, settings.search.jvmType, !settings.pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
   CheckPairedRuntime(settings.pairProduct);

@@ -11,33 +11,16 @@
 namespace launcher {
 
 bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
-  // Built in place: its strings are copied once, never assigned over defaults.
-  const runtime::RuntimeSettings search{.jrePath = settings.jrePath,
-                                        .jvmType = settings.jvmType,
-                                        .searchJdk = settings.searchJdk,
-                                        .searchJre = settings.searchJre,
-                                        .favorMode = settings.favorMode,
-                                        .allowSun = settings.allowSun,
-                                        .allowJRockit = settings.allowJRockit,
-                                        .allowIbm = settings.allowIbm,
-                                        .favorSun = settings.favorSun,
-                                        .favorJRockit = settings.favorJRockit,
-                                        .favorIbm = settings.favorIbm,
-                                        .minimumVersion = settings.minimumVersion,
-                                        .maximumVersion = settings.maximumVersion,
-                                        .preferredVersions = settings.preferredVersions,
-                                        .hasPairProduct = !settings.pairProduct.empty()};
-
+  const runtime::RuntimeSettings& search = settings.search;
   runtime::DiskFileProbe files;
   runtime::RegistryViewReader nativeView(runtime::RegistryView::Native);
   runtime::RegistryViewReader view32(runtime::RegistryView::Bits32);
-  runtime::RuntimeSources sources{files, [&] { return runtime::FindPrivateRuntime(nullptr, files); },
-                                  nativeView, view32};
+  runtime::RuntimeSources sources{files, settings.executablePath, nativeView, view32};
 
   // A relative "JRE Path" is taken from the current folder, which the log
   // names: the same settings work from one folder and not from another.
   // (A path with a drive or a leading "\" counts as not relative here.)
-  const std::wstring& jre = settings.jrePath;
+  const std::wstring& jre = search.jrePath;
   if (jre.size() > 1 && jre[0] != L'\\' && jre[1] != L':' && diag::Enabled()) {
     std::wstring current;
     current.resize(32768);

@@ -50,16 +50,17 @@ bool LaunchSettings::ReadSettings() {
   productName = store.FileValue(product, name);
   store.SetEmbeddedText(config::EmbeddedSettingsText(upgradeCode));
 
-  minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
-  maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));
+  search.minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
+  search.maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));
 
   if (config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType))) {
     isService = true;
     store.Lookup(keys::kApplication, keys::kOmitServiceName);  // read, has no effect
   }
 
-  text::SplitBySeparator(preferredVersions, store.Lookup(keys::kJavaRuntime, keys::kPreferredVersions), L";");
+  text::SplitBySeparator(search.preferredVersions, store.Lookup(keys::kJavaRuntime, keys::kPreferredVersions), L";");
 
+  std::wstring& jrePath = search.jrePath;
   jrePath.clear();
   bool fromPerUserFile = false;
   if (UsesPerUserFile(isService)) {
@@ -72,18 +73,18 @@ bool LaunchSettings::ReadSettings() {
   }
   if (!fromPerUserFile) jrePath = store.Lookup(keys::kJavaRuntime, keys::kJrePath);
 
-  jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));
+  search.jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));
   auto source = config::ParseJvmSource(store.Lookup(keys::kJavaRuntime, keys::kJvmSource));
-  searchJdk = source.searchJdk;
-  searchJre = source.searchJre;
-  favorMode = source.favorMode;
+  search.searchJdk = source.searchJdk;
+  search.searchJre = source.searchJre;
+  search.favorMode = source.favorMode;
   auto provider = config::ParseVmProvider(store.Lookup(keys::kJavaRuntime, keys::kVmProvider));
-  allowJRockit = provider.allowJRockit;
-  favorJRockit = provider.favorJRockit;
-  allowSun = provider.allowSun;
-  favorSun = provider.favorSun;
-  allowIbm = provider.allowIbm;
-  favorIbm = provider.favorIbm;
+  search.allowSun = provider.allowSun;
+  search.allowJRockit = provider.allowJRockit;
+  search.allowIbm = provider.allowIbm;
+  search.favorSun = provider.favorSun;
+  search.favorJRockit = provider.favorJRockit;
+  search.favorIbm = provider.favorIbm;
   // Blanks do not count: a value from the "+" section arrives after a space.
   searchInstalledRuntimes =
       !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)),
@@ -107,6 +108,7 @@ bool LaunchSettings::ReadSettings() {
   systemPathSetting = store.Lookup(keys::kJavaRuntime, keys::kSystemPath);
   libraryPathSetting = store.Lookup(keys::kJavaRuntime, keys::kLibraryPath);
   pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
+  search.hasPairProduct = !pairProduct.empty();
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   return true;
 }

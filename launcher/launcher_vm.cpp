@@ -302,7 +302,7 @@ DWORD Launcher::InvokeMain() {
                                      ? jvm::DescriptorMainClass(vmSession.mainEnv, settings.mainModule)
                                      : settings.mainClass;
   const jvm::MainOutcome outcome = jvm::CallMain(vmSession.mainEnv, mainClass, arguments, settings.failureCheck, host);
-  if (outcome != jvm::kMainNotCalled && (settings.allowIbm || settings.favorIbm)) {
+  if (outcome != jvm::kMainNotCalled && (settings.search.allowIbm || settings.search.favorIbm)) {
     // This thread stays attached for good; the application ends the process.
     for (;;) Sleep(INFINITE);
   }

@@ -243,9 +243,9 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
     }
   }
 
-  if (sources.findPrivateRuntime) {
+  if (!sources.executablePath.empty()) {
     diag::Log({L"looking for a private runtime beside the executable"});
-    if (std::optional<std::wstring> home = sources.findPrivateRuntime()) {
+    if (std::optional<std::wstring> home = PrivateRuntimeHome(sources.executablePath, sources.files)) {
       std::wstring library = libraryIn(*home);
       if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
       diag::Log({L"  passed over ", *home, L": no jvm.dll (JVM Type)"});

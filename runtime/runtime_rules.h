@@ -7,7 +7,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -186,8 +185,9 @@ struct RuntimeChoice {
 
 struct RuntimeSources {
   const FileProbe& files;
-  // The private runtime's home; asked only when the "JRE Path" yields nothing.
-  std::function<std::optional<std::wstring>()> findPrivateRuntime;
+  // The running program: its folder may hold a private runtime, looked for
+  // only when the "JRE Path" yields nothing (none when empty).
+  std::wstring_view executablePath;
   RegistryReader& nativeView;
   RegistryReader& view32;  // read only when settings.hasPairProduct
 };

@@ -1,7 +1,6 @@
 #include "runtime/runtime_search.h"
 
 #include "common/win_handles.h"
-#include "config/settings_paths.h"
 #include "runtime/pe_image.h"
 
 namespace runtime {
@@ -98,12 +97,6 @@ std::optional<std::wstring> RegistryViewReader::ValueText(const std::wstring& ke
     return std::nullopt;
   }
   return std::wstring(data.data(), (read + 1) / sizeof(wchar_t));
-}
-
-std::optional<std::wstring> FindPrivateRuntime(HWND owner, const FileProbe& files) {
-  std::optional<std::wstring> executable = config::GetExecutablePath(owner);
-  if (!executable) return std::nullopt;
-  return PrivateRuntimeHome(*executable, files);
 }
 
 }  // namespace runtime

@@ -44,9 +44,4 @@ class RegistryViewReader : public RegistryReader {
   HKEY root_;
 };
 
-// The home of a runtime kept beside the running executable. When the
-// executable's path cannot be read, its error box (owned by `owner`) has been
-// shown and there is none.
-std::optional<std::wstring> FindPrivateRuntime(HWND owner, const FileProbe& files);
-
 }  // namespace runtime

@@ -50,18 +50,19 @@ TEST_F(LauncherReadSettings, EveryFieldFromItsKey) {
   EXPECT_TRUE(l.overrideWorkingDir);
   EXPECT_TRUE(l.returnPairExitCode);
   EXPECT_EQ(l.pairProduct, L"C:\\x86\\app32.exe");
-  EXPECT_EQ(l.minimumVersion.parts, (std::array<std::int32_t, 4>{1, 6, 0, 0}));
-  EXPECT_EQ(l.maximumVersion.parts, (std::array<std::int32_t, 4>{1, 7, 65535, 65535}));
-  EXPECT_EQ(l.preferredVersions, (std::vector<std::wstring>{L"1.6", L"", L"1.7"}));
-  EXPECT_EQ(l.jvmType, config::JvmType::FavorServer);
-  EXPECT_TRUE(l.searchJdk);
-  EXPECT_FALSE(l.searchJre);
-  EXPECT_FALSE(l.favorMode);
-  EXPECT_TRUE(l.allowIbm && l.favorIbm);
-  EXPECT_FALSE(l.allowSun || l.favorSun || l.allowJRockit || l.favorJRockit);
+  EXPECT_TRUE(l.search.hasPairProduct) << "the runtime search reads the 32-bit view too";
+  EXPECT_EQ(l.search.minimumVersion.parts, (std::array<std::int32_t, 4>{1, 6, 0, 0}));
+  EXPECT_EQ(l.search.maximumVersion.parts, (std::array<std::int32_t, 4>{1, 7, 65535, 65535}));
+  EXPECT_EQ(l.search.preferredVersions, (std::vector<std::wstring>{L"1.6", L"", L"1.7"}));
+  EXPECT_EQ(l.search.jvmType, config::JvmType::FavorServer);
+  EXPECT_TRUE(l.search.searchJdk);
+  EXPECT_FALSE(l.search.searchJre);
+  EXPECT_FALSE(l.search.favorMode);
+  EXPECT_TRUE(l.search.allowIbm && l.search.favorIbm);
+  EXPECT_FALSE(l.search.allowSun || l.search.favorSun || l.search.allowJRockit || l.search.favorJRockit);
   EXPECT_EQ(l.systemPathSetting, L"C:\\sys");
   EXPECT_EQ(l.libraryPathSetting, L"C:\\native");
-  EXPECT_EQ(l.jrePath, L"C:\\jre");
+  EXPECT_EQ(l.search.jrePath, L"C:\\jre");
   EXPECT_FALSE(l.isService);
 }
 
@@ -70,14 +71,14 @@ TEST_F(LauncherReadSettings, DefaultsWhenOnlyTheMainClassIsGiven) {
   launcher::LaunchSettings l;
   ASSERT_TRUE(l.ReadSettings());
   EXPECT_EQ(l.mainClass, L"Main") << "a '+' value with nothing beneath it is taken as it stands";
-  EXPECT_EQ(l.jvmType, config::JvmType::Any);
-  EXPECT_TRUE(l.searchJdk && l.searchJre && l.favorMode);
-  EXPECT_TRUE(l.allowSun && l.favorSun);
+  EXPECT_EQ(l.search.jvmType, config::JvmType::Any);
+  EXPECT_TRUE(l.search.searchJdk && l.search.searchJre && l.search.favorMode);
+  EXPECT_TRUE(l.search.allowSun && l.search.favorSun);
   EXPECT_FALSE(l.failureCheck || l.overrideWorkingDir || l.returnPairExitCode || l.isService);
-  EXPECT_EQ(l.maximumVersion.parts, (std::array<std::int32_t, 4>{65535, 65535, 65535, 65535}))
+  EXPECT_EQ(l.search.maximumVersion.parts, (std::array<std::int32_t, 4>{65535, 65535, 65535, 65535}))
       << "an omitted maximum must not reject every runtime";
-  EXPECT_TRUE(l.preferredVersions.empty());
-  EXPECT_TRUE(l.jrePath.empty());
+  EXPECT_TRUE(l.search.preferredVersions.empty());
+  EXPECT_TRUE(l.search.jrePath.empty());
 }
 
 TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
@@ -86,20 +87,20 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "no per-user file yet";
+    EXPECT_EQ(l.search.jrePath, L"C:\\from-settings") << "no per-user file yet";
   }
   std::wstring perUser = appData_ / L"AB Tools\\{P1}\\unit_launcher.ini";
   WriteTextFile(perUser, L"[Java Runtime Environment]\r\nJRE Path=D:\\per-user\\\r\n");
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.jrePath, L"D:\\per-user\\");
+    EXPECT_EQ(l.search.jrePath, L"D:\\per-user\\");
   }
   WriteTextFile(perUser, L"[Other]\r\nX=1\r\n");
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.jrePath, L"") << "an existing per-user file is the only source, even without the key";
+    EXPECT_EQ(l.search.jrePath, L"") << "an existing per-user file is the only source, even without the key";
   }
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
            L"[Application]\r\nApplication Type=service\r\n"
@@ -108,7 +109,7 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
     EXPECT_TRUE(l.isService);
-    EXPECT_EQ(l.jrePath, L"C:\\from-settings") << "a service never uses the per-user file";
+    EXPECT_EQ(l.search.jrePath, L"C:\\from-settings") << "a service never uses the per-user file";
   }
 }
 
@@ -139,7 +140,7 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
+    EXPECT_EQ(l.search.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
   }
 }
 
@@ -163,7 +164,7 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
+    EXPECT_EQ(l.search.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
   }
   testsupport::RemoveTree(product);
 }

@@ -7,6 +7,7 @@
 
 #include "common/splitting.h"
 #include "config/settings_catalogue.h"
+#include "config/settings_paths.h"
 #include "launcher/launcher.h"
 #include "runtime/runtime_search.h"
 #include "tests/fixtures/runtime_registry.h"
@@ -40,23 +41,26 @@ struct Outcome {
 
 Outcome Choose(const Settings& s) {
   launcher::LaunchSettings settings;
-  settings.jrePath = s.jrePath;
-  settings.jvmType = config::ParseJvmType(s.jvmType);
+  settings.executablePath = config::GetExecutablePath(nullptr).value();
+  runtime::RuntimeSettings& search = settings.search;
+  search.jrePath = s.jrePath;
+  search.jvmType = config::ParseJvmType(s.jvmType);
   auto source = config::ParseJvmSource(s.jvmSource);
-  settings.searchJdk = source.searchJdk;
-  settings.searchJre = source.searchJre;
-  settings.favorMode = source.favorMode;
+  search.searchJdk = source.searchJdk;
+  search.searchJre = source.searchJre;
+  search.favorMode = source.favorMode;
   auto provider = config::ParseVmProvider(s.vmProvider);
-  settings.allowSun = provider.allowSun;
-  settings.allowJRockit = provider.allowJRockit;
-  settings.allowIbm = provider.allowIbm;
-  settings.favorSun = provider.favorSun;
-  settings.favorJRockit = provider.favorJRockit;
-  settings.favorIbm = provider.favorIbm;
-  settings.minimumVersion = runtime::MinimumVersionSetting(s.minimum);
-  settings.maximumVersion = runtime::MaximumVersionSetting(s.maximum);
-  text::SplitBySeparator(settings.preferredVersions, s.preferred, L";");
+  search.allowSun = provider.allowSun;
+  search.allowJRockit = provider.allowJRockit;
+  search.allowIbm = provider.allowIbm;
+  search.favorSun = provider.favorSun;
+  search.favorJRockit = provider.favorJRockit;
+  search.favorIbm = provider.favorIbm;
+  search.minimumVersion = runtime::MinimumVersionSetting(s.minimum);
+  search.maximumVersion = runtime::MaximumVersionSetting(s.maximum);
+  text::SplitBySeparator(search.preferredVersions, s.preferred, L";");
   settings.pairProduct = s.pairProduct;
+  search.hasPairProduct = !s.pairProduct.empty();
   launcher::ChosenRuntime chosen;
   Outcome outcome;
   outcome.found = chosen.ChooseRuntime(settings);
@@ -312,13 +316,10 @@ TEST_F(RuntimePrivateRuntimeBesideExe, JavaDllBesideTheExecutableOrInJre64) {
   const std::wstring registered = folder / L"jre8";
   testsupport::CopyFileTo(x64, registered + L"\\bin\\client\\jvm.dll");
   ASSERT_TRUE(VendorKeys::Register(View::Native, kSunJre, L"1.8", registered));
-  runtime::DiskFileProbe files;
-  EXPECT_EQ(runtime::FindPrivateRuntime(nullptr, files), std::nullopt);
   EXPECT_EQ(Choose({}).library, registered + L"\\bin\\client\\jvm.dll");
 
   testsupport::CopyFileTo(x64, bin_ + L"\\jre64\\bin\\java.dll");
   testsupport::CopyFileTo(x64, bin_ + L"\\jre64\\bin\\server\\jvm.dll");
-  EXPECT_EQ(runtime::FindPrivateRuntime(nullptr, files), bin_ + L"\\jre64\\");
   Outcome outcome = Choose({.pairProduct = L"app32.exe"});
   EXPECT_EQ(outcome.library, bin_ + L"\\jre64\\bin\\server\\jvm.dll")
       << "the private runtime comes before the registry";
@@ -327,7 +328,6 @@ TEST_F(RuntimePrivateRuntimeBesideExe, JavaDllBesideTheExecutableOrInJre64) {
   // The folder itself comes before its jre64; a marked home without a
   // library is passed over.
   testsupport::CopyFileTo(x64, bin_ + L"\\bin\\java.dll");
-  EXPECT_EQ(runtime::FindPrivateRuntime(nullptr, files), bin_ + L"\\");
   EXPECT_EQ(Choose({}).library, registered + L"\\bin\\client\\jvm.dll");
   testsupport::CopyFileTo(x64, bin_ + L"\\bin\\classic\\jvm.dll");
   EXPECT_EQ(Choose({}).library, bin_ + L"\\bin\\classic\\jvm.dll");

@@ -27,6 +27,7 @@ class FakeFiles : public runtime::FileProbe {
     return paths_.count(path) != 0;
   }
   const std::vector<std::wstring>& probes() const { return probes_; }
+  void ClearProbes() { probes_.clear(); }
   // A file with contents (it exists too).
   void AddFile(const std::wstring& path, const std::string& contents) {
     paths_.insert(path);

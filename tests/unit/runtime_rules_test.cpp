@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "config/settings_catalogue.h"
@@ -451,7 +452,7 @@ TEST(RuntimeRegistryCollect, SunJreUnderFavorServerProbesInAnyOrder) {
   FakeRegistry jreOnly;
   jreOnly.Register(KeyPath(1), L"1.7", L"C:\\jre");
   FakeRegistry emptyView;
-  auto choice = runtime::SearchRuntime(settings, {files, nullptr, jreOnly, emptyView});
+  auto choice = runtime::SearchRuntime(settings, {files, {}, jreOnly, emptyView});
   EXPECT_EQ(choice.jvmLibraryPath, L"C:\\jre\\bin\\server\\jvm.dll");
 }
 
@@ -507,42 +508,36 @@ TEST(RuntimeRegistrySearch, PicksPerSourceProviderTypeAndVersions) {
 }
 
 TEST(RuntimeSearchOrder, FirstSourceWithALibraryWins) {
-  FakeFiles files{L"C:\\cfg\\bin\\client\\jvm.dll", L"C:\\app\\bin\\client\\jvm.dll", L"C:\\reg\\bin\\client\\jvm.dll",
-                  L"C:\\reg32\\bin\\client\\jvm.dll"};
+  // C:\app\ holds a private runtime; C:\nolib\ a marked one without a library.
+  FakeFiles files{L"C:\\cfg\\bin\\client\\jvm.dll", L"C:\\app\\bin\\java.dll", L"C:\\app\\bin\\client\\jvm.dll",
+                  L"C:\\nolib\\bin\\java.dll", L"C:\\reg\\bin\\client\\jvm.dll", L"C:\\reg32\\bin\\client\\jvm.dll"};
   FakeRegistry native, view32;
   native.Register(KeyPath(1), L"1.8", L"C:\\reg");
   view32.Register(KeyPath(1), L"1.8", L"C:\\reg32");
   FakeRegistry emptyNative;
-  int privateAsked = 0;
-  auto privateAt = [&](std::optional<std::wstring> home) {
-    return [&privateAsked, home] {
-      ++privateAsked;
-      return home;
-    };
-  };
   using runtime::RuntimeSource;
   struct Case {
     const char* what;
     std::wstring jrePath;
-    std::optional<std::wstring> privateHome;
+    std::wstring executable;  // the program whose folder may hold a private runtime
     bool nativeHasOne, pairProduct;
     RuntimeSource source;
     std::wstring library;
   };
   const Case cases[] = {
-      {"JRE Path first", L"C:\\cfg", L"C:\\app\\", true, true, RuntimeSource::JrePath,
+      {"JRE Path first", L"C:\\cfg", L"C:\\app\\app.exe", true, true, RuntimeSource::JrePath,
        L"C:\\cfg\\bin\\client\\jvm.dll"},
-      {"JRE Path with backslash", L"C:\\cfg\\", std::nullopt, true, false, RuntimeSource::JrePath,
+      {"JRE Path with backslash", L"C:\\cfg\\", L"", true, false, RuntimeSource::JrePath,
        L"C:\\cfg\\bin\\client\\jvm.dll"},
-      {"JRE Path without library", L"C:\\empty", L"C:\\app\\", true, true, RuntimeSource::PrivateRuntime,
+      {"JRE Path without library", L"C:\\empty", L"C:\\app\\app.exe", true, true, RuntimeSource::PrivateRuntime,
        L"C:\\app\\bin\\client\\jvm.dll"},
-      {"private runtime without library", L"", L"C:\\nolib\\", true, true, RuntimeSource::Registry,
+      {"private runtime without library", L"", L"C:\\nolib\\app.exe", true, true, RuntimeSource::Registry,
        L"C:\\reg\\bin\\client\\jvm.dll"},
-      {"native view before the 32-bit one", L"", std::nullopt, true, true, RuntimeSource::Registry,
+      {"native view before the 32-bit one", L"", L"", true, true, RuntimeSource::Registry,
        L"C:\\reg\\bin\\client\\jvm.dll"},
-      {"32-bit view with a paired product", L"", std::nullopt, false, true, RuntimeSource::Registry32,
+      {"32-bit view with a paired product", L"", L"", false, true, RuntimeSource::Registry32,
        L"C:\\reg32\\bin\\client\\jvm.dll"},
-      {"no 32-bit view without one", L"", std::nullopt, false, false, RuntimeSource::None, L""},
+      {"no 32-bit view without one", L"", L"", false, false, RuntimeSource::None, L""},
   };
   for (const Case& c : cases) {
     RuntimeSettings settings = SettingsFrom(L"", L"");
@@ -550,14 +545,17 @@ TEST(RuntimeSearchOrder, FirstSourceWithALibraryWins) {
     settings.hasPairProduct = c.pairProduct;
     // "JRE Path" ignores every version rule.
     if (!c.jrePath.empty()) settings.minimumVersion = runtime::MinimumVersionSetting(L"99");
-    privateAsked = 0;
+    files.ClearProbes();
     view32.calls = 0;
     auto choice = runtime::SearchRuntime(
-        settings, {files, privateAt(c.privateHome), c.nativeHasOne ? native : emptyNative, view32});
+        settings, {files, c.executable, c.nativeHasOne ? native : emptyNative, view32});
     EXPECT_EQ(choice.source, c.source) << c.what;
     EXPECT_EQ(choice.jvmLibraryPath, c.library) << c.what;
     if (c.source == RuntimeSource::JrePath) {
-      EXPECT_EQ(privateAsked, 0) << c.what << ": private runtime looked up";
+      EXPECT_EQ(std::count_if(files.probes().begin(), files.probes().end(),
+                              [](const std::wstring& p) { return p.ends_with(L"java.dll"); }),
+                0)
+          << c.what << ": private runtime looked up";
     }
     if (!c.pairProduct) {
       EXPECT_EQ(view32.calls, 0) << c.what << ": the 32-bit view was read";
@@ -574,13 +572,13 @@ TEST(RuntimeSearchOrder, JrePathObeysJvmTypeAndNothingFoundIsNone) {
   RuntimeSettings settings = SettingsFrom(L"", L"", JvmType::Server);
   settings.jrePath = L"C:\\cfg";
   settings.hasPairProduct = true;
-  auto choice = runtime::SearchRuntime(settings, {files, nullptr, native, view32});
+  auto choice = runtime::SearchRuntime(settings, {files, {}, native, view32});
   EXPECT_EQ(choice.source, runtime::RuntimeSource::None);
   EXPECT_TRUE(choice.jvmLibraryPath.empty());
   EXPECT_GT(view32.calls, 0) << "with a paired product the 32-bit view is searched when all else fails";
 
   settings.jvmType = JvmType::FavorServer;
-  choice = runtime::SearchRuntime(settings, {files, nullptr, native, view32});
+  choice = runtime::SearchRuntime(settings, {files, {}, native, view32});
   EXPECT_EQ(choice.jvmLibraryPath, L"C:\\cfg\\bin\\client\\jvm.dll");
 }
 
@@ -594,7 +592,7 @@ TEST(RuntimeSearchOrder, NativeHomeWithoutLibraryEndsTheSearch) {
   view32.Register(KeyPath(1), L"1.8", L"C:\\reg32");
   RuntimeSettings settings = SettingsFrom(L"", L"");
   settings.hasPairProduct = true;
-  auto choice = runtime::SearchRuntime(settings, {files, nullptr, native, view32});
+  auto choice = runtime::SearchRuntime(settings, {files, {}, native, view32});
   EXPECT_EQ(choice.source, runtime::RuntimeSource::None);
   EXPECT_EQ(view32.calls, 0) << "the 32-bit pass must not follow a native home";
 }
