@@ -2,7 +2,7 @@
 
 namespace text {
 
-std::wstring ExpandReferences(std::wstring_view text, const VariableLookup& lookup) {
+std::wstring ExpandReferences(std::wstring_view text, VariableLookup lookup) {
   std::wstring out;
   size_t p = 0;
   while (p < text.size()) {

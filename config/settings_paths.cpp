@@ -116,21 +116,6 @@ std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduc
   return SettingsPathFor(pairProduct);
 }
 
-bool IsNtPlatform() {
-  OSVERSIONINFOEXW extended{};
-  extended.dwOSVersionInfoSize = sizeof(extended);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&extended))) {
-    return extended.dwPlatformId == VER_PLATFORM_WIN32_NT;
-  }
-  OSVERSIONINFOW basic{};
-  basic.dwOSVersionInfoSize = sizeof(basic);
-  if (GetVersionExW(&basic)) return basic.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
-  return false;
-}
-
 std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode) {
   HMODULE self = GetModuleHandleW(nullptr);
   HRSRC info = FindResourceW(self, MAKEINTRESOURCEW(IDR_EMBEDDED_SETTINGS), MAKEINTRESOURCEW(10) /* RT_RCDATA */);

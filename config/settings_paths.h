@@ -46,8 +46,6 @@ std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::
 // The paired product's own settings file: `pairProduct` cut after its last
 // "." with "ini" appended; none when it is empty or has no ".".
 std::optional<std::wstring> GetPairedSettingsPath(const std::wstring& pairProduct);
-// The operating system reports the NT platform.
-bool IsNtPlatform();
 // The settings text carried by the executable, deciphered with the upgrade
 // code; empty when there is none or it cannot be read.
 std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode);

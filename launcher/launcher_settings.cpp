@@ -21,9 +21,10 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// The per-user settings file is used for "JRE Path" on NT for applications
-// that are not services.
-bool UsesPerUserFile(bool isService) { return !isService && config::IsNtPlatform(); }
+// The per-user settings file is used for "JRE Path" by applications that are
+// not services. (It was kept from Windows 9x, which has no per-user folders;
+// every system that runs this executable is NT-based.)
+bool UsesPerUserFile(bool isService) { return !isService; }
 
 }  // namespace
 

@@ -8,8 +8,8 @@
 namespace {
 
 TEST(EnvironmentReferences, ExpandLikeWindowsAtAnyLength) {
-  const std::map<std::wstring, std::wstring> variables = {{L"A", L"1"}, {L"Path", L"C:\\p"}, {L"EMPTY", L""}};
-  const text::VariableLookup lookup = [&](std::wstring_view name) -> std::optional<std::wstring> {
+  static const std::map<std::wstring, std::wstring> variables = {{L"A", L"1"}, {L"Path", L"C:\\p"}, {L"EMPTY", L""}};
+  const text::VariableLookup lookup = [](std::wstring_view name) -> std::optional<std::wstring> {
     auto it = variables.find(std::wstring(name));
     if (it == variables.end()) return std::nullopt;
     return it->second;
