@@ -90,7 +90,6 @@ enum class ExceptionAnswer { kNotAsked, kGoOn, kStop };
 // What the main invocation needs from the operating system's side.
 class MainInvocationHost {
  public:
-  virtual ~MainInvocationHost() = default;
   // The main class name could not become a Java string (message 211).
   virtual void ReportMainClassUnusable(const std::wstring& mainClass) = 0;
   // FindClass failed (message 215 with the name).
@@ -105,6 +104,10 @@ class MainInvocationHost {
   virtual void CloseSplash() = 0;
   // The "Java Exception" dialog and what the user answered.
   virtual ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) = 0;
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~MainInvocationHost() = default;
 };
 
 // Whether "main" was called (nonzero), whether an exception escaped it, and

@@ -13,9 +13,12 @@ namespace jvm {
 
 class HandOverHost {
  public:
-  virtual ~HandOverHost() = default;
   // Sends the waiting start its exit code.
   virtual void Answer(jint code) = 0;
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~HandOverHost() = default;
 };
 
 // Attaches the calling thread to `vm`, finds `mainClass` (8-bit, slashes) and

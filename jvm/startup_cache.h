@@ -50,7 +50,6 @@ bool IsArchiveMagic(std::uint32_t magic);
 // The cache folder as the system has it.
 class CacheFolder {
  public:
-  virtual ~CacheFolder() = default;
   // Creates the folder as needed, without writing through anything planted in
   // it; true when a file can be written in it.
   virtual bool MakeWritable(const std::wstring& folder) = 0;
@@ -60,6 +59,10 @@ class CacheFolder {
   virtual bool Holds(const std::wstring& file) = 0;
   // True when a folder (not "." or "..") matches the pattern.
   virtual bool FindsFolder(const std::wstring& pattern) = 0;
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~CacheFolder() = default;
 };
 
 // The cache of one start: the runtime writes `written` (empty when it maps

@@ -195,7 +195,7 @@ bool NeedsResolving(std::wstring_view entry) {
 }
 
 void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
-                           std::wstring_view executableFolderWithSlash, const DirectoryLister& list) {
+                           std::wstring_view executableFolderWithSlash, DirectoryLister list) {
   if (entry.empty()) return;
   const size_t lastSlash = entry.find_last_of(L"\\/");
   std::wstring pattern, prefix;
@@ -218,7 +218,7 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
 }
 
 std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_view executableFolderWithSlash,
-                              const DirectoryLister& list) {
+                              DirectoryLister list) {
   std::vector<std::wstring> entries;
   text::SplitBySeparator(entries, classPathSetting, L";");
   std::wstring classPath;

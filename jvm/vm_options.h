@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,19 +80,19 @@ bool IsRelativeEntry(std::wstring_view entry);
 
 // The names (no folder) that a search pattern matches, in the file system's
 // order, files and folders alike.
-using DirectoryLister = std::function<std::vector<std::wstring>(const std::wstring& pattern)>;
+using DirectoryLister = std::vector<std::wstring> (*)(const std::wstring& pattern);
 
 // Appends folder prefix + name + ";" to `classPath` for every match of the
 // entry. Relative entries are searched under the executable's folder. Both
 // "\" and "/" end the entry's folder part. An empty entry matches nothing;
 // the names "." and ".." are skipped.
 void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
-                           std::wstring_view executableFolderWithSlash, const DirectoryLister& list);
+                           std::wstring_view executableFolderWithSlash, DirectoryLister list);
 
 // The class path of the "Class Path" value: resolved entries and absolute
 // entries kept as they stand, each followed by ";".
 std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_view executableFolderWithSlash,
-                              const DirectoryLister& list);
+                              DirectoryLister list);
 // "Embedded Jar": ";" when needed, then the executable's own path.
 void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath);
 

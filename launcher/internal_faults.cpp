@@ -1,7 +1,9 @@
 // Internal faults end the process at once, without a message: memory that runs
 // out while a string or list grows raises 0xC0000017, a position outside a
 // string 0xC000001D. The product is built without C++ exceptions; these
-// replace the allocation operators, and internal_faults_<library>.cpp the
+// replace the allocation operators it uses (it has no array or nothrow
+// allocations: memory that may not be there, such as a splash picture's, comes
+// from malloc and is checked), and internal_faults_<library>.cpp the
 // standard library's throwing paths, which also keeps the exception machinery
 // out of the executable.
 #include "launcher/internal_faults.h"
@@ -26,13 +28,5 @@ void* operator new(std::size_t size) {
   if (p == nullptr) InternalFault(kNoMemory);
   return p;
 }
-void* operator new[](std::size_t size) { return operator new(size); }
 void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-// Used by the standard algorithms for scratch space; a null result is handled there.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size != 0 ? size : 1); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return std::malloc(size != 0 ? size : 1); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }

@@ -38,7 +38,7 @@ RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FilePr
                                    RuntimeSource source) {
   if (root.empty()) return {};
   std::vector<RuntimeCandidate> candidates;
-  for (std::wstring_view folder : kInstallFolders) {
+  for (const wchar_t* folder : kInstallFolders) {
     std::wstring parent = WithTrailingBackslash(root);
     parent.append(folder) += L'\\';
     diag::Log({L"looking in the folder ", parent});
@@ -110,8 +110,8 @@ void CollectLayoutRuntimes(const RuntimeLayout& layout, const RuntimeSettings& s
   const std::wstring key(layout.key);
   diag::Log({L" key ", key});
   for (const std::wstring& name : registry.SubkeyNames(key)) {
-    const std::wstring valueKey = key + name + std::wstring(layout.below);
-    std::optional<std::wstring> value = registry.StringValue(valueKey, std::wstring(layout.valueName));
+    const std::wstring valueKey = key + name + layout.below;
+    std::optional<std::wstring> value = registry.StringValue(valueKey, layout.valueName);
     if (!value || value->empty()) {
       diag::Log({L"  passed over ", valueKey, L": no string ", layout.valueName});
       continue;

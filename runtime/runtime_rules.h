@@ -24,7 +24,6 @@ using config::JvmType;
 // Whether a file (or folder) exists at a full path.
 class FileProbe {
  public:
-  virtual ~FileProbe() = default;
   virtual bool Exists(const std::wstring& path) const = 0;
   // The names of the folders directly inside `folder`, in the file system's
   // order; none when it cannot be listed.
@@ -33,13 +32,16 @@ class FileProbe {
   virtual std::string ReadStart(const std::wstring& path, std::size_t limit) const { return {}; }
   // The machine a library's PE header names; none when it cannot be read.
   virtual std::optional<std::uint16_t> LibraryMachine(const std::wstring& path) const { return std::nullopt; }
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~FileProbe() = default;
 };
 
 // Read access to one view of one registry root (HKEY_LOCAL_MACHINE unless
 // said otherwise).
 class RegistryReader {
  public:
-  virtual ~RegistryReader() = default;
   // Names of the subkeys of `keyPath`, in enumeration order; none when the
   // key cannot be opened or enumeration fails at once.
   virtual std::vector<std::wstring> SubkeyNames(const std::wstring& keyPath) = 0;
@@ -52,6 +54,10 @@ class RegistryReader {
   virtual std::optional<std::wstring> StringValue(const std::wstring& keyPath, const std::wstring& valueName) {
     return std::nullopt;
   }
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~RegistryReader() = default;
 };
 
 enum class RuntimeKind { Jdk, Jre };

@@ -79,8 +79,7 @@ bool SplashPicture::LoadFromFile(const wchar_t* path) {
   if (IsPlainBitmap(header, read) && SidesAcceptable(declared.width, declared.height) && LoadBitmapFile(path)) {
     return true;
   }
-  // Memory the machine cannot give means no splash, never the end of the launcher.
-  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[size.QuadPart]);
+  Bytes buffer = AllocateBytes(static_cast<std::size_t>(size.QuadPart));
   if (!buffer) return false;
   std::memcpy(buffer.get(), header, read);
   DWORD rest = 0;
@@ -170,7 +169,7 @@ bool SplashPicture::LoadPng(const OleFunctions& ole, const void* bytes, DWORD si
   // What the decoder reads may differ from the header read before it.
   if (!SidesAcceptable(width, height)) return false;
   const UINT pixelBytes = width * height * 4;
-  std::unique_ptr<std::uint8_t[]> decoded(new (std::nothrow) std::uint8_t[pixelBytes]);
+  Bytes decoded = AllocateBytes(pixelBytes);
   if (!decoded || FAILED(converter->CopyPixels(nullptr, width * 4, pixelBytes, decoded.get()))) return false;
   pixels = std::move(decoded);
   pixelWidth = static_cast<int>(width);

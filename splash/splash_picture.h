@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "common/win_handles.h"
@@ -17,6 +18,14 @@
 namespace splash {
 
 struct OleFunctions;
+
+// Picture bytes from the C heap: memory the machine cannot give is a null
+// pointer (no splash), never the end of the launcher.
+struct FreeBytes {
+  void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+};
+using Bytes = std::unique_ptr<std::uint8_t, FreeBytes>;
+inline Bytes AllocateBytes(std::size_t size) { return Bytes(static_cast<std::uint8_t*>(std::malloc(size))); }
 
 class SplashPicture {
  public:
@@ -51,7 +60,7 @@ class SplashPicture {
 
   win::Bitmap bitmap;
   win::ComPtr<IPicture> picture;
-  std::unique_ptr<std::uint8_t[]> pixels;
+  Bytes pixels;
   OLE_XSIZE_HIMETRIC himetricWidth = 0;
   OLE_YSIZE_HIMETRIC himetricHeight = 0;
   int pixelWidth = 0;

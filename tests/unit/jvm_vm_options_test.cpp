@@ -187,14 +187,17 @@ TEST(VmClassPathEntry, ClassifiesRelativeAndWildcardEntries) {
 }
 
 // A fake folder listing: pattern → names; records the patterns asked for.
+// The lister is a plain function, so it reaches the fake last asked for it.
 struct FakeListing {
   std::map<std::wstring, std::vector<std::wstring>> matches;
   std::vector<std::wstring> asked;
+  static inline FakeListing* listing = nullptr;
   jvm::DirectoryLister lister() {
-    return [this](const std::wstring& pattern) {
-      asked.push_back(pattern);
-      auto it = matches.find(pattern);
-      return it == matches.end() ? std::vector<std::wstring>{} : it->second;
+    listing = this;
+    return [](const std::wstring& pattern) {
+      listing->asked.push_back(pattern);
+      auto it = listing->matches.find(pattern);
+      return it == listing->matches.end() ? std::vector<std::wstring>{} : it->second;
     };
   }
 };
