@@ -491,7 +491,9 @@ TEST(SingleInstance, ALaterStartRefusedByAFullPrimaryTriesAgainThenSaysSo) {
   EXPECT_EQ(run.result.exitCode, kFailed);
   EXPECT_GT(listener.offers(), 1);
   ASSERT_EQ(run.boxes.size(), 1u);
-  EXPECT_NE(run.BoxTexts()[0].find(L"already running but did not take"), std::wstring::npos);
+  EXPECT_NE(run.BoxTexts()[0].find(L"already running but did not take"), std::wstring::npos)
+      << testing::PrintToString(run.BoxTexts()[0]) << " in a box captioned "
+      << testing::PrintToString(run.boxes[0].caption);
   EXPECT_NE(testsupport::ReadTextFile(si.app.app.path(L"refused.log"))
                 .find(L"single instance: arguments not taken"),
             std::wstring::npos);
