@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/path_text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
@@ -11,13 +13,15 @@
 
 namespace config {
 
-std::string ReadFileBytes(const std::wstring& file) {
+std::string ReadFileBytes(const std::wstring& file, std::size_t most) {
   win::FileHandle handle(CreateFileW(text::LongPathForm(file).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
-  if (!handle || !GetFileSizeEx(handle.get(), &size) || size.QuadPart > (1 << 30)) return {};
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  if (!handle || !GetFileSizeEx(handle.get(), &size)) return {};
+  const std::uint64_t wanted = std::min<std::uint64_t>(size.QuadPart, most);
+  if (wanted > (1 << 30)) return {};
+  std::string bytes(static_cast<size_t>(wanted), '\0');
   DWORD read = 0;
   if (!bytes.empty() && !ReadFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
     return {};

@@ -2,6 +2,7 @@
 // embedded settings, the file itself, and the file's "+" section.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,10 @@
 
 namespace config {
 
-// The whole file (up to 1 GB), empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& file);
+// The whole file (up to 1 GB), empty when it cannot be read. With `most`,
+// no more than its first `most` bytes: a caller that bounds a file learns it
+// is too large without holding all of it.
+std::string ReadFileBytes(const std::wstring& file, std::size_t most = SIZE_MAX);
 // UTF-8 bytes as text; each invalid sequence becomes U+FFFD.
 std::wstring FromUtf8(std::string_view bytes);
 // The text of a settings file, read and decoded as the profile reader does;

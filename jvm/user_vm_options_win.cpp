@@ -33,7 +33,8 @@ void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& mem
   const std::size_t before = texts.size();
   const wchar_t* problem = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
   if (problem == nullptr) {
-    const std::string bytes = config::ReadFileBytes(path);
+    // One byte past the bound is enough to refuse a larger file.
+    const std::string bytes = config::ReadFileBytes(path, kLargestUserVmOptionsFile + 1);
     problem = bytes.empty() ? L"nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
   }
   diag::Log({L"User VM options file ", path, L": ", problem != nullptr ? problem : L"read"});

@@ -69,7 +69,7 @@ TEST_F(VmUserOptions, FileOptionsFollowTheConfiguredOnesInOrder) {
   EXPECT_EQ(Start(L"User VM Options=YES\r\n"), utf16) << app.RecordText();
 }
 
-TEST_F(VmUserOptions, NothingWithoutTheSettingForAServiceOrFromABadOrMissingFile) {
+TEST_F(VmUserOptions, NothingWithoutTheSettingForAServiceOrFromABadHugeOrMissingFile) {
   testsupport::WriteTextFile(file(), L"-Xmx4g\r\n");
   EXPECT_EQ(Start(L""), std::vector<std::string>{});
   EXPECT_NE(LogText().find("User VM options file " + Narrow(file()) + ": off"), std::string::npos) << LogText();
@@ -80,6 +80,20 @@ TEST_F(VmUserOptions, NothingWithoutTheSettingForAServiceOrFromABadOrMissingFile
   testsupport::WriteBinaryFile(file(), {'-', 'X', 'm', 'x', '4', 'g', '\n', 0xFF});
   EXPECT_EQ(Start(L"User VM Options=Yes\r\n"), std::vector<std::string>{});
   EXPECT_NE(LogText().find(": malformed"), std::string::npos) << LogText();
+
+  // Far over the bound (2 GB, sparse): refused as too large from its first
+  // bytes, not read whole.
+  {
+    HANDLE huge = CreateFileW(file().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(huge, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end{};
+    end.QuadPart = 2LL << 30;
+    const bool sized = SetFilePointerEx(huge, end, nullptr, FILE_BEGIN) && SetEndOfFile(huge);
+    CloseHandle(huge);
+    ASSERT_TRUE(sized);
+  }
+  EXPECT_EQ(Start(L"User VM Options=Yes\r\n"), std::vector<std::string>{});
+  EXPECT_NE(LogText().find("User VM options file " + Narrow(file()) + ": too large"), std::string::npos) << LogText();
 
   DeleteFileW(file().c_str());
   EXPECT_EQ(Start(L"User VM Options=Yes\r\n"), std::vector<std::string>{});
