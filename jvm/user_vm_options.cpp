@@ -21,12 +21,14 @@ const wchar_t* AppendFileVmOptions(std::vector<std::wstring>& texts, std::string
   const std::wstring text = config::DecodeProfileBytes(bytes, fromUtf8, fromUtf8);
   // A NUL, or what the decoder put in place of invalid UTF-8.
   if (text.find_first_of(std::wstring_view(L"\0\uFFFD", 2)) != std::wstring::npos) return L"malformed";
+  // A carriage return ends a line too, alone as in old Mac files or before
+  // a line feed (the empty line between is skipped).
   std::vector<std::wstring> lines;
-  text::SplitBySeparator(lines, text, L"\n");
+  text::SplitBySeparator(lines, text::ReplaceAll(text, L'\r', L'\n'), L"\n");
   const std::size_t before = texts.size();
   const std::uint64_t stackBefore = stackSize;
   for (const std::wstring& line : lines) {
-    std::wstring option = text::Trim(line);  // a carriage return too
+    std::wstring option = text::Trim(line);
     if (!option.empty() && option.front() != L'#') AppendVmOption(texts, option, memory, stackSize);
   }
   if (texts.size() - before <= kMostUserVmOptions) return nullptr;

@@ -42,6 +42,7 @@ TEST(UserVmOptionsFile, GivesTrimmedLinesInOrderAfterTheOthersOrNothingWithAReas
       // Comments, blank lines, surrounding blanks; inner spaces stay.
       {"# memory\n\n  \t-Xmx4g \r\n   # -Xmx1g\n\t-Dspaced=a b  \n\n", {L"-Xmx4g", L"-Dspaced=a b"}, nullptr},
       {"-Da#b\n-Db", {L"-Da#b", L"-Db"}, nullptr},
+      {"-Da\r-Db\r\r\n-Dc", {L"-Da", L"-Db", L"-Dc"}, nullptr},  // a lone carriage return ends a line
       // The percentage forms of the memory directives: 50% of 8 GiB.
       {"-Xmx50P\n-Xss1:0:2P", {L"-Xmx4194304K", L"-Xss2048K"}, nullptr},
       // UTF-8 with and without its mark, UTF-16 either way round.
