@@ -75,17 +75,8 @@ bool LaunchSettings::ReadSettings() {
   if (!fromPerUserFile) jrePath = store.Lookup(keys::kJavaRuntime, keys::kJrePath);
 
   search.jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));
-  auto source = config::ParseJvmSource(store.Lookup(keys::kJavaRuntime, keys::kJvmSource));
-  search.searchJdk = source.searchJdk;
-  search.searchJre = source.searchJre;
-  search.favorMode = source.favorMode;
-  auto provider = config::ParseVmProvider(store.Lookup(keys::kJavaRuntime, keys::kVmProvider));
-  search.allowSun = provider.allowSun;
-  search.allowJRockit = provider.allowJRockit;
-  search.allowIbm = provider.allowIbm;
-  search.favorSun = provider.favorSun;
-  search.favorJRockit = provider.favorJRockit;
-  search.favorIbm = provider.favorIbm;
+  runtime::SetSourceAndProvider(search, store.Lookup(keys::kJavaRuntime, keys::kJvmSource),
+                                store.Lookup(keys::kJavaRuntime, keys::kVmProvider));
   // Blanks do not count: a value from the "+" section arrives after a space.
   searchInstalledRuntimes =
       !text::EqualsIgnoreCase(text::Trim(store.Lookup(keys::kJavaRuntime, keys::kSearchInstalledRuntimes)),

@@ -230,6 +230,20 @@ std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, Regi
   return std::move(candidates[*chosen].home);
 }
 
+void SetSourceAndProvider(RuntimeSettings& settings, std::wstring_view jvmSource, std::wstring_view vmProvider) {
+  const config::JvmSourceFlags source = config::ParseJvmSource(jvmSource);
+  settings.searchJdk = source.searchJdk;
+  settings.searchJre = source.searchJre;
+  settings.favorMode = source.favorMode;
+  const config::VmProviderFlags provider = config::ParseVmProvider(vmProvider);
+  settings.allowSun = provider.allowSun;
+  settings.allowJRockit = provider.allowJRockit;
+  settings.allowIbm = provider.allowIbm;
+  settings.favorSun = provider.favorSun;
+  settings.favorJRockit = provider.favorJRockit;
+  settings.favorIbm = provider.favorIbm;
+}
+
 RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSources& sources) {
   auto libraryIn = [&](const std::wstring& home) { return FindJvmLibrary(home, settings.jvmType, sources.files).path; };
 

@@ -94,6 +94,9 @@ struct RuntimeSettings {
   bool hasPairProduct = false;  // "Pair Product" is set: the 32-bit view is searched too
 };
 
+// The "JVM Source" and "VM Provider" texts, as the search's flags.
+void SetSourceAndProvider(RuntimeSettings& settings, std::wstring_view jvmSource, std::wstring_view vmProvider);
+
 // One vendor key to search, with what its registrations get.
 struct KeyPlan {
   std::size_t keyIndex = 0;  // into kVendorKeys

@@ -45,17 +45,7 @@ Outcome Choose(const Settings& s) {
   runtime::RuntimeSettings& search = settings.search;
   search.jrePath = s.jrePath;
   search.jvmType = config::ParseJvmType(s.jvmType);
-  auto source = config::ParseJvmSource(s.jvmSource);
-  search.searchJdk = source.searchJdk;
-  search.searchJre = source.searchJre;
-  search.favorMode = source.favorMode;
-  auto provider = config::ParseVmProvider(s.vmProvider);
-  search.allowSun = provider.allowSun;
-  search.allowJRockit = provider.allowJRockit;
-  search.allowIbm = provider.allowIbm;
-  search.favorSun = provider.favorSun;
-  search.favorJRockit = provider.favorJRockit;
-  search.favorIbm = provider.favorIbm;
+  runtime::SetSourceAndProvider(search, s.jvmSource, s.vmProvider);
   search.minimumVersion = runtime::MinimumVersionSetting(s.minimum);
   search.maximumVersion = runtime::MaximumVersionSetting(s.maximum);
   text::SplitBySeparator(search.preferredVersions, s.preferred, L";");

@@ -23,17 +23,7 @@ using runtimetest::KeyPath;
 // Settings as the settings stage makes them from the stored texts.
 RuntimeSettings SettingsFrom(std::wstring_view jvmSource, std::wstring_view vmProvider, JvmType type = JvmType::Any) {
   RuntimeSettings s;
-  auto source = config::ParseJvmSource(jvmSource);
-  s.searchJdk = source.searchJdk;
-  s.searchJre = source.searchJre;
-  s.favorMode = source.favorMode;
-  auto provider = config::ParseVmProvider(vmProvider);
-  s.allowSun = provider.allowSun;
-  s.allowJRockit = provider.allowJRockit;
-  s.allowIbm = provider.allowIbm;
-  s.favorSun = provider.favorSun;
-  s.favorJRockit = provider.favorJRockit;
-  s.favorIbm = provider.favorIbm;
+  runtime::SetSourceAndProvider(s, jvmSource, vmProvider);
   s.jvmType = type;
   return s;
 }
