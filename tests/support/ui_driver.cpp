@@ -17,14 +17,19 @@ std::wstring ClassOf(HWND hwnd) {
 }
 
 // WM_GETTEXT works across processes for every control kind (GetWindowTextW
-// does not for another process's edit controls).
+// does not for another process's edit controls). The wait is generous and
+// does not give up on a window the system counts as hung (its thread has read
+// no message for 5 s, as a later start retrying its hand-over or a slow VM
+// creation has not): with a 2-second wait that gave up on hung windows, a
+// box's text read back empty now and then under load.
 std::wstring TextOf(HWND hwnd) {
+  constexpr UINT kAnswerWaitMs = 30000;
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kAnswerWaitMs, &length)) return {};
   std::vector<wchar_t> buffer(length + 2, L'\0');
   DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                      2000, &copied);
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL,
+                      kAnswerWaitMs, &copied);
   return std::wstring(buffer.data(), copied);
 }
 
