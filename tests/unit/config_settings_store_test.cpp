@@ -44,8 +44,8 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
       // List keys: joined with ";", none added after one that is there.
       {L"Class Path", L"Class Path", L"lib\a.jar", L"", L"lib\b.jar", L"lib\a.jar;lib\b.jar"},
       {L"Class Path", L"Class Path", L"lib\a.jar;", L"", L"lib\b.jar", L"lib\a.jar;lib\b.jar"},
-      {jre, L"System Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
-      {jre, L"Library Path", L"C:\a", L"", L"C:\b", L"C:\a;C:\b"},
+      {jre, L"System Path", L"C:\\a", L"", L"C:\\b", L"C:\\a;C:\\b"},
+      {jre, L"Library Path", L"C:\\a", L"", L"C:\\b", L"C:\\a;C:\\b"},
       {jre, L"Preferred versions", L"1.6", L"", L"1.7;1.8", L"1.6;1.7;1.8"},
       {L"Class Path", L"Module Path", L"mods", L"", L"lib\\fx", L"mods;lib\\fx"},
       // A non-empty file value wins and the "+" section is not read.

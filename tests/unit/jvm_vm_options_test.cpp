@@ -260,9 +260,9 @@ TEST(VmClassPath, EmbeddedJarJoinsWithOneSeparator) {
 TEST(VmOptionTexts, ClassPathOptionHoldsNoEmptyElement) {
   // The VM reads an empty element as the current folder.
   const std::pair<std::wstring, std::wstring> cases[] = {
-      {L"C:\a.jar;", L"C:\a.jar"},
-      {L"C:\a.jar;;C:\b.jar;", L"C:\a.jar;C:\b.jar"},
-      {L";;C:\a.jar;C:\App\app.exe", L"C:\a.jar;C:\App\app.exe"},
+      {L"C:\\a.jar;", L"C:\\a.jar"},
+      {L"C:\\a.jar;;C:\\b.jar;", L"C:\\a.jar;C:\\b.jar"},
+      {L";;C:\\a.jar;C:\\App\\app.exe", L"C:\\a.jar;C:\\App\\app.exe"},
       {L";", L""},
       {L"", L""},
   };
