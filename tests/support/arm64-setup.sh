@@ -39,13 +39,6 @@ export LAUNCHER_TEST_STATE="$state"
 setsid "$here/arm64-run.sh" --server </dev/null >/dev/null 2>&1 &
 quiet timeout 300 "$here/arm64-run.sh" cmd /c exit || true
 
-if [ -n "$holder" ] && [ -f "$holder" ]; then
-  rm -f "$state/desktop.ready"
-  setsid "$here/arm64-run.sh" "$holder" "Z:$(echo "$state/desktop.ready" | tr / '\\')" </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 1 1200); do
-    [ -f "$state/desktop.ready" ] && break
-    sleep 0.1
-  done
-  [ -f "$state/desktop.ready" ] || echo "arm64-setup: the desktop holder did not report" >&2
-fi
+. "$here/desktop-holder.sh"
+start_desktop_holder "$holder" "$state" 1200 arm64-setup "$here/arm64-run.sh"
 echo "arm64-setup: prefix $state/prefix, display :$display"

@@ -46,18 +46,7 @@ setsid "$server" -p </dev/null >/dev/null 2>&1 &
 sleep 0.2
 quiet timeout 120 "$wine" cmd /c exit || true
 
-# The first process that needs the desktop starts explorer.exe for it and hands
-# it its standard error: from a test, that would be the test's output pipe,
-# held open (and CTest waiting) while the desktop lives. A holder with no
-# output takes the desktop first and keeps it for the whole run.
-holder="${2:-}"
-if [ -n "$holder" ] && [ -f "$holder" ]; then
-  rm -f "$state/desktop.ready"
-  setsid "$wine" "$holder" "Z:$(echo "$state/desktop.ready" | tr / '\\')" </dev/null >/dev/null 2>&1 &
-  for _ in $(seq 1 600); do
-    [ -f "$state/desktop.ready" ] && break
-    sleep 0.1
-  done
-  [ -f "$state/desktop.ready" ] || echo "wine-setup: the desktop holder did not report" >&2
-fi
+# A holder with no output takes the desktop first (desktop-holder.sh).
+. "$here/desktop-holder.sh"
+start_desktop_holder "${2:-}" "$state" 600 wine-setup "$wine"
 echo "wine-setup: prefix $WINEPREFIX, display :$display"
