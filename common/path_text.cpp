@@ -2,6 +2,42 @@
 
 namespace text {
 
+namespace {
+
+bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// What a path rooted at "\" is on: "C:" of "C:\App\x.exe", "\\server\share"
+// of a UNC path, "\\?\C:" of a long one.
+std::wstring_view RootOf(std::wstring_view path) {
+  if (path.size() >= 2 && path[1] == L':') return path.substr(0, 2);
+  if (path.size() < 2 || !IsSlash(path[0]) || !IsSlash(path[1])) return {};
+  // Two more parts: the server and share (or "?" and the drive).
+  size_t end = 2;
+  for (int part = 0; part < 2 && end != std::wstring_view::npos; ++part) {
+    end = path.find_first_of(L"\\/", end + (part == 0 ? 0 : 1));
+  }
+  return end == std::wstring_view::npos ? path : path.substr(0, end);
+}
+
+}  // namespace
+
+bool IsFullPath(std::wstring_view path) {
+  if (path.size() > 1 && IsSlash(path[0])) return IsSlash(path[1]);
+  return path.size() > 2 && path[1] == L':' && IsSlash(path[2]);
+}
+
+std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_view executablePath) {
+  std::wstring out(path);
+  if (path.empty() || (path.size() >= 2 && path[1] == L':')) return out;
+  if (IsSlash(path[0])) {
+    // "\\server\share\..." names its own root; "\jre" is on the executable's.
+    if (path.size() < 2 || !IsSlash(path[1])) out.insert(0, RootOf(executablePath));
+    return out;
+  }
+  out.insert(0, executablePath.substr(0, executablePath.rfind(L'\\') + 1));
+  return out;
+}
+
 std::vector<std::wstring> PathElements(std::wstring_view path) {
   std::wstring_view rest = path;
   const bool prefixed = rest.substr(0, 4) == L"\\\\?\\";

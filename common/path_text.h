@@ -17,4 +17,15 @@ std::vector<std::wstring> PathElements(std::wstring_view path);
 // Other paths (relative ones, those already in that form) stay as they are.
 std::wstring LongPathForm(std::wstring_view path);
 
+// A path setting as the launcher uses it: a relative one ("x86\app32.exe",
+// "jre") is taken from the executable's folder and a rooted one ("\jre") from
+// its drive or share, so what the launcher starts or loads never depends on
+// the current folder (a document's folder, when a document opened the
+// application). Empty, drive-qualified ("X:") and UNC paths stay as they are.
+std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_view executablePath);
+
+// "X:\..." or "\\server\...": a path that names the same place whatever the
+// current folder is.
+bool IsFullPath(std::wstring_view path);
+
 }  // namespace text

@@ -41,14 +41,6 @@ std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_
   return path;
 }
 
-std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_view executablePath) {
-  std::wstring out(path);
-  if (!path.empty() && path[0] != L'\\' && path[0] != L'/' && (path.size() < 2 || path[1] != L':')) {
-    out.insert(0, executablePath.substr(0, executablePath.rfind(L'\\') + 1));
-  }
-  return out;
-}
-
 std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* context, DWORD* error) {
   // Grow the buffer until the whole path fits: a cut path would name the
   // wrong settings file.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/path_text.h"
+
 namespace config {
 
 // Rules (plain text work).
@@ -19,11 +21,7 @@ std::wstring CleanProductName(std::wstring_view productName);
 // appData\cleaned product name\productCode\<program file name>.ini
 std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_view productName,
                                     std::wstring_view productCode, std::wstring_view appData);
-// A path setting as the launcher uses it: a relative one ("x86\app32.exe") is
-// taken from the executable's folder, so starting it and finding its settings
-// file never depend on the current directory. Empty, drive-qualified ("X:")
-// and rooted ("\", "/") paths stay as they are.
-std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_view executablePath);
+using text::ResolveFromExecutableFolder;
 
 // Reads a module path through `read` (GetModuleFileNameW's contract: the
 // count copied, the buffer size when the path was cut), growing the buffer

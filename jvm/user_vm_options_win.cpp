@@ -9,9 +9,7 @@
 #include "report/diagnostics_log.h"
 
 namespace jvm {
-namespace {
 
-// An elevation that cannot be learnt counts as one: the file is then not read.
 bool ProcessIsElevated() {
   HANDLE raw = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) return true;
@@ -21,8 +19,6 @@ bool ProcessIsElevated() {
   return !GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) ||
          elevation.TokenIsElevated != 0;
 }
-
-}  // namespace
 
 void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& memory, std::uint64_t& stackSize,
                       const std::wstring& setting, bool isService, const std::wstring& executablePath,

@@ -9,6 +9,11 @@
 
 namespace jvm {
 
+// Whether this process runs with an elevated token; one whose elevation cannot
+// be learnt counts as elevated. An elevated start reads nothing a process of
+// the same user without elevation could have written to run code in it.
+bool ProcessIsElevated();
+
 // Appends the options of %APPDATA%\<product>\<code>\<program>.vmoptions to
 // `texts` (AppendFileVmOptions) when `setting` ("User VM Options") allows them
 // for this process; nothing when it does not, when the file is missing, or

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"
 #include "jvm/module_options.h"
@@ -157,14 +158,24 @@ std::wstring FolderWithSlash(std::wstring_view executablePath) {
   return std::wstring(executablePath.substr(0, slash + 1));
 }
 
-std::wstring ComposeLibraryPath(std::wstring_view librarySetting, std::wstring_view executableFolderWithSlash,
-                                std::wstring_view runtimeHome) {
-  std::wstring out(librarySetting);
-  if (!text::EndsWith(out, L";")) out += L';';
-  out += executableFolderWithSlash;
-  out += L";.;%Path%;";
-  out += runtimeHome;
-  out += L"\\lib";
+std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_view executableFolderWithSlash,
+                                std::wstring_view path, std::wstring_view runtimeHome) {
+  std::wstring out;
+  auto add = [&out](std::wstring_view element) {
+    if (!text::IsFullPath(element)) return;
+    if (!out.empty()) out += L';';
+    out += element;
+  };
+  std::vector<std::wstring> elements;
+  text::SplitBySeparator(elements, expandedSetting, L";");
+  for (const std::wstring& element : elements) {
+    if (!element.empty() && element != L".") add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
+  }
+  add(executableFolderWithSlash);
+  elements.clear();
+  text::SplitBySeparator(elements, path, L";");
+  for (const std::wstring& element : elements) add(element);
+  add(std::wstring(runtimeHome) + L"\\lib");
   return out;
 }
 

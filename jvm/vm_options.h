@@ -62,10 +62,13 @@ std::wstring RuntimeBinFolder(std::wstring_view jvmLibraryPath);
 // The executable's folder with its trailing "\" (the path cut after its last "\").
 std::wstring FolderWithSlash(std::wstring_view executablePath);
 
-// The library path before environment expansion:
-// setting[;] + exe folder\ + ";.;%Path%;" + runtime home + "\lib".
-std::wstring ComposeLibraryPath(std::wstring_view librarySetting, std::wstring_view executableFolderWithSlash,
-                                std::wstring_view runtimeHome);
+// The library path: the elements of the (expanded) setting, a relative one
+// taken from the executable's folder; the executable's folder with its "\";
+// the elements of `path` (the process's Path); the runtime home's "lib". An
+// element that is empty, "." or not a full path is left out: the runtime
+// would look for it in the current folder, which a document's folder may be.
+std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_view executableFolderWithSlash,
+                                std::wstring_view path, std::wstring_view runtimeHome);
 // The new Path: [expanded setting[;]] + [old Path;] + bin folder. The old
 // Path is put in as it stands (never as a reference that might stay
 // unexpanded); an unset or empty one adds nothing.

@@ -17,16 +17,6 @@ bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
   runtime::RegistryViewReader view32(runtime::RegistryView::Bits32);
   runtime::RuntimeSources sources{files, settings.executablePath, nativeView, view32};
 
-  // A relative "JRE Path" is taken from the current folder, which the log
-  // names: the same settings work from one folder and not from another.
-  // (A path with a drive or a leading "\" counts as not relative here.)
-  const std::wstring& jre = search.jrePath;
-  if (jre.size() > 1 && jre[0] != L'\\' && jre[1] != L':' && diag::Enabled()) {
-    std::wstring current;
-    current.resize(32768);
-    current.resize(GetCurrentDirectoryW(32768, current.data()));
-    diag::Log({L"\"JRE Path\" is relative to the current folder ", current});
-  }
   runtime::RuntimeChoice choice = runtime::SearchRuntime(search, sources);
   if (choice.source == runtime::RuntimeSource::None && settings.searchInstalledRuntimes) {
     runtime::RegistryViewReader userNative(runtime::RegistryView::Native, HKEY_CURRENT_USER);

@@ -9,6 +9,7 @@
 #include "config/settings_keys.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
+#include "jvm/user_vm_options_win.h"
 #include "launcher/launcher.h"
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
@@ -67,12 +68,23 @@ bool LaunchSettings::ReadSettings() {
   if (UsesPerUserFile(isService)) {
     std::wstring perUser = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
     if (win::PathFound(text::LongPathForm(perUser).c_str())) {
-      jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
-      diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
-      fromPerUserFile = true;
+      // Any process of the user can write that file: an elevated start would
+      // load the runtime it names with the elevation.
+      if (jvm::ProcessIsElevated()) {
+        diag::Log({L"per-user file ", perUser, L" ignored: an elevated start takes \"JRE Path\" from the .ini"});
+      } else {
+        jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
+        diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
+        fromPerUserFile = true;
+      }
     }
   }
   if (!fromPerUserFile) jrePath = store.Lookup(keys::kJavaRuntime, keys::kJrePath);
+  // A relative "JRE Path" ("jre") is the folder beside the executable, never
+  // one of the current folder's.
+  std::wstring resolved = config::ResolveFromExecutableFolder(jrePath, executablePath);
+  if (resolved != jrePath) diag::Log({L"\"JRE Path\" ", jrePath, L" is taken from the executable's folder: ", resolved});
+  jrePath = std::move(resolved);
 
   search.jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));
   runtime::SetSourceAndProvider(search, store.Lookup(keys::kJavaRuntime, keys::kJvmSource),

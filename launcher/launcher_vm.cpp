@@ -101,8 +101,9 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
   if (!settings.libraryPathSetting.empty()) {
     std::wstring exeFolder;
     if (auto exe = config::GetExecutablePath(nullptr)) exeFolder = jvm::FolderWithSlash(*exe);
-    std::wstring libraryPath = jvm::ComposeLibraryPath(settings.libraryPathSetting, exeFolder, runtimeHome);
-    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + text::ExpandEnvironment(libraryPath))));
+    const std::wstring libraryPath = jvm::ComposeLibraryPath(text::ExpandEnvironment(settings.libraryPathSetting),
+                                                             exeFolder, text::GetEnvironment(L"Path"), runtimeHome);
+    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + libraryPath)));
   }
 
   // The runtime's bin folder must be on Path for its own DLLs: a Path too long
@@ -114,6 +115,10 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
     return false;
   }
   SetEnvironmentVariableW(L"Path", path.c_str());
+  // The runtime's own DLLs come from its bin folder first, as for its java
+  // command, which lives there; and what is loaded by name is never looked
+  // for in the current folder, which this takes out of the search.
+  SetDllDirectoryW(jvm::RuntimeBinFolder(jvmLibraryPath).c_str());
   return true;
 }
 

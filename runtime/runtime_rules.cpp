@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/path_text.h"
 #include "common/text.h"
 #include "report/diagnostics_log.h"
 
@@ -132,6 +133,12 @@ std::wstring MachineName(std::uint16_t machine) {
 JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProbe& files,
                           std::uint16_t processMachine) {
   JvmLibrary library;
+  // A home that is not a full path ("jdk" in JAVA_HOME, a registration's
+  // relative JavaHome) would be looked for in the current folder.
+  if (!text::IsFullPath(home)) {
+    diag::Log({L"  passed over ", home, L": not a full path"});
+    return library;
+  }
   for (std::wstring_view relative : ProbeOrder(type)) {
     std::wstring path = home + std::wstring(relative);
     if (files.Exists(path)) {

@@ -81,8 +81,12 @@ class NoRuntimeApp {
     return Process::Start(double_.app.exe(), testsupport::Quoted(double_.app.exe()), options);
   }
   // A whole run that closes boxes and cancels the dialog.
+  // An ordinary start, without elevation: an elevated one (as every Wine
+  // process is) never reads "JRE Path" from the per-user file.
   testsupport::LauncherRun Run() const {
-    return double_.app.Run(L"", double_.Options({{L"APPDATA", appDataPath_}}));
+    testsupport::RunOptions options = double_.Options({{L"APPDATA", appDataPath_}});
+    options.unelevated = true;
+    return double_.app.Run(L"", options);
   }
   std::wstring jre() const { return browsed_ / L"jre"; }
   // Another folder to browse to.

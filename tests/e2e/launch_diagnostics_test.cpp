@@ -124,7 +124,7 @@ TEST(LaunchDiagnosticsLog, EachRunOpensWithItsHeaderAndValuesCannotForgeLines) {
     if (line.starts_with(L"settings not set: ")) ++notSet;
   }
   ExpectLines(log, {L"command line: " + testsupport::Quoted(app.app.exe()) + L" \"one\\nexit code 7\"",
-                    L"\"JRE Path\" is relative to the current folder " + app.app.folder().path() + L"\r\n",
+                    L"\"JRE Path\" jre is taken from the executable's folder: " + app.app.path(L"jre") + L"\r\n",
                     L"settings not set: [Application] ", L"exit code 0"});
   EXPECT_GE(notSet, 1);
   EXPECT_LE(notSet, 4) << "one line for each stage that reads settings at most\n" << log;

@@ -128,4 +128,39 @@ TEST_F(RuntimeChoiceEndToEnd, LibrariesOfAnotherMachineArePassedOverAndTheLogSay
   }
 }
 
+// A document opened through its file type starts the application in the
+// document's folder: nothing of that folder may be loaded.
+TEST_F(RuntimeChoiceEndToEnd, NothingIsLoadedFromTheCurrentFolder) {
+  testsupport::TempFolder planted;
+  WriteUnloadableLibrary(planted / L"jre\\bin\\server\\jvm.dll");
+  WriteUnloadableLibrary(planted / L"jdk\\bin\\server\\jvm.dll");
+  WriteUnloadableLibrary(app_.path(L"bin\\java.dll"));
+  WriteUnloadableLibrary(app_.path(L"bin\\client\\jvm.dll"));
+  auto chosen = [&](const std::wstring& settings, const std::wstring& javaHome = L"") {
+    app_.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\n" + settings);
+    testsupport::RunOptions options;
+    options.workingDirectory = planted.path();
+    options.environment[L"JAVA_HOME"] = javaHome.empty() ? std::nullopt : std::optional<std::wstring>(javaHome);
+    return testsupport::FailedLibrary(app_.Run(L"", options));
+  };
+  EXPECT_EQ(chosen(L"JRE Path=jre\r\n"), app_.path(L"bin\\client\\jvm.dll"))
+      << "a relative \"JRE Path\" is the executable's folder's: without a jre there, the private runtime serves";
+  EXPECT_EQ(chosen(L"JRE Path=.\\jre\r\nMinimum Version=99\r\n"), app_.path(L"bin\\client\\jvm.dll"));
+  EXPECT_EQ(chosen(L"JRE Path=\r\nJVM Type=server\r\n", L"jdk"), L"(none)") << "JAVA_HOME=jdk is no full path";
+  WriteUnloadableLibrary(app_.path(L"jre\\bin\\server\\jvm.dll"));
+  EXPECT_EQ(chosen(L"JRE Path=jre\r\n"), app_.path(L"jre\\bin\\server\\jvm.dll"));
+
+  // A dependency of the runtime's library is never taken from the current folder either.
+  const std::wstring dependent = runtimes_ / L"dependent\\bin\\server\\jvm.dll";
+  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\missing-dependency\\jvm.dll"), dependent);
+  testsupport::CopyFileTo(testsupport::BinFile(L"fixtures\\planted\\vorn_absent.dll"), planted / L"vorn_absent.dll");
+  app_.WriteIni(L"[Java Runtime Environment]\r\nMain Class=app.Main\r\nJRE Path=" + runtimes_ / L"dependent" + L"\r\n");
+  testsupport::RunOptions options;
+  options.workingDirectory = planted.path();
+  const testsupport::LauncherRun run = app_.Run(L"", options);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_NE(run.boxes[0].StaticText().find(L"(errno = 126)"), std::wstring::npos)
+      << "the planted vorn_absent.dll was loaded: " << run.boxes[0].StaticText();
+}
+
 }  // namespace

@@ -205,7 +205,7 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   Settings s;
   s.classPath = L"lib\\*.jar;missing.jar;C:\\abs\\nothere.jar";
   s.runtimeLines =
-      L"Library Path=C:\\native\r\nSystem Path=C:\\tools\r\n"
+      L"Library Path=C:\\native;plugins\r\nSystem Path=C:\\tools\r\n"
       L"Virtual Machine Parameters=-Xmx50:16:100000P \"-Dq=a b\" -Dm=-xmx50P -Dhome=%VORN_TEST_HOME%\\X "
       L"-Dp=\"x\"\"y\" -Xss3m\r\n";
   s.applicationLines = L"Embedded Jar=yes\r\n";
@@ -225,8 +225,11 @@ TEST(VmLaunchOptions, OptionListOrderAndComposition) {
   const std::string jre = Narrow(app.jre());
   auto options = app.Options();
   ASSERT_EQ(options.size(), 12u) << app.RecordText();
-  // The library path: setting, executable folder, ".", the old Path, the runtime's lib.
-  EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;" + folder + ";.;", 0), 0u) << options[1];
+  // The library path: setting, executable folder, the old Path, the runtime's lib; never the current folder.
+  EXPECT_EQ(options[1].rfind("-Djava.library.path=C:\\native;" + folder + "plugins;" + folder + ";", 0), 0u)
+      << options[1];
+  EXPECT_EQ(options[1].find(";.;"), std::string::npos) << options[1];
+  EXPECT_EQ(options[1].find(";;"), std::string::npos) << options[1];
   EXPECT_EQ(options[1].substr(options[1].size() - jre.size() - 5), ";" + jre + "\\lib") << options[1];
   // Both jars of lib (in the file system's order), the absolute entry kept, the executable last.
   const std::string a = folder + "lib\\one.jar;", b = folder + "lib\\two.jar;";

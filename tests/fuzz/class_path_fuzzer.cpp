@@ -1,5 +1,6 @@
 // Class path composition, the library path, the new Path and the path rules.
 #include "common/path_text.h"
+#include "common/splitting.h"
 #include "jvm/vm_options.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -23,7 +24,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Require(option.find(L";;") == std::wstring::npos && option.front() != L';' && option.back() != L';');
 
   const std::wstring home = jvm::RuntimeHome(text);
-  jvm::ComposeLibraryPath(text, jvm::FolderWithSlash(text), home);
+  // Nothing of the current folder in the library path, whatever the texts.
+  const std::wstring libraryPath = jvm::ComposeLibraryPath(text, jvm::FolderWithSlash(text), text, home);
+  std::vector<std::wstring> libraryElements;
+  text::SplitBySeparator(libraryElements, libraryPath, L";");
+  for (const std::wstring& element : libraryElements) fuzz::Require(text::IsFullPath(element));
   jvm::ComposeNewPath(text, text, jvm::RuntimeBinFolder(text));
 
   text::PathElements(text);

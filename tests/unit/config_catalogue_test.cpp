@@ -125,13 +125,18 @@ TEST(SettingsPaths, RelativePathsAreTakenFromTheExecutablesFolder) {
       {L"D:\\x86\\app32.exe", L"D:\\x86\\app32.exe"},
       {L"D:app32.exe", L"D:app32.exe"},
       {L"\\\\server\\share\\app32.exe", L"\\\\server\\share\\app32.exe"},
-      {L"\\x86\\app32.exe", L"\\x86\\app32.exe"},
-      {L"/x86/app32.exe", L"/x86/app32.exe"},
+      {L"\\x86\\app32.exe", L"C:\\x86\\app32.exe"},
+      {L"/x86/app32.exe", L"C:/x86/app32.exe"},
+      {L"//server/share/jre", L"//server/share/jre"},
+      {L"jre", L"C:\\Apps\\Tool\\jre"},
       {L"", L""},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(config::ResolveFromExecutableFolder(c.path, exe), c.resolved) << testing::PrintToString(c.path);
   }
+  // A rooted path is on the executable's own drive or share.
+  EXPECT_EQ(config::ResolveFromExecutableFolder(L"\\jre", L"\\\\srv\\apps\\Tool\\tool.exe"), L"\\\\srv\\apps\\jre");
+  EXPECT_EQ(config::ResolveFromExecutableFolder(L"\\jre", L"\\\\?\\D:\\Tool\\tool.exe"), L"\\\\?\\D:\\jre");
   EXPECT_EQ(config::ResolveFromExecutableFolder(L"a.exe", L"tool.exe"), L"a.exe") << "no folder to take it from";
 }
 

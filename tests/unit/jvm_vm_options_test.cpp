@@ -142,11 +142,20 @@ TEST(VmRuntimeFolders, DropsTrailingComponents) {
   EXPECT_EQ(jvm::FolderWithSlash(L"app.exe"), L"");
 }
 
-TEST(VmLibraryPath, ComposesSettingExeFolderPathAndRuntimeLib) {
-  EXPECT_EQ(jvm::ComposeLibraryPath(L"C:\\native", L"C:\\App\\", L"C:\\jre"),
-            L"C:\\native;C:\\App\\;.;%Path%;C:\\jre\\lib");
-  EXPECT_EQ(jvm::ComposeLibraryPath(L"C:\\native;", L"C:\\App\\", L"C:\\jre"),
-            L"C:\\native;C:\\App\\;.;%Path%;C:\\jre\\lib");
+TEST(VmLibraryPath, ComposesSettingExeFolderPathAndRuntimeLibWithNothingOfTheCurrentFolder) {
+  const struct {
+    const wchar_t *setting, *path, *expected;
+  } cases[] = {
+      {L"C:\\native", L"C:\\win;C:\\tools", L"C:\\native;C:\\App\\;C:\\win;C:\\tools;C:\\jre\\lib"},
+      {L"C:\\native;", L"", L"C:\\native;C:\\App\\;C:\\jre\\lib"},
+      // Relative entries are the executable's folder's; rooted ones its drive's.
+      {L"native;..\\x64;\\shared", L"C:\\win", L"C:\\App\\native;C:\\App\\..\\x64;C:\\shared;C:\\App\\;C:\\win;C:\\jre\\lib"},
+      // Never ".", an empty element or one the current folder would complete.
+      {L".;;C:\\n", L";.;C:\\win;;bin;D:rel;\\\\srv\\share", L"C:\\n;C:\\App\\;C:\\win;\\\\srv\\share;C:\\jre\\lib"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(jvm::ComposeLibraryPath(c.setting, L"C:\\App\\", c.path, L"C:\\jre"), c.expected) << c.setting;
+  }
 }
 
 TEST(VmSystemPath, PutsSettingFirstOldPathNextAndRuntimeBinLast) {

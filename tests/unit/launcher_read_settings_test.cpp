@@ -7,6 +7,7 @@
 #include "common/text_win.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
+#include "tests/support/process_runner.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -90,17 +91,21 @@ TEST_F(LauncherReadSettings, PerUserFileOwnsJrePathWhenItExists) {
     EXPECT_EQ(l.search.jrePath, L"C:\\from-settings") << "no per-user file yet";
   }
   std::wstring perUser = appData_ / L"AB Tools\\{P1}\\unit_launcher.ini";
+  // Any process of the user may have written that file: an elevated one (as
+  // every Wine process is) takes "JRE Path" from the settings file alone.
+  const bool elevated = testsupport::RunsElevated();
   WriteTextFile(perUser, L"[Java Runtime Environment]\r\nJRE Path=D:\\per-user\\\r\n");
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.search.jrePath, L"D:\\per-user\\");
+    EXPECT_EQ(l.search.jrePath, elevated ? L"C:\\from-settings" : L"D:\\per-user\\");
   }
   WriteTextFile(perUser, L"[Other]\r\nX=1\r\n");
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.search.jrePath, L"") << "an existing per-user file is the only source, even without the key";
+    EXPECT_EQ(l.search.jrePath, elevated ? L"C:\\from-settings" : L"")
+        << "an existing per-user file is the only source, even without the key";
   }
   WriteIni(L"[Product Information]\r\nProduct Name=A/B: Tools?\r\nProduct Code={P1}\r\n"
            L"[Application]\r\nApplication Type=service\r\n"
@@ -140,7 +145,8 @@ TEST_F(LauncherReadSettings, WriteBackGoesToPerUserFilesOnlyWithAPairProduct) {
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.search.jrePath, L"C:\\chosen \u65E5\\") << "the next start reads the written folder back";
+    EXPECT_EQ(l.search.jrePath, testsupport::RunsElevated() ? L"" : L"C:\\chosen \u65E5\\")
+        << "the next start reads the written folder back, unless it is elevated";
   }
 }
 
@@ -164,7 +170,8 @@ TEST_F(LauncherReadSettings, WithoutAppDataTheUsersRoamingFolderServesBothWays) 
   {
     launcher::LaunchSettings l;
     ASSERT_TRUE(l.ReadSettings());
-    EXPECT_EQ(l.search.jrePath, L"C:\\chosen\\") << "the next start reads it from the same folder";
+    EXPECT_EQ(l.search.jrePath, testsupport::RunsElevated() ? L"" : L"C:\\chosen\\")
+        << "the next start reads it from the same folder, unless it is elevated";
   }
   testsupport::RemoveTree(product);
 }
