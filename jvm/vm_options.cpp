@@ -259,6 +259,15 @@ std::wstring WithoutEmptyElements(std::wstring_view classPath) {
   return out;
 }
 
+std::wstring ClassPathForVm(std::wstring_view classPath, bool hasMainModule, std::wstring_view executableFolderWithSlash) {
+  std::wstring elements = WithoutEmptyElements(classPath);
+  if (!elements.empty() || hasMainModule) return elements;
+  std::wstring_view folder = executableFolderWithSlash;
+  // "C:\" keeps its "\": "C:" alone would be drive C's current folder.
+  if (folder.size() > 3 && folder.back() == L'\\') folder.remove_suffix(1);
+  return std::wstring(folder);
+}
+
 std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, const std::wstring& modulePath,
                                                const std::wstring& mainModule, std::wstring_view vmParameters,
                                                const MemoryFigures& memory, std::uint64_t& stackSize) {

@@ -103,6 +103,12 @@ void AppendEmbeddedJar(std::wstring& classPath, std::wstring_view executablePath
 // reads an empty element (a ";" at the end, or doubled) as the current folder.
 std::wstring WithoutEmptyElements(std::wstring_view classPath);
 
+// The class path for the VM: `classPath` without empty elements; when none is
+// left and there is no main module, the executable's folder (without its
+// final "\"), since the VM reads an empty or absent class path as the current
+// folder. With a main module an empty one stays (see ComposeVmOptionTexts).
+std::wstring ClassPathForVm(std::wstring_view classPath, bool hasMainModule, std::wstring_view executableFolderWithSlash);
+
 // The working list of option texts (before environment expansion): the class
 // path option (WithoutEmptyElements; "-Djdk.module.main=" when it has no
 // element and there is a main module), "--module-path=" and "--add-modules=" when there are a module

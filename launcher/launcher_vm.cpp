@@ -39,7 +39,10 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
   win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-  if (!find) return names;
+  if (!find) {
+    diag::Log({L"class path entry ", pattern, L" dropped: nothing there"});
+    return names;
+  }
   do {
     names.emplace_back(data.cFileName);
   } while (FindNextFileW(find.get(), &data));
@@ -167,6 +170,8 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
     report::ShowMessage(owner, IDS_NO_CLASS_PATH);
     return false;
   }
+
+  classPath = jvm::ClassPathForVm(classPath, !settings.mainModule.empty(), exeFolder);
 
   MEMORYSTATUS status{};
   status.dwLength = sizeof status;

@@ -51,6 +51,26 @@ TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath)
   app.ExpectCleanJniUse();
 }
 
+// With no element left the VM would read its class path as the current
+// folder: the executable's folder takes its place, and the log names what
+// was dropped.
+TEST(VmModules, AModulePathApplicationWithoutClassPathNeverGetsTheCurrentFolder) {
+  DoubleApp app;
+  testsupport::WriteTextFile(app.app.path(L"mods\\core.jar"), L"x", testsupport::Encoding::Ansi);
+  Settings s;
+  s.classPath = L"missing.jar\r\nModule Path=mods";
+  app.Write(s);
+  const std::wstring log = app.app.path(L"run.log");
+  testsupport::LauncherRun run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", log}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  EXPECT_EQ(app.Values("classpath="), std::vector<std::string>{Narrow(app.app.folder().path())}) << app.RecordText();
+  EXPECT_NE(testsupport::ReadTextFile(log).find(L"class path entry " + app.app.path(L"missing.jar") +
+                                                L" dropped: nothing there"),
+            std::wstring::npos)
+      << testsupport::ReadTextFile(log);
+}
+
 TEST(VmModules, AWrongMainModuleIsSaidBeforeAnyVmIsMade) {
   for (const std::wstring value : {L"my mod", L"m\"x/app.Main"}) {
     DoubleApp app;

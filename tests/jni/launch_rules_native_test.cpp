@@ -41,8 +41,9 @@ class LaunchRulesNative : public testing::TestWithParam<int> {
                                           const std::wstring& mainModule, const std::wstring& parameters = L"") {
     std::uint64_t stack = 0;
     std::vector<std::string> options;
+    const std::wstring vmClassPath = jvm::ClassPathForVm(classPath, !mainModule.empty(), L"/nonexistent/exe-folder/");
     for (const std::wstring& text :
-         jvm::ComposeVmOptionTexts(classPath, modulePath, mainModule, parameters, {}, stack)) {
+         jvm::ComposeVmOptionTexts(vmClassPath, modulePath, mainModule, parameters, {}, stack)) {
       std::string option = Narrow(text);
       std::replace(option.begin(), option.end(), ';', ':');
       options.push_back(option);
@@ -70,6 +71,7 @@ TEST_P(LaunchRulesNative, NoClassPathReachesTheWorkingFolder) {
       {L"/nonexistent/app.jar;", L"", kMainNotFound},        // the ";" every entry ends with
       {L";/nonexistent/a.jar;;/nonexistent/b.jar;", L"", kMainNotFound},
       {L";", L"vorn.modapp", kMainNotFound},                  // a modular application without class path
+      {L";", L"", kMainNotFound},                             // a module path, no class path, no main module
       {L"/nonexistent/app.jar;.", L"", kMainRan},             // the folder named: the probe works
   };
   for (const auto& row : rows) {

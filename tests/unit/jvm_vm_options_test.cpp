@@ -285,6 +285,22 @@ TEST(VmOptionTexts, ClassPathOptionHoldsNoEmptyElement) {
   EXPECT_EQ(jvm::ComposeVmOptionTexts(L";", L"", L"app.core", L"", {}, stack).front(), L"-Djdk.module.main=app.core");
 }
 
+TEST(VmOptionTexts, AClassPathWithNoElementIsTheExecutablesFolderUnlessAMainModuleRuns) {
+  const struct {
+    const wchar_t *classPath, *exeFolder;
+    bool mainModule;
+    const wchar_t* expected;
+  } cases[] = {
+      {L"C:\\a.jar;;", L"C:\\App\\", false, L"C:\\a.jar"},
+      {L";", L"C:\\App\\", false, L"C:\\App"},  // a "Module Path" application without "Main Module"
+      {L"", L"C:\\", false, L"C:\\"},
+      {L";", L"C:\\App\\", true, L""},  // then -Djdk.module.main takes the class path's place
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(jvm::ClassPathForVm(c.classPath, c.mainModule, c.exeFolder), c.expected) << c.classPath;
+  }
+}
+
 TEST(VmOptionTexts, ClassPathFirstThenProcessedTokensInOrder) {
   const std::uint64_t gib = 1024ull * 1024 * 1024;
   std::uint64_t stack = 0;
