@@ -24,9 +24,9 @@ void SplitLikeSystem(std::wstring_view line, std::vector<std::wstring>& out) {
   const size_t n = line.size();
   auto blank = [&line](size_t at) { return line[at] == L' ' || line[at] == L'\t'; };
   size_t p = 0;
-  while (p < n && blank(p)) ++p;
   // The program name ends at its closing double quote when it starts with
-  // one, else at a blank; no escapes in it.
+  // one, else at a blank (so a line that starts with one has an empty name);
+  // no escapes in it.
   if (p < n && line[p] == L'"') {
     ++p;
     while (p < n && line[p++] != L'"') {

@@ -26,12 +26,14 @@ std::wstring InstanceName(std::wstring_view executablePath) {
   return name;
 }
 
+std::uint64_t PackedArgumentsSize(const std::vector<std::wstring>& arguments) {
+  std::uint64_t needed = 2;  // the list's final zero unit
+  for (const std::wstring& argument : arguments) needed += 2 * std::uint64_t{argument.size()} + 2;
+  return needed;
+}
+
 std::optional<ArgumentArea> PackArguments(const std::vector<std::wstring>& arguments) {
-  std::size_t needed = 2;  // the list's final zero unit
-  for (const std::wstring& argument : arguments) {
-    needed += 2 * argument.size() + 2;
-    if (needed > kArgumentAreaSize) return std::nullopt;
-  }
+  if (PackedArgumentsSize(arguments) > kArgumentAreaSize) return std::nullopt;
   ArgumentArea area{};
   std::size_t at = 0;
   for (const std::wstring& argument : arguments) {

@@ -52,6 +52,8 @@ std::wstring ProgramPath(std::wstring_view executablePath);
 // whole path (16 hexadecimal digits), kLongestPlainName characters in all.
 std::wstring InstanceName(std::wstring_view executablePath);
 
+// The bytes the argument area needs for `arguments`.
+std::uint64_t PackedArgumentsSize(const std::vector<std::wstring>& arguments);
 // The argument area for `arguments`: each as UTF-16LE followed by a zero
 // unit, one more zero unit after the list, zeros to the end. None when they
 // need more than 1040 bytes.

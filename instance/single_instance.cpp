@@ -61,7 +61,13 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
 
   if (!isPrimaryInstance) {
     auto area = instance::PackArguments(arguments);
-    if (!area) return false;
+    if (!area) {
+      const std::uint64_t bytes = instance::PackedArgumentsSize(arguments);
+      diag::Log({L"single instance: arguments too long to hand over (", text::DecimalText(bytes), L" bytes)"});
+      report::ReportError(nullptr, IDS_ARGUMENTS_TOO_LONG, std::wstring(),
+                          static_cast<std::int32_t>(std::min<std::uint64_t>(bytes, INT32_MAX)));
+      return false;
+    }
     const HandOver sent = SendArguments(block, *area, name, *exe);
     if (sent == HandOver::Sent) {
       if (diag::Enabled()) {

@@ -27,6 +27,8 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "runtime/pe_image.h"
+#include "runtime/runtime_rules.h"
 
 namespace launcher {
 
@@ -130,7 +132,15 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
   HMODULE library = LoadLibraryW(path.c_str());
   if (library == nullptr) {
     DWORD error = GetLastError();
-    report::ReportError(owner, IDS_LOAD_VM_LIBRARY_FAILED, path, static_cast<std::int32_t>(error));
+    // "(errno = 193)" says nothing to a user whose runtime is a 32-bit one.
+    const std::optional<std::uint16_t> machine =
+        error == ERROR_BAD_EXE_FORMAT ? runtime::ReadImageMachine(path) : std::nullopt;
+    if (machine && *machine != runtime::kProcessMachine) {
+      report::ReportError(owner, IDS_RUNTIME_WRONG_MACHINE, path,
+                          runtime::MachineName(*machine) + (*machine == runtime::kMachineI386 ? L" (32-bit)" : L""));
+    } else {
+      report::ReportError(owner, IDS_LOAD_VM_LIBRARY_FAILED, path, static_cast<std::int32_t>(error));
+    }
     return false;
   }
   auto create = reinterpret_cast<CreateJavaVmFn>(GetProcAddress(library, "JNI_CreateJavaVM"));
@@ -311,6 +321,8 @@ DWORD Launcher::InvokeMain() {
   const std::wstring mainClass = settings.mainClass.empty()
                                      ? jvm::DescriptorMainClass(vmSession.mainEnv, settings.mainModule)
                                      : settings.mainClass;
+  // Later starts hand over to the same class: a module's own main class too.
+  if (instanceState.primaryMain.mainClass.empty()) instanceState.primaryMain.mainClass = mainClass;
   const jvm::MainOutcome outcome = jvm::CallMain(vmSession.mainEnv, mainClass, arguments, settings.failureCheck, host);
   if (outcome != jvm::kMainNotCalled && (settings.search.allowIbm || settings.search.favorIbm)) {
     // This thread stays attached for good; the application ends the process.

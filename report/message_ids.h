@@ -42,3 +42,8 @@
 // A later start in single-instance mode whose arguments the running program
 // did not take (its pending hand-overs stayed full, or it hangs).
 #define IDS_HAND_OVER_FAILED 252
+// A single-instance start whose arguments do not fit the block the running
+// program reads them from.
+#define IDS_ARGUMENTS_TOO_LONG 253     // "%d" the bytes they need
+// A runtime library this launcher cannot load for its machine.
+#define IDS_RUNTIME_WRONG_MACHINE 254  // "%s" the library, "%s" its machine

@@ -124,11 +124,17 @@ TEST(SingleInstance, LaterStartsHandTheirArgumentsToTheFirstAndEndWithItsAnswer)
     auto run = si.app.app.Run(c.arguments, {.environment = {{L"VORN_LAUNCHER_LOG", log}}});
     ASSERT_TRUE(run.result.finished) << "secondary with " << c.arguments.size() << " characters of arguments";
     EXPECT_EQ(run.result.exitCode, c.exitCode) << "the int form's answer is the argument count + 100";
-    EXPECT_TRUE(run.boxes.empty());
     if (c.received) expected.push_back(*c.received);
+    // Arguments too long for the block are refused in words, never in silence.
+    EXPECT_EQ(run.BoxTexts(), c.received ? std::vector<std::wstring>{}
+                                         : std::vector<std::wstring>{
+                                               L"The program is already running, but these arguments are too long "
+                                               L"to hand over to it (1042 bytes; at most 1040). Start it with "
+                                               L"shorter arguments.\n"});
   }
   // Each later start that was served says so in the diagnostics log.
   const std::wstring story = testsupport::ReadTextFile(log);
+  EXPECT_NE(story.find(L"single instance: arguments too long to hand over (1042 bytes)"), std::wstring::npos) << story;
   const std::wstring handedOver = L"handed over to the running instance, pid " + std::to_wstring(si.primary.id());
   std::size_t told = 0;
   for (std::size_t at = story.find(handedOver); at != std::wstring::npos; at = story.find(handedOver, at + 1)) ++told;

@@ -178,6 +178,10 @@ TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
       {nullptr, L"Failed to load Java VM library: %s (errno = 193).\n"},
       {L"fixtures\\missing-dependency\\jvm.dll", L"Failed to load Java VM library: %s (errno = 126).\n"},
       {L"fixtures\\x64\\jvm.dll", L"Windows exception: cannot find CreateJavaVM JNI (errno = 127).\n"},  // exports neither
+      // Without a "Pair Product" a 32-bit runtime is named as one, not by its error code 193.
+      {L"fixtures\\x86\\jvm.dll", L"The Java runtime %s is built for x86 (32-bit): this launcher cannot load it. Set "
+                                  L"\"JRE Path\" to a 64-bit runtime for this processor, or give the application a "
+                                  L"\"Pair Product\" that runs a 32-bit one."},
   };
   for (const auto& c : cases) {
     DoubleApp app;

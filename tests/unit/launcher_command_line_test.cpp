@@ -43,6 +43,9 @@ TEST(LauncherCommandLine, ConsoleProgramsSplitAsTheSystemWindowedOnesByTheirOwnR
       {LR"(app.exe a\\b "c d\\\\" "")", {LR"(a\\b)", LR"(c d\\)", L""}, {LR"(a\\b)", LR"(c d\\\\)", L""}},
       {LR"("C:\A B\app.exe"x  "abc )", {L"x", L"abc "}, {L"x", L"abc"}},
       {L"app.exe", {}, {}},
+      // A line that starts with a blank has an empty program name: all of it is arguments.
+      {L" a b", {L"a", L"b"}, {L"b"}},
+      {LR"(  "PROGRAM" a b)", {L"PROGRAM", L"a", L"b"}, {L"a", L"b"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(launcher::ArgumentsFromCommandLine(c.line, true), c.console) << "console: " << c.line;
