@@ -32,6 +32,9 @@ class TailLock {
 using VfprintfFn = int (*)(FILE*, const char*, va_list);
 constinit VfprintfFn runtimeVfprintf = nullptr;
 constinit FILE* runtimeStderr = nullptr;
+constinit FILE* runtimeStdout = nullptr;
+constinit std::atomic<bool> vmStarting{true};
+constinit bool outputHeld = false, errorHeld = false;
 // The universal C runtime has no vfprintf of its own: its headers call this
 // one with their options (0 unless legacy ones are asked for) and no locale.
 using CommonVfprintfFn = int (*)(unsigned long long, FILE*, const char*, void*, va_list);
@@ -70,13 +73,16 @@ void UseRuntimeStreamsOf(void* runtimeModule) {
     auto vfprintf = reinterpret_cast<VfprintfFn>(GetProcAddress(crt, "vfprintf"));
     auto common = reinterpret_cast<CommonVfprintfFn>(GetProcAddress(crt, "__stdio_common_vfprintf"));
     if (vfprintf == nullptr && common == nullptr) continue;
-    FILE* error = nullptr;
+    FILE *output = nullptr, *error = nullptr;
     if (auto iob = reinterpret_cast<FILE* (*)(unsigned)>(GetProcAddress(crt, "__acrt_iob_func"))) {
+      output = iob(1);
       error = iob(2);
     } else if (auto table = reinterpret_cast<char* (*)()>(GetProcAddress(crt, "__iob_func"))) {
+      output = reinterpret_cast<FILE*>(table() + kOldCrtFileSize);
       error = reinterpret_cast<FILE*>(table() + 2 * kOldCrtFileSize);
     }
     if (error == nullptr) continue;
+    runtimeStdout = output;
     runtimeStderr = error;
     runtimeVfprintf = vfprintf;
     runtimeCommonVfprintf = common;
@@ -85,6 +91,7 @@ void UseRuntimeStreamsOf(void* runtimeModule) {
 #else
   // One C runtime in the process.
   (void)runtimeModule;
+  runtimeStdout = stdout;
   runtimeStderr = stderr;
   runtimeVfprintf = &std::vfprintf;
 #endif
@@ -100,15 +107,22 @@ void OutputTail::Append(std::string_view bytes) {
 
 jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   if (format == nullptr) return 0;
-  // Another stream (standard output, a log file) gets the text as the VM meant.
   const bool toError = runtimeStderr == nullptr || stream == runtimeStderr;
-  if (!toError) {
+  const bool toOutput = !toError && stream == runtimeStdout;
+  const bool starting = vmStarting.load(std::memory_order_acquire);
+  // Kept: standard error's text, and standard output's while the VM starts.
+  const bool keep = toError || (starting && toOutput);
+  // A stream the launcher holds while the VM starts keeps what reaches it itself.
+  const bool held = starting && (toError ? errorHeld : toOutput && outputHeld);
+  int written = -1;
+  // Another stream (standard output, a log file) gets the text as the VM meant.
+  if (!toError && !held) {
     va_list again;
     va_copy(again, args);
-    const int written = runtimeVfprintf != nullptr ? runtimeVfprintf(stream, format, again)
-                                                   : runtimeCommonVfprintf(0, stream, format, nullptr, again);
+    written = runtimeVfprintf != nullptr ? runtimeVfprintf(stream, format, again)
+                                         : runtimeCommonVfprintf(0, stream, format, nullptr, again);
     va_end(again);
-    if (written >= 0) return written;
+    if (written >= 0 && !keep) return written;
   }
   va_list counting;
   va_copy(counting, args);
@@ -127,16 +141,31 @@ jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
 #else
   std::vsnprintf(text.data(), text.size() + 1, format, args);
 #endif
+  // Standard error, or what the runtime's function could not write.
+  if (!held && written < 0) {
 #ifdef _WIN32
-  // Standard error through the handle: the runtime's FILE buffers are its own.
-  WriteToHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, text);
+    // Through the handle: the runtime's FILE buffers are its own.
+    WriteToHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE, text);
 #else
-  std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
+    std::fwrite(text.data(), 1, text.size(), toError ? stderr : stdout);
 #endif
-  if (!toError) return length;
-  TailLock lock;
-  tail.Append(text);
+  }
+  if (keep) KeepVmOutput(text);
   return length;
+}
+
+void KeepVmOutput(std::string_view bytes) {
+  TailLock lock;
+  tail.Append(bytes);
+}
+
+void VmStarted() { vmStarting.store(false, std::memory_order_release); }
+
+bool VmStarting() { return vmStarting.load(std::memory_order_acquire); }
+
+void StandardStreamsHeld(bool output, bool error) {
+  outputHeld = output;
+  errorHeld = error;
 }
 
 std::string VmOutputTail() {

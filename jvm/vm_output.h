@@ -45,4 +45,21 @@ jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args);
 // page on Windows).
 std::string VmOutputTail();
 
+// Until the VM has been created, what it says through the hook for its
+// standard output is kept too: HotSpot sends its fatal start-up messages
+// ("Error occurred during initialization of VM" and the reason) there.
+// Called once the creation succeeded.
+void VmStarted();
+bool VmStarting();
+
+// The process had no standard output or error of its own (a windowed program
+// started from Explorer) and the launcher gave it handles whose text it keeps
+// (vm_start_output_win.h): until the VM has started, the hook keeps what it is
+// given for such a stream without writing it there, where it would be kept
+// twice.
+void StandardStreamsHeld(bool output, bool error);
+
+// Adds what the VM wrote on its own standard handles to what is kept.
+void KeepVmOutput(std::string_view bytes);
+
 }  // namespace jvm

@@ -22,6 +22,7 @@
 #include "jvm/user_vm_options_win.h"
 #include "jvm/vm_options.h"
 #include "jvm/vm_output.h"
+#include "jvm/vm_start_output_win.h"
 #include "launcher/launcher.h"
 #include "report/console_mode.h"
 #include "report/diagnostics_log.h"
@@ -66,8 +67,12 @@ std::wstring AnsiSafe(const std::wstring& option) {
   return jvm::AnsiSafeOption(option, text::ConvertsToThreadAnsi, text::ShortPathName);
 }
 
-// What the VM said on its standard error, the last of it.
-std::wstring VmWords() { return text::Trim(text::FromThreadAnsi(jvm::VmOutputTail())); }
+// What the VM said on its standard error (and, while it started, on its
+// standard output and its own handles), the last of it.
+std::wstring VmWords() {
+  jvm::CollectHeldOutput();
+  return text::Trim(text::FromThreadAnsi(jvm::VmOutputTail()));
+}
 
 // The launcher's side of the main invocation: message boxes, the event, the
 // splash window and the exception dialog.
@@ -128,6 +133,8 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
 }
 
 bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
+  // Before the runtime's C runtime takes its standard handles.
+  jvm::HoldMissingStandardHandles();
   // Loaded for the life of the process, never freed.
   HMODULE library = LoadLibraryW(path.c_str());
   if (library == nullptr) {
@@ -276,6 +283,7 @@ bool VmSession::CreateVm(HWND owner) {
                         reasonId != 0 ? report::LoadMessage(reasonId) : std::wstring(), VmWords());
     return false;
   }
+  jvm::VmStarted();
   // A failed redirection has been described by the virtual machine; the
   // launch goes on with the stream where it was.
   // One file for both: one stream, so neither overwrites the other's output.

@@ -150,6 +150,38 @@ TEST(VmLaunchCreation, AnAbortingVmHasItsWordsShownBeforeTheEnd) {
                                                       L"Error occurred during initialization of boot layer"});
 }
 
+// HotSpot says why it cannot start on its standard output: through the hook,
+// or for a module it cannot find through Java's own System.out. A windowed
+// program started from Explorer has no standard handles: the box is the only
+// place the reason can reach the user.
+TEST(VmLaunchCreation, AVmThatCannotStartNamesTheReasonInTheBox) {
+  const struct {
+    const wchar_t* lines;
+    bool noStandardHandles;
+    std::wstring reason;
+  } cases[] = {
+      {L"Virtual Machine Parameters=-Xms64m -Xmx32m\r\n", true,
+       L"Error occurred during initialization of VM\nInitial heap size set to a larger value than the maximum heap size"},
+      {L"Virtual Machine Parameters=-XX:+UseSerialGC -XX:+UseG1GC\r\n", false,
+       L"Error occurred during initialization of VM\nMultiple garbage collectors selected"},
+      {L"Main Module=vorn.nosuch\r\n", true,
+       L"Error occurred during initialization of boot layer\r\njava.lang.module.FindException: Module vorn.nosuch not found"},
+  };
+  for (const auto& c : cases) {
+    DoubleApp app;
+    Settings s;
+    s.runtimeLines = c.lines;
+    app.Write(s);
+    testsupport::RunOptions options = app.Options({});
+    options.noStandardHandles = c.noStandardHandles;
+    auto run = app.app.Run(L"", options);
+    ASSERT_TRUE(run.result.finished);
+    EXPECT_EQ(run.result.exitCode, 1u) << "the VM ends the process itself" << app.RecordText();
+    EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"The Java VM ended the application.\n\n" + c.reason})
+        << c.lines;
+  }
+}
+
 // The double logs through the hook with its own C runtime's FILEs, as HotSpot does.
 TEST(VmLaunchOutput, TheVmsWordsReachTheStreamTheyAreMeantFor) {
   DoubleApp app;

@@ -18,13 +18,13 @@ std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin()
 
 TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath) {
   DoubleApp app;
-  testsupport::WriteTextFile(app.app.path(L"mods\\core.jar"), L"x", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.app.path(L"mods\\app.core.jar"), L"x", testsupport::Encoding::Ansi);
   testsupport::WriteTextFile(app.app.path(L"ext\\extra.jar"), L"x", testsupport::Encoding::Ansi);
   const std::wstring ext = app.app.path(L"ext");
   Settings s;
   s.mainClass = L"";
   // No class path; the module path has a missing entry and one named by a variable.
-  s.classPath = L"\r\nModule Path=mods\\core.jar;missing;%VORN_TEST_EXT%";
+  s.classPath = L"\r\nModule Path=mods\\app.core.jar;missing;%VORN_TEST_EXT%";
   s.runtimeLines =
       L"Main Module=app.core/test.Echo\r\n"
       L"Virtual Machine Parameters=-p \"%VORN_TEST_EXT%\" --add-opens java.base/java.lang=ALL-UNNAMED "
@@ -38,7 +38,7 @@ TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath)
   const std::vector<std::string> expected = {
       "vfprintf",
       "-Djdk.module.main=app.core",
-      "--module-path=" + Narrow(app.app.path(L"mods\\core.jar")) + ";" + Narrow(ext),
+      "--module-path=" + Narrow(app.app.path(L"mods\\app.core.jar")) + ";" + Narrow(ext),
       "--add-modules=app.core",
       "--module-path=" + Narrow(ext),
       "--add-opens=java.base/java.lang=ALL-UNNAMED",
@@ -56,7 +56,7 @@ TEST(VmModules, ModularApplicationGetsOneStringModuleOptionsAndNeedsNoClassPath)
 // was dropped.
 TEST(VmModules, AModulePathApplicationWithoutClassPathNeverGetsTheCurrentFolder) {
   DoubleApp app;
-  testsupport::WriteTextFile(app.app.path(L"mods\\core.jar"), L"x", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.app.path(L"mods\\app.core.jar"), L"x", testsupport::Encoding::Ansi);
   Settings s;
   s.classPath = L"missing.jar\r\nModule Path=mods";
   app.Write(s);

@@ -85,15 +85,48 @@ TEST_P(LaunchRulesNative, LoggingReachesItsOwnStreamAndOnlyStandardErrorIsKept) 
   const std::string log = scratch_ + "/gc.log";
   auto options = Options(Wide(VORN_TEST_JAR), L"", L"");
   // A deprecated option: a warning on the VM's standard error (its first words through the hook).
-  options.insert(options.end(), {"-Xlog:gc*:file=" + log, "-Xlog:gc+init:stdout", "-Xverify:none"});
+  // The file's lines carry nanoseconds, standard output's the default decorations.
+  options.insert(options.end(), {"-Xlog:gc*:file=" + log + ":uptimenanos,tags", "-Xlog:gc+init:stdout", "-Xverify:none"});
   const auto result = Run(options, "test/Echo");
   const std::string said = nativestart::ReadFile(output()), kept = nativestart::ReadFile(tail());
   EXPECT_EQ(result.exitCode, kMainRan) << said;
-  EXPECT_NE(nativestart::ReadFile(log).find("[gc"), std::string::npos) << "the -Xlog file stayed empty";
+  EXPECT_NE(nativestart::ReadFile(log).find("ns][gc"), std::string::npos) << "the -Xlog file stayed empty";
   EXPECT_NE(said.find("[gc,init"), std::string::npos) << "standard output lost the VM's logging: " << said;
-  EXPECT_EQ(kept.find("[gc"), std::string::npos) << "logging for a file or standard output was kept as an error:\n"
-                                                 << kept;
+  EXPECT_EQ(kept.find("ns][gc"), std::string::npos) << "logging for a file was kept:\n" << kept;
+  // Standard output's words of the start are kept as well, for a start that fails.
+  EXPECT_NE(kept.find("[gc,init"), std::string::npos) << kept;
   EXPECT_NE(kept.find("VM warning"), std::string::npos) << "the warning on standard error was not kept: [" << kept << "]";
+}
+
+// A VM that cannot start says why on its standard output, through the hook
+// (kept for the box), or through Java's own System.out (not through the hook:
+// a windowed program holds its standard handles to keep it).
+TEST_P(LaunchRulesNative, AVmThatCannotStartSaysWhyWhereTheLauncherKeepsIt) {
+  const struct {
+    std::vector<std::string> options;
+    const char* reason;
+    bool throughTheHook;
+  } rows[] = {
+      {{"-Xms64m", "-Xmx32m"}, "Initial heap size set to a larger value than the maximum heap size", true},
+      {{"-XX:+UseG1GC"}, "Multiple garbage collectors selected", true},  // beside the test's serial collector
+      {{"-agentlib:vornnosuch"}, "Could not find agent library vornnosuch on the library path", true},
+      {{"-Djdk.module.main=vorn.nosuch", "--add-modules=vorn.nosuch"}, "FindException: Module vorn.nosuch not found",
+       false},
+  };
+  for (const auto& row : rows) {
+    auto options = Options(Wide(VORN_TEST_JAR), L"", L"");
+    options.insert(options.end(), row.options.begin(), row.options.end());
+    const auto result = Run(options, "test/Echo");
+    const std::string said = nativestart::ReadFile(output()), kept = nativestart::ReadFile(tail());
+    EXPECT_EQ(result.exitCode, 1) << row.reason << ": the VM ends the process over it\n" << said;
+    if (row.throughTheHook) {
+      EXPECT_NE(kept.find("Error occurred during initialization of VM"), std::string::npos) << kept;
+      EXPECT_NE(kept.find(row.reason), std::string::npos) << "the reason was not kept: [" << kept << "]";
+    } else {
+      EXPECT_NE(said.find(row.reason), std::string::npos) << said;
+      EXPECT_EQ(kept.find(row.reason), std::string::npos) << "now through the hook: " << kept;
+    }
+  }
 }
 
 TEST_P(LaunchRulesNative, MainModuleCheckRefusesWhatTheVmWouldEndOver) {

@@ -40,7 +40,17 @@ class QuietHost : public jvm::MainInvocationHost {
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv*, jthrowable) override { return jvm::ExceptionAnswer::kNotAsked; }
 };
 
-void JNICALL IgnoreAbort() {}
+const std::string* childTailFile = nullptr;
+void WriteTail() {
+  if (childTailFile == nullptr || childTailFile->empty()) return;
+  const std::string tail = jvm::VmOutputTail();
+  if (FILE* file = std::fopen(childTailFile->c_str(), "wb")) {
+    std::fwrite(tail.data(), 1, tail.size(), file);
+    std::fclose(file);
+  }
+}
+// The VM ends the process once this returns: what it said is kept first.
+void JNICALL WriteTailAtAbort() { WriteTail(); }
 const jvm::StartupCacheFiles* childCache = nullptr;
 void JNICALL FinishAtExit(jint) {
   if (childCache != nullptr) FinishCache(*childCache);
@@ -48,6 +58,7 @@ void JNICALL FinishAtExit(jint) {
 
 [[noreturn]] void RunChild(const Start& start, int timeFd) {
   childCache = &start.cache;
+  childTailFile = &start.tailFile;
   int out = open(start.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out >= 0) {
     dup2(out, 1);
@@ -66,7 +77,11 @@ void JNICALL FinishAtExit(jint) {
   // The launcher's Java thread: creation, main, detach.
   std::thread javaThread([&] {
     JNIEnv* env = nullptr;
-    if (jvm::CreateJavaVmWith(create, start.options, &IgnoreAbort, &FinishAtExit, &vm, &env) != JNI_OK) return;
+    if (jvm::CreateJavaVmWith(create, start.options, &WriteTailAtAbort, &FinishAtExit, &vm, &env) != JNI_OK) {
+      WriteTail();
+      return;
+    }
+    jvm::VmStarted();
     QuietHost host;
     ran = jvm::CallMain(env, Wide(start.mainClass), start.arguments, false, host) == jvm::kMainReturned;
     const double done = NowMs();
@@ -78,13 +93,7 @@ void JNICALL FinishAtExit(jint) {
   vm->DestroyJavaVM();
   FinishCache(start.cache);
   std::fflush(nullptr);
-  if (!start.tailFile.empty()) {
-    const std::string tail = jvm::VmOutputTail();
-    if (FILE* file = std::fopen(start.tailFile.c_str(), "wb")) {
-      std::fwrite(tail.data(), 1, tail.size(), file);
-      std::fclose(file);
-    }
-  }
+  WriteTail();
   _exit(ran ? 0 : 92);
 }
 

@@ -6,6 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "double_record.h"
 #include "text.h"
@@ -187,6 +191,81 @@ void PrintVmText(VfprintfHook hook, const std::string& text) {
   } else {
     WriteNativeStderr(text);
   }
+}
+
+// HotSpot's size of "-Xms64m", in bytes; none for a size it would refuse.
+std::optional<unsigned long long> SizeOf(const std::string& text) {
+  if (!IsSize(text)) return std::nullopt;
+  unsigned long long size = std::strtoull(text.c_str(), nullptr, 10);
+  switch (text.back()) {
+    case 'k': case 'K': return size << 10;
+    case 'm': case 'M': return size << 20;
+    case 'g': case 'G': return size << 30;
+    case 't': case 'T': return size << 40;
+    default: return size;
+  }
+}
+
+// A module HotSpot's boot layer finds on the module path: an entry named like
+// it (app.core.jar, app.core) or a folder that holds one; the runtime's own
+// modules are always there.
+bool ModuleFound(const std::string& name, const std::vector<std::string>& modulePath) {
+  for (const char* own : {"java.", "jdk.", "javafx.", "ALL-"}) {
+    if (StartsWith(name, own)) return true;
+  }
+  for (const std::string& entry : modulePath) {
+    const std::string last = entry.substr(entry.find_last_of("\\/") + 1);
+    if (last == name || last == name + ".jar") return true;
+    for (const std::string& inside : {entry + "\\" + name + ".jar", entry + "\\" + name}) {
+      if (GetFileAttributesA(inside.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    }
+  }
+  return false;
+}
+
+struct StartupFailure {
+  std::string reason;
+  bool bootLayer = false;  // said by Java's System.out, not through the hook
+};
+
+// What HotSpot refuses to start with once the options were read, in its
+// order: the heap, the collector, the agents, then the boot layer's modules.
+std::optional<StartupFailure> StartupFailureOf(const JavaVMInitArgs& args) {
+  std::optional<unsigned long long> initial, maximum;
+  int collectors = 0;
+  std::vector<std::string> agents, modules, modulePath;
+  for (jint i = 0; i < args.nOptions; ++i) {
+    const std::string text = args.options[i].optionString;
+    if (StartsWith(text, "-Xms")) initial = SizeOf(text.substr(4));
+    if (StartsWith(text, "-Xmx")) maximum = SizeOf(text.substr(4));
+    for (const char* collector : {"-XX:+UseSerialGC", "-XX:+UseParallelGC", "-XX:+UseG1GC", "-XX:+UseZGC",
+                                  "-XX:+UseShenandoahGC", "-XX:+UseEpsilonGC"}) {
+      if (text == collector) ++collectors;
+    }
+    if (StartsWith(text, "-agentlib:")) agents.push_back(text.substr(10, text.find('=') - 10));
+    for (const char* prefix : {"-Djdk.module.main=", "--add-modules="}) {
+      if (!StartsWith(text, prefix)) continue;
+      std::stringstream names(text.substr(std::string(prefix).size()));
+      for (std::string name; std::getline(names, name, ',');) modules.push_back(name);
+    }
+    if (StartsWith(text, "--module-path=")) {
+      std::stringstream entries(text.substr(14));
+      for (std::string entry; std::getline(entries, entry, ';');) modulePath.push_back(entry);
+    }
+  }
+  if (initial && maximum && *initial > *maximum) {
+    return StartupFailure{"Initial heap size set to a larger value than the maximum heap size"};
+  }
+  if (collectors > 1) return StartupFailure{"Multiple garbage collectors selected"};
+  for (const std::string& agent : agents) {
+    return StartupFailure{"Could not find agent library " + agent + " on the library path, with error: Can't find dependent libraries"};
+  }
+  for (const std::string& module : modules) {
+    if (!ModuleFound(module, modulePath)) {
+      return StartupFailure{"java.lang.module.FindException: Module " + module + " not found", true};
+    }
+  }
+  return std::nullopt;
 }
 
 // ---- the JavaVM function table ----
@@ -371,6 +450,30 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   }
 
   for (jint i = 0; i < args->nOptions; ++i) PrintVmLogging(vfprintf, args->options[i].optionString);
+
+  // As HotSpot: what it cannot start with, said on its standard output (the
+  // hook's, or for the boot layer Java's own System.out on the process's
+  // handle), then the abort hook and the end.
+  if (std::optional<StartupFailure> failure = StartupFailureOf(*args)) {
+    Record("startup-failure " + failure->reason);
+    if (failure->bootLayer) {
+      HandleSink(STD_OUTPUT_HANDLE).Write("Error occurred during initialization of boot layer\r\n" + failure->reason + "\r\n");
+    } else if (vfprintf != nullptr) {
+      CallVfprintf(vfprintf, stdout, "Error occurred during initialization of VM\n");
+      CallVfprintf(vfprintf, stdout, "%s", failure->reason.c_str());
+      CallVfprintf(vfprintf, stdout, "\n");
+    } else {
+      std::fputs(("Error occurred during initialization of VM\n" + failure->reason + "\n").c_str(), stdout);
+    }
+    for (jint i = 0; i < args->nOptions; ++i) {
+      if (std::string(args->options[i].optionString) == "abort" && args->options[i].extraInfo != nullptr) {
+        Record("abort-hook");
+        reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo)();
+      }
+    }
+    Record("abort-exit 1");
+    ExitProcess(1);
+  }
 
   static std::once_flag classesDefined;
   std::call_once(classesDefined, DefineClasses);

@@ -109,6 +109,10 @@ Process Process::Start(const std::wstring& exe, const std::wstring& commandLine,
     si.hStdError = err ? err : GetStdHandle(STD_ERROR_HANDLE);
     inherit = TRUE;
   }
+  if (options.noStandardHandles) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nullptr;
+  }
   PROCESS_INFORMATION pi{};
   const HANDLE limited = options.unelevated ? LimitedToken() : nullptr;
   auto start = [&] {

@@ -20,6 +20,9 @@ struct RunOptions {
   // Start without elevation: an elevated runner (as every Wine process is)
   // gives the child its linked, limited token.
   bool unelevated = false;
+  // Start with no standard output or error at all, as Explorer starts a
+  // windowed program.
+  bool noStandardHandles = false;
 };
 
 // Whether this process runs elevated.
