@@ -32,6 +32,24 @@ bool SameName(std::wstring_view stored, std::wstring_view wanted) {
 
 }  // namespace
 
+std::vector<ProfileKey> ProfileKeys(std::wstring_view content) {
+  std::vector<ProfileKey> keys;
+  std::wstring_view section;
+  while (!content.empty()) {
+    const size_t end = std::min(content.find_first_of(L"\r\n"), content.size());
+    const std::wstring_view line = Trimmed(content.substr(0, end));
+    content.remove_prefix(std::min(end + 1, content.size()));
+    if (line.empty()) continue;
+    if (line[0] == L'[' && line.rfind(L']') != std::wstring_view::npos) {
+      section = UpToNul(Trimmed(line.substr(1, line.rfind(L']') - 1)));
+      continue;
+    }
+    const std::wstring_view key = UpToNul(Trimmed(line.substr(0, line.find(L'='))));
+    keys.push_back(ProfileKey{std::wstring(section), std::wstring(key)});
+  }
+  return keys;
+}
+
 std::wstring FindProfileValue(std::wstring_view content, std::wstring_view section, std::wstring_view key) {
   bool inSection = SameName(L"", section);
   while (!content.empty()) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace config {
 
@@ -17,6 +18,13 @@ namespace config {
 // end at a U+0000, as values do; one pair of matching quotes around a value
 // is removed. There is no comment syntax: ";key=value" is a key ";key".
 std::wstring FindProfileValue(std::wstring_view text, std::wstring_view section, std::wstring_view key);
+
+// The section and key names of every key line of the text, in order, read as
+// FindProfileValue reads them (a line without "=" names a key too).
+struct ProfileKey {
+  std::wstring section, key;
+};
+std::vector<ProfileKey> ProfileKeys(std::wstring_view text);
 
 using ByteDecoder = std::wstring (*)(std::string_view bytes);
 

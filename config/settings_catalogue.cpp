@@ -1,8 +1,47 @@
 #include "config/settings_catalogue.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "common/text.h"
 
 namespace config {
+
+namespace {
+
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
+
+// Insertions, deletions and replacements from `a` to `b`, letter case aside.
+std::size_t EditDistance(std::wstring_view a, std::wstring_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+}  // namespace
+
+const wchar_t* NearestCatalogueKey(std::wstring_view section, std::wstring_view key) {
+  if (section.ends_with(L'+')) section.remove_suffix(1);
+  const wchar_t* nearest = nullptr;
+  std::size_t best = SIZE_MAX;
+  for (const CatalogueKey& known : kCatalogueKeys) {
+    if (!text::EqualsIgnoreCase(known.section, section)) continue;
+    const std::size_t distance = EditDistance(key, known.key);
+    if (distance == 0) return nullptr;
+    if (distance < best) best = distance, nearest = known.key;
+  }
+  return nearest;
+}
 
 bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }
 

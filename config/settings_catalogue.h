@@ -39,6 +39,12 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     {keys::kDisplay, keys::kPreferNativeSplash, false},
 };
 
+// For a key of one of the catalogue's sections (or its "+" section) that the
+// catalogue does not hold, a typo most likely: the section's key with the
+// fewest edits from it (letter case aside). None for a key the catalogue
+// holds, and for sections that are not the launcher's.
+const wchar_t* NearestCatalogueKey(std::wstring_view section, std::wstring_view key);
+
 enum class JvmType { Any = 0, Server = 1, FavorServer = 2 };
 
 // "Yes" in any letter case (the on/off flags of the catalogue).

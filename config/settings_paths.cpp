@@ -31,13 +31,13 @@ std::wstring PerUserSettingsPathFor(std::wstring_view programPath, std::wstring_
   size_t dot = name.rfind(L'.');
   if (dot != std::wstring::npos) name.erase(dot);
   name += L".ini";
+  // An empty part names no folder ("Roaming\\\\app.ini" is "Roaming\\app.ini").
   std::wstring path(appData);
-  path += L'\\';
-  path += CleanProductName(productName);
-  path += L'\\';
-  path += productCode;
-  path += L'\\';
-  path += name;
+  for (const std::wstring& part : {CleanProductName(productName), std::wstring(productCode), name}) {
+    if (part.empty()) continue;
+    path += L'\\';
+    path += part;
+  }
   return path;
 }
 

@@ -61,6 +61,8 @@ class SettingsStore {
   std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 
   const std::wstring& path() const { return path_; }
+  // The file's text, as it was read when the store was opened.
+  const std::wstring& fileText() const { return fileText_; }
 
  private:
   // The layers that set a key.

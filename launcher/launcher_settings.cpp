@@ -4,9 +4,11 @@
 #include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"
+#include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
+#include "config/profile_text.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
 #include "jvm/user_vm_options_win.h"
@@ -47,6 +49,15 @@ bool LaunchSettings::ReadSettings() {
   // Views made at compile time: no key's length is counted at run time.
   constexpr std::wstring_view product = keys::kProductInformation, code = keys::kProductCode,
                               upgrade = keys::kUpgradeCode, name = keys::kProductName;
+  // A key the launcher does not know is most often a typo of one it does.
+  if (diag::Enabled()) {
+    for (const config::ProfileKey& entry : config::ProfileKeys(store.fileText())) {
+      if (const wchar_t* nearest = config::NearestCatalogueKey(entry.section, entry.key)) {
+        diag::Log({L"setting [", entry.section, L"] ", entry.key, L" is not one the launcher reads; the nearest is \"",
+                   nearest, L"\""});
+      }
+    }
+  }
   productCode = store.FileValue(product, code);
   upgradeCode = store.FileValue(product, upgrade);
   productName = store.FileValue(product, name);
@@ -95,7 +106,9 @@ bool LaunchSettings::ReadSettings() {
                               L"No"sv);
 
   const std::wstring moduleValue = store.Lookup(keys::kJavaRuntime, keys::kMainModule);
-  if (!moduleValue.empty() && !config::IsMainModuleValue(moduleValue)) {
+  // The VM gets the name in the ANSI code page: one it cannot carry would
+  // reach it with "?" in its place.
+  if (!moduleValue.empty() && (!config::IsMainModuleValue(moduleValue) || !text::ConvertsToThreadAnsi(moduleValue))) {
     report::ReportError(nullptr, IDS_BAD_MAIN_MODULE, moduleValue);
     return false;
   }

@@ -213,7 +213,9 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   bool namesCommand = false;
   for (const std::wstring& option : texts) {
     namesCommand = namesCommand || jvm::SetsSunJavaCommand(option);
-    vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(option)));
+    const std::wstring handed = AnsiSafe(option);
+    if (!text::ConvertsToThreadAnsi(handed)) diag::Log({L"VM option not handed over as written (outside the ANSI code page): ", handed});
+    vmOptions.push_back(text::ToThreadAnsi(handed));
   }
 
   outputFile = text::ExpandEnvironment(store.Lookup(keys::kApplication, keys::kOutputFile));

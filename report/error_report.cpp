@@ -42,8 +42,9 @@ std::wstring LoadMessage(UINT id) {
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
-  diag::Log({L"error box: ", text});
-  if (WindowsAllowed()) {
+  const bool box = WindowsAllowed();
+  diag::Log({box ? L"error box: " : L"error on standard error: ", text});
+  if (box) {
     MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
   } else {
     WriteErrorLine(text);

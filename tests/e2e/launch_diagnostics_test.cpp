@@ -93,7 +93,7 @@ TEST(LaunchDiagnosticsLog, EachRunOpensWithItsHeaderAndValuesCannotForgeLines) {
   testsupport::DoubleApp app;
   app.Write(testsupport::Settings{});
   const std::wstring ini = testsupport::ReadTextFile(app.app.ini());
-  app.app.WriteIni(std::regex_replace(ini, std::wregex(L"JRE Path=[^\r]*"), L"JRE Path=jre"));
+  app.app.WriteIni(std::regex_replace(ini, std::wregex(L"JRE Path=[^\r]*"), L"JRE Path=jre\r\nMinimum Verison=17"));
   const std::wstring logFile = app.app.path(L"run.log");
   testsupport::Process process = app.Start(L"\"one\nexit code 7\"", {{L"VORN_LAUNCHER_LOG", logFile}});
   ASSERT_TRUE(process.started());
@@ -125,6 +125,9 @@ TEST(LaunchDiagnosticsLog, EachRunOpensWithItsHeaderAndValuesCannotForgeLines) {
   }
   ExpectLines(log, {L"command line: " + testsupport::Quoted(app.app.exe()) + L" \"one\\nexit code 7\"",
                     L"\"JRE Path\" jre is taken from the executable's folder: " + app.app.path(L"jre") + L"\r\n",
+                    L"setting [Java Runtime Environment] Minimum Verison is not one the launcher reads; the nearest is "
+                    L"\"Minimum Version\"",
+                    L"User VM options file " + app.app.path(L"AppData\\app.vmoptions") + L": off",
                     L"settings not set: [Application] ", L"exit code 0"});
   EXPECT_GE(notSet, 1);
   EXPECT_LE(notSet, 4) << "one line for each stage that reads settings at most\n" << log;

@@ -202,6 +202,23 @@ TEST(VmLaunchOutput, TheVmsWordsReachTheStreamTheyAreMeantFor) {
   EXPECT_EQ(err.find("collector"), std::string::npos) << "logging moved to standard error: " << err;
 }
 
+// The VM takes its options in the ANSI code page: what it cannot carry arrives
+// as "?", and the log says which option lost what.
+TEST(VmLaunchOptions, AnOptionTheAnsiCodePageCannotCarryIsLogged) {
+  DoubleApp app;
+  Settings s;
+  s.runtimeLines = L"Virtual Machine Parameters=-Dj=\u65E5\u672C -Dplain=1\r\n";
+  app.Write(s);
+  const std::wstring log = app.app.path(L"run.log");
+  LauncherRun run = app.Run(L"", {{L"VORN_LAUNCHER_LOG", log}});
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 0u) << app.RecordText();
+  const std::string story = ReadBytes(log);  // UTF-8
+  EXPECT_NE(story.find("VM option not handed over as written (outside the ANSI code page): -Dj=\xE6\x97\xA5\xE6\x9C\xAC"),
+            std::string::npos) << story;
+  EXPECT_EQ(story.find("as written (outside the ANSI code page): -Dplain"), std::string::npos) << story;
+}
+
 TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
   struct Case {
     const wchar_t* fixture;  // copied over jvm.dll; none: a text file instead

@@ -72,7 +72,8 @@ TEST(VmModules, AModulePathApplicationWithoutClassPathNeverGetsTheCurrentFolder)
 }
 
 TEST(VmModules, AWrongMainModuleIsSaidBeforeAnyVmIsMade) {
-  for (const std::wstring value : {L"my mod", L"m\"x/app.Main"}) {
+  // Names the ANSI code page cannot carry would reach the VM with "?" in them.
+  for (const std::wstring value : {L"my mod", L"m\"x/app.Main", L"\u6A21\u5757", L"app\u202Emod", L"app\u200Bcore"}) {
     DoubleApp app;
     Settings s;
     s.runtimeLines = L"Main Module=" + value + L"\r\n";

@@ -1,6 +1,7 @@
 // What the values of the settings mean, and where the settings files are.
 #include <gtest/gtest.h>
 
+#include "config/profile_text.h"
 #include "config/settings_catalogue.h"
 #include "config/settings_paths.h"
 
@@ -111,6 +112,9 @@ TEST(SettingsPaths, PerUserPathCleansTheProductName) {
   // The rule alone: an empty folder text gives a path from the root.
   EXPECT_EQ(config::PerUserSettingsPathFor(L"tool", L"P", L"C", L""), L"\\P\\C\\tool.ini");
   EXPECT_EQ(config::PerUserSettingsPathFor(L"D:\\x.y\\pair.v2.exe", L"P", L"C", L"R"), L"R\\P\\C\\pair.v2.ini");
+  // Without a Product Name or Code no empty folder is named: the same file, one separator each.
+  EXPECT_EQ(config::PerUserSettingsPathFor(L"C:\\A\\app.exe", L"", L"", L"R"), L"R\\app.ini");
+  EXPECT_EQ(config::PerUserSettingsPathFor(L"C:\\A\\app.exe", L"?*", L"C", L"R"), L"R\\C\\app.ini");
 }
 
 TEST(SettingsPaths, RelativePathsAreTakenFromTheExecutablesFolder) {
@@ -189,6 +193,32 @@ TEST(SettingsPaths, ExecutablePathIsReadWholeHoweverLong) {
   EXPECT_FALSE(config::ReadWholeModulePath(&FakeModule::Read, &endless, &error).has_value())
       << "a path longer than Windows allows must not grow the buffer for ever";
   EXPECT_LE(endless.calls, 10);
+}
+
+TEST(SettingsCatalogue, AnUnknownKeyOfTheLaunchersSectionsNamesTheNearestKnownOne) {
+  const std::wstring text =
+      L"top=1\r\n[Java Runtime Environment]\r\nMain Clas=a.B\r\nJRE Path=jre\r\n[Class Path+]\r\n class path = x\r\n"
+      L"Modul Path\r\n[Application]\r\nSingle Instanse=yes\r\n[My Own]\r\nColour=red\r\n";
+  const struct {
+    const wchar_t *section, *key, *nearest;
+  } expected[] = {
+      {L"", L"top", nullptr},
+      {L"Java Runtime Environment", L"Main Clas", L"Main Class"},
+      {L"Java Runtime Environment", L"JRE Path", nullptr},
+      {L"Class Path+", L"class path", nullptr},
+      {L"Class Path+", L"Modul Path", L"Module Path"},
+      {L"Application", L"Single Instanse", L"Single Instance"},
+      {L"My Own", L"Colour", nullptr},  // the application's own section
+  };
+  const auto keys = config::ProfileKeys(text);
+  ASSERT_EQ(keys.size(), std::size(expected));
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(keys[i].section, expected[i].section);
+    EXPECT_EQ(keys[i].key, expected[i].key);
+    const wchar_t* nearest = config::NearestCatalogueKey(keys[i].section, keys[i].key);
+    EXPECT_EQ(std::wstring(nearest ? nearest : L"-"), std::wstring(expected[i].nearest ? expected[i].nearest : L"-"))
+        << keys[i].key;
+  }
 }
 
 }  // namespace
