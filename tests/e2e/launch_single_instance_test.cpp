@@ -157,6 +157,27 @@ TEST(SingleInstance, LaterStartsHandTheirArgumentsToTheFirstAndEndWithItsAnswer)
   si.app.ExpectCleanJniUse();
 }
 
+// A module application without "Main Class" runs its module's main class;
+// later starts hand over to that class too.
+TEST(SingleInstance, AModuleApplicationHandsOverToItsModulesMainClass) {
+  SingleInstanceApp si(L"");
+  testsupport::WriteTextFile(si.app.app.path(L"mods\\app.core.jar"), L"main-class=test.SecondaryInt",
+                             testsupport::Encoding::Ansi);
+  Settings s;
+  s.mainClass = L"";
+  s.classPath = L"\r\nModule Path=mods";
+  s.runtimeLines = L"Main Module=app.core\r\n";
+  s.applicationLines = L"Single Instance=yes\r\n";
+  si.app.Write(s);
+  si.StartPrimary();
+  const auto run = si.RunSecondary(L"x");
+  ASSERT_TRUE(run.result.finished);
+  EXPECT_EQ(run.result.exitCode, 101u) << si.app.RecordText();
+  const auto calls = CallsOf(si.app.Record(), "secondaryMain");
+  ASSERT_EQ(calls.size(), 1u) << si.app.RecordText();
+  EXPECT_EQ(calls[0]->className, "test/SecondaryInt");
+}
+
 TEST(SingleInstance, VoidFormAnswersBeforeTheMethodEndsIntFormAfter) {
   const struct {
     std::wstring mainClass;

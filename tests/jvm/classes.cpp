@@ -266,6 +266,50 @@ void DefinePlatformClasses() {
               return Void();
             });
 
+  // The boot layer's modules, as far as a launcher asks for a module's main
+  // class: Object.class.getModule().getLayer().findModule(name).orElse(null)
+  // .getDescriptor().mainClass().orElse(null).
+  ClassInfo* optional = DefineClass("java/util/Optional", "java/lang/Object");
+  auto optionalOf = [](ObjPtr value) {
+    ObjPtr result = NewObjectOf(ClassOf("java/util/Optional"));
+    result->target = std::move(value);
+    return Obj(result);
+  };
+  AddMethod(optional, "orElse", "(Ljava/lang/Object;)Ljava/lang/Object;", false,
+            [](ThreadState&, const ObjPtr& self, const std::vector<Value>& args) {
+              return Obj(self->target ? self->target : args[0].obj);
+            });
+  ClassInfo* module = DefineClass("java/lang/Module", "java/lang/Object");
+  ClassInfo* layer = DefineClass("java/lang/ModuleLayer", "java/lang/Object");
+  ClassInfo* descriptor = DefineClass("java/lang/module/ModuleDescriptor", "java/lang/Object");
+  AddMethod(classClass, "getModule", "()Ljava/lang/Module;", false,
+            [](ThreadState&, const ObjPtr&, const std::vector<Value>&) {
+              return Obj(NewObjectOf(ClassOf("java/lang/Module")));  // java.base, in the boot layer
+            });
+  AddMethod(module, "getLayer", "()Ljava/lang/ModuleLayer;", false,
+            [](ThreadState&, const ObjPtr&, const std::vector<Value>&) {
+              return Obj(NewObjectOf(ClassOf("java/lang/ModuleLayer")));
+            });
+  AddMethod(layer, "findModule", "(Ljava/lang/String;)Ljava/util/Optional;", false,
+            [optionalOf](ThreadState&, const ObjPtr&, const std::vector<Value>& args) {
+              const std::u16string name = NonNull(args[0].obj)->text;
+              if (!Config().bootModules.count(Wtf8(name))) return optionalOf(nullptr);
+              ObjPtr found = NewObjectOf(ClassOf("java/lang/Module"));
+              found->text = name;
+              return optionalOf(found);
+            });
+  AddMethod(module, "getDescriptor", "()Ljava/lang/module/ModuleDescriptor;", false,
+            [](ThreadState&, const ObjPtr& self, const std::vector<Value>&) {
+              ObjPtr result = NewObjectOf(ClassOf("java/lang/module/ModuleDescriptor"));
+              result->text = self->text;
+              return Obj(result);
+            });
+  AddMethod(descriptor, "mainClass", "()Ljava/util/Optional;", false,
+            [optionalOf](ThreadState&, const ObjPtr& self, const std::vector<Value>&) {
+              const std::string& mainClass = Config().bootModules[Wtf8(self->text)];
+              return optionalOf(mainClass.empty() ? nullptr : NewString(U16FromAscii(mainClass)));
+            });
+
   DefineClass("java/lang/Thread", "java/lang/Object");
   DefineClass("java/lang/Integer", "java/lang/Object");
 }

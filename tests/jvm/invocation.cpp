@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -209,18 +210,33 @@ std::optional<unsigned long long> SizeOf(const std::string& text) {
 // A module HotSpot's boot layer finds on the module path: an entry named like
 // it (app.core.jar, app.core) or a folder that holds one; the runtime's own
 // modules are always there.
-bool ModuleFound(const std::string& name, const std::vector<std::string>& modulePath) {
+// Its file: empty for one of the runtime's own; none when it is not there.
+std::optional<std::string> ModuleFile(const std::string& name, const std::vector<std::string>& modulePath) {
   for (const char* own : {"java.", "jdk.", "javafx.", "ALL-"}) {
-    if (StartsWith(name, own)) return true;
+    if (StartsWith(name, own)) return std::string();
   }
   for (const std::string& entry : modulePath) {
     const std::string last = entry.substr(entry.find_last_of("\\/") + 1);
-    if (last == name || last == name + ".jar") return true;
+    if (last == name || last == name + ".jar") return entry;
     for (const std::string& inside : {entry + "\\" + name + ".jar", entry + "\\" + name}) {
-      if (GetFileAttributesA(inside.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+      if (GetFileAttributesA(inside.c_str()) != INVALID_FILE_ATTRIBUTES) return inside;
     }
   }
-  return false;
+  return std::nullopt;
+}
+
+// The double's module descriptor: a module file that begins "main-class=X"
+// names X as its main class.
+std::string DescriptorMainClassOf(const std::string& file) {
+  std::string start(256, '\0');
+  HANDLE handle = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  DWORD read = 0;
+  if (!ReadFile(handle, start.data(), static_cast<DWORD>(start.size()), &read, nullptr)) read = 0;
+  CloseHandle(handle);
+  start.resize(read);
+  if (!StartsWith(start, "main-class=")) return {};
+  return start.substr(11, start.find_first_of("\r\n") - 11);
 }
 
 struct StartupFailure {
@@ -230,7 +246,8 @@ struct StartupFailure {
 
 // What HotSpot refuses to start with once the options were read, in its
 // order: the heap, the collector, the agents, then the boot layer's modules.
-std::optional<StartupFailure> StartupFailureOf(const JavaVMInitArgs& args) {
+std::optional<StartupFailure> StartupFailureOf(const JavaVMInitArgs& args,
+                                              std::map<std::string, std::string>& bootModules) {
   std::optional<unsigned long long> initial, maximum;
   int collectors = 0;
   std::vector<std::string> agents, modules, modulePath;
@@ -261,9 +278,9 @@ std::optional<StartupFailure> StartupFailureOf(const JavaVMInitArgs& args) {
     return StartupFailure{"Could not find agent library " + agent + " on the library path, with error: Can't find dependent libraries"};
   }
   for (const std::string& module : modules) {
-    if (!ModuleFound(module, modulePath)) {
-      return StartupFailure{"java.lang.module.FindException: Module " + module + " not found", true};
-    }
+    const std::optional<std::string> file = ModuleFile(module, modulePath);
+    if (!file) return StartupFailure{"java.lang.module.FindException: Module " + module + " not found", true};
+    bootModules[module] = file->empty() ? std::string() : DescriptorMainClassOf(*file);
   }
   return std::nullopt;
 }
@@ -454,7 +471,8 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
   // As HotSpot: what it cannot start with, said on its standard output (the
   // hook's, or for the boot layer Java's own System.out on the process's
   // handle), then the abort hook and the end.
-  if (std::optional<StartupFailure> failure = StartupFailureOf(*args)) {
+  std::map<std::string, std::string> bootModules;
+  if (std::optional<StartupFailure> failure = StartupFailureOf(*args, bootModules)) {
     Record("startup-failure " + failure->reason);
     if (failure->bootLayer) {
       HandleSink(STD_OUTPUT_HANDLE).Write("Error occurred during initialization of boot layer\r\n" + failure->reason + "\r\n");
@@ -484,6 +502,7 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
   }
   Config().classPath = classPath;
+  Config().bootModules = std::move(bootModules);
   bool autoCreate = false;
   std::string shared;
   for (jint i = 0; i < args->nOptions; ++i) {

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -202,6 +203,9 @@ struct VmConfig {
   std::string archive;
   std::uint32_t archiveMagic = 0;
   bool archiveReadOnly = false;  // OpenJDK 17 makes its dynamic archive read-only
+  // The boot layer's modules of the module path, with the main class their
+  // descriptor names (empty: none).
+  std::map<std::string, std::string> bootModules;
 };
 // Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook).
 void WriteArchiveAtExit();
