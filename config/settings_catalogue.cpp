@@ -30,17 +30,24 @@ std::size_t EditDistance(std::wstring_view a, std::wstring_view b) {
 
 }  // namespace
 
-const wchar_t* NearestCatalogueKey(std::wstring_view section, std::wstring_view key) {
+std::optional<std::wstring_view> NearestCatalogueKey(std::wstring_view section, std::wstring_view key) {
   if (section.ends_with(L'+')) section.remove_suffix(1);
-  const wchar_t* nearest = nullptr;
+  std::optional<std::wstring_view> nearest;
   std::size_t best = SIZE_MAX;
   for (const CatalogueKey& known : kCatalogueKeys) {
     if (!text::EqualsIgnoreCase(known.section, section)) continue;
     const std::size_t distance = EditDistance(key, known.key);
-    if (distance == 0) return nullptr;
+    if (distance == 0) return std::nullopt;
     if (distance < best) best = distance, nearest = known.key;
   }
   return nearest;
+}
+
+bool IsLayeredKey(std::wstring_view section, std::wstring_view key) {
+  for (const CatalogueKey& known : kCatalogueKeys) {
+    if (known.section == section && known.key == key) return known.layered;
+  }
+  return true;
 }
 
 bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }

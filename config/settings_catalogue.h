@@ -2,6 +2,8 @@
 // Plain C++: each rule takes the text as read and returns what it means.
 #pragma once
 
+#include <optional>
+
 #include <string>
 #include <string_view>
 
@@ -14,8 +16,8 @@ namespace config {
 // "+" section too, not from the settings file alone. Nothing in the launcher
 // refers to it.
 struct CatalogueKey {
-  const wchar_t* section;
-  const wchar_t* key;
+  std::wstring_view section;
+  std::wstring_view key;
   bool layered = true;
 };
 inline constexpr CatalogueKey kCatalogueKeys[] = {
@@ -43,7 +45,12 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
 // catalogue does not hold, a typo most likely: the section's key with the
 // fewest edits from it (letter case aside). None for a key the catalogue
 // holds, and for sections that are not the launcher's.
-const wchar_t* NearestCatalogueKey(std::wstring_view section, std::wstring_view key);
+std::optional<std::wstring_view> NearestCatalogueKey(std::wstring_view section, std::wstring_view key);
+
+// Whether the store reads a key through its layers (embedded settings, the
+// file, its "+" section): the catalogue's word for its keys; a key it does not
+// hold is layered.
+bool IsLayeredKey(std::wstring_view section, std::wstring_view key);
 
 enum class JvmType { Any = 0, Server = 1, FavorServer = 2 };
 

@@ -76,12 +76,6 @@ std::optional<std::wstring> GetExecutablePath(HWND owner) {
   return path;
 }
 
-std::optional<std::wstring> GetSettingsFilePath(HWND owner) {
-  auto exe = GetExecutablePath(owner);
-  if (!exe) return std::nullopt;
-  return SettingsPathFor(*exe);
-}
-
 std::wstring GetPerUserSettingsPath(const std::wstring& programPath, const std::wstring& productName,
                                     const std::wstring& productCode, bool createFolders) {
   std::wstring appData = text::GetEnvironment(L"APPDATA");

@@ -34,7 +34,6 @@ std::optional<std::wstring> ReadWholeModulePath(ModulePathReader read, void* con
 // The running executable's full path, however long. On failure the error box
 // of format 202 with reason 208 is shown (owned by `owner`) and none returned.
 std::optional<std::wstring> GetExecutablePath(HWND owner);
-std::optional<std::wstring> GetSettingsFilePath(HWND owner);
 // The per-user settings file for `programPath`, creating its two folders when
 // asked (an existing folder or a failure is ignored). The folder is "APPDATA",
 // or the user's roaming application-data folder when that is unset; empty when

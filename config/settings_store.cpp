@@ -8,6 +8,7 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/profile_text.h"
+#include "config/settings_catalogue.h"
 #include "config/settings_keys.h"
 #include "report/diagnostics_log.h"
 
@@ -67,11 +68,11 @@ std::wstring ReadProfileText(const std::wstring& file) {
   return DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi, FromUtf8);
 }
 
-std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
+std::wstring ReadFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key) {
   return FindProfileValue(ReadProfileText(file), section, key);
 }
 
-bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key,
                     const std::wstring& value) {
   // Beyond the profile writer's reach a copy in the temporary folder is
   // written and then moved over the file, which stays as it was when any step
@@ -83,7 +84,8 @@ bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wcha
       !longPath || (GetTempPathW(MAX_PATH + 1, folder) && GetTempFileNameW(folder, L"", 0, temporary) &&
                     DeleteFileW(temporary) &&
                     (CopyFileW(target.c_str(), temporary, TRUE) || GetLastError() == ERROR_FILE_NOT_FOUND));
-  written = written && WriteProfileValue(longPath ? temporary : file.c_str(), section, key, value) &&
+  written = written &&
+            WriteProfileValue(longPath ? temporary : file.c_str(), std::wstring(section).c_str(), std::wstring(key).c_str(), value) &&
             (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
   if (!written) {
     DeleteFileW(temporary);  // none made: an empty name deletes nothing
@@ -93,7 +95,7 @@ bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wcha
 }
 
 bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  static constexpr const wchar_t* kListKeys[][2] = {
+  static constexpr std::wstring_view kListKeys[][2] = {
       {keys::kClassPathSection, keys::kClassPath},  {keys::kClassPathSection, keys::kModulePath},
       {keys::kJavaRuntime, keys::kSystemPath},      {keys::kJavaRuntime, keys::kLibraryPath},
       {keys::kJavaRuntime, keys::kPreferredVersions},
@@ -125,10 +127,16 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
+std::wstring SettingsStore::Lookup(std::wstring_view sectionName, std::wstring_view keyName) const {
   const std::wstring section(sectionName), key(keyName);
-  std::optional<std::wstring> embedded = embedded_.Find(section, key);
   Layers layers;
+  if (!IsLayeredKey(section, key)) {
+    std::wstring value = FileValue(section, key);
+    layers.file = !value.empty();
+    if (diag::Enabled()) LogLookup(section, key, value, layers);
+    return value;
+  }
+  std::optional<std::wstring> embedded = embedded_.Find(section, key);
   layers.embedded = embedded.has_value();
   std::wstring value = FileValue(section, key);
   layers.file = !value.empty();

@@ -20,11 +20,11 @@ std::wstring FromUtf8(std::string_view bytes);
 // empty when the file cannot be read.
 std::wstring ReadProfileText(const std::wstring& file);
 // One key of a file that is read for that key alone; empty when missing.
-std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
+std::wstring ReadFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key);
 // One write of one key through the profile-file writer, in paths of any
 // length. False, logged, when it fails; a file it made is then removed and an
 // existing one left as it was.
-bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key,
                     const std::wstring& value);
 
 // The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",
@@ -52,13 +52,11 @@ class SettingsStore {
   // The embedded layer, for a stage that needs file values to find it.
   void SetEmbeddedText(const std::wstring& embeddedText) { embedded_.Parse(embeddedText); }
 
-  // Embedded value, replaced by a non-empty file value, or else extended by
-  // the value of the section named `section` + "+" (ExtendValue). The names
-  // are the catalogue's constants: the texts are made here, once, not at
-  // every call.
-  std::wstring Lookup(const wchar_t* section, const wchar_t* key) const;
-  // The file's own value: no embedded layer, no "+" section.
-  std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
+  // A key of the catalogue as the catalogue says it is read: a layered one's
+  // embedded value, replaced by a non-empty file value, or else extended by
+  // the value of the section named `section` + "+" (ExtendValue); any other
+  // key's file value alone (no embedded layer, no "+" section).
+  std::wstring Lookup(std::wstring_view section, std::wstring_view key) const;
 
   const std::wstring& path() const { return path_; }
   // The file's text, as it was read when the store was opened.
@@ -75,6 +73,8 @@ class SettingsStore {
   // key no layer sets joins `unset_` instead.
   void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                  Layers layers) const;
+
+  std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 
   std::wstring path_;
   std::wstring fileText_;

@@ -33,21 +33,17 @@ void Release(InstanceState& state) {
 
 }  // namespace
 
-bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const std::vector<std::wstring>& arguments,
-                                        PrimaryMain primary) {
+bool InstanceState::SetUpSingleInstance(const std::wstring& executablePath, const std::wstring& settingsFile,
+                                        const std::wstring& upgradeCode, bool isService,
+                                        const std::vector<std::wstring>& arguments, PrimaryMain primary) {
   primaryMain = std::move(primary);
-  // No splash is up yet: boxes have no owner.
-  auto exe = config::GetExecutablePath(nullptr);
-  if (!exe) return false;
-  auto file = config::SettingsPathFor(*exe);
-  if (!file) return false;
+  if (isService) return true;
   config::SettingsStore store;
-  store.Open(*file, config::EmbeddedSettingsText(upgradeCode));
-  if (config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType))) return true;
+  store.Open(settingsFile, config::EmbeddedSettingsText(upgradeCode));
   if (!config::IsSingleInstanceOn(store.Lookup(keys::kApplication, keys::kSingleInstance))) return true;
   singleInstance = true;
 
-  const std::wstring name = instance::InstanceName(*exe);
+  const std::wstring name = instance::InstanceName(executablePath);
   SetLastError(0);
   instanceMapping.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                            static_cast<DWORD>(instance::kBlockSize), name.c_str()));
@@ -68,7 +64,7 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& upgradeCode, const s
                           static_cast<std::int32_t>(std::min<std::uint64_t>(bytes, INT32_MAX)));
       return false;
     }
-    const HandOver sent = SendArguments(block, *area, name, *exe);
+    const HandOver sent = SendArguments(block, *area, name, executablePath);
     if (sent == HandOver::Sent) {
       if (diag::Enabled()) {
         diag::Log({L"handed over to the running instance, pid ",

@@ -26,10 +26,11 @@ struct PrimaryMain {
 // The instance state. Filled by SetUpSingleInstance; the primary's listener
 // reads it until Close.
 struct InstanceState {
-  // Reads "Single Instance" and settles the role: the primary makes the block
-  // and starts its listener, a secondary sends its arguments. False when the
-  // launch cannot go on.
-  bool SetUpSingleInstance(const std::wstring& upgradeCode, const std::vector<std::wstring>& arguments,
+  // Reads "Single Instance" of `settingsFile` and settles the role: the
+  // primary makes the block and starts its listener, a secondary sends its
+  // arguments. A service never uses the mode. False when the launch cannot go on.
+  bool SetUpSingleInstance(const std::wstring& executablePath, const std::wstring& settingsFile,
+                           const std::wstring& upgradeCode, bool isService, const std::vector<std::wstring>& arguments,
                            PrimaryMain primary);
   // A secondary's exit code: the primary's answer, or its exit code.
   int WaitForPrimary() const;

@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+#include <cstddef>
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -40,6 +42,11 @@ struct Jdk11InitArgs {
   jboolean debugging;
   jint debugPort;
 };
+// Its layout as the JDK 1.1 jni.h declared it, with x64 alignment.
+static_assert(offsetof(Jdk11InitArgs, javaStackSize) == 24);
+static_assert(offsetof(Jdk11InitArgs, classpath) == 40);
+static_assert(offsetof(Jdk11InitArgs, abort) == 64);
+static_assert(offsetof(Jdk11InitArgs, debugPort) == 92);
 
 // The runtime's default Java stack size in bytes, or 0.
 std::size_t DefaultStackSizeFrom(GetDefaultJavaVmInitArgsFn getDefaults);

@@ -16,7 +16,7 @@ std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine
   return pieces;
 }
 
-bool HasSwitch(const std::vector<std::wstring>& arguments) {
+bool HasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
   for (const std::wstring& argument : arguments) {
     if (argument == L"-nosplash" || argument == L"/nosplash") return true;
   }

@@ -13,7 +13,7 @@ namespace launcher {
 // the scripts and programs that call a console tool quote for.
 std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine, bool console = false);
 
-// An element exactly "-nosplash" or "/nosplash" (letter case counts).
-bool HasSwitch(const std::vector<std::wstring>& arguments);
+// An element exactly "-nosplash" or "/nosplash" (letter case counts): no splash.
+bool HasNoSplashSwitch(const std::vector<std::wstring>& arguments);
 
 }  // namespace launcher

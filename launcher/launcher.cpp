@@ -1,5 +1,6 @@
 #include "launcher/launcher.h"
 
+#include "common/exit_codes.h"
 #include "common/text.h"
 #include "launcher/command_line.h"
 #include "splash/splash_window.h"
@@ -20,15 +21,16 @@ Launcher::~Launcher() {
 Launcher* Launcher::Current() { return current; }
 
 void Launcher::SplitCommandLine() {
-  arguments = ArgumentsFromCommandLine(GetCommandLineW(), !report::WindowsAllowed());
+  arguments = ArgumentsFromCommandLine(GetCommandLineW(), report::IsConsoleProgram());
 }
 
 bool Launcher::Initialise() {
   diag::Log({L"command line: ", GetCommandLineW()});  // after the log's own first line
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;
-  if (!instanceState.SetUpSingleInstance(settings.upgradeCode, arguments,
-                                         {settings.mainClass, settings.search.allowIbm || settings.search.favorIbm})) {
+  if (!instanceState.SetUpSingleInstance(settings.executablePath, settings.settingsFile, settings.upgradeCode,
+                                         settings.isService, arguments,
+                                         {settings.mainClass, runtime::KeepsJavaThreadAttached(settings.search)})) {
     return false;
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run
@@ -47,22 +49,22 @@ void Launcher::OverrideWorkingDirectory(const std::wstring& executablePath) {
 }
 
 int Launcher::Run() {
-  if (chosenRuntime.runtimeIs32Bit) {
+  if (chosenRuntime.runByPairedProduct) {
     return instance::StartPairedProduct(settings.pairProduct, settings.returnPairExitCode);
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return instanceState.WaitForPrimary();
-  if (!vmSession.PrepareEnvironment(settings, chosenRuntime.jvmLibraryPath)) return -1;
-  if (!HasSwitch(arguments)) {
+  if (!vmSession.PrepareEnvironment(settings, chosenRuntime.jvmLibraryPath)) return exitcode::kLaunchFailed;
+  if (!HasNoSplashSwitch(arguments)) {
     if (!splashState.StartSplash(settings.settingsFile, chosenRuntime.jvmLibraryPath)) return 0;
   }
-  if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return -1;
+  if (!vmSession.LoadVmLibrary(chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle)) return exitcode::kLaunchFailed;
   if (!vmSession.BuildVmOptions(settings, chosenRuntime.jvmLibraryPath, splashState.splashWindowHandle, arguments)) {
-    return -1;
+    return exitcode::kLaunchFailed;
   }
   const DWORD code = StartJavaThread();
-  if (code != kJavaThreadFailed) return static_cast<int>(code);
+  if (code != exitcode::kLaunchFailedCode) return static_cast<int>(code);
   splashState.CloseRuntimeSplash();
-  return -1;
+  return exitcode::kLaunchFailed;
 }
 
 void Launcher::Shutdown() {

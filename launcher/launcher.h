@@ -33,8 +33,6 @@ class VmHookObserver {
   virtual void Abort() = 0;
 };
 
-using CreateJavaVmFn = jint(JNICALL*)(JavaVM**, void**, void*);
-using GetDefaultJavaVmInitArgsFn = jint(JNICALL*)(void*);
 using SplashCloseFn = void (*)();
 
 // The settings of the launch. Filled once by ReadSettings, then read-only for
@@ -77,7 +75,8 @@ struct ChosenRuntime {
   void CheckPairedRuntime(const std::wstring& pairProduct);
 
   std::wstring jvmLibraryPath;
-  bool runtimeIs32Bit = false;
+  // The chosen runtime is a 32-bit one: the paired product runs it instead.
+  bool runByPairedProduct = false;
 };
 
 // The splash state: the own window's thread and window, or the runtime
@@ -123,8 +122,8 @@ struct VmSession {
   bool CreateVm(HWND owner);
   SIZE_T DefaultJavaStackSize() const;
 
-  CreateJavaVmFn createJavaVm = nullptr;
-  GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
+  jvm::CreateJavaVmFn createJavaVm = nullptr;
+  jvm::GetDefaultJavaVmInitArgsFn getDefaultJavaVmInitArgs = nullptr;
   std::vector<std::string> vmOptions;
   SIZE_T javaThreadStackSize = 0;
   std::wstring outputFile, errorFile;
@@ -163,9 +162,9 @@ class Launcher {
   // the splash and instance state hear that main starts.
   static DWORD WINAPI JavaThreadMain(LPVOID launcher);
   // The Java thread's exit code: 0, 1 after an uncaught exception (as the java
-  // command ends; 0 when the user chose Ignore in the dialog), or kJavaThreadFailed.
+  // command ends; 0 when the user chose Ignore in the dialog), or
+  // exitcode::kLaunchFailedCode.
   DWORD InvokeMain();
-  static constexpr DWORD kJavaThreadFailed = 0xFFFFFFFF;
   // Hooks handed to the virtual machine; they forward to vmSession.vmHookObserver.
   static void JNICALL VmExitHook(jint code);
   static void JNICALL VmAbortHook();

@@ -8,7 +8,7 @@ namespace launcher {
 
 jvm::ExceptionAnswer ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable) {
   using jvm::ExceptionAnswer;
-  if (!report::WindowsAllowed()) return ExceptionAnswer::kNotAsked;  // a console program has printed it
+  if (report::IsConsoleProgram()) return ExceptionAnswer::kNotAsked;  // a console program has printed it
   std::wstring trace = jvm::StackTraceText(env, throwable);
   if (trace.empty()) return ExceptionAnswer::kNotAsked;  // nothing to show: the application goes on
   // Anything but Ignore stops, a dialog that could not be created included.

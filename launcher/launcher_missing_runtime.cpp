@@ -12,7 +12,7 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.search.jvmType, settings.search.minimumVersion,
                                            settings.search.maximumVersion);
-  if (!report::WindowsAllowed()) {
+  if (report::IsConsoleProgram()) {
     // A console program has no dialog: the address its link would open
     // follows the message, then where the launcher looked and what to set.
     report::ShowErrorBox(nullptr,

@@ -44,7 +44,7 @@ bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
       break;
     case runtime::RuntimeSource::Registry32:
     case runtime::RuntimeSource::InstalledRegistry32:
-      runtimeIs32Bit = true;
+      runByPairedProduct = true;
       break;
     case runtime::RuntimeSource::PrivateRuntime:
     case runtime::RuntimeSource::Registry:
@@ -52,13 +52,13 @@ bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
       break;
   }
   diag::Log({L"chosen runtime library: ", jvmLibraryPath,
-             runtimeIs32Bit ? L" (32-bit: the paired product runs it)" : L""});
+             runByPairedProduct ? L" (32-bit: the paired product runs it)" : L""});
   return true;
 }
 
 void ChosenRuntime::CheckPairedRuntime(const std::wstring& pairProduct) {
-  runtimeIs32Bit = false;
-  if (!pairProduct.empty()) runtimeIs32Bit = runtime::IsX86Image(jvmLibraryPath);
+  runByPairedProduct = false;
+  if (!pairProduct.empty()) runByPairedProduct = runtime::IsX86Image(jvmLibraryPath);
 }
 
 }  // namespace launcher

@@ -22,14 +22,6 @@ namespace launcher {
 namespace keys = config::keys;
 using namespace std::string_view_literals;
 
-namespace {
-
-// The per-user settings file is used for "JRE Path" by applications that are
-// not services. (It was kept from Windows 9x, which has no per-user folders;
-// every system that runs this executable is NT-based.)
-bool UsesPerUserFile(bool isService) { return !isService; }
-
-}  // namespace
 
 bool LaunchSettings::ReadSettings() {
   // The executable's path is read once: the settings file and the per-user
@@ -46,37 +38,32 @@ bool LaunchSettings::ReadSettings() {
   // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;
   store.Open(file);
-  // Views made at compile time: no key's length is counted at run time.
-  constexpr std::wstring_view product = keys::kProductInformation, code = keys::kProductCode,
-                              upgrade = keys::kUpgradeCode, name = keys::kProductName;
   // A key the launcher does not know is most often a typo of one it does.
   if (diag::Enabled()) {
     for (const config::ProfileKey& entry : config::ProfileKeys(store.fileText())) {
-      if (const wchar_t* nearest = config::NearestCatalogueKey(entry.section, entry.key)) {
+      if (const auto nearest = config::NearestCatalogueKey(entry.section, entry.key)) {
         diag::Log({L"setting [", entry.section, L"] ", entry.key, L" is not one the launcher reads; the nearest is \"",
-                   nearest, L"\""});
+                   *nearest, L"\""});
       }
     }
   }
-  productCode = store.FileValue(product, code);
-  upgradeCode = store.FileValue(product, upgrade);
-  productName = store.FileValue(product, name);
+  productCode = store.Lookup(keys::kProductInformation, keys::kProductCode);
+  upgradeCode = store.Lookup(keys::kProductInformation, keys::kUpgradeCode);
+  productName = store.Lookup(keys::kProductInformation, keys::kProductName);
   store.SetEmbeddedText(config::EmbeddedSettingsText(upgradeCode));
 
   search.minimumVersion = runtime::MinimumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMinimumVersion));
   search.maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));
 
-  if (config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType))) {
-    isService = true;
-    store.Lookup(keys::kApplication, keys::kOmitServiceName);  // read, has no effect
-  }
+  isService = config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType));
 
   text::SplitBySeparator(search.preferredVersions, store.Lookup(keys::kJavaRuntime, keys::kPreferredVersions), L";");
 
   std::wstring& jrePath = search.jrePath;
   jrePath.clear();
   bool fromPerUserFile = false;
-  if (UsesPerUserFile(isService)) {
+  // A service keeps "JRE Path" in the .ini files alone.
+  if (!isService) {
     std::wstring perUser = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
     if (win::PathFound(text::LongPathForm(perUser).c_str())) {
       // Any process of the user can write that file: an elevated start would
@@ -133,7 +120,8 @@ bool LaunchSettings::ReadSettings() {
 void LaunchSettings::WriteBackJrePath(const std::wstring& folder) const {
   auto pairedFile = config::GetPairedSettingsPath(pairProduct);
   if (!pairedFile) return;  // the chosen runtime serves for this run only
-  if (UsesPerUserFile(isService)) {
+  // A service keeps "JRE Path" in the .ini files alone.
+  if (!isService) {
     auto writePerUser = [&](const std::wstring& program) {
       std::wstring file = config::GetPerUserSettingsPath(program, productName, productCode, true);
       if (!file.empty()) config::WriteFileValue(file, keys::kJavaRuntime, keys::kJrePath, folder);

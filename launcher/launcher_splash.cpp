@@ -39,13 +39,10 @@ bool SplashState::StartSplash(const std::wstring& settingsFile, const std::wstri
   if (settingsFile.empty()) return false;
   config::SettingsStore display;
   display.Open(settingsFile);
-  // Views made at compile time: no key's length is counted at run time.
-  constexpr std::wstring_view section = keys::kDisplay, image = keys::kSplashScreen,
-                              shadow = keys::kSplashScreenShadow, prefer = keys::kPreferNativeSplash;
-  splashImagePath = display.FileValue(section, image);
-  splashShadow = display.FileValue(section, shadow);
-  const std::wstring preference = display.FileValue(section, prefer);
-  if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
+  splashImagePath = display.Lookup(keys::kDisplay, keys::kSplashScreen);
+  splashShadow = display.Lookup(keys::kDisplay, keys::kSplashScreenShadow);
+  const std::wstring preference = display.Lookup(keys::kDisplay, keys::kPreferNativeSplash);
+  if (splashImagePath.empty() || report::IsConsoleProgram()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
   if (!libraryPath.empty() && !win::PathFound(libraryPath.c_str())) libraryPath.clear();

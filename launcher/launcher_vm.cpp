@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "common/exit_codes.h"
 #include "common/expansion.h"
 #include "common/folders.h"
 #include "common/path_text.h"
@@ -107,12 +108,10 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
   SetEnvironmentVariableW(L"VORN_JVM_PATH", jvmLibraryPath.c_str());
   SetEnvironmentVariableW(L"VORN_JVM_HOME", runtimeHome.c_str());
 
-  // No splash is up yet: boxes have no owner.
   if (!settings.libraryPathSetting.empty()) {
-    std::wstring exeFolder;
-    if (auto exe = config::GetExecutablePath(nullptr)) exeFolder = jvm::FolderWithSlash(*exe);
-    const std::wstring libraryPath = jvm::ComposeLibraryPath(text::ExpandEnvironment(settings.libraryPathSetting),
-                                                             exeFolder, text::GetEnvironment(L"Path"), runtimeHome);
+    const std::wstring libraryPath =
+        jvm::ComposeLibraryPath(text::ExpandEnvironment(settings.libraryPathSetting),
+                                jvm::FolderWithSlash(settings.executablePath), text::GetEnvironment(L"Path"), runtimeHome);
     vmOptions.push_back(text::ToThreadAnsi(AnsiSafe(L"-Djava.library.path=" + libraryPath)));
   }
 
@@ -150,9 +149,9 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
     }
     return false;
   }
-  auto create = reinterpret_cast<CreateJavaVmFn>(GetProcAddress(library, "JNI_CreateJavaVM"));
+  auto create = reinterpret_cast<jvm::CreateJavaVmFn>(GetProcAddress(library, "JNI_CreateJavaVM"));
   DWORD error = create == nullptr ? GetLastError() : 0;
-  auto defaults = reinterpret_cast<GetDefaultJavaVmInitArgsFn>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
+  auto defaults = reinterpret_cast<jvm::GetDefaultJavaVmInitArgsFn>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
   if (defaults == nullptr && error == 0) error = GetLastError();
   if (create == nullptr || defaults == nullptr) {
     report::ReportWindowsError(owner, IDS_NO_CREATE_JAVA_VM, error);
@@ -166,18 +165,15 @@ bool VmSession::LoadVmLibrary(const std::wstring& path, HWND owner) {
 
 bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstring& jvmLibraryPath, HWND owner,
                                std::vector<std::wstring>& arguments) {
-  auto exe = config::GetExecutablePath(owner);
-  if (!exe) return false;
-  auto settingsPath = config::SettingsPathFor(*exe);
-  if (!settingsPath) return false;
+  const std::wstring& exe = settings.executablePath;
   config::SettingsStore store;
-  store.Open(*settingsPath, config::EmbeddedSettingsText(settings.upgradeCode));
+  store.Open(settings.settingsFile, config::EmbeddedSettingsText(settings.upgradeCode));
 
-  const std::wstring exeFolder = jvm::FolderWithSlash(*exe);
+  const std::wstring exeFolder = jvm::FolderWithSlash(exe);
   std::wstring classPath =
       jvm::ComposeClassPath(store.Lookup(keys::kClassPathSection, keys::kClassPath), exeFolder, ListMatches);
   if (config::IsYes(store.Lookup(keys::kApplication, keys::kEmbeddedJar))) {
-    jvm::AppendEmbeddedJar(classPath, *exe);
+    jvm::AppendEmbeddedJar(classPath, exe);
   }
   const std::wstring modulePath = jvm::ComposeModulePath(
       store.Lookup(keys::kClassPathSection, keys::kModulePath), exeFolder,
@@ -201,11 +197,11 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
                                 store.Lookup(keys::kJavaRuntime, keys::kVirtualMachineParameters), memory, stackSize);
   // The user's own options follow the developer's, so the last -Xmx is the user's.
   jvm::AddUserVmOptions(texts, memory, stackSize, store.Lookup(keys::kJavaRuntime, keys::kUserVmOptions),
-                        settings.isService, *exe, settings.productName, settings.productCode);
+                        settings.isService, exe, settings.productName, settings.productCode);
   // Expanded before the startup cache, whose file's name hashes them as the VM gets them.
   for (std::wstring& option : texts) option = text::ExpandEnvironment(option);
   if (config::IsYes(store.Lookup(keys::kJavaRuntime, keys::kStartupCache))) {
-    jvm::AddStartupCache(texts, {*exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath},
+    jvm::AddStartupCache(texts, {exe, settings.productName, settings.productCode, jvmLibraryPath, classPath, modulePath},
                          startupCache);
   }
   javaThreadStackSize = stackSize > std::numeric_limits<SIZE_T>::max() ? std::numeric_limits<SIZE_T>::max()
@@ -223,7 +219,7 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   // A path the system cannot use is refused before any folder is made for it.
   for (const auto& [key, file] : {std::pair{keys::kOutputFile, &outputFile}, std::pair{keys::kErrorFile, &errorFile}}) {
     if (file->size() > text::kLongestPath) {
-      report::ReportError(owner, IDS_FILE_PATH_TOO_LONG, key, static_cast<std::int32_t>(file->size()));
+      report::ReportError(owner, IDS_FILE_PATH_TOO_LONG, std::wstring(key), static_cast<std::int32_t>(file->size()));
       return false;
     }
   }
@@ -312,15 +308,15 @@ DWORD Launcher::StartJavaThread() {
                                   STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) return JavaThreadMain(this);
   WaitForSingleObject(thread.get(), INFINITE);
-  DWORD code = kJavaThreadFailed;
-  if (!GetExitCodeThread(thread.get(), &code)) code = kJavaThreadFailed;
+  DWORD code = exitcode::kLaunchFailedCode;
+  if (!GetExitCodeThread(thread.get(), &code)) code = exitcode::kLaunchFailedCode;
   return code;
 }
 
 DWORD WINAPI Launcher::JavaThreadMain(LPVOID param) {
   auto* launcher = static_cast<Launcher*>(param);
   if (launcher == nullptr || !launcher->vmSession.CreateVm(launcher->splashState.splashWindowHandle)) {
-    return kJavaThreadFailed;
+    return exitcode::kLaunchFailedCode;
   }
   return launcher->InvokeMain();
 }
@@ -334,14 +330,14 @@ DWORD Launcher::InvokeMain() {
   // Later starts hand over to the same class: a module's own main class too.
   if (instanceState.primaryMain.mainClass.empty()) instanceState.primaryMain.mainClass = mainClass;
   const jvm::MainOutcome outcome = jvm::CallMain(vmSession.mainEnv, mainClass, arguments, settings.failureCheck, host);
-  if (outcome != jvm::kMainNotCalled && (settings.search.allowIbm || settings.search.favorIbm)) {
+  if (outcome != jvm::kMainNotCalled && runtime::KeepsJavaThreadAttached(settings.search)) {
     // This thread stays attached for good; the application ends the process.
     for (;;) Sleep(INFINITE);
   }
   // Detached on failure too: a thread that ends attached would keep
   // DestroyJavaVM waiting for ever in the teardown.
   const jint detached = vmSession.javaVm->DetachCurrentThread();
-  if (outcome == jvm::kMainNotCalled || detached != 0) return kJavaThreadFailed;
+  if (outcome == jvm::kMainNotCalled || detached != 0) return exitcode::kLaunchFailedCode;
   // As the java command: an exception that escaped main ends the run with 1.
   return outcome == jvm::kMainThrew ? 1 : 0;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 
+#include "common/exit_codes.h"
 #include "common/text.h"
 #include "launcher/launcher.h"
 #include "report/diagnostics_log.h"
@@ -33,7 +34,7 @@ int RunLauncher() {
   // Gives the main thread its message queue before any window exists.
   DefWindowProcW(nullptr, 0, 0, 0);
 
-  int result = launcher.Initialise() ? launcher.Run() : -1;
+  int result = launcher.Initialise() ? launcher.Run() : exitcode::kLaunchFailed;
   launcher.Shutdown();
   if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;

@@ -12,7 +12,7 @@ namespace {
 std::atomic<int> ownSubsystem{-1};
 }  // namespace
 
-bool WindowsAllowed() {
+bool IsConsoleProgram() {
   int subsystem = ownSubsystem.load(std::memory_order_relaxed);
   if (subsystem < 0) {
     // The process's own image: its headers stay mapped and are well formed.
@@ -22,7 +22,7 @@ bool WindowsAllowed() {
     subsystem = nt->OptionalHeader.Subsystem;
     ownSubsystem.store(subsystem, std::memory_order_relaxed);
   }
-  return subsystem != IMAGE_SUBSYSTEM_WINDOWS_CUI;
+  return subsystem == IMAGE_SUBSYSTEM_WINDOWS_CUI;
 }
 
 }  // namespace report

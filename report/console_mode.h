@@ -6,7 +6,7 @@
 
 namespace report {
 
-// False in a console program: no splash, no dialog, no box.
-bool WindowsAllowed();
+// True in a console program: no splash, no dialog, no box.
+bool IsConsoleProgram();
 
 }  // namespace report

@@ -42,7 +42,7 @@ std::wstring LoadMessage(UINT id) {
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
-  const bool box = WindowsAllowed();
+  const bool box = !IsConsoleProgram();
   diag::Log({box ? L"error box: " : L"error on standard error: ", text});
   if (box) {
     MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
@@ -67,7 +67,7 @@ void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std
   std::wstring message = text::FormatMessageText(LoadMessage(formatId), {first, second});
   if (!vmText.empty()) {
     diag::Log({L"VM output: ", vmText});
-    if (WindowsAllowed()) message += L"\n" + vmText;
+    if (!IsConsoleProgram()) message += L"\n" + vmText;
   }
   ShowErrorBox(owner, message);
 }

@@ -94,6 +94,11 @@ struct RuntimeSettings {
   bool hasPairProduct = false;  // "Pair Product" is set: the 32-bit view is searched too
 };
 
+// An IBM provider allowed or favoured: the thread that ran main (and each
+// hand-over thread) stays attached for good, as IBM's runtimes expect; the
+// application ends the process.
+inline bool KeepsJavaThreadAttached(const RuntimeSettings& settings) { return settings.allowIbm || settings.favorIbm; }
+
 // The "JVM Source" and "VM Provider" texts, as the search's flags.
 void SetSourceAndProvider(RuntimeSettings& settings, std::wstring_view jvmSource, std::wstring_view vmProvider);
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "common/exit_codes.h"
 #include "resources/resource_ids.h"
 #include "tests/fixtures/runtime_registry.h"
 #include "tests/support/double_app.h"
@@ -18,7 +19,7 @@ namespace {
 using testsupport::Process;
 using testsupport::WindowInfo;
 
-constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kFailed = exitcode::kLaunchFailedCode;
 constexpr DWORD kWait = 30000;
 const std::wstring kAddress = L"https://adoptium.net/";
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128), kGreen = RGB(0, 128, 0);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 #include "tests/support/process_runner.h"
@@ -22,7 +23,7 @@ using testsupport::Process;
 using testsupport::Quoted;
 using testsupport::Settings;
 
-constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kFailed = exitcode::kLaunchFailedCode;
 
 // Packages the launcher into the application's executable with `console`;
 // the tool's exit code.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/fixtures/installed_runtimes.h"
 #include "tests/fixtures/runtime_registry.h"
 #include "tests/support/double_app.h"
@@ -42,7 +43,7 @@ TEST(LaunchDiagnosticsLog, RunThatFindsNothingTellsWhereItLookedAndWhy) {
   options.environment[L"JAVA_HOME"] = runtimes / L"nameless";
   testsupport::LauncherRun run = app.Run(L"", options);
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
   EXPECT_TRUE(run.boxes.empty());
 
   ExpectLines(testsupport::ReadTextFile(app.path(L"run.log")),

@@ -2,6 +2,7 @@
 // of the real launcher.exe.
 #include <gtest/gtest.h>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
@@ -10,7 +11,7 @@ namespace {
 using testsupport::AppFolder;
 using testsupport::Encoding;
 
-constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kFailed = exitcode::kLaunchFailedCode;
 
 TEST(LaunchSequence, NoSettingsFileShowsTheMainClassMessageAndFails) {
   AppFolder app;

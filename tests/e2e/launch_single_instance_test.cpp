@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/double_record.h"
 #include "tests/support/launcher_app.h"
@@ -30,7 +31,7 @@ using testsupport::Quoted;
 using testsupport::Settings;
 using Args = std::vector<std::wstring>;
 
-constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kFailed = exitcode::kLaunchFailedCode;
 constexpr wchar_t kLingerForever[] = L"600000";
 
 // Polls until `condition` holds; false when it never did within the time.

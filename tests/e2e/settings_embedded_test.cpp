@@ -2,6 +2,7 @@
 // beneath the .ini beside it.
 #include <gtest/gtest.h>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 
@@ -13,7 +14,7 @@ using testsupport::EmbedSettings;
 using testsupport::Quoted;
 using testsupport::RunProcess;
 
-constexpr DWORD kFailed = 0xFFFFFFFF;
+constexpr DWORD kFailed = exitcode::kLaunchFailedCode;
 const std::wstring kNoMainClass = L"Main class was not specified in INI file.";
 
 // The runtime line and class path every run here needs, for an app whose

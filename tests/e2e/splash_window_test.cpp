@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/e2e/splash_app.h"
 #include "tests/support/test_files.h"
 
@@ -257,7 +258,7 @@ TEST(SplashWindowOwner, BoxRaisedWhileTheSplashIsUpIsOwnedByIt) {
   EXPECT_EQ(box->owner, splash->hwnd) << "the box has another owner";
   testsupport::PressButton(box->hwnd, IDOK);
   ASSERT_TRUE(process.Wait(30000));
-  EXPECT_EQ(process.ExitCode(), 0xFFFFFFFFu);
+  EXPECT_EQ(process.ExitCode(), exitcode::kLaunchFailedCode);
 }
 
 TEST(SplashWindowClose, MainReturningAtOnceLeavesNothingRunning) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/double_record.h"
 #include "tests/support/launcher_app.h"
@@ -70,7 +71,7 @@ TEST(VmLaunchMainClass, MissingClassShowsBoxAndEndsWithMinusOne) {
   app.Write(s);
   LauncherRun run = app.Run();
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
   ASSERT_EQ(run.boxes.size(), 1u) << app.RecordText();
   EXPECT_EQ(run.boxes[0].StaticText(), L"Could not find the main class com/example/Missing.\n");
   auto classes = app.Values("findclass ");
@@ -89,7 +90,7 @@ TEST(VmLaunchMainClass, ClassWithoutMainShowsNoBox) {
   app.Write(s);
   LauncherRun run = app.Run();
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
   EXPECT_TRUE(run.boxes.empty()) << "a class without main shows no box";
   auto described = app.Values("describe ");
   ASSERT_EQ(described.size(), 1u) << app.RecordText();
@@ -114,7 +115,7 @@ TEST(VmLaunchCreation, FailureShowsFormat203WithTheReason) {
     app.Write(s);
     LauncherRun run = app.Run();
     ASSERT_TRUE(run.result.finished);
-    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "result " << code;
+    EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode) << "result " << code;
     ASSERT_EQ(run.boxes.size(), 1u) << "result " << code << "\n" << app.RecordText();
     EXPECT_EQ(run.boxes[0].StaticText(), L"JNI exception: failed to create the Java VM\nReason: " + reason + L".\n")
         << "result " << code;
@@ -131,7 +132,7 @@ TEST(VmLaunchCreation, FailureBoxAddsTheVmsOwnWordsAfterABlankLine) {
   // Printed in the ANSI code page (1252), as a VM on Windows prints.
   auto run = app.Run(L"", {{L"VORN_DOUBLE_VM_SAYS", L"  Error: caf\u00e9 heap  "}, {L"VORN_LAUNCHER_LOG", log}});
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
   EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"JNI exception: failed to create the Java VM\nReason: "
                                                       L"unknown.\n\nError: caf\u00e9 heap"});
   EXPECT_NE(testsupport::ReadBytes(log).find("VM output: Error: caf\xC3\xA9 heap"), std::string::npos)
@@ -244,7 +245,7 @@ TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
     std::wstring expected = c.expected;
     if (size_t at = expected.find(L"%s"); at != std::wstring::npos) expected.replace(at, 2, app.jvmDll());
     ASSERT_TRUE(run.result.finished);
-    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << testing::PrintToString(expected);
+    EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode) << testing::PrintToString(expected);
     ASSERT_EQ(run.boxes.size(), 1u) << testing::PrintToString(expected);
     EXPECT_EQ(run.boxes[0].StaticText(), expected);
   }
@@ -396,7 +397,7 @@ TEST(VmLaunchOptions, EmptyClassPathShowsBoxUnlessEmbeddedJar) {
   app.Write(s);
   LauncherRun run = app.Run();
   ASSERT_TRUE(run.result.finished);
-  EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+  EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].StaticText(), L"Java Class Path was not specified in INI file.");
   EXPECT_FALSE(app.Record().exists) << "no VM is created without a class path";

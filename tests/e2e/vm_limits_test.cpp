@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/launcher_app.h"
 #include "tests/support/test_files.h"
@@ -109,7 +110,7 @@ TEST(VmLaunchLongValues, PathKeepsTheRuntimeBinOrIsRefusedWhenTooLong) {
     SCOPED_TRACE(testing::Message() << "System Path of " << c.systemPath.size() << " characters, new Path of "
                                     << expected.size());
     if (c.refused) {
-      EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+      EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
       ASSERT_EQ(run.boxes.size(), 1u);
       EXPECT_EQ(run.boxes[0].StaticText(),
                 L"The Path for the Java runtime would be " + std::to_wstring(expected.size()) +
@@ -131,7 +132,7 @@ TEST(VmLaunchCreation, SuccessWithoutAVmIsAFailedCreation) {
     app.Write(Settings{});
     LauncherRun run = app.Run(L"", {{L"VORN_HOLLOW_GIVES", gives}});
     ASSERT_TRUE(run.result.finished);
-    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu) << "the runtime handed out " << Narrow(gives);
+    EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode) << "the runtime handed out " << Narrow(gives);
     ASSERT_EQ(run.boxes.size(), 1u) << Narrow(gives);
     EXPECT_EQ(run.boxes[0].StaticText(), L"JNI exception: failed to create the Java VM\nReason: unknown.\n");
   }
@@ -148,7 +149,7 @@ TEST(VmLaunchStreams, FilePathsBeyondTheSystemMaximumAreRefusedAtOnce) {
     app.Write(s);
     LauncherRun run = app.app.Run(L"", app.Options({}), 20000);
     ASSERT_TRUE(run.result.finished);
-    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].StaticText(), L"The \"" + std::wstring(key) + L"\" path is " +
                                              std::to_wstring(deep.size()) +

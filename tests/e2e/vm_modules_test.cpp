@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/exit_codes.h"
 #include "tests/support/double_app.h"
 #include "tests/support/test_files.h"
 
@@ -80,7 +81,7 @@ TEST(VmModules, AWrongMainModuleIsSaidBeforeAnyVmIsMade) {
     app.Write(s);
     testsupport::LauncherRun run = app.Run();
     ASSERT_TRUE(run.result.finished);
-    EXPECT_EQ(run.result.exitCode, 0xFFFFFFFFu);
+    EXPECT_EQ(run.result.exitCode, exitcode::kLaunchFailedCode);
     EXPECT_EQ(run.BoxTexts(), std::vector<std::wstring>{L"\"Main Module\" " + value +
                                                         L" is not a module name with an optional /class.\n"});
     EXPECT_FALSE(app.Record().exists) << app.RecordText();

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring text = fuzz::WideText(data + 1, size - 1);
 
   std::vector<std::wstring> arguments = launcher::ArgumentsFromCommandLine(text);
-  launcher::HasSwitch(arguments);
+  launcher::HasNoSplashSwitch(arguments);
   launcher::ArgumentsFromCommandLine(text, true);
   std::vector<std::wstring> pieces;
   text::SplitArguments(text, pieces);

@@ -1,4 +1,5 @@
 #include "tests/jni/jni_checks.h"
+#include "tests/jvm/text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,32 +22,7 @@ constexpr wchar_t kSeparator[] = L"\\";
 constexpr wchar_t kSeparator[] = L"/";
 #endif
 
-std::string Utf8(std::u16string_view units) {
-  std::string out;
-  for (size_t i = 0; i < units.size(); ++i) {
-    char32_t cp = units[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-      ++i;
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
-}
+std::string Utf8(std::u16string_view units) { return jvmdouble::Wtf8(units); }
 
 std::string Utf8(std::wstring_view text) { return Utf8(jvm::ToUtf16(text)); }
 

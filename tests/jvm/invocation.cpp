@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "double_record.h"
+#include "jvm/java_calls.h"
 #include "text.h"
 #include "world.h"
 
@@ -20,41 +21,8 @@ namespace jvmdouble {
 
 namespace {
 
-// The JDK 1.1 initialisation record, which today's jni.h no longer has.
-// Layout as the JDK 1.1 jni.h declared it, with x64 alignment:
-//   offset  0 jint version
-//   offset  8 char** properties
-//   offset 16 jint checkSource, 20 nativeStackSize, 24 javaStackSize,
-//             28 minHeapSize, 32 maxHeapSize, 36 verifyMode
-//   offset 40 char* classpath
-//   offset 48 vfprintf hook, 56 exit hook, 64 abort hook
-//   offset 72 jint enableClassGC, 76 enableVerboseGC, 80 disableAsyncGC,
-//             84 verbose
-//   offset 88 jboolean debugging, 92 jint debugPort
-struct JDK1_1InitArgs {
-  jint version;
-  char** properties;
-  jint checkSource;
-  jint nativeStackSize;
-  jint javaStackSize;
-  jint minHeapSize;
-  jint maxHeapSize;
-  jint verifyMode;
-  char* classpath;
-  jint(JNICALL* vfprintf)(FILE* fp, const char* format, va_list args);
-  void(JNICALL* exit)(jint code);
-  void(JNICALL* abort)(void);
-  jint enableClassGC;
-  jint enableVerboseGC;
-  jint disableAsyncGC;
-  jint verbose;
-  jboolean debugging;
-  jint debugPort;
-};
-static_assert(offsetof(JDK1_1InitArgs, javaStackSize) == 24);
-static_assert(offsetof(JDK1_1InitArgs, classpath) == 40);
-static_assert(offsetof(JDK1_1InitArgs, abort) == 64);
-static_assert(offsetof(JDK1_1InitArgs, debugPort) == 92);
+// The JDK 1.1 initialisation record is the launcher's own (jvm/java_calls.h).
+using JDK1_1InitArgs = jvm::Jdk11InitArgs;
 
 // The Java stack size the double reports as its default (HotSpot on Windows
 // answers 0, "the system default"; the knob lets tests choose).

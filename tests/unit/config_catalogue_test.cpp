@@ -215,8 +215,8 @@ TEST(SettingsCatalogue, AnUnknownKeyOfTheLaunchersSectionsNamesTheNearestKnownOn
   for (std::size_t i = 0; i < keys.size(); ++i) {
     EXPECT_EQ(keys[i].section, expected[i].section);
     EXPECT_EQ(keys[i].key, expected[i].key);
-    const wchar_t* nearest = config::NearestCatalogueKey(keys[i].section, keys[i].key);
-    EXPECT_EQ(std::wstring(nearest ? nearest : L"-"), std::wstring(expected[i].nearest ? expected[i].nearest : L"-"))
+    const auto nearest = config::NearestCatalogueKey(keys[i].section, keys[i].key);
+    EXPECT_EQ(std::wstring(nearest.value_or(L"-")), std::wstring(expected[i].nearest ? expected[i].nearest : L"-"))
         << keys[i].key;
   }
 }

@@ -3,6 +3,10 @@
 // checked against the profile reader in config_profile_reader_test.cpp).
 #include <gtest/gtest.h>
 
+#include <map>
+#include <vector>
+
+#include "config/settings_catalogue.h"
 #include "config/settings_store.h"
 #include "tests/support/test_files.h"
 
@@ -62,6 +66,31 @@ TEST(SettingsStoreLookup, PlusSectionExtendsTheLowerLayers) {
   }
 }
 
+// Every key of the catalogue is read as the catalogue says: a layered key
+// takes the embedded value and the "+" section, any other only the file's.
+TEST(SettingsStoreLookup, EachCatalogueKeyIsReadThroughTheLayersItsEntrySays) {
+  TempFolder tmp;
+  // Only the first section of a name counts: each once, with all its keys.
+  std::map<std::wstring, std::vector<std::wstring>> keysOf;
+  for (const config::CatalogueKey& k : config::kCatalogueKeys) keysOf[std::wstring(k.section)].emplace_back(k.key);
+  std::wstring file, embedded;
+  for (const auto& [section, keys] : keysOf) {
+    file += L"[" + section + L"+]\r\n";
+    embedded += L"[" + section + L"]\r\n";
+    for (const std::wstring& key : keys) {
+      file += key + L"=plus\r\n";
+      embedded += key + L"=embedded\r\n";
+    }
+  }
+  WriteTextFile(tmp / L"layers.ini", file);
+  config::SettingsStore store;
+  store.Open(tmp / L"layers.ini", embedded);
+  for (const config::CatalogueKey& k : config::kCatalogueKeys) {
+    const std::wstring value = store.Lookup(k.section, k.key);
+    EXPECT_EQ(value.empty(), !k.layered) << std::wstring(k.section) << " / " << std::wstring(k.key) << ": " << value;
+  }
+}
+
 TEST(SettingsStoreLookup, MissingFileGivesEmbeddedValuesOrNothing) {
   TempFolder tmp;
   config::SettingsStore store;
@@ -77,11 +106,11 @@ TEST(SettingsStoreLookup, EachStoreReadsTheFileAsItIsWhenOpened) {
   stage.Open(tmp / L"a.ini");
   WriteTextFile(tmp / L"a.ini", L"[Application]\r\nCmd=-after\r\n[Display]\r\nSplash Screen=s.bmp\r\n");
   EXPECT_EQ(stage.Lookup(L"Application", L"Cmd"), L"-before") << "a stage reads the text it opened";
-  EXPECT_EQ(stage.FileValue(L"Display", L"Splash Screen"), L"");
+  EXPECT_EQ(stage.Lookup(L"Display", L"Splash Screen"), L"");
   config::SettingsStore nextStage;
   nextStage.Open(tmp / L"a.ini");
   EXPECT_EQ(nextStage.Lookup(L"Application", L"Cmd"), L"-after") << "the next stage sees the changed file";
-  EXPECT_EQ(nextStage.FileValue(L"Display", L"Splash Screen"), L"s.bmp");
+  EXPECT_EQ(nextStage.Lookup(L"Display", L"Splash Screen"), L"s.bmp");
 }
 
 TEST(SettingsFileValues, WrittenFolderNamesSurviveOutsideTheAnsiCodePage) {

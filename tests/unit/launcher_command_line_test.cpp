@@ -61,12 +61,12 @@ TEST(LauncherCommandLine, ConsoleProgramsSplitAsTheSystemWindowedOnesByTheirOwnR
 }
 
 TEST(LauncherCommandLine, NoSplashSwitchMatchesWholeElementsExactly) {
-  EXPECT_TRUE(launcher::HasSwitch({L"-nosplash"}));
-  EXPECT_TRUE(launcher::HasSwitch({L"a", L"b", L"/nosplash"}));
-  EXPECT_TRUE(launcher::HasSwitch({L"x", L"-nosplash", L"y"}));
-  EXPECT_FALSE(launcher::HasSwitch({L"-NOSPLASH"}));
-  EXPECT_FALSE(launcher::HasSwitch({L"-nosplash2", L"--nosplash", L" -nosplash"}));
-  EXPECT_FALSE(launcher::HasSwitch({}));
+  EXPECT_TRUE(launcher::HasNoSplashSwitch({L"-nosplash"}));
+  EXPECT_TRUE(launcher::HasNoSplashSwitch({L"a", L"b", L"/nosplash"}));
+  EXPECT_TRUE(launcher::HasNoSplashSwitch({L"x", L"-nosplash", L"y"}));
+  EXPECT_FALSE(launcher::HasNoSplashSwitch({L"-NOSPLASH"}));
+  EXPECT_FALSE(launcher::HasNoSplashSwitch({L"-nosplash2", L"--nosplash", L" -nosplash"}));
+  EXPECT_FALSE(launcher::HasNoSplashSwitch({}));
 }
 
 }  // namespace

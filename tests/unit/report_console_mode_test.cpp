@@ -8,7 +8,7 @@ namespace {
 
 TEST(ConsoleMode, AConsoleProgramShowsNoWindow) {
   // This test program is itself a console program.
-  EXPECT_FALSE(report::WindowsAllowed());
+  EXPECT_TRUE(report::IsConsoleProgram());
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ Outcome Choose(const Settings& s) {
   Outcome outcome;
   outcome.found = chosen.ChooseRuntime(settings);
   outcome.library = chosen.jvmLibraryPath;
-  outcome.is32Bit = chosen.runtimeIs32Bit;
+  outcome.is32Bit = chosen.runByPairedProduct;
   return outcome;
 }
 

@@ -62,11 +62,7 @@ std::size_t Distance(std::string_view a, std::string_view b) {
 }
 
 // The catalogue's names are ASCII.
-std::string Narrow(const wchar_t* text) {
-  std::string out;
-  for (; *text != 0; ++text) out += static_cast<char>(*text);
-  return out;
-}
+std::string Narrow(std::wstring_view text) { return std::string(text.begin(), text.end()); }
 
 }  // namespace
 
