@@ -27,24 +27,13 @@ class TailLock {
   ~TailLock() { tailBusy.clear(std::memory_order_release); }
 };
 
-// The runtime's own C runtime: its vfprintf and its standard error. A FILE*
-// the VM hands over belongs to it, and only its functions may touch one.
-using VfprintfFn = int (*)(FILE*, const char*, va_list);
-constinit VfprintfFn runtimeVfprintf = nullptr;
-constinit FILE* runtimeStderr = nullptr;
-constinit FILE* runtimeStdout = nullptr;
+// The runtime's own C runtime (RuntimeStreams). A FILE* the VM hands over
+// belongs to it, and only its functions may touch one.
+constinit RuntimeStreams runtime{};
 constinit std::atomic<bool> vmStarting{true};
 constinit bool outputHeld = false, errorHeld = false;
-// The universal C runtime has no vfprintf of its own: its headers call this
-// one with their options (0 unless legacy ones are asked for) and no locale.
-using CommonVfprintfFn = int (*)(unsigned long long, FILE*, const char*, void*, va_list);
-constinit CommonVfprintfFn runtimeCommonVfprintf = nullptr;
 
 #ifdef _WIN32
-// A FILE of the C runtimes that have no __acrt_iob_func (msvcrt, msvcr100):
-// the runtime's table is an array of these.
-constexpr std::size_t kOldCrtFileSize = 48;
-
 void WriteToHandle(DWORD standard, const std::string& text) {
   DWORD written = 0;
   HANDLE handle = GetStdHandle(standard);
@@ -58,44 +47,12 @@ void WriteToHandle(DWORD standard, const std::string& text) {
 
 }  // namespace
 
-void UseRuntimeStreamsOf(void* runtimeModule) {
-#ifdef _WIN32
-  // The C runtime is the imported module that exports vfprintf.
-  const auto* base = static_cast<const BYTE*>(runtimeModule);
-  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (imports.VirtualAddress == 0) return;
-  for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
-       ++entry) {
-    // Loaded already, as the runtime's dependency; an API set name leads to its host.
-    HMODULE crt = LoadLibraryA(reinterpret_cast<const char*>(base + entry->Name));
-    if (crt == nullptr) continue;
-    auto vfprintf = reinterpret_cast<VfprintfFn>(GetProcAddress(crt, "vfprintf"));
-    auto common = reinterpret_cast<CommonVfprintfFn>(GetProcAddress(crt, "__stdio_common_vfprintf"));
-    if (vfprintf == nullptr && common == nullptr) continue;
-    FILE *output = nullptr, *error = nullptr;
-    if (auto iob = reinterpret_cast<FILE* (*)(unsigned)>(GetProcAddress(crt, "__acrt_iob_func"))) {
-      output = iob(1);
-      error = iob(2);
-    } else if (auto table = reinterpret_cast<char* (*)()>(GetProcAddress(crt, "__iob_func"))) {
-      output = reinterpret_cast<FILE*>(table() + kOldCrtFileSize);
-      error = reinterpret_cast<FILE*>(table() + 2 * kOldCrtFileSize);
-    }
-    if (error == nullptr) continue;
-    runtimeStdout = output;
-    runtimeStderr = error;
-    runtimeVfprintf = vfprintf;
-    runtimeCommonVfprintf = common;
-    return;
-  }
-#else
-  // One C runtime in the process.
-  (void)runtimeModule;
-  runtimeStdout = stdout;
-  runtimeStderr = stderr;
-  runtimeVfprintf = &std::vfprintf;
+void UseRuntimeStreams(const RuntimeStreams& streams) { runtime = streams; }
+
+#ifndef _WIN32
+// One C runtime in the process.
+void UseRuntimeStreamsOf(void*) { UseRuntimeStreams({&std::vfprintf, nullptr, stdout, stderr}); }
 #endif
-}
 
 void OutputTail::Append(std::string_view bytes) {
   if (bytes.size() >= kVmOutputKept) bytes.remove_prefix(bytes.size() - kVmOutputKept);
@@ -107,8 +64,8 @@ void OutputTail::Append(std::string_view bytes) {
 
 jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   if (format == nullptr) return 0;
-  const bool toError = runtimeStderr == nullptr || stream == runtimeStderr;
-  const bool toOutput = !toError && stream == runtimeStdout;
+  const bool toError = runtime.error == nullptr || stream == runtime.error;
+  const bool toOutput = !toError && stream == runtime.output;
   const bool starting = vmStarting.load(std::memory_order_acquire);
   // Kept: standard error's text, and standard output's while the VM starts.
   const bool keep = toError || (starting && toOutput);
@@ -119,8 +76,8 @@ jint JNICALL VmVfprintfHook(FILE* stream, const char* format, va_list args) {
   if (!toError && !held) {
     va_list again;
     va_copy(again, args);
-    written = runtimeVfprintf != nullptr ? runtimeVfprintf(stream, format, again)
-                                         : runtimeCommonVfprintf(0, stream, format, nullptr, again);
+    written = runtime.vfprintf != nullptr ? runtime.vfprintf(stream, format, again)
+                                         : runtime.commonVfprintf(0, stream, format, nullptr, again);
     va_end(again);
     if (written >= 0 && !keep) return written;
   }

@@ -29,9 +29,21 @@ class OutputTail {
   std::size_t size_ = 0;
 };
 
-// Finds the C runtime the loaded runtime (jvm.dll) imports, whose FILE the
-// hook is handed: its vfprintf and its standard error. Until then, or when
-// there is none, the hook takes every text for standard error.
+// The C runtime of the VM, whose FILEs the hook is handed: its vfprintf (the
+// universal C runtime has none of its own: its headers call
+// __stdio_common_vfprintf with their options, 0 unless legacy ones are asked
+// for, and no locale), its standard output and its standard error.
+struct RuntimeStreams {
+  int (*vfprintf)(FILE*, const char*, va_list) = nullptr;
+  int (*commonVfprintf)(unsigned long long, FILE*, const char*, void*, va_list) = nullptr;
+  FILE* output = nullptr;
+  FILE* error = nullptr;
+};
+void UseRuntimeStreams(const RuntimeStreams& streams);
+
+// Finds the C runtime the loaded runtime (jvm.dll) imports (vm_output_win.cpp
+// on Windows; the one C runtime of the process elsewhere). Until then, or
+// when there is none, the hook takes every text for standard error.
 void UseRuntimeStreamsOf(void* runtimeModule);
 
 // The hook handed to the VM with the "vfprintf" option: text for the VM's

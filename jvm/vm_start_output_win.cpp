@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "common/text.h"
 #include "common/text_win.h"
 #include "jvm/vm_output.h"
 #include "report/diagnostics_log.h"
@@ -74,6 +75,11 @@ void HoldMissingStandardHandles() {
 
 void CollectHeldOutput() {
   if (heldOutput != nullptr) KeepWhatThePipeHolds();
+}
+
+std::wstring VmWords() {
+  CollectHeldOutput();
+  return text::Trim(text::FromThreadAnsi(VmOutputTail()));
 }
 
 }  // namespace jvm

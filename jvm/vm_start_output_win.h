@@ -9,6 +9,8 @@
 // afterwards what arrives goes to the diagnostics log, or nowhere, as before.
 #pragma once
 
+#include <string>
+
 namespace jvm {
 
 // Gives the process the pipe for each standard handle it lacks (none when it
@@ -18,5 +20,9 @@ void HoldMissingStandardHandles();
 // Keeps what the pipe still holds (vm_output.h): called before what the VM
 // said is read, once it has failed or ended the start.
 void CollectHeldOutput();
+
+// What the VM said on its standard error (and, while it started, on its
+// standard output and its own handles), the last of it, trimmed.
+std::wstring VmWords();
 
 }  // namespace jvm

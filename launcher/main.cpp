@@ -6,7 +6,7 @@
 // signals, thread-local destructors, pseudo-relocations) the launcher does not
 // use. It reads its command line itself (launcher/command_line.cpp). The ARM64
 // launcher is linked with the C runtime's start code, which calls wWinMain; the
-// build names the entry (launcher/CMakeLists.txt) and drops the other one.
+// build names the entry (cmake/launcher_entry.cmake) and drops the other one.
 #include <windows.h>
 
 #include <cstdlib>
@@ -42,7 +42,7 @@ int RunLauncher() {
 
 }  // namespace
 
-// The image's entry point (launcher/CMakeLists.txt). exit() flushes the
+// The image's entry point (cmake/launcher_entry.cmake). exit() flushes the
 // standard streams and runs what was registered to run at exit.
 extern "C" [[noreturn]] void LauncherStart() {
   RunStaticConstructors();
