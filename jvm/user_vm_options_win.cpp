@@ -9,7 +9,6 @@
 #include "report/diagnostics_log.h"
 
 namespace jvm {
-namespace {
 
 // An elevation that cannot be learnt counts as one: the file is then not read.
 bool ProcessIsElevated() {
@@ -21,8 +20,6 @@ bool ProcessIsElevated() {
   return !GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) ||
          elevation.TokenIsElevated != 0;
 }
-
-}  // namespace
 
 void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& memory, std::uint64_t& stackSize,
                       const std::wstring& setting, bool isService, const std::wstring& executablePath,

@@ -9,6 +9,11 @@
 
 namespace jvm {
 
+// Whether this process's token is elevated; one that cannot be read counts as
+// elevated. Such a start takes nothing from the user's own folders that a
+// process of the user could have planted there.
+bool ProcessIsElevated();
+
 // Appends the options of %APPDATA%\<product>\<code>\<program>.vmoptions to
 // `texts` (AppendFileVmOptions) when `setting` ("User VM Options") allows them
 // for this process; nothing when it does not, when the file is missing, or

@@ -381,26 +381,17 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
   }
   Config().classPath = classPath;
-  bool autoCreate = false;
-  std::string shared;
-  for (jint i = 0; i < args->nOptions; ++i) {
-    const std::string text = args->options[i].optionString;
-    const auto value = [&text](const char* prefix) { return text.substr(std::string(prefix).size()); };
-    if (StartsWith(text, "-XX:ArchiveClassesAtExit=")) {
-      Config().archive = value("-XX:ArchiveClassesAtExit=");
-      Config().archiveMagic = 0xF00BABA8u;
-      Config().archiveReadOnly = true;
+  std::vector<std::string> texts;
+  for (jint i = 0; i < args->nOptions; ++i) texts.emplace_back(args->options[i].optionString);
+  // As HotSpot when it refuses the sharing options: it says why and aborts.
+  if (const std::string refusal = ConfigureSharing(texts); !refusal.empty()) {
+    PrintVmText(vfprintf, refusal);
+    if (Config().abortHook) {
+      Record("abort-hook");
+      Config().abortHook();
     }
-    if (StartsWith(text, "-XX:AOTCacheOutput=")) {
-      Config().archive = value("-XX:AOTCacheOutput=");
-      Config().archiveMagic = 0xF00BABA2u;
-    }
-    if (text == "-XX:+AutoCreateSharedArchive") autoCreate = true;
-    if (StartsWith(text, "-XX:SharedArchiveFile=")) shared = value("-XX:SharedArchiveFile=");
-  }
-  if (autoCreate && !shared.empty() && GetFileAttributesA(shared.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    Config().archive = shared;
-    Config().archiveMagic = 0xF00BABA8u;
+    Record("abort-exit 1");
+    ExitProcess(1);
   }
 
   // System.out and System.err: print streams over the process's standard handles.

@@ -551,6 +551,12 @@ void WriteArchiveAtExit() {
   VmConfig& config = Config();
   if (config.archive.empty()) return;
   const std::string path = std::exchange(config.archive, {});
+  if (!config.archiveRefusal.empty()) {
+    Record("archive-refused");
+    WriteNativeStderr(config.archiveRefusal);
+    if (config.abortHook) config.abortHook();
+    ExitProcess(1);
+  }
   Record("archive " + EscapeNarrow(path));
   // The VM's own way: whatever is there goes, the file is made anew.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -202,8 +202,15 @@ struct VmConfig {
   std::string archive;
   std::uint32_t archiveMagic = 0;
   bool archiveReadOnly = false;  // OpenJDK 17 makes its dynamic archive read-only
+  // Not empty: instead of writing the archive, the VM says this and aborts.
+  std::string archiveRefusal;
 };
-// Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook).
+// Sets the archive of VmConfig from the options as HotSpot reads them
+// (JAVA_TOOL_OPTIONS, the launcher's, _JAVA_OPTIONS); what it says when it
+// refuses them at creation (and aborts), or "" (sharing.cpp).
+std::string ConfigureSharing(const std::vector<std::string>& launcherOptions);
+// Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook),
+// or says its refusal, calls the abort hook and ends the process with 1.
 void WriteArchiveAtExit();
 VmState GetVmState();
 // Waits (at most two minutes) for the event named by the environment variable
