@@ -139,13 +139,14 @@ class DiskCacheFolder : public CacheFolder {
     // it (a user name in another script) would name no file.
     if (!text::ConvertsToThreadAnsi(folder)) return L"no folder";
     const std::wstring probe = folder + L"probe." + tag_ + L".tmp";
-    folders::CreateParentFolders(probe);
-    // Through a link or junction the tidy-up would work in another folder.
-    for (std::size_t at = folder.find(L'\\', trusted_ + 1); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
-      const DWORD attributes = GetFileAttributesW(folder.substr(0, at).c_str());
-      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return L"no folder";
-      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return L"the folder is a link";
+    // Through a link or junction the tidy-up would work in another folder:
+    // none may be on the way, before the missing folders are made and after.
+    const wchar_t* why = LinkOnTheWay(folder, false);
+    if (why == nullptr) {
+      folders::CreateParentFolders(probe);
+      why = LinkOnTheWay(folder, true);
     }
+    if (why != nullptr) return why;
     Tidy(folder, {});
     // A file that can be made there now can be made by the runtime later. A
     // new one: nothing planted at that name is ever opened.
@@ -177,6 +178,18 @@ class DiskCacheFolder : public CacheFolder {
   bool Exists(const std::wstring& file) override { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
  private:
+  // Why a folder below the local application-data one is not a plain folder
+  // of its own; null when none is. `made`: every one must be there.
+  const wchar_t* LinkOnTheWay(const std::wstring& folder, bool made) const {
+    for (std::size_t at = folder.find(L'\\', trusted_ + 1); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
+      const DWORD attributes = GetFileAttributesW(folder.substr(0, at).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES && !made) return nullptr;
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return L"no folder";
+      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return L"the folder is a link";
+    }
+    return nullptr;
+  }
+
   const std::wstring& tag_;
   std::size_t trusted_;
   win::FileHandle& inUse_;
@@ -209,8 +222,10 @@ std::wstring Stamps(const StartupCacheFacts& facts) {
     WIN32_FIND_DATAW data;
     win::FindHandle find(FindFirstFileW((entry + L"\\*").c_str(), &data));
     while (find) {
-      stamps += data.cFileName;
-      stamp(entry + L'\\' + data.cFileName);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        stamps += data.cFileName;
+        stamp(entry + L'\\' + data.cFileName);
+      }
       if (!FindNextFileW(find.get(), &data)) break;
     }
   }

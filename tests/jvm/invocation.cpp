@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "double_record.h"
@@ -333,11 +334,16 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
                                                          nullptr)));
     PrintVmText(vfprintf, bytes + "\r\n");
   }
-  // As HotSpot when the boot layer cannot be made: the abort hook, then the end.
+  // As HotSpot when the boot layer cannot be made: the abort hook, then the
+  // end. Asked for among the options, or in JAVA_TOOL_OPTIONS, which HotSpot reads too.
+  char toolOptions[4096] = "";
+  const DWORD toolLength = GetEnvironmentVariableA("JAVA_TOOL_OPTIONS", toolOptions, sizeof toolOptions);
+  bool abort = toolLength < sizeof toolOptions && std::strstr(toolOptions, "-Dvorn.double.abort") != nullptr;
   for (jint i = 0; i < args->nOptions && args->options; ++i) {
-    if (args->options[i].optionString == nullptr || std::string(args->options[i].optionString) != "-Dvorn.double.abort") {
-      continue;
-    }
+    const char* text = args->options[i].optionString;
+    abort = abort || (text != nullptr && std::string(text) == "-Dvorn.double.abort");
+  }
+  if (abort) {
     for (jint j = 0; j < args->nOptions; ++j) {
       const char* text = args->options[j].optionString;
       if (text != nullptr && std::string(text) == "abort" && args->options[j].extraInfo != nullptr) {
