@@ -385,6 +385,7 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     std::string text = args->options[i].optionString;
     if (text == "exit") Config().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(args->options[i].extraInfo);
     if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
+    if (text == "vfprintf") Config().vfprintfHook = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
   }
   Config().classPath = classPath;
   std::vector<std::string> texts;

@@ -145,8 +145,6 @@ std::string ConfigureSharing(const std::vector<std::string>& launcherOptions) {
   // Refused only once the application has run, when the archive is written.
   if (!config.archive.empty() && NamesFullFolder(paths)) {
     config.archiveRefusal = std::string(kDumping) + "Cannot have non-empty directory in paths\r\n";
-  } else if (config.archive.find(';') != std::string::npos) {
-    config.archiveRefusal = std::string(kAtCreation) + "Unable to use shared archive.\r\n";
   }
   return {};
 }

@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -195,6 +197,7 @@ enum class VmState { None, Created, Destroyed };
 struct VmConfig {
   void(JNICALL* exitHook)(jint) = nullptr;
   void(JNICALL* abortHook)() = nullptr;
+  jint(JNICALL* vfprintfHook)(FILE*, const char*, va_list) = nullptr;
   std::string classPath;
   // The archive the VM writes at its end, as HotSpot does for
   // -XX:ArchiveClassesAtExit, -XX:AOTCacheOutput, or -XX:+AutoCreateSharedArchive
