@@ -570,7 +570,11 @@ void WriteArchiveAtExit() {
     } else {
       WriteNativeStderr(config.archiveRefusal);
     }
-    if (config.abortHook) config.abortHook();
+    if (config.abortHook) {
+      Record("abort-hook");
+      config.abortHook();
+    }
+    Record("abort-exit 1");
     ExitProcess(1);
   }
   Record("archive " + EscapeNarrow(path));
