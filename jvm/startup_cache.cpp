@@ -77,7 +77,7 @@ std::vector<std::wstring> EnvironmentVmOptions(std::wstring_view value) {
   return options;
 }
 
-std::wstring RefusedMarkerOf(const std::wstring& file) { return file.substr(0, file.rfind(L'.')) + L".off"; }
+std::wstring RefusedMarkerOf(const std::wstring& file) { return file + L".off"; }
 
 int FeatureRelease(int first, int second) { return first == 1 ? second : first; }
 

@@ -53,8 +53,8 @@ std::vector<std::wstring> EnvironmentVmOptions(std::wstring_view value);
 // fails to write it and ends the process with an error at every exit.
 inline constexpr std::uint64_t kCacheRoomBytes = 256ull << 20;
 
-// The file beside a cache file that says the runtime refused it:
-// <16 hex digits>.off.
+// The file beside a cache file that says the runtime refused it: its name
+// and ".off" (the AOT cache and the dynamic archive of one hash apart).
 std::wstring RefusedMarkerOf(const std::wstring& file);
 
 // Whether a file's first four bytes, read as a little-endian number, are

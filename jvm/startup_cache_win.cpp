@@ -28,27 +28,34 @@ std::wstring FinalPath(HANDLE handle) {
   return path;
 }
 
-// Removes a file of the cache folder through a handle of its own: never a
-// folder, nor a link or other reparse point, nor what one leads to (Wine
-// shows a link to a file as that file: it resolves elsewhere). The runtime
-// makes its archives read-only. A file some process has open without delete
-// sharing stays.
-void Remove(const std::wstring& file) {
-  const std::size_t slash = file.rfind(L'\\');
-  win::FileHandle folder(CreateFileW(file.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
+// Whether an open file is a plain file at `path` itself: not a folder, nor a
+// link or other reparse point, nor what one leads to (Wine shows a link to a
+// file as that file, which resolves elsewhere).
+bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  win::FileHandle folder(CreateFileW(path.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!folder || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return false;
+  }
+  const std::wstring expected = FinalPath(folder.get()) + path.substr(slash), found = FinalPath(file);
+  return !found.empty() && CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), expected.c_str(),
+                                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Removes a file of the cache folder through a handle of its own, when it is a
+// plain file there. The runtime makes its archives read-only. A file some
+// process has open without delete sharing stays.
+void Remove(const std::wstring& file) {
   win::FileHandle handle(CreateFileW(file.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   FILE_BASIC_INFO basic{};
-  if (!folder || !handle || !GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic) ||
-      (basic.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-    return;
-  }
-  const std::wstring expected = FinalPath(folder.get()) + file.substr(slash), found = FinalPath(handle.get());
-  if (found.empty() || CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), expected.c_str(),
-                                            static_cast<int>(expected.size()), TRUE) != CSTR_EQUAL) {
+  if (!handle || !IsPlainFileAt(handle.get(), file) ||
+      !GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic)) {
     return;
   }
   if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
@@ -60,16 +67,14 @@ void Remove(const std::wstring& file) {
   SetFileInformationByHandle(handle.get(), FileDispositionInfo, &dispose, sizeof dispose);
 }
 
-// Whether a file (not a link) begins as an archive; it is left open in `file`.
+// Whether a plain file begins as an archive; it is left open in `file`.
 bool OpenArchive(win::FileHandle& file, const std::wstring& path, DWORD share) {
   file = win::FileHandle(
       CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  BY_HANDLE_FILE_INFORMATION info{};
   std::uint32_t magic = 0;
   DWORD read = 0;
-  return file && GetFileInformationByHandle(file.get(), &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-         ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) && read == sizeof magic && IsArchiveMagic(magic);
+  return file && IsPlainFileAt(file.get(), path) && ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) &&
+         read == sizeof magic && IsArchiveMagic(magic);
 }
 
 // The files of the cache folder's own naming; nothing else there is ever removed.

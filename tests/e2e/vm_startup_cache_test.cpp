@@ -374,6 +374,14 @@ TEST_F(VmStartupCache, OnlyItsOwnFilesGoAndNothingThroughALink) {
   EXPECT_EQ(Start(L"17.0.2", L"Product Name=App\r\n")[0].rfind("-XX:SharedArchiveFile=", 0), 0u);
   for (const std::wstring& name : users) EXPECT_EQ(testsupport::ReadBytes(folder + name), "mine") << Narrow(name);
   for (const std::wstring& name : links) EXPECT_EQ(testsupport::ReadBytes(elsewhere + name), "mine") << Narrow(name);
+  // A link at the cache's own name is not mapped.
+  const std::wstring file = CacheFileFrom(made[0]).substr(0, folder.size() + 16) + L".jsa";
+  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(DeleteFileW(file.c_str()));
+  WriteArchive(elsewhere + L"planted.jsa", FILETIME{1, 0x01D00000});
+  MakeLink(file, elsewhere + L"planted.jsa");
+  EXPECT_EQ(Start(L"17.0.2", L"Product Name=App\r\n")[0].rfind("-XX:ArchiveClassesAtExit=", 0), 0u);
+  EXPECT_EQ(testsupport::ReadBytes(elsewhere + L"planted.jsa").substr(0, 4), "\xa8\xab\x0b\xf0");
 
   // A cache folder that is a link is left alone, the cache off.
   ASSERT_TRUE(CreateDirectoryW((local() + L"\\Linked").c_str(), nullptr));

@@ -204,7 +204,7 @@ TEST(StartupCache, OffForTheVariablesOfVmOptionsAsTheRuntimeReadsThem) {
 TEST(StartupCache, OffAfterTheRuntimeRefusedTheFileOrWithoutRoomOnTheDisk) {
   const Options plain = {L"-Djava.class.path=a.jar"};
   const std::wstring file = kFolder + jvm::StartupCacheFileName(false, {L"rt"}, plain);
-  EXPECT_EQ(jvm::RefusedMarkerOf(file), file.substr(0, file.size() - 3) + L"off");
+  EXPECT_EQ(jvm::RefusedMarkerOf(file), file + L".off");
   const struct {
     bool marked, whole;
     std::uint64_t freeBytes;
