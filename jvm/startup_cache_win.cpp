@@ -292,19 +292,15 @@ void FinishStartupCache(StartupCache& cache) {
   written.clear();
 }
 
-}  // namespace jvm
-
-namespace jvm {
-
 void RefuseStartupCache(StartupCache& cache, const wchar_t* why) {
   if (cache.files.file.empty()) return;
   diag::Log({L"startup cache refused by the runtime, off for its file from now on: ", why});
   // A new file: nothing planted at that name is written through.
   win::FileHandle marker(CreateFileW(RefusedMarkerOf(cache.files.file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  const std::string text = text::ToThreadAnsi(why);
+  const std::string bytes = text::ToThreadAnsi(why);
   DWORD written = 0;
-  if (marker) WriteFile(marker.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  if (marker) WriteFile(marker.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void EndStartupCache(StartupCache& cache, bool aborted, int code) {
