@@ -45,10 +45,10 @@ inline std::vector<std::string> RouteOptions(Route route) {
 inline std::vector<Case> Cases() {
   using enum Route;
   using enum Outcome;
-  constexpr char kAgent[] = "Must enable AllowArchivingWithJavaAgent";
-  constexpr char kDumping[] = "Cannot use the following option when dumping the shared archive: ";
-  constexpr char kFolder[] = "Cannot have non-empty directory in paths";
-  constexpr char kBeside[] = "cannot be used at the same time with -Xshare:on";
+  static constexpr char kAgent[] = "Must enable AllowArchivingWithJavaAgent";
+  static constexpr char kDumping[] = "Cannot use the following option when dumping the shared archive: ";
+  static constexpr char kFolder[] = "Cannot have non-empty directory in paths";
+  static constexpr char kBeside[] = "cannot be used at the same time with -Xshare:on";
   return {
       {kArchiveAtExit, {"-javaagent:{agent}"}, nullptr, nullptr, kAbortsAtCreation, kAgent},
       {kAutoCreate, {"-javaagent:{agent}"}, nullptr, nullptr, kAbortsAtCreation, kAgent},
