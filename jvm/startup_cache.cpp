@@ -79,6 +79,11 @@ std::vector<std::wstring> EnvironmentVmOptions(std::wstring_view value) {
 
 std::wstring RefusedMarkerOf(const std::wstring& file) { return file + L".off"; }
 
+const wchar_t* RefusalAtEnd(bool aborted, int code, bool mainRan, bool writing) {
+  if (aborted) return !mainRan || writing ? L"the VM aborted" : nullptr;
+  return code != 0 && !mainRan ? L"the VM ended with an error before main" : nullptr;
+}
+
 int FeatureRelease(int first, int second) { return first == 1 ? second : first; }
 
 bool SteersClassDataCache(std::wstring_view option) {

@@ -57,6 +57,12 @@ inline constexpr std::uint64_t kCacheRoomBytes = 256ull << 20;
 // and ".off" (the AOT cache and the dynamic archive of one hash apart).
 std::wstring RefusedMarkerOf(const std::wstring& file);
 
+// Why the runtime's end of the process says it refused the cache options it
+// was given, or null: ended from its exit hook with `code`, or from its abort
+// hook (`aborted`). An error before main was called counts; so does aborting
+// while it was to write the cache (`writing`).
+const wchar_t* RefusalAtEnd(bool aborted, int code, bool mainRan, bool writing);
+
 // Whether a file's first four bytes, read as a little-endian number, are
 // those of an archive: 0xF00BABA2 (static archive, AOT cache) or 0xF00BABA8
 // (dynamic archive).

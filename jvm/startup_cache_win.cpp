@@ -304,8 +304,8 @@ void RefuseStartupCache(StartupCache& cache, const wchar_t* why) {
 }
 
 void EndStartupCache(StartupCache& cache, bool aborted, int code) {
-  if (aborted ? !cache.mainRan || !cache.files.written.empty() : code != 0 && !cache.mainRan) {
-    RefuseStartupCache(cache, aborted ? L"the VM aborted" : L"the VM ended with an error before main");
+  if (const wchar_t* why = RefusalAtEnd(aborted, code, cache.mainRan, !cache.files.written.empty())) {
+    RefuseStartupCache(cache, why);
   }
   FinishStartupCache(cache);
 }

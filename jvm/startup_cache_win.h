@@ -47,8 +47,8 @@ void FinishStartupCache(StartupCache& cache);
 void RefuseStartupCache(StartupCache& cache, const wchar_t* why);
 
 // The runtime ends the process: from its exit hook with `code`, or its abort
-// hook (`aborted`). Ending with an error before main was called, or aborting
-// while it wrote the cache, counts as its refusal. Then FinishStartupCache.
+// hook (`aborted`). What RefusalAtEnd counts as its refusal turns the cache
+// off for the file (RefuseStartupCache). Then FinishStartupCache.
 void EndStartupCache(StartupCache& cache, bool aborted, int code);
 
 }  // namespace jvm

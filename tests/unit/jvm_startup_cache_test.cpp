@@ -240,6 +240,27 @@ TEST(StartupCache, OffAfterTheRuntimeRefusedTheFileOrWithoutRoomOnTheDisk) {
   EXPECT_EQ(disk.asked, L"");
 }
 
+TEST(StartupCache, TheRuntimesEndSaysWhetherItRefusedTheCache) {
+  const struct {
+    bool aborted;
+    int code;
+    bool mainRan, writing;
+    const wchar_t* why;
+  } cases[] = {
+      {true, 1, false, false, L"the VM aborted"},
+      {true, 1, true, true, L"the VM aborted"},  // while it wrote the cache
+      {true, 1, true, false, nullptr},           // the application's own end
+      {false, 1, false, true, L"the VM ended with an error before main"},
+      {false, 0, false, true, nullptr},
+      {false, 3, true, true, nullptr},  // System.exit(3) of the application
+  };
+  for (const auto& c : cases) {
+    const wchar_t* why = jvm::RefusalAtEnd(c.aborted, c.code, c.mainRan, c.writing);
+    EXPECT_EQ(why == nullptr ? L"" : std::wstring(why), c.why == nullptr ? L"" : c.why)
+        << c.aborted << " " << c.code << " " << c.mainRan << " " << c.writing;
+  }
+}
+
 TEST(StartupCache, FeatureReleaseReadsOldAndNewVersionNumbers) {
   EXPECT_EQ(jvm::FeatureRelease(1, 8), 8);
   EXPECT_EQ(jvm::FeatureRelease(17, 0), 17);
