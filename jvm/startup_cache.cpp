@@ -35,7 +35,54 @@ bool NamesFolder(const std::wstring& option, std::wstring_view prefix, bool with
   return false;
 }
 
+// Why the runtime would refuse, or mishandle, a cache beside one option; null
+// when it would not.
+const wchar_t* Refusal(const std::wstring& option, bool aotCache, CacheFolder& cacheFolder) {
+  if (SteersClassDataCache(option)) return L"VM parameters";
+  // Runtimes refuse to archive classes from a folder: some end the process
+  // at exit, others spend seconds at every start failing to.
+  if (NamesFolder(option, L"-Djava.class.path=", false, cacheFolder)) return L"a folder on the class path";
+  if (NamesFolder(option, L"-Xbootclasspath/a:", false, cacheFolder)) return L"a folder on -Xbootclasspath/a:";
+  if (NamesFolder(option, L"--module-path=", true, cacheFolder)) return L"an exploded module on the module path";
+  // Refused while a cache is written: the runtime ends the process at its
+  // creation. JDK 25's AOT cache takes an agent.
+  for (const wchar_t* refused : {L"--limit-modules", L"--patch-module", L"--upgrade-module-path", L"-javaagent:"}) {
+    if (StartsWith(option, refused) && !(aotCache && refused[1] == L'j')) return refused;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+std::vector<std::wstring> EnvironmentVmOptions(std::wstring_view value) {
+  std::vector<std::wstring> options;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (value[i] == L' ' || (value[i] >= L'\t' && value[i] <= L'\r')) {
+      ++i;
+      continue;
+    }
+    std::wstring option;
+    while (i < value.size() && value[i] != L' ' && !(value[i] >= L'\t' && value[i] <= L'\r')) {
+      if (value[i] == L'\'' || value[i] == L'"') {
+        const std::size_t end = value.find(value[i], i + 1);
+        option.append(value.substr(i + 1, end == std::wstring_view::npos ? end : end - i - 1));
+        i = end == std::wstring_view::npos ? value.size() : end + 1;
+      } else {
+        option += value[i++];
+      }
+    }
+    options.push_back(std::move(option));
+  }
+  return options;
+}
+
+std::wstring RefusedMarkerOf(const std::wstring& file) { return file + L".off"; }
+
+const wchar_t* RefusalAtEnd(bool aborted, int code, bool mainRan, bool writing) {
+  if (aborted) return !mainRan || writing ? L"the VM aborted" : nullptr;
+  return code != 0 && !mainRan ? L"the VM ended with an error before main" : nullptr;
+}
 
 int FeatureRelease(int first, int second) { return first == 1 ? second : first; }
 
@@ -57,7 +104,7 @@ bool SteersClassDataCache(std::wstring_view option) {
 std::wstring SafeFolderName(std::wstring_view name) {
   std::wstring safe(name);
   for (wchar_t& c : safe) {
-    if (c < L' ' || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos) c = L'_';
+    if (c < L' ' || std::wstring_view(L"<>:\"/\\|?*;").find(c) != std::wstring_view::npos) c = L'_';
   }
   for (auto c = safe.rbegin(); c != safe.rend() && (*c == L'.' || *c == L' '); ++c) *c = L'_';
   return safe;
@@ -98,22 +145,38 @@ bool IsArchiveMagic(std::uint32_t magic) { return magic == 0xF00BABA2u || magic 
 const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, int feature, bool aotCache,
                                       bool baseArchive, const std::wstring& folder, std::wstring_view tag,
                                       std::initializer_list<std::wstring_view> identity, CacheFolder& cacheFolder,
-                                      StartupCacheFiles& files) {
+                                      StartupCacheFiles& files,
+                                      std::initializer_list<std::pair<const wchar_t*, std::wstring_view>> environment) {
   if (feature < 13) return feature == 0 ? L"no version" : L"before 13";
-  for (const std::wstring& option : optionTexts) {
-    if (SteersClassDataCache(option)) return L"VM parameters";
-    // Runtimes refuse to archive classes from a folder: some end the process
-    // at exit, others spend seconds at every start failing to.
-    if (NamesFolder(option, L"-Djava.class.path=", false, cacheFolder)) return L"a folder on the class path";
-    if (NamesFolder(option, L"--module-path=", true, cacheFolder)) return L"an exploded module on the module path";
-  }
   aotCache = aotCache && feature >= 25;
+  for (const std::wstring& option : optionTexts) {
+    if (const wchar_t* why = Refusal(option, aotCache, cacheFolder)) return why;
+  }
+  // The runtime reads these itself; JDK_JAVA_OPTIONS only bin\java, which makes the AOT cache.
+  for (const auto& [name, value] : environment) {
+    if (!aotCache && std::wstring_view(name) == L"JDK_JAVA_OPTIONS") continue;
+    for (const std::wstring& option : EnvironmentVmOptions(value)) {
+      // bin\java reads a file of further options for "@file".
+      if (option.starts_with(L'@') || Refusal(option, aotCache, cacheFolder) != nullptr) return name;
+    }
+  }
   // A dynamic archive extends the runtime's own: without it OpenJDK 17 ends
   // the process, JDK 25 never makes one.
   if (!aotCache && !baseArchive) return L"no classes.jsa";
-  if (folder.empty() || !cacheFolder.MakeWritable(folder)) return L"no folder";
+  // The runtime takes a ";" in its file's name for a list of files.
+  if (folder.empty() || folder.find(L';') != std::wstring::npos) return L"no folder";
+  if (const wchar_t* why = cacheFolder.MakeWritable(folder)) return why;
   files.file = folder + StartupCacheFileName(aotCache, identity, optionTexts);
+  // A start that ended with the runtime's refusal marked the file's name.
+  if (cacheFolder.Exists(RefusedMarkerOf(files.file))) {
+    files.file.clear();
+    return L"refused at an earlier start";
+  }
   const bool use = cacheFolder.Holds(files.file);
+  if (!use && cacheFolder.FreeBytes(folder) < kCacheRoomBytes) {
+    files.file.clear();
+    return L"little free space";
+  }
   // Else the runtime writes a name of this start's own: a start that is cut
   // short, or another one writing at the same time, leaves no file that looks
   // finished.

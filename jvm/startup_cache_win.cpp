@@ -4,11 +4,13 @@
 
 #include <utility>
 
+#include "common/expansion.h"
 #include "common/folders.h"
 #include "common/splitting.h"
 #include "common/text.h"
 #include "common/text_win.h"
 #include "config/settings_paths.h"
+#include "jvm/user_vm_options_win.h"
 #include "jvm/vm_options.h"
 #include "report/console_mode.h"
 #include "report/diagnostics_log.h"
@@ -18,29 +20,82 @@
 namespace jvm {
 namespace {
 
-// Removes a file of the cache folder: the runtime makes its archives
-// read-only. A file some process has open without delete sharing stays.
-void Remove(const std::wstring& file) {
-  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(file.c_str());
+// The path the system resolves an open file or folder to; empty when unknown.
+std::wstring FinalPath(HANDLE handle) {
+  std::wstring path(text::kLongestPath + 1, L'\0');
+  const DWORD size = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  path.resize(size < path.size() ? size : 0);
+  return path;
 }
 
-// Whether a file begins as an archive; it is left open in `file`.
+// Whether an open file is a plain file at `path` itself: not a folder, nor a
+// link or other reparse point, nor what one leads to (Wine shows a link to a
+// file as that file, which resolves elsewhere).
+bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
+  const std::size_t slash = path.rfind(L'\\');
+  win::FileHandle folder(CreateFileW(path.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!folder || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    return false;
+  }
+  const std::wstring expected = FinalPath(folder.get()) + path.substr(slash), found = FinalPath(file);
+  return !found.empty() && CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), expected.c_str(),
+                                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Removes a file of the cache folder through a handle of its own, when it is a
+// plain file there. The runtime makes its archives read-only. A file some
+// process has open without delete sharing stays.
+void Remove(const std::wstring& file) {
+  win::FileHandle handle(CreateFileW(file.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  FILE_BASIC_INFO basic{};
+  if (!handle || !IsPlainFileAt(handle.get(), file) ||
+      !GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic)) {
+    return;
+  }
+  if (basic.FileAttributes & FILE_ATTRIBUTE_READONLY) {
+    basic.FileAttributes &= ~DWORD{FILE_ATTRIBUTE_READONLY};
+    if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(handle.get(), FileBasicInfo, &basic, sizeof basic);
+  }
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  SetFileInformationByHandle(handle.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// Whether a plain file begins as an archive; it is left open in `file`.
 bool OpenArchive(win::FileHandle& file, const std::wstring& path, DWORD share) {
-  file = win::FileHandle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+  file = win::FileHandle(
+      CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   std::uint32_t magic = 0;
   DWORD read = 0;
-  return file && ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) && read == sizeof magic &&
-         IsArchiveMagic(magic);
+  return file && IsPlainFileAt(file.get(), path) && ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) &&
+         read == sizeof magic && IsArchiveMagic(magic);
 }
 
-// The process id in a temporary's name, <name>.<id>.tmp...; 0 when none.
-DWORD OwnerOf(std::wstring_view name) {
-  DWORD id = 0;
-  for (std::size_t i = name.find(L'.') + 1; i != 0 && i < name.size() && name[i] >= L'0' && name[i] <= L'9'; ++i) {
-    id = id * 10 + (name[i] - L'0');
+// The files of the cache folder's own naming; nothing else there is ever removed.
+enum class Naming { kOther, kTemporary, kFinished };
+
+// <16 hex digits>.jsa or .aot (finished), <16 hex digits>.<process id>.tmp
+// (written, and JDK 25's training record <that>.config): `owner` gets the id.
+Naming NamingOf(std::wstring_view name, DWORD& owner) {
+  if (name.size() < 20 || name.substr(0, 16).find_first_not_of(L"0123456789abcdef") != std::wstring_view::npos ||
+      name[16] != L'.') {
+    return Naming::kOther;
   }
-  return id;
+  const std::wstring_view rest = name.substr(17);
+  if (rest == L"jsa" || rest == L"aot") return Naming::kFinished;
+  std::size_t digits = 0;
+  owner = 0;
+  for (; digits < rest.size() && digits < 10 && rest[digits] >= L'0' && rest[digits] <= L'9'; ++digits) {
+    owner = owner * 10 + (rest[digits] - L'0');
+  }
+  const std::wstring_view end = rest.substr(digits);
+  return digits > 0 && (end == L".tmp" || end == L".tmp.config") ? Naming::kTemporary : Naming::kOther;
 }
 
 bool IsLive(DWORD process) {
@@ -58,12 +113,15 @@ void Tidy(const std::wstring& folder, const std::wstring& made) {
   WIN32_FIND_DATAW data;
   win::FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
   while (find) {
-    const std::wstring_view name(data.cFileName);
+    DWORD owner = 0;
+    const Naming naming = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0
+                              ? Naming::kOther
+                              : NamingOf(data.cFileName, owner);
     std::wstring file = folder + data.cFileName;
-    if (name.find(L".tmp") != std::wstring_view::npos) {
-      if (!IsLive(OwnerOf(name))) Remove(file);
-    } else if (!made.empty() && name.size() == 20 && name[16] == L'.' && file != made) {
-      // <16 hex digits>.jsa or .aot: of this one and the newest so far, the older goes.
+    if (naming == Naming::kTemporary) {
+      if (!IsLive(owner)) Remove(file);
+    } else if (naming == Naming::kFinished && !made.empty() && file != made) {
+      // Of this one and the newest so far, the older goes.
       ULONGLONG time = ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
       if (time > newestTime) {
         std::swap(time, newestTime);
@@ -77,20 +135,30 @@ void Tidy(const std::wstring& folder, const std::wstring& made) {
 
 class DiskCacheFolder : public CacheFolder {
  public:
-  DiskCacheFolder(const std::wstring& tag, win::FileHandle& inUse) : tag_(tag), inUse_(inUse) {}
+  // `trusted`: the length of the local application-data folder, which is the user's own.
+  DiskCacheFolder(const std::wstring& tag, std::size_t trusted, win::FileHandle& inUse)
+      : tag_(tag), trusted_(trusted), inUse_(inUse) {}
 
-  bool MakeWritable(const std::wstring& folder) override {
+  const wchar_t* MakeWritable(const std::wstring& folder) override {
     // The runtime gets the file's name in the ANSI code page: a folder outside
     // it (a user name in another script) would name no file.
-    if (!text::ConvertsToThreadAnsi(folder)) return false;
+    if (!text::ConvertsToThreadAnsi(folder)) return L"no folder";
+    const std::wstring probe = folder + L"probe." + tag_ + L".tmp";
+    // Through a link or junction the tidy-up would work in another folder:
+    // none may be on the way, before the missing folders are made and after.
+    const wchar_t* why = LinkOnTheWay(folder, false);
+    if (why == nullptr) {
+      folders::CreateParentFolders(probe);
+      why = LinkOnTheWay(folder, true);
+    }
+    if (why != nullptr) return why;
+    Tidy(folder, {});
     // A file that can be made there now can be made by the runtime later. A
     // new one: nothing planted at that name is ever opened.
-    const std::wstring probe = folder + L"probe." + tag_ + L".tmp";
-    folders::CreateParentFolders(probe);
-    Tidy(folder, {});
-    return static_cast<bool>(win::FileHandle(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                                         nullptr)));
+    return win::FileHandle(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr))
+               ? nullptr
+               : L"no folder";
   }
   bool Holds(const std::wstring& file) override {
     if (OpenArchive(inUse_, file, FILE_SHARE_READ | FILE_SHARE_WRITE)) return true;
@@ -108,9 +176,27 @@ class DiskCacheFolder : public CacheFolder {
     }
     return false;
   }
+  std::uint64_t FreeBytes(const std::wstring& folder) override {
+    ULARGE_INTEGER free{};
+    return GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr) ? free.QuadPart : 0;
+  }
+  bool Exists(const std::wstring& file) override { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
  private:
+  // Why a folder below the local application-data one is not a plain folder
+  // of its own; null when none is. `made`: every one must be there.
+  const wchar_t* LinkOnTheWay(const std::wstring& folder, bool made) const {
+    for (std::size_t at = folder.find(L'\\', trusted_ + 1); at != std::wstring::npos; at = folder.find(L'\\', at + 1)) {
+      const DWORD attributes = GetFileAttributesW(folder.substr(0, at).c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES && !made) return nullptr;
+      if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return L"no folder";
+      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return L"the folder is a link";
+    }
+    return nullptr;
+  }
+
   const std::wstring& tag_;
+  std::size_t trusted_;
   win::FileHandle& inUse_;
 };
 
@@ -119,25 +205,45 @@ class DiskCacheFolder : public CacheFolder {
 // another cache file, which the runtime makes afresh, rather than one it
 // refuses at every start from then on.
 std::wstring Stamps(const StartupCacheFacts& facts) {
-  std::vector<std::wstring> files;
-  text::SplitBySeparator(files, facts.classPath + L';' + facts.modulePath, L";");
   std::wstring stamps;
   const auto stamp = [&stamps](const std::wstring& file) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (file.empty() || !GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return;
+    if (file.empty() || !GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return false;
     // Only hashed: the time's and size's bytes as they are.
     const DWORD units[] = {data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime,
                            data.nFileSizeLow, data.nFileSizeHigh};
     stamps.append(reinterpret_cast<const wchar_t*>(units), sizeof units / (sizeof(wchar_t)));
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   };
   stamp(facts.jvmLibraryPath);
+  std::vector<std::wstring> files;
+  text::SplitBySeparator(files, facts.classPath, L";");
   for (const std::wstring& file : files) stamp(file);
+  files.clear();
+  text::SplitBySeparator(files, facts.modulePath, L";");
+  // A module path folder's time changes with its names only: each jar in it counts.
+  for (const std::wstring& entry : files) {
+    if (!stamp(entry)) continue;
+    WIN32_FIND_DATAW data;
+    win::FindHandle find(FindFirstFileW((entry + L"\\*").c_str(), &data));
+    while (find) {
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        stamps += data.cFileName;
+        stamp(entry + L'\\' + data.cFileName);
+      }
+      if (!FindNextFileW(find.get(), &data)) break;
+    }
+  }
   return stamps;
 }
 
 }  // namespace
 
 void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheFacts& facts, StartupCache& cache) {
+  if (ProcessIsElevated()) {
+    diag::Log({L"startup cache off: elevated"});
+    return;
+  }
   runtime::DiskFileProbe files;
   const std::wstring home = RuntimeHome(facts.jvmLibraryPath);
   const auto version = runtime::ReleaseFileVersion(home + L"\\", files);
@@ -151,15 +257,19 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
                                                                   : nullptr;
   if (feature >= 25 && noAot != nullptr) diag::Log({L"startup cache: dynamic archive, ", noAot});
 
-  const std::wstring folder = StartupCacheFolder(text::GetEnvironment(L"LOCALAPPDATA"),
+  const std::wstring local = text::GetEnvironment(L"LOCALAPPDATA");
+  const std::wstring folder = StartupCacheFolder(local,
                                                  config::CleanProductName(facts.productName), facts.productCode,
                                                  facts.executablePath);
   const std::wstring tag = text::DecimalText(std::uint64_t{GetCurrentProcessId()});
-  DiskCacheFolder disk(tag, cache.inUse);
+  DiskCacheFolder disk(tag, local.size(), cache.inUse);
   const std::wstring server = facts.jvmLibraryPath.substr(0, facts.jvmLibraryPath.rfind(L'\\') + 1);
   const bool baseArchive = files.Exists(server + L"classes.jsa") || files.Exists(server + L"classes_nocoops.jsa");
   if (const wchar_t* off = AddStartupCacheOptions(optionTexts, feature, noAot == nullptr, baseArchive, folder, tag,
-                                                  {facts.jvmLibraryPath, Stamps(facts)}, disk, cache.files)) {
+                                                  {facts.jvmLibraryPath, Stamps(facts)}, disk, cache.files,
+                                                  {{L"JAVA_TOOL_OPTIONS", text::GetEnvironment(L"JAVA_TOOL_OPTIONS")},
+                                                   {L"_JAVA_OPTIONS", text::GetEnvironment(L"_JAVA_OPTIONS")},
+                                                   {L"JDK_JAVA_OPTIONS", text::GetEnvironment(L"JDK_JAVA_OPTIONS")}})) {
     diag::Log({L"startup cache off: ", off});
   }
 }
@@ -180,6 +290,24 @@ void FinishStartupCache(StartupCache& cache) {
   // JDK 25's training record, left when its cache could not be made.
   Remove(written + L".config");
   written.clear();
+}
+
+void RefuseStartupCache(StartupCache& cache, const wchar_t* why) {
+  if (cache.files.file.empty()) return;
+  diag::Log({L"startup cache refused by the runtime, off for its file from now on: ", why});
+  // A new file: nothing planted at that name is written through.
+  win::FileHandle marker(CreateFileW(RefusedMarkerOf(cache.files.file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::string bytes = text::ToThreadAnsi(why);
+  DWORD written = 0;
+  if (marker) WriteFile(marker.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void EndStartupCache(StartupCache& cache, bool aborted, int code) {
+  if (const wchar_t* why = RefusalAtEnd(aborted, code, cache.mainRan, !cache.files.written.empty())) {
+    RefuseStartupCache(cache, why);
+  }
+  FinishStartupCache(cache);
 }
 
 }  // namespace jvm

@@ -22,14 +22,17 @@ struct StartupCacheFacts {
 };
 
 // The cache of this start: its files, and the finished file it maps, held
-// open (without delete sharing) so that no other start removes it meanwhile.
+// open (without delete sharing) so that no other start removes it meanwhile;
+// whether the application's main has been called.
 struct StartupCache {
   StartupCacheFiles files;
   win::FileHandle inUse;
+  bool mainRan = false;
 };
 
 // Puts the startup cache's options after the first of `optionTexts` (the
-// class path option), or leaves them as they are and logs why.
+// class path option), or leaves them as they are and logs why. An elevated
+// start uses none: its cache folder is the user's, who could plant a file in it.
 void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheFacts& facts, StartupCache& cache);
 
 // Once the runtime has finished (DestroyJavaVM returned, or its exit hook
@@ -37,5 +40,15 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
 // there first, or is removed when it is not a finished archive; after a new
 // file, the older ones beyond the newest other one are removed. Once only.
 void FinishStartupCache(StartupCache& cache);
+
+// The runtime refused its cache options (`why`, for the log): the file's name
+// is marked, so that the starts after this one go without until another
+// runtime, application file or option gives another name.
+void RefuseStartupCache(StartupCache& cache, const wchar_t* why);
+
+// The runtime ends the process: from its exit hook with `code`, or its abort
+// hook (`aborted`). What RefusalAtEnd counts as its refusal turns the cache
+// off for the file (RefuseStartupCache). Then FinishStartupCache.
+void EndStartupCache(StartupCache& cache, bool aborted, int code);
 
 }  // namespace jvm

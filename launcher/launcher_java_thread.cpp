@@ -34,7 +34,10 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
     report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_METHOD);
   }
   void ReportNoMainClass() override { report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_CLASS); }
-  void MainAboutToRun() override { launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm); }
+  void MainAboutToRun() override {
+    launcher_.vmSession.startupCache.mainRan = true;
+    launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm);
+  }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
     return ShowJavaExceptionDialog(env, throwable);
@@ -49,13 +52,14 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
 void JNICALL Launcher::VmExitHook(jint code) {
   Launcher* launcher = Current();
   // The runtime has written its archive by now; the process ends after this hook.
-  if (launcher != nullptr) jvm::FinishStartupCache(launcher->vmSession.startupCache);
+  if (launcher != nullptr) jvm::EndStartupCache(launcher->vmSession.startupCache, false, code);
   VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
   if (observer != nullptr) observer->Exit(code);
 }
 
 void JNICALL Launcher::VmAbortHook() {
   Launcher* launcher = Current();
+  if (launcher != nullptr) jvm::EndStartupCache(launcher->vmSession.startupCache, true, 1);
   VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
   if (observer != nullptr) {
     observer->Abort();

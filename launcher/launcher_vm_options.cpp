@@ -149,6 +149,7 @@ bool VmSession::CreateVm(HWND owner) {
   // A runtime that reports success without handing out its VM has failed.
   if (result == JNI_OK && (javaVm == nullptr || mainEnv == nullptr)) result = JNI_ERR;
   if (result != JNI_OK) {
+    jvm::RefuseStartupCache(startupCache, L"the VM was not created");
     javaVm = nullptr;
     mainEnv = nullptr;
     const unsigned reasonId = jvm::CreationFailureReasonId(result);

@@ -2,7 +2,9 @@
 // each version, the cache folder under the user's local application data, the
 // file the double writes at its end under a temporary name and the name the
 // launcher then gives it, the folder kept tidy, and no cache at all without
-// the setting or where the runtime would refuse it.
+// the setting or where the runtime would refuse it. Wine runs every process
+// elevated, and an elevated start uses no cache: the starts are made with the
+// runner's limited token.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -52,6 +54,30 @@ void WriteArchive(const std::wstring& file, const FILETIME& time) {
   CloseHandle(handle);
 }
 
+// A symbolic link as another process of the user could plant it: Wine's own
+// call makes none, so the Unix command does.
+void MakeLink(const std::wstring& link, const std::wstring& target) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(unixName, nullptr);
+  char* from = unixName(link.c_str());
+  char* to = unixName(target.c_str());
+  ASSERT_TRUE(from != nullptr && to != nullptr);
+  std::wstring command = L"/bin/ln -s \"" + Wide(to) + L"\" \"" + Wide(from) + L"\"";
+  HeapFree(GetProcessHeap(), 0, from);
+  HeapFree(GetProcessHeap(), 0, to);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(CreateProcessW(L"/bin/ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine cannot wait for a Unix process: the link appears.
+  for (int wait = 0; wait < 300 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(100);
+  ASSERT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(link);
+}
+
 class VmStartupCache : public testing::Test {
  protected:
   // A start with the cache on, a runtime of `version` and the product's
@@ -63,7 +89,7 @@ class VmStartupCache : public testing::Test {
     WriteSettings(version, productLines, cacheSetting, classPath);
     environment[L"LOCALAPPDATA"] = local();
     environment[L"VORN_LAUNCHER_LOG"] = log();
-    auto run = app.Run(L"", environment);
+    auto run = app.app.Run(L"", RunOptions(environment));
     EXPECT_TRUE(run.result.finished);
     EXPECT_EQ(run.result.exitCode, exitCode) << app.RecordText();
     EXPECT_TRUE(run.boxes.empty());
@@ -87,13 +113,21 @@ class VmStartupCache : public testing::Test {
     // The runtime's own base archive, which a dynamic archive extends.
     if (baseArchive) testsupport::WriteTextFile(app.jre() + L"\\bin\\server\\classes.jsa", L"", testsupport::Encoding::Ansi);
     Settings s;
-    s.classPath = classPath;
-    s.runtimeLines = cacheSetting + L"Virtual Machine Parameters=-Xmx64m\r\n";
+    s.classPath = classPath + (modulePath.empty() ? L"" : L"\r\nModule Path=" + modulePath);
+    s.runtimeLines = cacheSetting + L"Virtual Machine Parameters=" + parameters + L"\r\n";
     s.applicationLines = L"[Product Information]\r\n" + productLines;
     app.Write(s);
   }
+  testsupport::RunOptions RunOptions(std::map<std::wstring, std::optional<std::wstring>> environment) const {
+    testsupport::RunOptions options = app.Options(std::move(environment));
+    options.unelevated = !elevated;
+    return options;
+  }
   std::wstring local() const { return app.app.path(L"local"); }
   bool baseArchive = true;
+  bool elevated = false;
+  std::wstring modulePath;
+  std::wstring parameters = L"-Xmx64m";
   std::wstring log() const { return app.app.path(L"launch.log"); }
   std::string LogText() const { return Narrow(testsupport::ReadTextFile(log())); }
 
@@ -179,7 +213,7 @@ TEST_F(VmStartupCache, AnApplicationFileReplacedInPlaceGivesAnotherFile) {
   // Another VM parameter the runtime checks the file against: another file.
   const std::wstring parameters = L"Startup Cache=yes\r\nVirtual Machine Parameters=--add-modules=java.sql\r\n";
   WriteSettings(L"17.0.2", L"", parameters, jar);
-  app.Run(L"", {{L"LOCALAPPDATA", local()}});
+  app.app.Run(L"", RunOptions({{L"LOCALAPPDATA", local()}}));
   const std::vector<std::string> options = app.Options();
   ASSERT_GE(options.size(), 3u);
   EXPECT_EQ(options[2].rfind("-XX:ArchiveClassesAtExit=", 0), 0u) << app.RecordText();
@@ -251,7 +285,7 @@ TEST_F(VmStartupCache, StartsAtOnceEachWriteTheirOwnAndTheFirstToFinishNamesIt) 
   std::vector<testsupport::Process> starts;
   std::vector<std::wstring> records;
   for (int i = 0; i < 3; ++i) {
-    testsupport::RunOptions options = app.Options({{L"LOCALAPPDATA", local()}, {L"VORN_DOUBLE_CREATE_GATE", gate}});
+    testsupport::RunOptions options = RunOptions({{L"LOCALAPPDATA", local()}, {L"VORN_DOUBLE_CREATE_GATE", gate}});
     records.push_back(app.app.path(L"record" + std::to_wstring(i) + L".txt"));
     options.environment[L"VORN_DOUBLE_RECORD"] = records.back();
     starts.push_back(testsupport::Process::Start(app.app.exe(), testsupport::Quoted(app.app.exe()), options));
@@ -314,6 +348,121 @@ TEST_F(VmStartupCache, NothingPlantedInTheFolderIsWrittenThrough) {
   EXPECT_FALSE(Start(L"17.0.2", L"Product Name=App\r\n").empty());
   EXPECT_EQ(testsupport::ReadBytes(precious), "precious");
   EXPECT_EQ(testsupport::ReadBytes(folder + L"keep.txt"), "precious");
+}
+
+TEST_F(VmStartupCache, AnElevatedStartUsesNone) {
+  elevated = true;
+  EXPECT_TRUE(Start(L"17.0.2", L"Product Name=App\r\n").empty());
+  EXPECT_NE(LogText().find("startup cache off: elevated"), std::string::npos) << LogText();
+  EXPECT_EQ(GetFileAttributesW(local().c_str()), INVALID_FILE_ATTRIBUTES) << "the folder was looked at";
+}
+
+TEST_F(VmStartupCache, OnlyItsOwnFilesGoAndNothingThroughALink) {
+  // Files of the user's that only resemble the cache's, and links named like
+  // its files to files elsewhere.
+  const std::wstring folder = local() + L"\\App\\cache\\", elsewhere = app.app.path(L"elsewhere\\");
+  const std::vector<std::wstring> users = {L"abcdefghijklmnop.xyz", L"backup.1.tmp", L"notes.tmp.txt", L"report.tmp"};
+  for (const std::wstring& name : users) testsupport::WriteTextFile(folder + name, L"mine", testsupport::Encoding::Ansi);
+  const std::vector<std::wstring> links = {L"0000000000000001.jsa", L"0000000000000002.aot", L"0000000000000003.4294967291.tmp"};
+  for (const std::wstring& name : links) {
+    testsupport::WriteTextFile(elsewhere + name, L"mine", testsupport::Encoding::Ansi);
+    MakeLink(folder + name, elsewhere + name);
+  }
+  // The second start finds the first one's file: a new file tidies the folder.
+  const auto made = Start(L"17.0.2", L"Product Name=App\r\n");
+  ASSERT_FALSE(made.empty()) << LogText();
+  EXPECT_EQ(Start(L"17.0.2", L"Product Name=App\r\n")[0].rfind("-XX:SharedArchiveFile=", 0), 0u);
+  for (const std::wstring& name : users) EXPECT_EQ(testsupport::ReadBytes(folder + name), "mine") << Narrow(name);
+  for (const std::wstring& name : links) EXPECT_EQ(testsupport::ReadBytes(elsewhere + name), "mine") << Narrow(name);
+  // A link at the cache's own name is not mapped.
+  const std::wstring file = CacheFileFrom(made[0]).substr(0, folder.size() + 16) + L".jsa";
+  SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(DeleteFileW(file.c_str()));
+  WriteArchive(elsewhere + L"planted.jsa", FILETIME{1, 0x01D00000});
+  MakeLink(file, elsewhere + L"planted.jsa");
+  EXPECT_EQ(Start(L"17.0.2", L"Product Name=App\r\n")[0].rfind("-XX:ArchiveClassesAtExit=", 0), 0u);
+  EXPECT_EQ(testsupport::ReadBytes(elsewhere + L"planted.jsa").substr(0, 4), "\xa8\xab\x0b\xf0");
+
+  // A cache folder that is a link is left alone, the cache off.
+  ASSERT_TRUE(CreateDirectoryW((local() + L"\\Linked").c_str(), nullptr));
+  MakeLink(local() + L"\\Linked\\cache", elsewhere);
+  testsupport::WriteTextFile(elsewhere + L"0000000000000004.4294967291.tmp", L"mine", testsupport::Encoding::Ansi);
+  EXPECT_TRUE(Start(L"17.0.2", L"Product Name=Linked\r\n").empty());
+  EXPECT_NE(LogText().find("startup cache off: the folder is a link"), std::string::npos) << LogText();
+  EXPECT_EQ(testsupport::ReadBytes(elsewhere + L"0000000000000004.4294967291.tmp"), "mine");
+}
+
+TEST_F(VmStartupCache, OffBesideWhatTheRuntimeRefusesWhileItWritesACache) {
+  const std::wstring boot = app.app.path(L"boot");
+  testsupport::WriteTextFile(boot + L"\\Boot.class", L"class", testsupport::Encoding::Ansi);
+  testsupport::WriteTextFile(app.jre() + L"\\bin\\java.exe", L"", testsupport::Encoding::Ansi);
+  const struct {
+    const wchar_t* version;
+    std::wstring option;
+    std::string reason;
+  } cases[] = {
+      {L"17.0.2", L"-javaagent:C:\\app\\agent.jar", "-javaagent:"},
+      {L"17.0.2", L"--limit-modules=java.base", "--limit-modules"},
+      {L"25", L"--patch-module=java.base=C:\\p", "--patch-module"},
+      {L"17.0.2", L"--upgrade-module-path=C:\\u", "--upgrade-module-path"},
+      {L"25", L"-Xbootclasspath/a:" + boot, "a folder on -Xbootclasspath/a:"},
+  };
+  for (const auto& c : cases) {
+    parameters = L"-Xmx64m " + c.option;
+    EXPECT_TRUE(Start(c.version, L"Product Name=App\r\n").empty()) << Narrow(c.option);
+    EXPECT_NE(LogText().find("startup cache off: " + c.reason + "\r\n"), std::string::npos) << LogText();
+  }
+  // The variables of VM options the runtime reads itself.
+  parameters = L"-Xmx64m";
+  for (const wchar_t* variable : {L"JAVA_TOOL_OPTIONS", L"_JAVA_OPTIONS"}) {
+    EXPECT_TRUE(Start(L"25", L"Product Name=App\r\n", L"Startup Cache=YES\r\n", L"C:\\app\\a.jar", 0,
+                      {{variable, L"-Xss2m  -Xshare:off"}})
+                    .empty());
+    EXPECT_NE(LogText().find("startup cache off: " + Narrow(variable) + "\r\n"), std::string::npos) << LogText();
+  }
+}
+
+TEST_F(VmStartupCache, ASemicolonInTheProductNamesStaysOutOfThePath) {
+  testsupport::WriteTextFile(app.jre() + L"\\bin\\java.exe", L"", testsupport::Encoding::Ansi);
+  const auto options = Start(L"25", L"Product Name=A;B\r\nProduct Code={C;D}\r\n");
+  ASSERT_FALSE(options.empty());
+  EXPECT_EQ(options[0].rfind("-XX:AOTCacheOutput=" + Narrow(local()) + "\\A_B\\{C_D}\\cache\\", 0), 0u) << options[0];
+}
+
+TEST_F(VmStartupCache, AJarReplacedInAModulePathFolderGivesAnotherFile) {
+  const std::wstring jar = app.app.path(L"mods\\m.jar");
+  testsupport::WriteTextFile(jar, L"module", testsupport::Encoding::Ansi);
+  const std::wstring product = L"Product Name=App\r\n";
+  modulePath = L"mods";
+  Start(L"17.0.2", product);
+  const auto mapped = Start(L"17.0.2", product);
+  ASSERT_FALSE(mapped.empty());
+  EXPECT_EQ(mapped[0].rfind("-XX:SharedArchiveFile=", 0), 0u) << mapped[0];
+  // Written over in place: the folder's own time stays.
+  testsupport::WriteTextFile(jar, L"module, newer", testsupport::Encoding::Ansi);
+  const auto updated = Start(L"17.0.2", product);
+  ASSERT_FALSE(updated.empty());
+  EXPECT_EQ(updated[0].rfind("-XX:ArchiveClassesAtExit=", 0), 0u) << updated[0];
+}
+
+TEST_F(VmStartupCache, AStartTheRuntimeRefusesTurnsItOffForThatFile) {
+  const std::wstring product = L"Product Name=App\r\n";
+  // The VM is not created, or aborts at its creation.
+  for (const wchar_t* failure : {L"create", L"abort"}) {
+    parameters = std::wstring(L"-Xmx64m -Dkey=") + failure;
+    WriteSettings(L"17.0.2", product);
+    testsupport::RunOptions options = RunOptions({{L"LOCALAPPDATA", local()}, {L"VORN_LAUNCHER_LOG", log()}});
+    if (failure == std::wstring(L"create")) options.environment[L"VORN_DOUBLE_CREATE_RESULT"] = L"-1";
+    if (failure == std::wstring(L"abort")) options.environment[L"JAVA_TOOL_OPTIONS"] = L"-Dvorn.double.abort";
+    const auto refused = app.app.Run(L"", options);
+    EXPECT_NE(refused.result.exitCode, 0u);
+    EXPECT_NE(LogText().find("startup cache refused by the runtime"), std::string::npos) << LogText();
+    // The next start goes without; another key tries again.
+    EXPECT_TRUE(Start(L"17.0.2", product).empty()) << Narrow(failure);
+    EXPECT_NE(LogText().find("startup cache off: refused at an earlier start"), std::string::npos) << LogText();
+  }
+  parameters = L"-Xmx64m -Dkey=other";
+  EXPECT_FALSE(Start(L"17.0.2", product).empty());
 }
 
 }  // namespace

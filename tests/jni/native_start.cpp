@@ -49,8 +49,12 @@ void WriteTail() {
     std::fclose(file);
   }
 }
-// The VM ends the process once this returns: what it said is kept first.
-void JNICALL WriteTailAtAbort() { WriteTail(); }
+// The VM ends the process once this returns: what it said is kept first, and
+// the hook's call is said on standard error.
+void JNICALL SayAbort() {
+  WriteTail();
+  if (write(2, kAbortHookSays, sizeof kAbortHookSays - 1) < 0) return;
+}
 const jvm::StartupCacheFiles* childCache = nullptr;
 void JNICALL FinishAtExit(jint) {
   if (childCache != nullptr) FinishCache(*childCache);
@@ -77,7 +81,7 @@ void JNICALL FinishAtExit(jint) {
   // The launcher's Java thread: creation, main, detach.
   std::thread javaThread([&] {
     JNIEnv* env = nullptr;
-    if (jvm::CreateJavaVmWith(create, start.options, &WriteTailAtAbort, &FinishAtExit, &vm, &env) != JNI_OK) {
+    if (jvm::CreateJavaVmWith(create, start.options, &SayAbort, &FinishAtExit, &vm, &env) != JNI_OK) {
       WriteTail();
       return;
     }
@@ -137,15 +141,26 @@ Result RunStart(const Start& start) {
   return result;
 }
 
-bool PosixCacheFolder::MakeWritable(const std::wstring& folder) {
+const wchar_t* PosixCacheFolder::MakeWritable(const std::wstring& folder) {
   std::error_code error;
   std::filesystem::create_directories(Narrow(folder), error);
   const std::string probe = Narrow(folder) + "probe." + std::to_string(getpid()) + ".tmp";
   int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-  if (fd < 0) return false;
+  if (fd < 0) return L"no folder";
   close(fd);
   unlink(probe.c_str());
-  return true;
+  return nullptr;
+}
+
+std::uint64_t PosixCacheFolder::FreeBytes(const std::wstring& folder) {
+  std::error_code error;
+  const auto space = std::filesystem::space(Narrow(folder), error);
+  return error ? 0 : space.available;
+}
+
+bool PosixCacheFolder::Exists(const std::wstring& file) {
+  struct stat info {};
+  return stat(Narrow(file).c_str(), &info) == 0;
 }
 
 namespace {

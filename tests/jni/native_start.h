@@ -4,6 +4,7 @@
 // and the VM destroyed, as the launcher does.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,14 +35,19 @@ struct Result {
 
 Result RunStart(const Start& start);
 
+// What the child writes on its standard error when the VM calls the abort hook.
+inline constexpr char kAbortHookSays[] = "abort hook called\n";
+
 // The cache folder on the disk, as the launcher's edge keeps it: made with
 // its parents, writable when a new file can be created in it; a file that is
 // not an archive is removed.
 class PosixCacheFolder : public jvm::CacheFolder {
  public:
-  bool MakeWritable(const std::wstring& folder) override;
+  const wchar_t* MakeWritable(const std::wstring& folder) override;
   bool Holds(const std::wstring& file) override;
   bool FindsFolder(const std::wstring& pattern) override;
+  std::uint64_t FreeBytes(const std::wstring& folder) override;
+  bool Exists(const std::wstring& file) override;
 };
 
 // The launcher's last step: the written file becomes the cache file when it

@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "jvm/startup_cache.h"
+#include "tests/jni/cache_refusals.h"
 #include "tests/jni/native_start.h"
 
 namespace {
@@ -69,8 +70,9 @@ class StartupCacheNative : public testing::TestWithParam<int> {
                              scratch_ + "/output-" + n + ".txt"};
     const std::string server = runtime_.libjvm.substr(0, runtime_.libjvm.rfind('/') + 1);
     const bool baseArchive = std::filesystem::exists(server + "classes.jsa");
-    outcome.off = jvm::AddStartupCacheOptions(texts, runtime_.feature, aotCache, baseArchive, folder_, Wide(n), {Wide(runtime_.libjvm)}, disk,
-                                start.cache);
+    outcome.off = jvm::AddStartupCacheOptions(texts, runtime_.feature, aotCache, baseArchive, folder_, Wide(n),
+                                              {Wide(runtime_.libjvm)}, disk, start.cache,
+                                              {{variableName_, variableValue_}});
     outcome.cacheOptions.assign(texts.begin() + 1, texts.end() - parameters.size());
     outcome.file = start.cache.file;
     outcome.written = start.cache.written;
@@ -121,10 +123,33 @@ class StartupCacheNative : public testing::TestWithParam<int> {
     EXPECT_EQ(second.output, "") << "the second start printed something";
   }
 
+  // A variable of VM options for the child (and the rule), set while the test runs.
+  void SetVariable(const char* name, const char* value) {
+    setenv(name, value, 1);
+    variable_ = name;
+    variableName_ = variable_ == "_JAVA_OPTIONS" ? L"_JAVA_OPTIONS" : L"JAVA_TOOL_OPTIONS";
+    variableValue_ = Wide(value);
+  }
+  void ClearVariable() {
+    if (!variable_.empty()) unsetenv(variable_.c_str());
+    variable_.clear();
+    variableValue_.clear();
+  }
+  // A folder with a class in it, which the runtime will not archive from.
+  std::string FullFolder() {
+    const std::string folder = scratch_ + "/full";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/Some.class") << "class";
+    return folder;
+  }
+
   Runtime runtime_;
   std::string scratch_;
   std::wstring folder_;
   int starts_ = 0;
+  std::string variable_;
+  const wchar_t* variableName_ = L"JAVA_TOOL_OPTIONS";
+  std::wstring variableValue_;
 };
 
 TEST_P(StartupCacheNative, MainReturningLeavesACacheTheNextStartMaps) { CheckFirstAndSecondStart({}, VORN_CACHE_TEST_JAR); }
@@ -245,6 +270,53 @@ TEST_P(StartupCacheNative, RefusedCacheStaysOutOfSight) {
     std::string bytes = nativestart::ReadFile(Narrow(first.file));
     std::ofstream(Narrow(first.file), std::ios::trunc | std::ios::binary) << bytes.substr(0, 4) << "damaged cache";
   }
+}
+
+// The runtimes refuse what tests/jni/cache_refusals.h says, as the double does.
+TEST_P(StartupCacheNative, TheRuntimeRefusesWhatTheDoubleRefuses) {
+  int n = 0;
+  for (const cacherefusals::Case& c : cacherefusals::Cases()) {
+    if (cacherefusals::FeatureOf(c.route) != runtime_.feature) continue;
+    const std::string archive = scratch_ + "/refusal-" + std::to_string(++n) + "/x";
+    std::filesystem::create_directories(archive.substr(0, archive.rfind('/')));
+    nativestart::Start start{runtime_.libjvm, {"-Djava.class.path=" VORN_CACHE_TEST_JAR}, "cachetest/App", {},
+                             scratch_ + "/refusal-output-" + std::to_string(n) + ".txt"};
+    for (const std::string& option : cacherefusals::OptionsOf(c, archive, FullFolder(), VORN_CACHE_AGENT_JAR, ":")) {
+      start.options.push_back(option);
+    }
+    if (c.variable != nullptr) SetVariable(c.variable, c.value);
+    const nativestart::Result result = nativestart::RunStart(start);
+    ClearVariable();
+    const std::string output = nativestart::ReadFile(start.outputFile);
+    const std::string what = testing::PrintToString(start.options) + (c.variable ? std::string(" ") + c.variable : "");
+    const bool aborted = output.find(nativestart::kAbortHookSays) != std::string::npos;
+    EXPECT_EQ(result.exitCode, c.outcome == cacherefusals::Outcome::kRuns ? 0 : 1) << what << "\n" << output;
+    EXPECT_EQ(aborted, c.outcome != cacherefusals::Outcome::kRuns) << what << "\n" << output;
+    EXPECT_EQ(result.mainDoneMs >= 0, c.outcome != cacherefusals::Outcome::kAbortsAtCreation) << what << "\n" << output;
+    EXPECT_NE(output.find(c.said), std::string::npos) << what << "\n" << output;
+  }
+}
+
+// The rule keeps the cache off beside each of them, and the start runs.
+TEST_P(StartupCacheNative, TheRuleKeepsTheCacheOffBesideWhatTheRuntimeRefuses) {
+  for (const cacherefusals::Case& c : cacherefusals::Cases()) {
+    if (cacherefusals::FeatureOf(c.route) != runtime_.feature || c.outcome == cacherefusals::Outcome::kRuns ||
+        (!c.options.empty() && c.options[0].rfind("-XX:", 0) == 0)) {
+      continue;
+    }
+    std::vector<std::wstring> parameters;
+    for (const std::string& option : cacherefusals::OptionsOf(c, "", FullFolder(), VORN_CACHE_AGENT_JAR, ":")) {
+      if (option.rfind("-XX:", 0) != 0) parameters.push_back(Wide(option));
+    }
+    if (c.variable != nullptr) SetVariable(c.variable, c.value);
+    const Outcome outcome = Launch(VORN_CACHE_TEST_JAR, {}, c.route == cacherefusals::Route::kAotCache, parameters);
+    ClearVariable();
+    EXPECT_NE(outcome.off, nullptr) << testing::PrintToString(parameters) << (c.variable ? c.variable : "");
+    EXPECT_EQ(outcome.result.exitCode, 0) << outcome.output;
+  }
+  // A ";" in the product's names stays out of the file's path (here ":").
+  folder_ = jvm::StartupCacheFolder(Wide(scratch_) + L"\\local", L"A;B", L"{C;D}", L"app.exe");
+  CheckFirstAndSecondStart({}, VORN_CACHE_TEST_JAR);
 }
 
 INSTANTIATE_TEST_SUITE_P(Runtimes, StartupCacheNative, testing::Values(17, 25),

@@ -25,7 +25,7 @@
 //   cwd=<wide>                                 current directory at creation
 //   classpath=<narrow>                         value of the last -Djava.class.path=
 //   threadstack <bytes>                        stack reservation of the creating thread
-//   abort-hook / abort-exit 1                  -Dvorn.double.abort: the hook called, the process ends
+//   abort-hook / abort-exit 1                  -Dvorn.double.abort, or a refused archive: the hook called, the process ends
 //   create-result <int>                        what JNI_CreateJavaVM returned
 //   attach <thread name> daemon=<0|1>          AttachCurrentThread(AsDaemon)
 //   detach <thread name>                       DetachCurrentThread of an attached thread
@@ -47,6 +47,8 @@
 //   archive <narrow>                           the VM writes its archive at its end (DestroyJavaVM,
 //                                              System.exit before the hook); archive-failed <error>
 //   archive-died                               VORN_DOUBLE_ARCHIVE_DIES: killed half-way through it
+//   archive-refused                            at its end it refuses to write it (a folder on a path):
+//                                              abort-hook, abort-exit 1 follow
 //   destroy                                    DestroyJavaVM was called
 //   destroy-wait <names>                       it waits for these non-daemon threads
 //   destroy-done <int>                         it returns this result

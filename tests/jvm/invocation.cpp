@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -397,11 +398,16 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
                                                          nullptr)));
     PrintVmText(vfprintf, bytes + "\r\n");
   }
-  // As HotSpot when the boot layer cannot be made: the abort hook, then the end.
+  // As HotSpot when the boot layer cannot be made: the abort hook, then the
+  // end. Asked for among the options, or in JAVA_TOOL_OPTIONS, which HotSpot reads too.
+  char toolOptions[4096] = "";
+  const DWORD toolLength = GetEnvironmentVariableA("JAVA_TOOL_OPTIONS", toolOptions, sizeof toolOptions);
+  bool abort = toolLength < sizeof toolOptions && std::strstr(toolOptions, "-Dvorn.double.abort") != nullptr;
   for (jint i = 0; i < args->nOptions && args->options; ++i) {
-    if (args->options[i].optionString == nullptr || std::string(args->options[i].optionString) != "-Dvorn.double.abort") {
-      continue;
-    }
+    const char* text = args->options[i].optionString;
+    abort = abort || (text != nullptr && std::string(text) == "-Dvorn.double.abort");
+  }
+  if (abort) {
     for (jint j = 0; j < args->nOptions; ++j) {
       const char* text = args->options[j].optionString;
       if (text != nullptr && std::string(text) == "abort" && args->options[j].extraInfo != nullptr) {
@@ -468,29 +474,21 @@ jint CreateVm(JavaVM** pvm, void** penv, void* rawArgs) {
     std::string text = args->options[i].optionString;
     if (text == "exit") Config().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(args->options[i].extraInfo);
     if (text == "abort") Config().abortHook = reinterpret_cast<void(JNICALL*)()>(args->options[i].extraInfo);
+    if (text == "vfprintf") Config().vfprintfHook = reinterpret_cast<VfprintfHook>(args->options[i].extraInfo);
   }
   Config().classPath = classPath;
   Config().bootModules = std::move(bootModules);
-  bool autoCreate = false;
-  std::string shared;
-  for (jint i = 0; i < args->nOptions; ++i) {
-    const std::string text = args->options[i].optionString;
-    const auto value = [&text](const char* prefix) { return text.substr(std::string(prefix).size()); };
-    if (StartsWith(text, "-XX:ArchiveClassesAtExit=")) {
-      Config().archive = value("-XX:ArchiveClassesAtExit=");
-      Config().archiveMagic = 0xF00BABA8u;
-      Config().archiveReadOnly = true;
+  std::vector<std::string> texts;
+  for (jint i = 0; i < args->nOptions; ++i) texts.emplace_back(args->options[i].optionString);
+  // As HotSpot when it refuses the sharing options: it says why and aborts.
+  if (const std::string refusal = ConfigureSharing(texts); !refusal.empty()) {
+    PrintVmText(vfprintf, refusal);
+    if (Config().abortHook) {
+      Record("abort-hook");
+      Config().abortHook();
     }
-    if (StartsWith(text, "-XX:AOTCacheOutput=")) {
-      Config().archive = value("-XX:AOTCacheOutput=");
-      Config().archiveMagic = 0xF00BABA2u;
-    }
-    if (text == "-XX:+AutoCreateSharedArchive") autoCreate = true;
-    if (StartsWith(text, "-XX:SharedArchiveFile=")) shared = value("-XX:SharedArchiveFile=");
-  }
-  if (autoCreate && !shared.empty() && GetFileAttributesA(shared.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    Config().archive = shared;
-    Config().archiveMagic = 0xF00BABA8u;
+    Record("abort-exit 1");
+    ExitProcess(1);
   }
 
   // System.out and System.err: print streams over the process's standard handles.

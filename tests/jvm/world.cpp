@@ -547,10 +547,36 @@ VmConfig& Config() {
   return config;
 }
 
+namespace {
+
+void PrintThroughHook(jint(JNICALL* hook)(FILE*, const char*, va_list), const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  hook(stderr, format, args);
+  va_end(args);
+}
+
+}  // namespace
+
 void WriteArchiveAtExit() {
   VmConfig& config = Config();
   if (config.archive.empty()) return;
   const std::string path = std::exchange(config.archive, {});
+  if (!config.archiveRefusal.empty()) {
+    Record("archive-refused");
+    // As HotSpot: through the hook when there is one.
+    if (config.vfprintfHook != nullptr) {
+      PrintThroughHook(config.vfprintfHook, "%s", config.archiveRefusal.c_str());
+    } else {
+      WriteNativeStderr(config.archiveRefusal);
+    }
+    if (config.abortHook) {
+      Record("abort-hook");
+      config.abortHook();
+    }
+    Record("abort-exit 1");
+    ExitProcess(1);
+  }
   Record("archive " + EscapeNarrow(path));
   // The VM's own way: whatever is there goes, the file is made anew.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);

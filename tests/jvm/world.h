@@ -7,6 +7,8 @@
 
 #include <jni.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -196,6 +198,7 @@ enum class VmState { None, Created, Destroyed };
 struct VmConfig {
   void(JNICALL* exitHook)(jint) = nullptr;
   void(JNICALL* abortHook)() = nullptr;
+  jint(JNICALL* vfprintfHook)(FILE*, const char*, va_list) = nullptr;
   std::string classPath;
   // The archive the VM writes at its end, as HotSpot does for
   // -XX:ArchiveClassesAtExit, -XX:AOTCacheOutput, or -XX:+AutoCreateSharedArchive
@@ -206,8 +209,15 @@ struct VmConfig {
   // The boot layer's modules of the module path, with the main class their
   // descriptor names (empty: none).
   std::map<std::string, std::string> bootModules;
+  // Not empty: instead of writing the archive, the VM says this and aborts.
+  std::string archiveRefusal;
 };
-// Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook).
+// Sets the archive of VmConfig from the options as HotSpot reads them
+// (JAVA_TOOL_OPTIONS, the launcher's, _JAVA_OPTIONS); what it says when it
+// refuses them at creation (and aborts), or "" (sharing.cpp).
+std::string ConfigureSharing(const std::vector<std::string>& launcherOptions);
+// Writes the archive of VmConfig (DestroyJavaVM, System.exit before the hook),
+// or says its refusal, calls the abort hook and ends the process with 1.
 void WriteArchiveAtExit();
 VmState GetVmState();
 // Waits (at most two minutes) for the event named by the environment variable

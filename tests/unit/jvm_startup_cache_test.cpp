@@ -15,16 +15,20 @@ class FakeCacheFolder : public jvm::CacheFolder {
  public:
   FakeCacheFolder(bool writable, bool whole, std::set<std::wstring> folders = {})
       : writable_(writable), whole_(whole), folders_(std::move(folders)) {}
-  bool MakeWritable(const std::wstring& folder) override {
+  const wchar_t* MakeWritable(const std::wstring& folder) override {
     asked = folder;
-    return writable_;
+    return writable_ ? nullptr : L"no folder";
   }
   bool Holds(const std::wstring& file) override {
     held = file;
     return whole_;
   }
   bool FindsFolder(const std::wstring& pattern) override { return folders_.count(pattern) != 0; }
+  std::uint64_t FreeBytes(const std::wstring&) override { return freeBytes; }
+  bool Exists(const std::wstring& file) override { return marked.count(file) != 0; }
   std::wstring asked, held;
+  std::uint64_t freeBytes = jvm::kCacheRoomBytes;
+  std::set<std::wstring> marked;
 
  private:
   bool writable_, whole_;
@@ -117,6 +121,14 @@ TEST(StartupCache, OffAndWhy) {
       {17, true, {L"-Djava.class.path=C:\\app\\a.jar;C:\\app\\classes\\;"}, L"a folder on the class path"},
       {25, true, {L"--module-path=C:\\app\\lib;C:\\app\\mods"}, L"an exploded module on the module path"},
       {17, true, {L"--module-path=C:\\app\\modapp"}, L"an exploded module on the module path"},
+      {17, true, {L"-Xbootclasspath/a:C:\\app\\a.jar;C:\\app\\classes"}, L"a folder on -Xbootclasspath/a:"},
+      // Refused while the runtime writes a cache; JDK 25's AOT cache takes an agent.
+      {17, true, {L"-javaagent:C:\\app\\agent.jar"}, L"-javaagent:"},
+      {25, true, {L"-javaagent:C:\\app\\agent.jar=x"}, L"-javaagent:", false},
+      {25, true, {L"-javaagent:C:\\app\\agent.jar"}, nullptr},
+      {17, true, {L"--limit-modules=java.base"}, L"--limit-modules"},
+      {25, true, {L"--patch-module=java.base=C:\\p"}, L"--patch-module"},
+      {21, true, {L"--upgrade-module-path=C:\\u"}, L"--upgrade-module-path"},
       // A dynamic archive without the runtime's base archive (jlink leaves it out).
       {17, true, {}, L"no classes.jsa", true, false},
       {25, true, {}, L"no classes.jsa", false, false},
@@ -128,6 +140,7 @@ TEST(StartupCache, OffAndWhy) {
       {17, true, {L"-Dx=-Xshare:off", L"-Dy=-XX:AOTCache", L"-Xmx2g"}, nullptr},
       {17, true, {L"--module-path=C:\\app\\lib;C:\\app\\a.jar"}, nullptr},  // a folder of jars
       {17, true, {L"-Dclasses=C:\\app\\classes"}, nullptr},
+      {17, true, {L"-Xbootclasspath/a:C:\\app\\a.jar", L"-agentlib:jdwp=transport=dt_socket"}, nullptr},
   };
   for (const auto& c : cases) {
     Options options = {L"-Djava.class.path=C:\\app\\a.jar;"};
@@ -153,6 +166,99 @@ TEST(StartupCache, OffAndWhy) {
   EXPECT_EQ(std::wstring(jvm::AddStartupCacheOptions(options, 17, true, true, L"", L"1", {L"rt"}, disk, files)),
             L"no folder");
   EXPECT_EQ(disk.asked, L"");
+}
+
+TEST(StartupCache, OffForTheVariablesOfVmOptionsAsTheRuntimeReadsThem) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* value;
+    bool aotCache;
+    bool off;
+  } cases[] = {
+      {L"JAVA_TOOL_OPTIONS", L"-Xshare:off", true, true},
+      {L"JAVA_TOOL_OPTIONS", L"-Xmx1g\t -XX:SharedArchiveFile=C:\\x.jsa", false, true},
+      {L"_JAVA_OPTIONS", L"-Dx=1 -javaagent:a.jar", false, true},
+      {L"_JAVA_OPTIONS", L"'--limit-modules=java.base'", true, true},
+      {L"JDK_JAVA_OPTIONS", L"-Xshare:auto", true, true},
+      {L"JDK_JAVA_OPTIONS", L"@C:\\more.txt", true, true},
+      // Only bin\java reads it, which only the AOT cache starts.
+      {L"JDK_JAVA_OPTIONS", L"-Xshare:auto", false, false},
+      // Inside quotes, one option.
+      {L"JAVA_TOOL_OPTIONS", L"\"-Dnote=a -Xshare:off\"", true, false},
+      {L"JAVA_TOOL_OPTIONS", L"-Xmx1g -Dx=-Xshare:off", true, false},
+      {L"JAVA_TOOL_OPTIONS", L"", true, false},
+  };
+  for (const auto& c : cases) {
+    Options options = {L"-Djava.class.path=a.jar"};
+    FakeCacheFolder disk(true, false);
+    jvm::StartupCacheFiles files;
+    const wchar_t* off = jvm::AddStartupCacheOptions(options, 25, c.aotCache, true, kFolder, L"1", {L"rt"}, disk, files,
+                                                     {{L"JAVA_TOOL_OPTIONS", L"-Xmx1g"}, {c.name, c.value}});
+    EXPECT_EQ(off == nullptr ? L"" : std::wstring(off), c.off ? c.name : L"")
+        << testing::PrintToString(std::wstring(c.name)) << "=" << testing::PrintToString(std::wstring(c.value));
+  }
+  EXPECT_EQ(jvm::EnvironmentVmOptions(L"  -Da='b c'\t-Dd=\"e'f\"g\r\n-Xmx1g \"unclosed x"),
+            (Options{L"-Da=b c", L"-Dd=e'fg", L"-Xmx1g", L"unclosed x"}));
+}
+
+TEST(StartupCache, OffAfterTheRuntimeRefusedTheFileOrWithoutRoomOnTheDisk) {
+  const Options plain = {L"-Djava.class.path=a.jar"};
+  const std::wstring file = kFolder + jvm::StartupCacheFileName(false, {L"rt"}, plain);
+  EXPECT_EQ(jvm::RefusedMarkerOf(file), file + L".off");
+  const struct {
+    bool marked, whole;
+    std::uint64_t freeBytes;
+    const wchar_t* off;
+  } cases[] = {
+      {true, true, jvm::kCacheRoomBytes, L"refused at an earlier start"},
+      {true, false, jvm::kCacheRoomBytes, L"refused at an earlier start"},
+      {false, false, jvm::kCacheRoomBytes - 1, L"little free space"},
+      // A finished file is only read.
+      {false, true, 0, nullptr},
+      {false, false, jvm::kCacheRoomBytes, nullptr},
+  };
+  for (const auto& c : cases) {
+    Options options = plain;
+    FakeCacheFolder disk(true, c.whole);
+    disk.freeBytes = c.freeBytes;
+    if (c.marked) disk.marked.insert(jvm::RefusedMarkerOf(file));
+    jvm::StartupCacheFiles files;
+    const wchar_t* off = jvm::AddStartupCacheOptions(options, 17, false, true, kFolder, L"1", {L"rt"}, disk, files);
+    EXPECT_EQ(off == nullptr ? L"" : std::wstring(off), c.off == nullptr ? L"" : c.off) << c.marked << c.whole;
+    EXPECT_EQ(options.size(), c.off == nullptr ? 3u : 1u);
+    if (c.off != nullptr) {
+      EXPECT_EQ(files.file + files.written, L"");
+    }
+  }
+  // The runtime would read a ";" in the folder as two files.
+  Options options = plain;
+  FakeCacheFolder disk(true, false);
+  jvm::StartupCacheFiles files;
+  EXPECT_EQ(std::wstring(jvm::AddStartupCacheOptions(options, 25, true, true, L"C:\\a;b\\cache\\", L"1", {L"rt"},
+                                                     disk, files)),
+            L"no folder");
+  EXPECT_EQ(disk.asked, L"");
+}
+
+TEST(StartupCache, TheRuntimesEndSaysWhetherItRefusedTheCache) {
+  const struct {
+    bool aborted;
+    int code;
+    bool mainRan, writing;
+    const wchar_t* why;
+  } cases[] = {
+      {true, 1, false, false, L"the VM aborted"},
+      {true, 1, true, true, L"the VM aborted"},  // while it wrote the cache
+      {true, 1, true, false, nullptr},           // the application's own end
+      {false, 1, false, true, L"the VM ended with an error before main"},
+      {false, 0, false, true, nullptr},
+      {false, 3, true, true, nullptr},  // System.exit(3) of the application
+  };
+  for (const auto& c : cases) {
+    const wchar_t* why = jvm::RefusalAtEnd(c.aborted, c.code, c.mainRan, c.writing);
+    EXPECT_EQ(why == nullptr ? L"" : std::wstring(why), c.why == nullptr ? L"" : c.why)
+        << c.aborted << " " << c.code << " " << c.mainRan << " " << c.writing;
+  }
 }
 
 TEST(StartupCache, FeatureReleaseReadsOldAndNewVersionNumbers) {
@@ -181,6 +287,8 @@ TEST(StartupCache, FolderUnderLocalApplicationData) {
       {L"App", L".", L"C:\\a.exe", L"\\App\\_\\cache\\"},
       {L"App. .", L"code ", L"C:\\a.exe", L"\\App___\\code_\\cache\\"},
       {L"A\tB", L"C:D|E", L"C:\\a.exe", L"\\A_B\\C_D_E\\cache\\"},
+      // The runtime takes a ";" in its file option for a list of files.
+      {L"A;B", L"{C;D}", L"C:\\a.exe", L"\\A_B\\{C_D}\\cache\\"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(jvm::StartupCacheFolder(local, c.name, c.code, c.executable), local + c.expected)
