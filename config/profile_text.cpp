@@ -32,8 +32,7 @@ bool SameName(std::wstring_view stored, std::wstring_view wanted) {
 
 }  // namespace
 
-std::vector<ProfileKey> ProfileKeys(std::wstring_view content) {
-  std::vector<ProfileKey> keys;
+void VisitProfileKeys(std::wstring_view content, ProfileKeyVisitor visit) {
   std::wstring_view section;
   while (!content.empty()) {
     const size_t end = std::min(content.find_first_of(L"\r\n"), content.size());
@@ -44,10 +43,8 @@ std::vector<ProfileKey> ProfileKeys(std::wstring_view content) {
       section = UpToNul(Trimmed(line.substr(1, line.rfind(L']') - 1)));
       continue;
     }
-    const std::wstring_view key = UpToNul(Trimmed(line.substr(0, line.find(L'='))));
-    keys.push_back(ProfileKey{std::wstring(section), std::wstring(key)});
+    visit(section, UpToNul(Trimmed(line.substr(0, line.find(L'=')))));
   }
-  return keys;
 }
 
 std::wstring FindProfileValue(std::wstring_view content, std::wstring_view section, std::wstring_view key) {

@@ -5,7 +5,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace config {
 
@@ -19,12 +18,11 @@ namespace config {
 // is removed. There is no comment syntax: ";key=value" is a key ";key".
 std::wstring FindProfileValue(std::wstring_view text, std::wstring_view section, std::wstring_view key);
 
-// The section and key names of every key line of the text, in order, read as
-// FindProfileValue reads them (a line without "=" names a key too).
-struct ProfileKey {
-  std::wstring section, key;
-};
-std::vector<ProfileKey> ProfileKeys(std::wstring_view text);
+// Calls `visit` with the section and key name of every key line of the text,
+// in order, read as FindProfileValue reads them (a line without "=" names a
+// key too).
+using ProfileKeyVisitor = void (*)(std::wstring_view section, std::wstring_view key);
+void VisitProfileKeys(std::wstring_view text, ProfileKeyVisitor visit);
 
 using ByteDecoder = std::wstring (*)(std::string_view bytes);
 

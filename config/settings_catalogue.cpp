@@ -1,8 +1,6 @@
 #include "config/settings_catalogue.h"
 
-#include <algorithm>
 #include <cstdint>
-#include <vector>
 
 #include "common/text.h"
 
@@ -12,16 +10,22 @@ namespace {
 
 wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
 
-// Insertions, deletions and replacements from `a` to `b`, letter case aside.
+// Insertions, deletions and replacements from `a` to `b`, letter case aside;
+// a key longer than any the catalogue holds counts as far from all of them.
 std::size_t EditDistance(std::wstring_view a, std::wstring_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
+  constexpr std::size_t kLongest = 64;
+  if (a.size() >= kLongest || b.size() >= kLongest) return SIZE_MAX - 1;
+  std::size_t row[kLongest];
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
     std::size_t diagonal = row[0];
     row[0] = i;
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1)});
+      std::size_t best = diagonal + (Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1);
+      if (row[j] + 1 < best) best = row[j] + 1;
+      if (row[j - 1] + 1 < best) best = row[j - 1] + 1;
+      row[j] = best;
       diagonal = above;
     }
   }

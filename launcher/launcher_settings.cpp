@@ -40,12 +40,12 @@ bool LaunchSettings::ReadSettings() {
   store.Open(file);
   // A key the launcher does not know is most often a typo of one it does.
   if (diag::Enabled()) {
-    for (const config::ProfileKey& entry : config::ProfileKeys(store.fileText())) {
-      if (const auto nearest = config::NearestCatalogueKey(entry.section, entry.key)) {
-        diag::Log({L"setting [", entry.section, L"] ", entry.key, L" is not one the launcher reads; the nearest is \"",
-                   *nearest, L"\""});
+    config::VisitProfileKeys(store.fileText(), [](std::wstring_view section, std::wstring_view key) {
+      if (const auto nearest = config::NearestCatalogueKey(section, key)) {
+        diag::Log({L"setting [", section, L"] ", key, L" is not one the launcher reads; the nearest is \"", *nearest,
+                   L"\""});
       }
-    }
+    });
   }
   productCode = store.Lookup(keys::kProductInformation, keys::kProductCode);
   upgradeCode = store.Lookup(keys::kProductInformation, keys::kUpgradeCode);

@@ -210,14 +210,18 @@ TEST(SettingsCatalogue, AnUnknownKeyOfTheLaunchersSectionsNamesTheNearestKnownOn
       {L"Application", L"Single Instanse", L"Single Instance"},
       {L"My Own", L"Colour", nullptr},  // the application's own section
   };
-  const auto keys = config::ProfileKeys(text);
+  static std::vector<std::pair<std::wstring, std::wstring>> keys;
+  keys.clear();
+  config::VisitProfileKeys(text, [](std::wstring_view section, std::wstring_view key) {
+    keys.emplace_back(section, key);
+  });
   ASSERT_EQ(keys.size(), std::size(expected));
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    EXPECT_EQ(keys[i].section, expected[i].section);
-    EXPECT_EQ(keys[i].key, expected[i].key);
-    const auto nearest = config::NearestCatalogueKey(keys[i].section, keys[i].key);
+    EXPECT_EQ(keys[i].first, expected[i].section);
+    EXPECT_EQ(keys[i].second, expected[i].key);
+    const auto nearest = config::NearestCatalogueKey(keys[i].first, keys[i].second);
     EXPECT_EQ(std::wstring(nearest.value_or(L"-")), std::wstring(expected[i].nearest ? expected[i].nearest : L"-"))
-        << keys[i].key;
+        << keys[i].second;
   }
 }
 
