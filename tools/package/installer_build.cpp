@@ -61,15 +61,38 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
   return !relative.empty() && *relative.begin() != "..";
 }
 
-// The files a "Files" piece names, below `base`, sorted. A link among them
-// that leads out of the listed folder (the description's for a named file)
-// is refused: its target is no part of the application.
+// The first link among the folders and the file of `relative` below `base`
+// that leads out of `base`: what it names is no part of the application,
+// wherever the path goes after it. False with `error` naming the link.
+bool StaysInside(const fs::path& base, const fs::path& relative, std::string& error) {
+  std::error_code ec;
+  fs::path realBase = fs::weakly_canonical(base, ec);
+  fs::path path = base;
+  for (const auto& part : relative) {
+    path /= part;
+    if (!fs::is_symlink(path, ec)) continue;
+    fs::path target = fs::weakly_canonical(path, ec);
+    if (ec || !IsInside(target, realBase)) {
+      error = PathText(path) + " is a link to " + PathText(target) + ", outside the description's folder " +
+              PathText(realBase);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The files a "Files" piece names, below `base`, sorted. A link on the way
+// that leads out of the description's folder, or one among them that leads
+// out of the listed folder, is refused: its target is no part of the
+// application.
 bool Expand(const fs::path& base, const std::string& piece, std::vector<fs::path>& found, std::string& error) {
-  fs::path path = base / FromText(piece);
+  fs::path relative = FromText(piece);
+  fs::path path = base / relative;
   std::error_code ec;
   std::vector<fs::path> files;
   std::string name = PathText(path.filename());
   bool pattern = name.find('*') != std::string::npos;
+  if (!StaysInside(base, pattern ? relative.parent_path() : relative, error)) return false;
   bool folder = !pattern && fs::is_directory(path, ec);
   fs::path realRoot = fs::weakly_canonical(pattern ? path.parent_path() : folder ? path : base, ec);
   auto take = [&](const fs::directory_entry& entry) {

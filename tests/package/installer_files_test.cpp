@@ -1,0 +1,63 @@
+// What "Files" finds on disk: links on the way and inside listed folders,
+// and many files at once.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+
+#include "tools/package/installer_build.h"
+#include "tools/package/package_description.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHead =
+    "[Package]\nUpgrade Code = {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}\n"
+    "[Version]\nFile Version = 2.1.0.0\n"
+    "[Embedded: Application]\nSingle Instance = yes\n[Installer]\n";
+
+class InstallerFiles : public testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::temp_directory_path() / ("package-installer-files-" + std::to_string(getpid()) + "-" + test->name());
+    fs::remove_all(root_);
+    fs::create_directories(project() / "out");
+    fs::create_directories(outside());
+    std::ofstream(outside() / "secret.txt") << "key";
+    root_ = fs::canonical(root_);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path project() const { return root_ / "project"; }
+  fs::path outside() const { return root_ / "outside"; }
+
+  // PlanInstaller's error for these "Files" ("" when it plans), and the plan.
+  std::string Plan(const std::string& files, package::InstallerPlan& plan) {
+    auto parsed = package::ParsePackageDescription(kHead + "Files = " + files + "\n");
+    if (!parsed.description) return "description: " + parsed.error.message;
+    std::string error;
+    package::PlanInstaller(project() / "app.package", project() / "out" / "App.exe", *parsed.description, false, plan,
+                           error);
+    return error;
+  }
+
+  std::string At(int line) const { return (project() / "app.package").string() + ":" + std::to_string(line) + ": "; }
+
+  fs::path root_;
+};
+
+TEST_F(InstallerFiles, ALinkOnTheWayOutOfTheDescriptionsFolderIsRefusedByName) {
+  fs::create_directories(project() / "lk");
+  fs::create_directory_symlink(outside(), project() / "lk" / "linkdir");
+  const std::string refused = At(8) + (project() / "lk" / "linkdir").string() + " is a link to " +
+                              outside().string() + ", outside the description's folder " + project().string();
+  for (const char* files : {"lk/linkdir", "lk/linkdir/secret.txt", "lk\\linkdir\\*.txt"}) {
+    package::InstallerPlan plan;
+    EXPECT_EQ(Plan(files, plan), refused) << files;
+  }
+}
+
+}  // namespace
