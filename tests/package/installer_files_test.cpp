@@ -37,6 +37,7 @@ class InstallerFiles : public testing::Test {
   // PlanInstaller's error for these "Files" ("" when it plans), and the plan.
   std::string Plan(const std::string& files, package::InstallerPlan& plan) {
     auto parsed = package::ParsePackageDescription(kHead + "Files = " + files + "\n");
+    plan = {};
     if (!parsed.description) return "description: " + parsed.error.message;
     std::string error;
     package::PlanInstaller(project() / "app.package", project() / "out" / "App.exe", *parsed.description, false, plan,
@@ -58,6 +59,27 @@ TEST_F(InstallerFiles, ALinkOnTheWayOutOfTheDescriptionsFolderIsRefusedByName) {
     package::InstallerPlan plan;
     EXPECT_EQ(Plan(files, plan), refused) << files;
   }
+}
+
+// A link to a folder inside the listed one is installed as that folder, under
+// its own name; a loop or a link to nothing is refused by name.
+TEST_F(InstallerFiles, ALinkToAFolderInsideIsInstalledAsThatFolder) {
+  fs::create_directories(project() / "lib" / "v2");
+  std::ofstream(project() / "lib" / "v2" / "a.jar") << "a";
+  fs::create_directory_symlink("v2", project() / "lib" / "current");
+  package::InstallerPlan plan;
+  ASSERT_EQ(Plan("lib", plan), "");
+  std::vector<std::string> targets;
+  for (const auto& file : plan.product.files) targets.push_back(file.target);
+  EXPECT_EQ(targets, (std::vector<std::string>{"App.exe", "App.ini", "lib\\current\\a.jar", "lib\\v2\\a.jar"}));
+
+  fs::create_directory_symlink("..", project() / "lib" / "v2" / "up");
+  EXPECT_EQ(Plan("lib", plan), At(8) + (project() / "lib" / "v2" / "up").string() + " is a link to " +
+                                   (project() / "lib").string() + ", a folder that holds the link");
+  fs::remove(project() / "lib" / "v2" / "up");
+  fs::create_symlink("gone.jar", project() / "lib" / "v2" / "old.jar");
+  EXPECT_EQ(Plan("lib", plan), At(8) + (project() / "lib" / "v2" / "old.jar").string() +
+                                   " is a link to gone.jar, which does not exist");
 }
 
 }  // namespace

@@ -81,6 +81,68 @@ bool StaysInside(const fs::path& base, const fs::path& relative, std::string& er
   return true;
 }
 
+// The files found for one "Files" piece. A link among them must lead inside
+// `realRoot`, the listed folder (the description's for a named file); one to
+// a folder there is walked as that folder, under the link's name, unless it
+// holds the link (a loop).
+class Finder {
+ public:
+  Finder(fs::path realRoot, std::string& error) : realRoot_(std::move(realRoot)), error_(error) {}
+
+  // `entry` as a file, or with `descend` as a folder with all below it.
+  bool Take(const fs::directory_entry& entry, bool descend) {
+    std::error_code e;
+    std::string name = PathText(entry.path());
+    bool link = entry.is_symlink(e);
+    fs::path real = link ? fs::weakly_canonical(entry.path(), e) : fs::path();
+    if (link && (e || !fs::exists(real, e))) {
+      error_ = name + " is a link to " + PathText(fs::read_symlink(entry.path(), e)) + ", which does not exist";
+      return false;
+    }
+    if (link && !IsInside(real, realRoot_)) {
+      error_ = name + " is a link to " + PathText(real) + ", outside the listed folder " + PathText(realRoot_);
+      return false;
+    }
+    fs::file_status status = entry.status(e);
+    if (fs::is_regular_file(status)) {
+      files.push_back(entry.path());
+      return true;
+    }
+    if (!fs::is_directory(status)) {
+      error_ = name + " is neither a file nor a folder";
+      return false;
+    }
+    if (!descend) return true;
+    if (link && std::find(open_.begin(), open_.end(), real) != open_.end()) {
+      error_ = name + " is a link to " + PathText(real) + ", a folder that holds the link";
+      return false;
+    }
+    return Walk(entry.path(), link ? real : open_.back() / entry.path().filename());
+  }
+
+  // The folder `path`, whose real path is `real`.
+  bool Walk(const fs::path& path, const fs::path& real) {
+    open_.push_back(real);
+    std::error_code ec;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      if (!Take(*it, true)) return false;
+    }
+    if (ec) {
+      error_ = PathText(path) + ": the folder cannot be read";
+      return false;
+    }
+    open_.pop_back();
+    return true;
+  }
+
+  std::vector<fs::path> files;
+
+ private:
+  fs::path realRoot_;
+  std::string& error_;
+  std::vector<fs::path> open_;  // the real paths of the folders being walked, outermost first
+};
+
 // The files a "Files" piece names, below `base`, sorted. A link on the way
 // that leads out of the description's folder, or one among them that leads
 // out of the listed folder, is refused: its target is no part of the
@@ -89,39 +151,26 @@ bool Expand(const fs::path& base, const std::string& piece, std::vector<fs::path
   fs::path relative = FromText(piece);
   fs::path path = base / relative;
   std::error_code ec;
-  std::vector<fs::path> files;
   std::string name = PathText(path.filename());
   bool pattern = name.find('*') != std::string::npos;
   if (!StaysInside(base, pattern ? relative.parent_path() : relative, error)) return false;
   bool folder = !pattern && fs::is_directory(path, ec);
   fs::path realRoot = fs::weakly_canonical(pattern ? path.parent_path() : folder ? path : base, ec);
-  auto take = [&](const fs::directory_entry& entry) {
-    std::error_code e;
-    if (entry.is_symlink(e)) {
-      fs::path target = fs::weakly_canonical(entry.path(), e);
-      if (e || !IsInside(target, realRoot)) {
-        error = PathText(entry.path()) + " is a link to " + PathText(target) + ", outside the listed folder " +
-                PathText(realRoot);
-        return false;
-      }
-    }
-    if (entry.is_regular_file(e)) files.push_back(entry.path());
-    return true;
-  };
+  Finder finder(realRoot, error);
   if (pattern) {
+    // A pattern picks files: folders it matches are passed over.
     for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-      if (MatchesPattern(name, PathText(it->path().filename())) && !take(*it)) return false;
+      if (MatchesPattern(name, PathText(it->path().filename())) && !finder.Take(*it, false)) return false;
     }
   } else if (folder) {
-    for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-      if (!take(*it)) return false;
-    }
-  } else if (!take(fs::directory_entry(path, ec))) {
+    if (!finder.Walk(path, realRoot)) return false;
+  } else if (fs::symlink_status(path, ec).type() != fs::file_type::not_found &&
+             !finder.Take(fs::directory_entry(path, ec), false)) {
     return false;
   }
-  if (ec || files.empty()) return false;
-  std::sort(files.begin(), files.end());
-  found.insert(found.end(), files.begin(), files.end());
+  if (ec || finder.files.empty()) return false;
+  std::sort(finder.files.begin(), finder.files.end());
+  found.insert(found.end(), finder.files.begin(), finder.files.end());
   return true;
 }
 
