@@ -113,6 +113,15 @@ rm src/lib/host.jar
 touch 'src/lib/x$y.jar'
 refused src/app.package out/Dollar.exe "app.package:15: $here/src/lib/x\$y.jar: the name holds \"\$\""
 rm 'src/lib/x$y.jar'
+# Two outputs at one path: the package, the .ini or the companion over the executable.
+for name in Same.exe SAME.ini same.com; do
+  { cat src/app.package; echo "File = $name"; } >src/same.package
+  refused src/same.package out/Same.exe "out/$name: the installer package (\"File\" in [Installer]) would replace"
+done
+refused src/app.package out/Same.ini "out/Same.ini: the .ini would replace the executable"
+{ cat src/app.package; echo "File = Same.wxs"; } >src/same.package
+set +e; "$tool" "$launcher" src/same.package out/Same.exe --keep-wxs >/dev/null 2>&1; code=$?; set -e
+[ $code -eq 2 ] || fail "a package named like the kept WiX source gave exit $code"
 [ "$(ls -A out)" = "$before" ] || fail "a refused description left $(ls -A out)"
 sed 's/^Files = .*/Files = *.jar\nFile = a.jar/' src/app.package >src/lib/over.package
 cp src/lib/a.jar a.jar.before

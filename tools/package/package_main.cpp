@@ -91,9 +91,23 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
                  " is also an output"},
   };
+  // Two outputs at one path: the later would replace the earlier (the
+  // package "File = App.exe" the executable, for example).
+  std::vector<std::pair<std::filesystem::path, std::string>> named{{output, "the executable"}};
+  if (made.ini) named.emplace_back(files[1].first, "the .ini");
+  if (made.companion) named.emplace_back(files.back().first, "the console companion (.com)");
+  if (d.installer && !installer.wxs.empty()) named.emplace_back(installer.wxs, "the kept WiX source");
+  if (d.installer) named.emplace_back(installer.msi, "the installer package (\"File\" in [Installer])");
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (package::SameFile(named[i].first, named[j].first)) {
+        return package::Report(kTool, PathText(named[i].first) + ": " + named[i].second + " would replace " +
+                                          named[j].second + " (two outputs cannot be one file)");
+      }
+    }
+  }
   std::vector<std::filesystem::path> outputs;
-  for (const auto& file : files) outputs.push_back(file.first);
-  if (d.installer) outputs.insert(outputs.end(), {installer.wxs, installer.msi});
+  for (const auto& file : named) outputs.push_back(file.first);
   for (const auto& file : outputs) {
     std::error_code ec;
     for (const auto& [path, message] : inputs) {
