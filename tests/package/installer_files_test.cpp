@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "tools/package/installer_build.h"
+#include "tools/package/installer_wix.h"
 #include "tools/package/package_description.h"
 
 namespace {
@@ -80,6 +81,24 @@ TEST_F(InstallerFiles, ALinkToAFolderInsideIsInstalledAsThatFolder) {
   fs::create_symlink("gone.jar", project() / "lib" / "v2" / "old.jar");
   EXPECT_EQ(Plan("lib", plan), At(8) + (project() / "lib" / "v2" / "old.jar").string() +
                                    " is a link to gone.jar, which does not exist");
+}
+
+// Many files are planned in time that grows with their number: 20,000 in
+// folders of their own took over a minute when every target was compared
+// with every other.
+TEST_F(InstallerFiles, TwentyThousandFilesArePlannedInSeconds) {
+  for (int folder = 0; folder < 200; ++folder) {
+    fs::path path = project() / "data" / ("f" + std::to_string(folder));
+    fs::create_directories(path);
+    for (int i = 0; i < 100; ++i) std::ofstream(path / ("item-" + std::to_string(i) + ".txt"));
+  }
+  auto start = std::chrono::steady_clock::now();
+  package::InstallerPlan plan;
+  ASSERT_EQ(Plan("data", plan), "");
+  std::string wix = package::ComposeWix(plan.product);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(plan.product.files.size(), 20002u);
+  EXPECT_NE(wix.find("data/f199/item-99.txt"), std::string::npos);
 }
 
 }  // namespace

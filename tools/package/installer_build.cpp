@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 #include <system_error>
+#include <unordered_set>
 
 #include "tools/package/file_io.h"
 
@@ -46,6 +47,12 @@ bool SameLetters(std::string_view a, std::string_view b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
+}
+
+std::string Lowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return out;
 }
 
 // Where `part` first stands in `name` from `from` on, letters compared without case.
@@ -278,6 +285,9 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   add(outputFolder / output.filename(), PathText(output.filename()));
   add(outputFolder / (output.stem().u8string() + u8".ini"), stem + ".ini");
   if (d.console == ConsoleMode::Companion) add(outputFolder / (output.stem().u8string() + u8".com"), stem + ".com");
+  // The targets so far, in lower case: Windows reads names in any case.
+  std::unordered_set<std::string> installed;
+  for (const auto& file : p.files) installed.insert(Lowered(file.target));
   for (const std::string& piece : installer.files) {
     std::vector<fs::path> found;
     std::string linkError;
@@ -297,11 +307,9 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
         error = where + PathText(file) + ": the name " + unfit;
         return false;
       }
-      for (const auto& known : p.files) {
-        if (SameLetters(known.target, target)) {
-          error = where + "\"Files\" installs " + target + " twice";
-          return false;
-        }
+      if (!installed.insert(Lowered(target)).second) {
+        error = where + "\"Files\" installs " + target + " twice";
+        return false;
       }
       add(file, target);
       plan.inputs.push_back(file);
