@@ -168,4 +168,33 @@ set -e
 has "$message" "wixl failed (stopped by signal 5); no installer was written. wixl said:
 wixl: halfway"
 [ -z "$(ls -A out | grep -E "NoWixl|BadWixl|CrashWixl|^\.installer-")" ] || fail "left behind: $(ls -A out)"
+# A run ended by SIGINT, SIGTERM or SIGHUP while wixl works ends wixl and
+# removes its private folder; one ended by SIGKILL leaves the folder, and the
+# next run beside it removes it.
+mkdir -p stuckwixl
+printf '#!/bin/sh\necho $$ >"$STUCK_PID.tmp" && mv "$STUCK_PID.tmp" "$STUCK_PID"\nexec sleep 60\n' >stuckwixl/wixl
+chmod +x stuckwixl/wixl
+stuck() {  # <signal>: a run sent the signal once wixl works; its wait status in $status
+  rm -f stuck.pid
+  set -m  # a job of its own, which SIGINT reaches
+  STUCK_PID=$work/stuck.pid PATH="$work/stuckwixl:$PATH" "$tool" "$launcher" src/app.package out/Stuck.exe 2>/dev/null &
+  run=$!
+  set +m
+  for _ in $(seq 200); do [ -s stuck.pid ] && break; sleep 0.1; done
+  [ -s stuck.pid ] || fail "the stuck wixl did not start"
+  ls -A out | grep -q "^\.installer-$run-" || fail "no private folder while wixl works: $(ls -A out)"
+  kill -"$1" $run
+  set +e; wait $run; status=$?; set -e
+}
+for signal in INT TERM HUP; do
+  stuck $signal
+  [ $status -eq $((128 + $(kill -l $signal))) ] || fail "SIG$signal ended the run with status $status"
+  ! kill -0 "$(cat stuck.pid)" 2>/dev/null || fail "wixl outlived the run ended by SIG$signal"
+  [ -z "$(ls -A out | grep -E "^\.installer-|Stuck")" ] || fail "SIG$signal left $(ls -A out)"
+done
+stuck KILL
+kill "$(cat stuck.pid)"
+ls -A out | grep -q "^\.installer-$run-" || fail "SIGKILL left no folder: $(ls -A out)"
+"$tool" "$launcher" src/app.package out/Check.exe
+[ -z "$(ls -A out | grep "^\.installer-")" ] || fail "the next run did not remove the folder SIGKILL left"
 echo "installer check: passed"

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <system_error>
 #include <unordered_set>
 
@@ -12,6 +11,8 @@
 #ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
+
+#include "tools/package/scratch_folder.h"
 #include <sys/wait.h>
 extern char** environ;
 #endif
@@ -344,20 +345,11 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
   // The source it reads names each file by a link in that folder: no path of
   // the build machine reaches the WiX preprocessor, which would expand a "$".
   std::error_code ec;
-  fs::path scratch;
-  std::random_device random;
-  for (int attempt = 0; attempt < 16 && scratch.empty(); ++attempt) {
-    fs::path candidate = plan.msi.parent_path() / (".installer-" + std::to_string(random()));
-    if (fs::create_directory(candidate, ec)) scratch = candidate;
+  ScratchFolder folder;
+  if (!folder.Make(plan.msi.parent_path())) {
+    return Report(tool, PathText(plan.msi.parent_path()) + ": cannot write the output");
   }
-  if (scratch.empty()) return Report(tool, PathText(plan.msi.parent_path()) + ": cannot write the output");
-  struct Removed {
-    fs::path folder;
-    ~Removed() {
-      std::error_code e;
-      fs::remove_all(folder, e);
-    }
-  } removed{scratch};
+  const fs::path& scratch = folder.path();
 
   // The outputs are not written yet: the package is made from copies here,
   // so that a failing wixl leaves every earlier output as it was.
@@ -371,6 +363,7 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
                               : (fs::create_symlink(plan.sources[i], source, ec), bool(ec))) {
       return Report(tool, PathText(scratch) + ": cannot write the output");
     }
+    folder.EndIfAsked();
   }
   std::string wix = ComposeWix(product);
   if (!WriteFilesOrNone({{scratch / "package.wxs", Bytes(wix.begin(), wix.end())}}, failed)) {
@@ -383,11 +376,16 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
   posix_spawn_file_actions_addchdir_np(&actions, scratch.c_str());
   posix_spawn_file_actions_addopen(&actions, 1, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setsigmask(&attributes, &folder.mask());
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, "wixl", &actions, nullptr, const_cast<char* const*>(argv), environ);
+  int spawned = posix_spawnp(&pid, "wixl", &actions, &attributes, const_cast<char* const*>(argv), environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   int status = 0;
-  bool ran = spawned == 0 && waitpid(pid, &status, 0) == pid;
+  bool ran = spawned == 0 && folder.Wait(pid, status);
   if (spawned != 0) {
     return Report(tool, "wixl was not found on PATH: it makes the installer (Debian package \"wixl\")");
   }
@@ -403,6 +401,7 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
                             (text.empty() ? "(nothing)" : text));
   }
   if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+  folder.EndIfAsked();
   if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
   fs::rename(scratch / "package.msi", plan.msi, ec);
   if (ec) return Report(tool, PathText(plan.msi) + ": cannot write the output");

@@ -10,6 +10,7 @@
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then. No output may be one of the inputs.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -149,5 +150,11 @@ int main(int argc, char** argv) {
     return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe> [--keep-wxs] "
                                   "(--help: the description's keys)");
   }
-  return Package(arguments[0], arguments[1], arguments[2], keepWxs);
+  // What cannot be had (memory, for one) is an error like the others, and
+  // the stack unwinds: the private folders are removed on the way.
+  try {
+    return Package(arguments[0], arguments[1], arguments[2], keepWxs);
+  } catch (const std::exception& e) {
+    return package::Report(kTool, package::PathText(arguments[1]) + ": " + e.what());
+  }
 }
