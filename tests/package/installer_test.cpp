@@ -176,6 +176,27 @@ TEST(Installer, TextsThatTheSystemOrTheBuildToolWouldTakeOtherwiseAreRefused) {
                   .description);
 }
 
+// Scripts and shell objects are refused in both lists; the types Windows
+// opens itself (certificates, fonts, disk images, ...) may only be offered.
+TEST(Installer, ScriptAndShellTypesAndWindowsOwnTypesAreNotTaken) {
+  for (const char* type : {".wsc", ".sct", ".scf", ".ps1xml", ".psd1", ".settingcontent-ms", ".library-ms",
+                           ".search-ms", ".appref-ms", ".application", ".appinstaller", ".msix", ".appx"}) {
+    for (const std::string key : {"File Types = ", "Open With = "}) {
+      auto result = ParsePackageDescription(kHead + "[Installer]\n" + key + type + (key[0] == 'F' ? " = x\n" : "\n"));
+      ASSERT_FALSE(result.description) << key << type;
+      EXPECT_NE(result.error.message.find("it is the type of programs or system files"), std::string::npos)
+          << key << type << ": " << result.error.message;
+    }
+  }
+  for (const char* type : {".cer", ".pfx", ".ttf", ".iso", ".vhdx", ".rdp", ".chm", ".themepack"}) {
+    auto taken = ParsePackageDescription(kHead + "[Installer]\nFile Types = " + type + " = x\n");
+    ASSERT_FALSE(taken.description) << type;
+    EXPECT_NE(taken.error.message.find("a type Windows opens with a program of its own"), std::string::npos)
+        << type << ": " << taken.error.message;
+    EXPECT_TRUE(ParsePackageDescription(kHead + "[Installer]\nOpen With = " + type + "\n").description) << type;
+  }
+}
+
 // "*" stands for any run; the time grows with the lengths only.
 TEST(Installer, FilesPatternsMatchInTimeOfTheirLength) {
   const std::tuple<const char*, const char*, bool> cases[] = {

@@ -65,17 +65,25 @@ bool SameExtension(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Types of programs and of the system's own files: an application that took
-// one over would break every program (or the system) that opens them.
+// Types of programs, scripts and shell objects, and of the system's own
+// files: an application that took one over would break every program (or the
+// system) that opens them, or be started for what Windows runs as code.
 constexpr std::string_view kProgramTypes[] = {
-    ".exe", ".com", ".bat", ".cmd", ".lnk", ".pif", ".scr", ".msi", ".msp", ".dll", ".sys", ".cpl", ".ps1", ".psm1",
-    ".vbs", ".vbe", ".js",  ".jse", ".wsf", ".wsh", ".hta", ".msc", ".reg", ".inf", ".url", ".ocx", ".drv", ".jar"};
+    ".exe", ".com", ".bat", ".cmd", ".lnk", ".pif", ".scr", ".msi", ".msp", ".mst", ".dll", ".sys", ".cpl",
+    ".ps1", ".psm1", ".psd1", ".ps1xml", ".psc1", ".pssc", ".cdxml", ".vbs", ".vbe", ".vb", ".js", ".jse", ".wsf",
+    ".wsh", ".wsc", ".ws", ".sct", ".scf", ".shb", ".shs", ".hta", ".msc", ".reg", ".inf", ".url", ".website",
+    ".ocx", ".drv", ".jar", ".settingcontent-ms", ".library-ms", ".search-ms", ".searchconnector-ms",
+    ".appref-ms", ".application", ".xbap", ".gadget", ".appinstaller", ".msix", ".msixbundle", ".appx",
+    ".appxbundle", ".msu", ".diagcab", ".mof", ".ade", ".adp", ".mde"};
 // Types Windows opens with programs of its own: an application may be offered
 // for them ("Open With"), never take them.
 constexpr std::string_view kWindowsTypes[] = {
-    ".txt", ".log", ".ini", ".xml", ".htm", ".html", ".mht", ".css", ".rtf", ".csv", ".pdf", ".xps", ".jpg",
-    ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff", ".ico", ".svg", ".wav", ".mp3", ".mp4", ".wma", ".wmv",
-    ".avi", ".zip", ".cab", ".theme"};
+    ".txt", ".log", ".ini", ".xml", ".htm", ".html", ".mht", ".mhtml", ".css", ".rtf", ".csv", ".pdf", ".xps",
+    ".oxps", ".jpg", ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff", ".ico", ".svg", ".webp", ".heic", ".wav",
+    ".mp3", ".mp4", ".m4a", ".wma", ".wmv", ".avi", ".mkv", ".mov", ".flac", ".zip", ".cab", ".iso", ".img",
+    ".vhd", ".vhdx", ".cer", ".crt", ".der", ".pem", ".p7b", ".p7c", ".p7s", ".p12", ".pfx", ".spc", ".sst",
+    ".stl", ".crl", ".cat", ".ttf", ".otf", ".ttc", ".fon", ".fnt", ".rdp", ".chm", ".hlp", ".theme", ".themepack",
+    ".deskthemepack", ".evtx", ".contact", ".group", ".nfo"};
 
 template <std::size_t N>
 bool IsOneOf(std::string_view extension, const std::string_view (&list)[N]) {
