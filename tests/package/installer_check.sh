@@ -113,6 +113,10 @@ rm src/lib/host.jar
 touch 'src/lib/x$y.jar'
 refused src/app.package out/Dollar.exe "app.package:15: $here/src/lib/x\$y.jar: the name holds \"\$\""
 rm 'src/lib/x$y.jar'
+# An output named like a device, with or without an extension, in any case.
+for name in CON.exe con Lpt1.txt.exe nul.EXE com9.exe; do
+  refused src/app.package "out/$name" "out/$name: the output's name is the name of a device on Windows"
+done
 # Two outputs at one path: the package, the .ini or the companion over the executable.
 for name in Same.exe SAME.ini same.com; do
   { cat src/app.package; echo "File = $name"; } >src/same.package

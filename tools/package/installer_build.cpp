@@ -183,11 +183,16 @@ bool Expand(const fs::path& base, const std::string& piece, std::vector<fs::path
 }
 
 // Windows' form of a relative path: "\" between its parts, each a plain name.
-bool TargetOf(const fs::path& relative, std::string& target) {
+// False with why a part is not one.
+bool TargetOf(const fs::path& relative, std::string& target, std::string& why) {
   target.clear();
   for (const auto& part : relative) {
     std::string name = PathText(part);
-    if (!IsPlainName(name)) return false;
+    if (!IsPlainName(name)) {
+      std::string fault = NameFault(name);
+      why = fault.empty() ? "the name cannot be installed on Windows" : "\"" + name + "\" " + fault;
+      return false;
+    }
     target += (target.empty() ? "" : "\\") + name;
   }
   return !target.empty();
@@ -300,8 +305,9 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
     }
     for (const fs::path& file : found) {
       std::string target;
-      if (!TargetOf(file.lexically_relative(base), target)) {
-        error = where + PathText(file) + ": the name cannot be installed on Windows";
+      std::string why;
+      if (!TargetOf(file.lexically_relative(base), target, why)) {
+        error = where + PathText(file) + ": " + why;
         return false;
       }
       if (auto unfit = UnfitInstallerText(target); !unfit.empty()) {

@@ -38,6 +38,11 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
                                       parsed.error.message);
   }
   const package::PackageDescription& d = *parsed.description;
+  // Windows opens a device for such a name: the executable could be neither
+  // copied nor started there.
+  if (auto fault = package::NameFault(PathText(output.filename())); !fault.empty()) {
+    return package::Report(kTool, PathText(output) + ": the output's name " + fault);
+  }
   package::InstallerPlan installer;
   std::string installerError;
   if (d.installer && !package::PlanInstaller(descriptionPath, output, d, keepWxs, installer, installerError)) {
