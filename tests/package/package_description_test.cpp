@@ -148,6 +148,11 @@ TEST(PackageDescription, HelpListsEveryKeyThatTheParserAccepts) {
     auto result = ParsePackageDescription("[" + std::string(k.section) + "]\n" + std::string(k.key) + " = ?\n");
     EXPECT_EQ(result.error.message.find("unknown key"), std::string::npos) << k.key << ": " << result.error.message;
   }
+  // The two names the tool fills in from the output say so.
+  EXPECT_NE(help.find("  Original File Name = text (at most 1024 bytes) (default: the output's file name, such as "
+                      "MyApp.exe)\n"), std::string::npos) << help;
+  EXPECT_NE(help.find("  Internal Name = text (at most 1024 bytes) (default: the output's file name without its "
+                      "extension, such as MyApp)\n"), std::string::npos) << help;
   for (const std::string& section : package::SettingsSections()) {
     for (const std::string& key : package::SettingsKeysOf(section)) {
       EXPECT_NE(help.find(key), std::string::npos) << key;
