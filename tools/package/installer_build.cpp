@@ -9,12 +9,7 @@
 #include "tools/package/file_io.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
-
-#include "tools/package/scratch_folder.h"
-#include <sys/wait.h>
-extern char** environ;
+#include "tools/package/run_tool.h"
 #endif
 
 namespace package {
@@ -375,35 +370,13 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
   if (!WriteFilesOrNone({{scratch / "package.wxs", Bytes(wix.begin(), wix.end())}}, failed)) {
     return Report(tool, PathText(failed) + ": cannot write the output");
   }
-  std::string said = (scratch / "wixl.txt").string();
-  const char* argv[] = {"wixl", "-a", "x64", "-o", "package.msi", "package.wxs", nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, scratch.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  posix_spawnattr_setsigmask(&attributes, &folder.mask());
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-  pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, "wixl", &actions, &attributes, const_cast<char* const*>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  int status = 0;
-  bool ran = spawned == 0 && folder.Wait(pid, status);
-  if (spawned != 0) {
+  ToolRun wixl = RunTool(folder, {"wixl", "-a", "x64", "-o", "package.msi", "package.wxs"});
+  if (!wixl.started) {
     return Report(tool, "wixl was not found on PATH: it makes the installer (Debian package \"wixl\")");
   }
-  Bytes output;
-  ReadWholeFile(said, output);
-  std::string text(output.begin(), output.end());
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::string how = !ran                ? "could not be waited for"
-                      : WIFSIGNALED(status) ? "stopped by signal " + std::to_string(WTERMSIG(status))
-                                            : "exit code " + std::to_string(WEXITSTATUS(status));
-    return Report(tool, PathText(plan.msi) + ": wixl failed (" + how + "); no installer was written. wixl said:\n" +
+  const std::string& text = wixl.said;
+  if (!wixl.succeeded) {
+    return Report(tool, PathText(plan.msi) + ": wixl failed (" + wixl.how + "); no installer was written. wixl said:\n" +
                             (text.empty() ? "(nothing)" : text));
   }
   if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());

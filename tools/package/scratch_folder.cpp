@@ -1,6 +1,7 @@
 #include "tools/package/scratch_folder.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,17 +9,22 @@
 #include <ctime>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace package {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr char kPrefix[] = ".installer-";
+// The folders that exist now, removed by whichever ends the run.
+std::vector<ScratchFolder*>& Live() {
+  static std::vector<ScratchFolder*> live;
+  return live;
+}
 
-// The process id in ".installer-<pid>-<number>", or 0 for any other name.
-pid_t OwnerOf(const std::string& name) {
-  if (!name.starts_with(kPrefix)) return 0;
-  std::string rest = name.substr(sizeof kPrefix - 1);
+// The process id in "<prefix><pid>-<number>", or 0 for any other name.
+pid_t OwnerOf(const std::string& name, const std::string& prefix) {
+  if (!name.starts_with(prefix)) return 0;
+  std::string rest = name.substr(prefix.size());
   std::size_t dash = rest.find('-');
   if (dash == 0 || dash == std::string::npos || dash > 9 || dash + 1 == rest.size()) return 0;
   for (std::size_t i = 0; i < rest.size(); ++i) {
@@ -28,10 +34,10 @@ pid_t OwnerOf(const std::string& name) {
 }
 
 // Removes the folders of runs whose process no longer exists.
-void RemoveLeftovers(const fs::path& parent) {
+void RemoveLeftovers(const fs::path& parent, const std::string& prefix) {
   std::error_code ec;
   for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-    pid_t owner = OwnerOf(it->path().filename().string());
+    pid_t owner = OwnerOf(it->path().filename().string(), prefix);
     std::error_code e;
     if (owner <= 0 || owner == getpid() || !it->is_directory(e) || it->is_symlink(e)) continue;
     if (kill(owner, 0) == -1 && errno == ESRCH) fs::remove_all(it->path(), e);
@@ -40,19 +46,20 @@ void RemoveLeftovers(const fs::path& parent) {
 
 }  // namespace
 
-bool ScratchFolder::Make(const fs::path& parent) {
+bool ScratchFolder::Make(const fs::path& parent, const char* prefix) {
   sigemptyset(&held_);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held_, s);
   holding_ = sigprocmask(SIG_BLOCK, &held_, &previous_) == 0;
-  RemoveLeftovers(parent);
+  Live().push_back(this);
+  RemoveLeftovers(parent, prefix);
   std::random_device random;
-  std::error_code ec;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    fs::path candidate = parent / (kPrefix + std::to_string(getpid()) + "-" + std::to_string(random()));
-    if (fs::create_directory(candidate, ec)) {
+    fs::path candidate = parent / (prefix + std::to_string(getpid()) + "-" + std::to_string(random()));
+    if (mkdir(candidate.c_str(), 0700) == 0) {
       path_ = candidate;
       return true;
     }
+    if (errno != EEXIST) return false;
   }
   return false;
 }
@@ -60,13 +67,16 @@ bool ScratchFolder::Make(const fs::path& parent) {
 ScratchFolder::~ScratchFolder() {
   std::error_code ec;
   if (!path_.empty()) fs::remove_all(path_, ec);
+  std::erase(Live(), this);
   if (holding_) sigprocmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 void ScratchFolder::EndBy(int signal) {
-  std::error_code ec;
-  if (!path_.empty()) fs::remove_all(path_, ec);
-  path_.clear();
+  for (ScratchFolder* folder : Live()) {
+    std::error_code ec;
+    if (!folder->path_.empty()) fs::remove_all(folder->path_, ec);
+    folder->path_.clear();
+  }
   struct sigaction fallback{};
   fallback.sa_handler = SIG_DFL;
   sigaction(signal, &fallback, nullptr);

@@ -21,13 +21,14 @@ class ScratchFolder {
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   ~ScratchFolder();  // removes the folder and lets held signals through
 
-  // Makes ".installer-<process id>-<number>" in `parent` after removing the
-  // ones left by processes that are gone. False when none can be made.
-  bool Make(const std::filesystem::path& parent);
+  // Makes "<prefix><process id>-<number>" in `parent`, open to its owner
+  // only, after removing the ones left by processes that are gone. False
+  // when none can be made.
+  bool Make(const std::filesystem::path& parent, const char* prefix = ".installer-");
   const std::filesystem::path& path() const { return path_; }
 
-  // A termination signal that arrived since Make ends the run here: the
-  // folder is removed and the process ends by that signal.
+  // A termination signal that arrived since Make ends the run here: every
+  // folder of the run is removed and the process ends by that signal.
   void EndIfAsked();
 
   // Waits for `child` (started with the signal mask of the process before
