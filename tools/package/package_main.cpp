@@ -155,6 +155,7 @@ int main(int argc, char** argv) {
     return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe> [--keep-wxs] "
                                   "(--help: the description's keys)");
   }
+#ifdef __cpp_exceptions
   // What cannot be had (memory, for one) is an error like the others, and
   // the stack unwinds: the private folders are removed on the way.
   try {
@@ -162,4 +163,7 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     return package::Report(kTool, package::PathText(arguments[1]) + ": " + e.what());
   }
+#else
+  return Package(arguments[0], arguments[1], arguments[2], keepWxs);
+#endif
 }
