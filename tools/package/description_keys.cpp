@@ -36,6 +36,14 @@ constexpr DescriptionKey kKeys[] = {
      "none"},
     {"Installer", "Open With", "\";\"-separated \".ext\": types offered in \"Open with\"; their default program stays",
      "none"},
+    {"Signing", "Certificate", "a .pfx or .p12 file (certificate and private key), relative to the description",
+     "required in [Signing]"},
+    {"Signing", "Password Variable", "the name of an environment variable that holds the certificate's password",
+     "none: the certificate file has no password"},
+    {"Signing", "Timestamp URL", "the http:// or https:// address of an RFC 3161 timestamp server",
+     "none: the signatures carry no timestamp"},
+    {"Signing", "Description", "text: the program's name in the signature", "Product Name, else the output's base name"},
+    {"Signing", "URL", "an http:// or https:// address shown in the signature", "none"},
 };
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "tools/package/file_io.h"
+#include "tools/package/signing.h"
 
 #ifndef _WIN32
 #include "tools/package/run_tool.h"
@@ -320,8 +321,8 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   return true;
 }
 
-int BuildInstaller(const char* tool, const InstallerPlan& plan,
-                   const std::vector<std::pair<fs::path, Bytes>>& outputs) {
+int BuildInstaller(const char* tool, const InstallerPlan& plan, const std::vector<std::pair<fs::path, Bytes>>& outputs,
+                   Signer* signer) {
   fs::path failed;
 #ifdef _WIN32
   if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
@@ -380,9 +381,18 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
                             (text.empty() ? "(nothing)" : text));
   }
   if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+  // The package holds the signed programs already; now it is signed itself.
+  std::string made = "package.msi";
+  if (signer != nullptr) {
+    std::string error;
+    if (!signer->SignFile(scratch / made, scratch / "signed.msi", PathText(plan.msi.filename()), error)) {
+      return Report(tool, error);
+    }
+    made = "signed.msi";
+  }
   folder.EndIfAsked();
   if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
-  fs::rename(scratch / "package.msi", plan.msi, ec);
+  fs::rename(scratch / made, plan.msi, ec);
   if (ec) return Report(tool, PathText(plan.msi) + ": cannot write the output");
   return 0;
 #endif

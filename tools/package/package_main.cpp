@@ -11,6 +11,7 @@
 // nothing is written then. No output may be one of the inputs.
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "tools/package/file_io.h"
 #include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
+#include "tools/package/signing.h"
 
 namespace {
 
@@ -91,11 +93,18 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
+  std::filesystem::path certificate;
+  if (d.signing) {
+    std::u8string text(d.signing->certificate.begin(), d.signing->certificate.end());
+    certificate = descriptionPath.parent_path() / std::filesystem::path(text);
+  }
   const std::pair<std::filesystem::path, std::string> inputs[] = {
       {input, PathText(input) + ": the launcher is also an output"},
       {descriptionPath, PathText(descriptionPath) + ": the package description is also an output"},
       {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
                  " is also an output"},
+      {certificate, PathText(descriptionPath) + ":" + std::to_string(d.signing ? d.signing->certificateLine : 0) +
+                        ": the certificate " + PathText(certificate) + " is also an output"},
   };
   // Two outputs at one path: the later would replace the earlier (the
   // package "File = App.exe" the executable, for example).
@@ -126,7 +135,24 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       }
     }
   }
-  if (d.installer) return package::BuildInstaller(kTool, installer, files);
+  // The programs are signed with every resource in place, before the
+  // installer takes them in; the installer is signed after it is built.
+  std::unique_ptr<package::Signer> signer;
+  if (d.signing) {
+    std::string productName = PathText(output.stem());
+    if (d.version) {
+      for (const auto& [name, value] : d.version->strings) {
+        if (name == "ProductName") productName = value;
+      }
+    }
+    signer = package::Signer::Prepare(descriptionPath, d, productName, error);
+    if (!signer) return package::Report(kTool, error);
+    for (auto& [path, bytes] : files) {
+      if (path.extension() == ".ini") continue;
+      if (!signer->Sign(PathText(path.filename()), bytes, error)) return package::Report(kTool, error);
+    }
+  }
+  if (d.installer) return package::BuildInstaller(kTool, installer, files, signer.get());
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");

@@ -49,4 +49,8 @@ class ScratchFolder {
 };
 
 }  // namespace package
+#else
+namespace package {
+class ScratchFolder {};  // the Windows build makes no installer and signs in place
+}  // namespace package
 #endif
