@@ -272,6 +272,8 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
       {"not the launcher", notLauncher, good, output,
        "other.exe: not the launcher: it lacks the launcher's manifest, message table or dialogs"},
       {"unwritable output", launcher, good, app.path(L"no\\such\\folder\\out.exe"), "out.exe: cannot write the output"},
+      {"signing without signtool", launcher, good + "[Signing]\nCertificate = good.ico\n", output,
+       "app.package:4: signtool was not found on PATH: it signs the outputs on Windows (Windows SDK)"},
   };
   for (const auto& c : cases) {
     ToolRun run = Package(app, c.input, c.description, c.output);
