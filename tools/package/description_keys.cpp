@@ -138,8 +138,9 @@ std::string DescriptionHelp() {
       "       package-app --help | --version\n"
       "\n"
       "Makes <output.exe> (and the .ini beside it, and an installer package) from the launcher as the\n"
-      "description says. The description is UTF-8 text: \"[section]\" headers, \"key = value\" lines, and\n"
-      "comments starting with ; or #. --keep-wxs keeps the installer's WiX source beside the package.\n"
+      "description says, signed with [Signing]. The description is UTF-8 text: \"[section]\" headers,\n"
+      "\"key = value\" lines, and comments starting with ; or #. --keep-wxs keeps the installer's WiX\n"
+      "source beside the package.\n"
       "Exit code 0 when done; 2 with one line \"<file>:<line>: <what is wrong>\", and nothing written.\n";
   std::string_view section;
   for (const auto& k : kKeys) {
