@@ -101,7 +101,7 @@ grep -qx "main test/Echo argc=0" record.txt || fail "the embedded settings did n
 grep -q "^option\[[0-9]*\]=-Djava.class.path=.*App.exe" record.txt || fail "the executable is not its class path: $(cat record.txt)"
 
 # Each failure: exit 2, one line, nothing written, no private folder left.
-before=$(ls -A out | md5sum)
+before=$(cd out && ls -A && md5sum -- *)
 refused() {  # <expected message> <signing lines...>
   local expected=$1
   shift
@@ -113,7 +113,7 @@ refused() {  # <expected message> <signing lines...>
   has "$message" "$expected"
   [ "$(wc -l <<<"$message")" -eq 1 ] || fail "more than one line: $message"
   ! grep -qF -- "$secret" <<<"$message" || fail "the password appears in: $message"
-  [ "$(ls -A out | md5sum)" = "$before" ] && [ -z "$(ls -A tmp | grep "^package-app-signing-")" ] || fail "$* left $(ls -A out tmp)"
+  [ "$(cd out && ls -A && md5sum -- *)" = "$before" ] && [ -z "$(ls -A tmp | grep "^package-app-signing-")" ] || fail "$* left $(ls -A out tmp)"
 }
 SIGNING_CHECK_PASSWORD="not-$secret" refused "app.package:16: cannot open the certificate $work/src/signer.pfx (a wrong password" \
   "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD"
@@ -126,6 +126,15 @@ refused "app.package:16: osslsigncode could not sign App.exe" \
   "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD" "Timestamp URL = http://127.0.0.1:$closed/"
 mkdir -p nosign && ln -sf "$work/tools/openssl" nosign/openssl
 run_path=$work/nosign refused "osslsigncode was not found on PATH" "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD"
+# A signature that does not verify replaces no output.
+mkdir -p badverify && ln -sf "$work/tools/openssl" badverify/openssl
+printf '#!/bin/sh
+[ "$1" = verify ] && { echo "Signature verification: failed"; exit 1; }
+exec %s "$@"
+' \
+  "$work/tools/osslsigncode" >badverify/osslsigncode && chmod +x badverify/osslsigncode
+run_path=$work/badverify:$PATH refused "app.package:16: the signature of App.exe does not verify (exit code 1): Signature verification: failed" \
+  "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD"
 
 # A signed output packaged again drops the stale signature and can be signed anew.
 cat >again.package <<'DESC'
