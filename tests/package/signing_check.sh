@@ -126,6 +126,12 @@ refused "app.package:16: osslsigncode could not sign App.exe" \
   "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD" "Timestamp URL = http://127.0.0.1:$closed/"
 mkdir -p nosign && ln -sf "$work/tools/openssl" nosign/openssl
 run_path=$work/nosign refused "osslsigncode was not found on PATH" "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD"
+# The certificate as the output (named with "\" between folders) is refused like the other inputs.
+mkdir -p src/keys && cp src/signer.pfx src/keys/
+describe 'Certificate = keys\signer.pfx' "Password Variable = SIGNING_CHECK_PASSWORD"
+set +e; message=$("$tool" input.exe src/app.package src/keys/signer.pfx 2>&1); code=$?; set -e
+[ $code -eq 2 ] && cmp -s src/signer.pfx src/keys/signer.pfx || fail "the certificate as the output gave exit $code: $message"
+has "$message" "app.package:16: the certificate $work/src/keys/signer.pfx is also an output"
 # A signature that does not verify replaces no output.
 mkdir -p badverify && ln -sf "$work/tools/openssl" badverify/openssl
 printf '#!/bin/sh

@@ -93,11 +93,7 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
-  std::filesystem::path certificate;
-  if (d.signing) {
-    std::u8string text(d.signing->certificate.begin(), d.signing->certificate.end());
-    certificate = descriptionPath.parent_path() / std::filesystem::path(text);
-  }
+  std::filesystem::path certificate = d.signing ? package::CertificatePath(descriptionPath, *d.signing) : "";
   const std::pair<std::filesystem::path, std::string> inputs[] = {
       {input, PathText(input) + ": the launcher is also an output"},
       {descriptionPath, PathText(descriptionPath) + ": the package description is also an output"},

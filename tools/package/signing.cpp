@@ -104,6 +104,11 @@ long RunProgram(const fs::path& program, const std::vector<std::string>& argumen
 
 }  // namespace
 
+fs::path CertificatePath(const fs::path& descriptionPath, const SigningDescription& s) {
+  std::error_code ec;
+  return fs::absolute(descriptionPath, ec).parent_path() / FromText(s.certificate);
+}
+
 Signer::~Signer() {
 #ifdef _WIN32
   std::error_code ec;
@@ -122,7 +127,7 @@ std::unique_ptr<Signer> Signer::Prepare(const fs::path& descriptionPath, const P
   const SigningDescription& s = *d.signing;
   std::unique_ptr<Signer> signer(new Signer());
   std::error_code ec;
-  signer->certificate_ = fs::absolute(descriptionPath, ec).parent_path() / FromText(s.certificate);
+  signer->certificate_ = CertificatePath(descriptionPath, s);
   signer->where_ = PathText(descriptionPath) + ":" + std::to_string(s.certificateLine) + ": ";
   signer->timestampUrl_ = s.timestampUrl;
   signer->description_ = s.description.empty() ? productName : s.description;

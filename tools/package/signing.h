@@ -17,6 +17,10 @@ namespace package {
 
 class ScratchFolder;
 
+// The certificate [Signing] names, beside `descriptionPath` ("\" or "/"
+// between folders).
+std::filesystem::path CertificatePath(const std::filesystem::path& descriptionPath, const SigningDescription& s);
+
 class Signer {
  public:
   // What `description`'s [Signing] asks for, its certificate looked up beside
