@@ -6,7 +6,8 @@
 // The description (see package_description.h and the README) names the icon,
 // the version information, the DPI awareness and the settings to embed; the
 // .ini beside the output is written when it asks for one, and an installer
-// package after them when it has an [Installer] section. Every error is one
+// package after them when it has an [Installer] section; with [Signing] the
+// programs and then the package are signed (signing.h). Every error is one
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then. No output may be one of the inputs.
 #include <cstdio>
