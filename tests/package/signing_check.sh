@@ -23,9 +23,10 @@ has() { grep -qF -- "$2" <<<"$1" || fail "expected \"$2\" in: $1"; }
 # Private folders go here, where a leftover is seen.
 export TMPDIR=$work/tmp
 
-# The signing tools as package-app runs them, each command line recorded.
+# The signing tools as package-app runs them, each command line and environment recorded.
 for t in osslsigncode openssl; do
-  printf '#!/bin/sh\nprintf "%%s\\n" "$0 $*" >>"%s/commands.txt"\nexec %s "$@"\n' "$work" "$(command -v $t)" >tools/$t
+  printf '#!/bin/sh\nprintf "%%s\\n" "$0 $*" >>"%s/commands.txt"\nenv >>"%s/commands.txt"\nexec %s "$@"\n' \
+    "$work" "$work" "$(command -v $t)" >tools/$t
   chmod +x tools/$t
 done
 export PATH=$work/tools:$PATH
@@ -68,7 +69,9 @@ DESC
   printf '%s\n' "$@" >>src/app.package
 }
 describe "Certificate = signer.pfx" "Password Variable = SIGNING_CHECK_PASSWORD" "URL = https://example.invalid/app"
+: >commands.txt
 "$tool" input.exe src/app.package out/App.exe --keep-wxs >log.txt 2>&1 || fail "signing failed: $(cat log.txt)"
+mv commands.txt tool-commands.txt
 for f in App.exe App.com App-1.0.0.0.msi; do
   osslsigncode verify -CAfile cert.pem -in out/$f >verify.txt 2>&1 || fail "out/$f does not verify: $(cat verify.txt)"
 done
@@ -79,9 +82,10 @@ inside=$(find extracted -name App.exe | head -n 1)
 osslsigncode verify -CAfile cert.pem -in "$inside" >verify.txt 2>&1 || fail "the packaged App.exe does not verify: $(cat verify.txt)"
 cmp -s "$inside" out/App.exe || fail "the package holds another App.exe than the one beside it"
 
-# The password went through a pipe: on no command line, in no output or kept file.
-grep -q -- "-readpass /dev/fd/3" commands.txt || fail "osslsigncode was not given the password: $(cat commands.txt)"
-! grep -rqaF -- "$secret" commands.txt log.txt out || fail "the password appears in $(grep -rlaF -- "$secret" commands.txt log.txt out)"
+# The password went through a pipe: on no command line or tool's environment, in no output or kept file.
+grep -q -- "-readpass /dev/fd/3" tool-commands.txt || fail "osslsigncode was not given the password: $(cat tool-commands.txt)"
+! grep -rqaF -- "$secret" tool-commands.txt log.txt out ||
+  fail "the password appears in $(grep -rlaF -- "$secret" tool-commands.txt log.txt out)"
 [ -z "$(ls -A tmp | grep "^package-app-signing-")" ] || fail "the private folder stayed: $(ls -A tmp)"
 
 # The appended jar still reads after the signature; the signed program runs under Wine.

@@ -146,6 +146,10 @@ std::unique_ptr<Signer> Signer::Prepare(const fs::path& descriptionPath, const P
       return nullptr;
     }
     signer->password_ = password;
+#ifndef _WIN32
+    // The tools run from here (wixl, openssl, osslsigncode) need not see it.
+    unsetenv(s.passwordVariable.c_str());
+#endif
     if (signer->password_->size() > kLongestPassword) {
       error = where + "the password in " + s.passwordVariable + " is longer than 4000 bytes";
       return nullptr;
