@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <imagehlp.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/win_handles.h"
@@ -272,6 +273,8 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
       {"not the launcher", notLauncher, good, output,
        "other.exe: not the launcher: it lacks the launcher's manifest, message table or dialogs"},
       {"unwritable output", launcher, good, app.path(L"no\\such\\folder\\out.exe"), "out.exe: cannot write the output"},
+      {"signing without signtool", launcher, good + "[Signing]\nCertificate = good.ico\n", output,
+       "app.package:4: signtool was not found on PATH: it signs the outputs on Windows (Windows SDK)"},
   };
   for (const auto& c : cases) {
     ToolRun run = Package(app, c.input, c.description, c.output);
@@ -321,6 +324,46 @@ TEST(PackagedApp, AnOutputThatIsAnInputIsRefusedAndNothingIsWritten) {
   }
   EXPECT_FALSE(testsupport::FileExists(app.path(L"out.exe")));
   EXPECT_FALSE(testsupport::FileExists(app.path(L"icon.exe")));
+}
+
+// With [Signing], package-app.exe runs the signtool it finds on PATH (here a
+// stand-in that fails as a signtool would for a bad certificate) and tells
+// its words in one line, writing nothing; a password it refuses, since
+// signtool takes one only on its command line.
+TEST(PackagedApp, SigningRunsSigntoolFromPathAndRefusesAPasswordForItsCommandLine) {
+  AppFolder app;
+  CreateDirectoryW(app.path(L"tools").c_str(), nullptr);
+  testsupport::CopyFileTo(L"C:\\windows\\system32\\hostname.exe", app.path(L"tools\\signtool.exe"));
+  testsupport::WriteBinaryFile(app.path(L"signer.pfx"), {'p', 'f', 'x'});
+  const std::string signing = "[Version]\nFile Version = 1.0.0.0\n[Signing]\nCertificate = signer.pfx\n";
+  const std::wstring output = app.path(L"signed.exe");
+  std::wstring path(32768, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  auto run = [&](const std::string& description) {
+    testsupport::WriteBinaryFile(app.path(L"app.package"), std::vector<unsigned char>(description.begin(), description.end()));
+    std::wstring tool = BinFile(L"package-app.exe");
+    testsupport::RunOptions options;
+    options.stderrFile = app.path(L"package-errors.txt");
+    options.environment[L"PATH"] = app.path(L"tools") + L";" + path;
+    options.environment[L"PACKAGE_TEST_PFX_PASSWORD"] = L"pw";
+    auto result = RunProcess(tool, Quoted(tool) + L" " + Quoted(BinFile(L"launcher.exe")) + L" " +
+                                       Quoted(app.path(L"app.package")) + L" " + Quoted(output), options, 60000);
+    EXPECT_TRUE(result.finished);
+    return ToolRun{result.exitCode, testsupport::ReadTextFile(options.stderrFile)};
+  };
+  ToolRun failed = run(signing);
+  EXPECT_EQ(failed.exitCode, 2u);
+  EXPECT_NE(Narrow(failed.error).find("app.package:4: signtool could not sign signed.exe (exit code 1; "),
+            std::string::npos) << Narrow(failed.error);
+  EXPECT_NE(Narrow(failed.error).find("hostname"), std::string::npos) << Narrow(failed.error);
+  EXPECT_EQ(std::count(failed.error.begin(), failed.error.end(), L'\n'), 1) << Narrow(failed.error);
+  EXPECT_FALSE(testsupport::FileExists(output));
+  ToolRun refused = run(signing + "Password Variable = PACKAGE_TEST_PFX_PASSWORD\n");
+  EXPECT_EQ(refused.exitCode, 2u);
+  EXPECT_NE(Narrow(refused.error).find("app.package:5: signtool takes a password only on its command line"),
+            std::string::npos) << Narrow(refused.error);
+  EXPECT_FALSE(testsupport::FileExists(output));
+  EXPECT_TRUE(Leftovers(app.folder().path()).empty());
 }
 
 // An output that cannot be replaced (here an .ini another program holds

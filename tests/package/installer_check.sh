@@ -113,6 +113,19 @@ rm src/lib/host.jar
 touch 'src/lib/x$y.jar'
 refused src/app.package out/Dollar.exe "app.package:15: $here/src/lib/x\$y.jar: the name holds \"\$\""
 rm 'src/lib/x$y.jar'
+# An output named like a device, with or without an extension, in any case.
+for name in CON.exe con Lpt1.txt.exe nul.EXE com9.exe; do
+  refused src/app.package "out/$name" "out/$name: the output's name is the name of a device on Windows"
+done
+# Two outputs at one path: the package, the .ini or the companion over the executable.
+for name in Same.exe SAME.ini same.com; do
+  { cat src/app.package; echo "File = $name"; } >src/same.package
+  refused src/same.package out/Same.exe "out/$name: the installer package (\"File\" in [Installer]) would replace"
+done
+refused src/app.package out/Same.ini "out/Same.ini: the .ini would replace the executable"
+{ cat src/app.package; echo "File = Same.wxs"; } >src/same.package
+set +e; "$tool" "$launcher" src/same.package out/Same.exe --keep-wxs >/dev/null 2>&1; code=$?; set -e
+[ $code -eq 2 ] || fail "a package named like the kept WiX source gave exit $code"
 [ "$(ls -A out)" = "$before" ] || fail "a refused description left $(ls -A out)"
 sed 's/^Files = .*/Files = *.jar\nFile = a.jar/' src/app.package >src/lib/over.package
 cp src/lib/a.jar a.jar.before
@@ -159,4 +172,33 @@ set -e
 has "$message" "wixl failed (stopped by signal 5); no installer was written. wixl said:
 wixl: halfway"
 [ -z "$(ls -A out | grep -E "NoWixl|BadWixl|CrashWixl|^\.installer-")" ] || fail "left behind: $(ls -A out)"
+# A run ended by SIGINT, SIGTERM or SIGHUP while wixl works ends wixl and
+# removes its private folder; one ended by SIGKILL leaves the folder, and the
+# next run beside it removes it.
+mkdir -p stuckwixl
+printf '#!/bin/sh\necho $$ >"$STUCK_PID.tmp" && mv "$STUCK_PID.tmp" "$STUCK_PID"\nexec sleep 60\n' >stuckwixl/wixl
+chmod +x stuckwixl/wixl
+stuck() {  # <signal>: a run sent the signal once wixl works; its wait status in $status
+  rm -f stuck.pid
+  set -m  # a job of its own, which SIGINT reaches
+  STUCK_PID=$work/stuck.pid PATH="$work/stuckwixl:$PATH" "$tool" "$launcher" src/app.package out/Stuck.exe 2>/dev/null &
+  run=$!
+  set +m
+  for _ in $(seq 200); do [ -s stuck.pid ] && break; sleep 0.1; done
+  [ -s stuck.pid ] || fail "the stuck wixl did not start"
+  ls -A out | grep -q "^\.installer-$run-" || fail "no private folder while wixl works: $(ls -A out)"
+  kill -"$1" $run
+  set +e; wait $run; status=$?; set -e
+}
+for signal in INT TERM HUP; do
+  stuck $signal
+  [ $status -eq $((128 + $(kill -l $signal))) ] || fail "SIG$signal ended the run with status $status"
+  ! kill -0 "$(cat stuck.pid)" 2>/dev/null || fail "wixl outlived the run ended by SIG$signal"
+  [ -z "$(ls -A out | grep -E "^\.installer-|Stuck")" ] || fail "SIG$signal left $(ls -A out)"
+done
+stuck KILL
+kill "$(cat stuck.pid)"
+ls -A out | grep -q "^\.installer-$run-" || fail "SIGKILL left no folder: $(ls -A out)"
+"$tool" "$launcher" src/app.package out/Check.exe
+[ -z "$(ls -A out | grep "^\.installer-")" ] || fail "the next run did not remove the folder SIGKILL left"
 echo "installer check: passed"

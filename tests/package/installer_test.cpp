@@ -119,6 +119,9 @@ TEST(Installer, TextsThatTheSystemOrTheBuildToolWouldTakeOtherwiseAreRefused) {
   const std::string dollar = "holds \"$\", which the installer's build tool (wixl) reads as the start of a variable";
   const std::string ascii = "\": the installer's build tool (wixl) keeps only ASCII text in the package";
   const std::string program = ": it is the type of programs or system files";
+  const std::string device = "is the name of a device on Windows (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, "
+                             "with any extension and in any case), which no file or folder may have";
+  const std::string tooLong = "is longer than the 255 characters a Windows file or folder name may hold";
   const Case cases[] = {
       {"[Installer]\nFile Types = .doc = A; .exe = x\n", "\"File Types\" cannot name .exe" + program},
       {"[Installer]\nOpen With = .LNK\n", "\"Open With\" cannot name .LNK" + program},
@@ -128,13 +131,18 @@ TEST(Installer, TextsThatTheSystemOrTheBuildToolWouldTakeOtherwiseAreRefused) {
        "with \"Open With\""},
       {"[Installer]\nOpen With = .doc; .DOC\n", "\"Open With\" names .DOC twice"},
       {"[Installer]\nOpen With = txt\n", "\"Open With\" needs \".ext\" types (letters, digits, _ and - after the dot), not \"txt\""},
-      {"[Installer]\nFiles = a.jar; CON\n", notBelow + "\"CON\""},
-      {"[Installer]\nFiles = lib\\nul.txt\n", notBelow + "\"lib\\nul.txt\""},
-      {"[Installer]\nFiles = com1.jar\n", notBelow + "\"com1.jar\""},
-      {"[Installer]\nFiles = Lpt9.log\n", notBelow + "\"Lpt9.log\""},
-      {"[Installer]\nFiles = aux\\a.jar\n", notBelow + "\"aux\\a.jar\""},
-      {"[Installer]\nInstall Folder = nul\n", "\"Install Folder\" must be a folder name without \\ / : * ? \" < > |, not \"nul\""},
-      {"[Installer]\nFile = con.msi\n", "\"File\" " + plain + "\"con.msi\""},
+      {"[Installer]\nFiles = a.jar; CON\n", "\"Files\" names \"CON\", whose \"CON\" " + device},
+      {"[Installer]\nFiles = lib\\nul.txt\n", "\"Files\" names \"lib\\nul.txt\", whose \"nul.txt\" " + device},
+      {"[Installer]\nFiles = dev/con.txt\n", "\"Files\" names \"dev/con.txt\", whose \"con.txt\" " + device},
+      {"[Installer]\nFiles = com1.jar\n", "\"Files\" names \"com1.jar\", whose \"com1.jar\" " + device},
+      {"[Installer]\nFiles = Lpt9.log\n", "\"Files\" names \"Lpt9.log\", whose \"Lpt9.log\" " + device},
+      {"[Installer]\nFiles = aux\\a.jar\n", "\"Files\" names \"aux\\a.jar\", whose \"aux\" " + device},
+      {"[Installer]\nFiles = lib/" + std::string(256, 'a') + "\n",
+       "\"Files\" names \"lib/" + std::string(256, 'a') + "\", whose \"" + std::string(256, 'a') + "\" " + tooLong},
+      {"[Installer]\nInstall Folder = nul\n", "\"Install Folder\" \"nul\" " + device},
+      {"[Installer]\nInstall Folder = " + std::string(256, 'f') + "\n",
+       "\"Install Folder\" \"" + std::string(256, 'f') + "\" " + tooLong},
+      {"[Installer]\nFile = con.msi\n", "\"File\" \"con.msi\" " + device},
       {"[Installer]\nFile = ..\\..\\x.msi\n", "\"File\" " + plain + "\"..\\..\\x.msi\""},
       {"[Installer]\nFile = setup/x.msi\n", "\"File\" " + plain + "\"setup/x.msi\""},
       {"[Installer]\nFiles = a$b.txt\n", "\"Files\" " + dollar},
@@ -174,6 +182,27 @@ TEST(Installer, TextsThatTheSystemOrTheBuildToolWouldTakeOtherwiseAreRefused) {
   EXPECT_TRUE(ParsePackageDescription(guid + "[Version]\nFile Version = 1.2.0.3\nProduct Version = 1.2.0.0\n" +
                                       "Product Name = " + std::string(128, 'n') + "\n" + tail)
                   .description);
+}
+
+// Scripts and shell objects are refused in both lists; the types Windows
+// opens itself (certificates, fonts, disk images, ...) may only be offered.
+TEST(Installer, ScriptAndShellTypesAndWindowsOwnTypesAreNotTaken) {
+  for (const char* type : {".wsc", ".sct", ".scf", ".ps1xml", ".psd1", ".settingcontent-ms", ".library-ms",
+                           ".search-ms", ".appref-ms", ".application", ".appinstaller", ".msix", ".appx"}) {
+    for (const std::string key : {"File Types = ", "Open With = "}) {
+      auto result = ParsePackageDescription(kHead + "[Installer]\n" + key + type + (key[0] == 'F' ? " = x\n" : "\n"));
+      ASSERT_FALSE(result.description) << key << type;
+      EXPECT_NE(result.error.message.find("it is the type of programs or system files"), std::string::npos)
+          << key << type << ": " << result.error.message;
+    }
+  }
+  for (const char* type : {".cer", ".pfx", ".ttf", ".iso", ".vhdx", ".rdp", ".chm", ".themepack"}) {
+    auto taken = ParsePackageDescription(kHead + "[Installer]\nFile Types = " + type + " = x\n");
+    ASSERT_FALSE(taken.description) << type;
+    EXPECT_NE(taken.error.message.find("a type Windows opens with a program of its own"), std::string::npos)
+        << type << ": " << taken.error.message;
+    EXPECT_TRUE(ParsePackageDescription(kHead + "[Installer]\nOpen With = " + type + "\n").description) << type;
+  }
 }
 
 // "*" stands for any run; the time grows with the lengths only.

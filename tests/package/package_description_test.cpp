@@ -67,7 +67,7 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
       {"[Package]\n\nIcon\n", 3, "expected \"key = value\" or \"[section]\""},
       {"[Package\n", 1, "a section header must end with \"]\""},
       {"[Packages]\n", 1,
-       "unknown section [Packages]: expected [Package], [Version], [Installer], [Embedded: ...] or [Ini: ...]"},
+       "unknown section [Packages]: expected [Package], [Version], [Installer], [Signing], [Embedded: ...] or [Ini: ...]"},
       {"[Package]\n[Package]\n", 2, "[Package] appears twice (first on line 1)"},
       {"[Version]\nProduct Name = x\n", 1, "[Version] needs \"File Version\""},
       {"[Version]\nFile Version = 1.2.3\n", 2,
@@ -148,12 +148,50 @@ TEST(PackageDescription, HelpListsEveryKeyThatTheParserAccepts) {
     auto result = ParsePackageDescription("[" + std::string(k.section) + "]\n" + std::string(k.key) + " = ?\n");
     EXPECT_EQ(result.error.message.find("unknown key"), std::string::npos) << k.key << ": " << result.error.message;
   }
+  // The two names the tool fills in from the output say so.
+  EXPECT_NE(help.find("  Original File Name = text (at most 1024 bytes) (default: the output's file name, such as "
+                      "MyApp.exe)\n"), std::string::npos) << help;
+  EXPECT_NE(help.find("  Internal Name = text (at most 1024 bytes) (default: the output's file name without its "
+                      "extension, such as MyApp)\n"), std::string::npos) << help;
   for (const std::string& section : package::SettingsSections()) {
     for (const std::string& key : package::SettingsKeysOf(section)) {
       EXPECT_NE(help.find(key), std::string::npos) << key;
       if (key == "Upgrade Code") continue;  // set in [Package], and written into the .ini from there
       EXPECT_TRUE(ParsePackageDescription("[Ini: " + section + "]\n" + key + " = x\n").description) << key;
     }
+  }
+}
+
+// [Signing] names the certificate and where its password is, never the password.
+TEST(PackageDescription, SigningNeedsACertificateAndTakesAVariableNameAndWebAddresses) {
+  auto read = ParsePackageDescription("[Signing]\nCertificate = keys\\app.pfx\nPassword Variable = APP_PFX_2\n"
+                                      "Timestamp URL = http://127.0.0.1:9/tsa\nDescription = My App\nURL = https://x.example/\n");
+  ASSERT_TRUE(read.description && read.description->signing) << read.error.message;
+  const auto& s = *read.description->signing;
+  EXPECT_EQ(s.certificate, "keys\\app.pfx");
+  EXPECT_EQ(s.certificateLine, 2);
+  EXPECT_EQ(s.passwordVariable, "APP_PFX_2");
+  EXPECT_EQ(s.passwordLine, 3);
+  EXPECT_EQ(s.timestampUrl, "http://127.0.0.1:9/tsa");
+  EXPECT_EQ(s.description, "My App");
+  EXPECT_EQ(s.url, "https://x.example/");
+  const std::pair<std::string, std::string> refused[] = {
+      {"[Signing]\nDescription = x\n", "1: [Signing] needs a \"Certificate\": the path of a .pfx or .p12 file"},
+      {"[Signing]\nCertificate = a.pfx\nPassword Variable = hunter2!\n",
+       "3: \"Password Variable\" must be the name of an environment variable (letters, digits and _, not starting "
+       "with a digit), not \"hunter2!\": the password itself never goes into the description"},
+      {"[Signing]\nCertificate = a.pfx\nPassword Variable = 1PASS\n",
+       "3: \"Password Variable\" must be the name of an environment variable (letters, digits and _, not starting "
+       "with a digit), not \"1PASS\": the password itself never goes into the description"},
+      {"[Signing]\nCertificate = a.pfx\nTimestamp URL = timestamp.example\n",
+       "3: \"Timestamp URL\" must be an http:// or https:// address, not \"timestamp.example\""},
+      {"[Signing]\nCertificate = a.pfx\nURL = ftp://x\n", "3: \"URL\" must be an http:// or https:// address, not \"ftp://x\""},
+      {"[Signing]\nCertificate = a.pfx\n[Signing]\n", "3: [Signing] appears twice (first on line 1)"},
+  };
+  for (const auto& [text, expected] : refused) {
+    auto result = ParsePackageDescription(text);
+    ASSERT_FALSE(result.description) << text;
+    EXPECT_EQ(std::to_string(result.error.line) + ": " + result.error.message, expected) << text;
   }
 }
 

@@ -177,6 +177,18 @@ TEST(Packager, RefusesBadIconsAndWhatIsNotTheLauncher) {
       {"cut directory", Bytes{0, 0, 1, 0, 2, 0, 16, 16}, "the .ico file is cut off"},
       {"not an image", IcoFile({{16, Bitmap(1)}, {32, Bytes(50, 'x')}}),
        "image 2 of the .ico file is neither PNG nor a bitmap"},
+      {"entries sharing one block", [] {
+         Bytes b = IcoFile(std::vector<std::pair<int, Bytes>>(65535, {16, Bytes{}}));
+         Bytes block = Bitmap(1);
+         block.resize(1 << 20);
+         for (std::size_t i = 0; i < 65535; ++i) {
+           package::Set32(b, 6 + i * 16 + 8, static_cast<std::uint32_t>(block.size()));
+           package::Set32(b, 6 + i * 16 + 12, static_cast<std::uint32_t>(b.size()));
+         }
+         b.insert(b.end(), block.begin(), block.end());
+         return b;
+       }(),
+       "the images of the .ico file overlap: together they are larger than the file"},
   };
   for (const auto& c : cases) {
     std::vector<package::IconImage> icons;

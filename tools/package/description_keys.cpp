@@ -22,8 +22,8 @@ constexpr DescriptionKey kKeys[] = {
      "none"},
     {"Version", "File Description", "text (at most 1024 bytes)", "none"},
     {"Version", "Copyright", "text (at most 1024 bytes)", "none"},
-    {"Version", "Original File Name", "text (at most 1024 bytes)", "none"},
-    {"Version", "Internal Name", "text (at most 1024 bytes)", "none"},
+    {"Version", "Original File Name", "text (at most 1024 bytes)", "the output's file name, such as MyApp.exe"},
+    {"Version", "Internal Name", "text (at most 1024 bytes)", "the output's file name without its extension, such as MyApp"},
     {"Installer", "File", "a file name in the output's folder", "<output name>-<Product Version>.msi"},
     {"Installer", "Install Folder", "a folder name", "Product Name, else the output's name"},
     {"Installer", "Scope", "machine (all users) or user (no elevation)", "machine"},
@@ -36,6 +36,14 @@ constexpr DescriptionKey kKeys[] = {
      "none"},
     {"Installer", "Open With", "\";\"-separated \".ext\": types offered in \"Open with\"; their default program stays",
      "none"},
+    {"Signing", "Certificate", "a .pfx or .p12 file (certificate and private key), relative to the description",
+     "required in [Signing]"},
+    {"Signing", "Password Variable", "the name of an environment variable that holds the certificate's password",
+     "none: the certificate file has no password"},
+    {"Signing", "Timestamp URL", "the http:// or https:// address of an RFC 3161 timestamp server",
+     "none: the signatures carry no timestamp"},
+    {"Signing", "Description", "text: the program's name in the signature", "Product Name, else the output's base name"},
+    {"Signing", "URL", "an http:// or https:// address shown in the signature", "none"},
 };
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
@@ -126,8 +134,9 @@ std::string DescriptionHelp() {
       "       package-app --help | --version\n"
       "\n"
       "Makes <output.exe> (and the .ini beside it, and an installer package) from the launcher as the\n"
-      "description says. The description is UTF-8 text: \"[section]\" headers, \"key = value\" lines, and\n"
-      "comments starting with ; or #. --keep-wxs keeps the installer's WiX source beside the package.\n"
+      "description says, signed with [Signing]. The description is UTF-8 text: \"[section]\" headers,\n"
+      "\"key = value\" lines, and comments starting with ; or #. --keep-wxs keeps the installer's WiX\n"
+      "source beside the package.\n"
       "Exit code 0 when done; 2 with one line \"<file>:<line>: <what is wrong>\", and nothing written.\n";
   std::string_view section;
   for (const auto& k : kKeys) {

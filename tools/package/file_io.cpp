@@ -158,6 +158,17 @@ bool WriteFilesOrNone(const std::vector<std::pair<fs::path, Bytes>>& files, fs::
   return true;
 }
 
+bool SameFile(const fs::path& a, const fs::path& b) {
+  std::error_code ec;
+  std::string x = PathText(fs::absolute(a, ec).lexically_normal());
+  std::string y = PathText(fs::absolute(b, ec).lexically_normal());
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  bool same = x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [&](char p, char q) {
+                return lower(p) == lower(q);
+              });
+  return same || fs::equivalent(a, b, ec);
+}
+
 std::string PathText(const fs::path& path) {
   std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());

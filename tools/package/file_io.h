@@ -27,6 +27,11 @@ bool WriteNewFile(const std::filesystem::path& path, const Bytes& bytes, bool& t
 bool WriteFilesOrNone(const std::vector<std::pair<std::filesystem::path, Bytes>>& files,
                       std::filesystem::path& failed);
 
+// Whether `a` and `b` name one file: the same absolute path with ASCII
+// letters in any case (as Windows, where the outputs go, reads names), or
+// one file on disk reached by two names.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // A path as UTF-8 text, for messages.
 std::string PathText(const std::filesystem::path& path);
 

@@ -3,16 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <system_error>
+#include <unordered_set>
 
 #include "tools/package/file_io.h"
+#include "tools/package/signing.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-extern char** environ;
+#include "tools/package/run_tool.h"
 #endif
 
 namespace package {
@@ -48,6 +46,12 @@ bool SameLetters(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string Lowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  return out;
+}
+
 // Where `part` first stands in `name` from `from` on, letters compared without case.
 std::size_t Find(std::string_view name, std::string_view part, std::size_t from) {
   for (std::size_t at = from; at + part.size() <= name.size(); ++at) {
@@ -61,53 +65,130 @@ bool IsInside(const fs::path& path, const fs::path& folder) {
   return !relative.empty() && *relative.begin() != "..";
 }
 
-// The files a "Files" piece names, below `base`, sorted. A link among them
-// that leads out of the listed folder (the description's for a named file)
-// is refused: its target is no part of the application.
-bool Expand(const fs::path& base, const std::string& piece, std::vector<fs::path>& found, std::string& error) {
-  fs::path path = base / FromText(piece);
+// The first link among the folders and the file of `relative` below `base`
+// that leads out of `base`: what it names is no part of the application,
+// wherever the path goes after it. False with `error` naming the link.
+bool StaysInside(const fs::path& base, const fs::path& relative, std::string& error) {
   std::error_code ec;
+  fs::path realBase = fs::weakly_canonical(base, ec);
+  fs::path path = base;
+  for (const auto& part : relative) {
+    path /= part;
+    if (!fs::is_symlink(path, ec)) continue;
+    fs::path target = fs::weakly_canonical(path, ec);
+    if (ec || !IsInside(target, realBase)) {
+      error = PathText(path) + " is a link to " + PathText(target) + ", outside the description's folder " +
+              PathText(realBase);
+      return false;
+    }
+  }
+  return true;
+}
+
+// The files found for one "Files" piece. A link among them must lead inside
+// `realRoot`, the listed folder (the description's for a named file); one to
+// a folder there is walked as that folder, under the link's name, unless it
+// holds the link (a loop).
+class Finder {
+ public:
+  Finder(fs::path realRoot, std::string& error) : realRoot_(std::move(realRoot)), error_(error) {}
+
+  // `entry` as a file, or with `descend` as a folder with all below it.
+  bool Take(const fs::directory_entry& entry, bool descend) {
+    std::error_code e;
+    std::string name = PathText(entry.path());
+    bool link = entry.is_symlink(e);
+    fs::path real = link ? fs::weakly_canonical(entry.path(), e) : fs::path();
+    if (link && (e || !fs::exists(real, e))) {
+      error_ = name + " is a link to " + PathText(fs::read_symlink(entry.path(), e)) + ", which does not exist";
+      return false;
+    }
+    if (link && !IsInside(real, realRoot_)) {
+      error_ = name + " is a link to " + PathText(real) + ", outside the listed folder " + PathText(realRoot_);
+      return false;
+    }
+    fs::file_status status = entry.status(e);
+    if (fs::is_regular_file(status)) {
+      files.push_back(entry.path());
+      return true;
+    }
+    if (!fs::is_directory(status)) {
+      error_ = name + " is neither a file nor a folder";
+      return false;
+    }
+    if (!descend) return true;
+    if (link && std::find(open_.begin(), open_.end(), real) != open_.end()) {
+      error_ = name + " is a link to " + PathText(real) + ", a folder that holds the link";
+      return false;
+    }
+    return Walk(entry.path(), link ? real : open_.back() / entry.path().filename());
+  }
+
+  // The folder `path`, whose real path is `real`.
+  bool Walk(const fs::path& path, const fs::path& real) {
+    open_.push_back(real);
+    std::error_code ec;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+      if (!Take(*it, true)) return false;
+    }
+    if (ec) {
+      error_ = PathText(path) + ": the folder cannot be read";
+      return false;
+    }
+    open_.pop_back();
+    return true;
+  }
+
   std::vector<fs::path> files;
+
+ private:
+  fs::path realRoot_;
+  std::string& error_;
+  std::vector<fs::path> open_;  // the real paths of the folders being walked, outermost first
+};
+
+// The files a "Files" piece names, below `base`, sorted. A link on the way
+// that leads out of the description's folder, or one among them that leads
+// out of the listed folder, is refused: its target is no part of the
+// application.
+bool Expand(const fs::path& base, const std::string& piece, std::vector<fs::path>& found, std::string& error) {
+  fs::path relative = FromText(piece);
+  fs::path path = base / relative;
+  std::error_code ec;
   std::string name = PathText(path.filename());
   bool pattern = name.find('*') != std::string::npos;
+  if (!StaysInside(base, pattern ? relative.parent_path() : relative, error)) return false;
   bool folder = !pattern && fs::is_directory(path, ec);
   fs::path realRoot = fs::weakly_canonical(pattern ? path.parent_path() : folder ? path : base, ec);
-  auto take = [&](const fs::directory_entry& entry) {
-    std::error_code e;
-    if (entry.is_symlink(e)) {
-      fs::path target = fs::weakly_canonical(entry.path(), e);
-      if (e || !IsInside(target, realRoot)) {
-        error = PathText(entry.path()) + " is a link to " + PathText(target) + ", outside the listed folder " +
-                PathText(realRoot);
-        return false;
-      }
-    }
-    if (entry.is_regular_file(e)) files.push_back(entry.path());
-    return true;
-  };
+  Finder finder(realRoot, error);
   if (pattern) {
+    // A pattern picks files: folders it matches are passed over.
     for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
-      if (MatchesPattern(name, PathText(it->path().filename())) && !take(*it)) return false;
+      if (MatchesPattern(name, PathText(it->path().filename())) && !finder.Take(*it, false)) return false;
     }
   } else if (folder) {
-    for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-      if (!take(*it)) return false;
-    }
-  } else if (!take(fs::directory_entry(path, ec))) {
+    if (!finder.Walk(path, realRoot)) return false;
+  } else if (fs::symlink_status(path, ec).type() != fs::file_type::not_found &&
+             !finder.Take(fs::directory_entry(path, ec), false)) {
     return false;
   }
-  if (ec || files.empty()) return false;
-  std::sort(files.begin(), files.end());
-  found.insert(found.end(), files.begin(), files.end());
+  if (ec || finder.files.empty()) return false;
+  std::sort(finder.files.begin(), finder.files.end());
+  found.insert(found.end(), finder.files.begin(), finder.files.end());
   return true;
 }
 
 // Windows' form of a relative path: "\" between its parts, each a plain name.
-bool TargetOf(const fs::path& relative, std::string& target) {
+// False with why a part is not one.
+bool TargetOf(const fs::path& relative, std::string& target, std::string& why) {
   target.clear();
   for (const auto& part : relative) {
     std::string name = PathText(part);
-    if (!IsPlainName(name)) return false;
+    if (!IsPlainName(name)) {
+      std::string fault = NameFault(name);
+      why = fault.empty() ? "the name cannot be installed on Windows" : "\"" + name + "\" " + fault;
+      return false;
+    }
     target += (target.empty() ? "" : "\\") + name;
   }
   return !target.empty();
@@ -206,6 +287,9 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   add(outputFolder / output.filename(), PathText(output.filename()));
   add(outputFolder / (output.stem().u8string() + u8".ini"), stem + ".ini");
   if (d.console == ConsoleMode::Companion) add(outputFolder / (output.stem().u8string() + u8".com"), stem + ".com");
+  // The targets so far, in lower case: Windows reads names in any case.
+  std::unordered_set<std::string> installed;
+  for (const auto& file : p.files) installed.insert(Lowered(file.target));
   for (const std::string& piece : installer.files) {
     std::vector<fs::path> found;
     std::string linkError;
@@ -217,19 +301,18 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
     }
     for (const fs::path& file : found) {
       std::string target;
-      if (!TargetOf(file.lexically_relative(base), target)) {
-        error = where + PathText(file) + ": the name cannot be installed on Windows";
+      std::string why;
+      if (!TargetOf(file.lexically_relative(base), target, why)) {
+        error = where + PathText(file) + ": " + why;
         return false;
       }
       if (auto unfit = UnfitInstallerText(target); !unfit.empty()) {
         error = where + PathText(file) + ": the name " + unfit;
         return false;
       }
-      for (const auto& known : p.files) {
-        if (SameLetters(known.target, target)) {
-          error = where + "\"Files\" installs " + target + " twice";
-          return false;
-        }
+      if (!installed.insert(Lowered(target)).second) {
+        error = where + "\"Files\" installs " + target + " twice";
+        return false;
       }
       add(file, target);
       plan.inputs.push_back(file);
@@ -238,8 +321,8 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   return true;
 }
 
-int BuildInstaller(const char* tool, const InstallerPlan& plan,
-                   const std::vector<std::pair<fs::path, Bytes>>& outputs) {
+int BuildInstaller(const char* tool, const InstallerPlan& plan, const std::vector<std::pair<fs::path, Bytes>>& outputs,
+                   Signer* signer) {
   fs::path failed;
 #ifdef _WIN32
   if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
@@ -264,20 +347,11 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
   // The source it reads names each file by a link in that folder: no path of
   // the build machine reaches the WiX preprocessor, which would expand a "$".
   std::error_code ec;
-  fs::path scratch;
-  std::random_device random;
-  for (int attempt = 0; attempt < 16 && scratch.empty(); ++attempt) {
-    fs::path candidate = plan.msi.parent_path() / (".installer-" + std::to_string(random()));
-    if (fs::create_directory(candidate, ec)) scratch = candidate;
+  ScratchFolder folder;
+  if (!folder.Make(plan.msi.parent_path())) {
+    return Report(tool, PathText(plan.msi.parent_path()) + ": cannot write the output");
   }
-  if (scratch.empty()) return Report(tool, PathText(plan.msi.parent_path()) + ": cannot write the output");
-  struct Removed {
-    fs::path folder;
-    ~Removed() {
-      std::error_code e;
-      fs::remove_all(folder, e);
-    }
-  } removed{scratch};
+  const fs::path& scratch = folder.path();
 
   // The outputs are not written yet: the package is made from copies here,
   // so that a failing wixl leaves every earlier output as it was.
@@ -291,40 +365,34 @@ int BuildInstaller(const char* tool, const InstallerPlan& plan,
                               : (fs::create_symlink(plan.sources[i], source, ec), bool(ec))) {
       return Report(tool, PathText(scratch) + ": cannot write the output");
     }
+    folder.EndIfAsked();
   }
   std::string wix = ComposeWix(product);
   if (!WriteFilesOrNone({{scratch / "package.wxs", Bytes(wix.begin(), wix.end())}}, failed)) {
     return Report(tool, PathText(failed) + ": cannot write the output");
   }
-  std::string said = (scratch / "wixl.txt").string();
-  const char* argv[] = {"wixl", "-a", "x64", "-o", "package.msi", "package.wxs", nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, scratch.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = 0;
-  int spawned = posix_spawnp(&pid, "wixl", &actions, nullptr, const_cast<char* const*>(argv), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  bool ran = spawned == 0 && waitpid(pid, &status, 0) == pid;
-  if (spawned != 0) {
+  ToolRun wixl = RunTool(folder, {"wixl", "-a", "x64", "-o", "package.msi", "package.wxs"});
+  if (!wixl.started) {
     return Report(tool, "wixl was not found on PATH: it makes the installer (Debian package \"wixl\")");
   }
-  Bytes output;
-  ReadWholeFile(said, output);
-  std::string text(output.begin(), output.end());
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::string how = !ran                ? "could not be waited for"
-                      : WIFSIGNALED(status) ? "stopped by signal " + std::to_string(WTERMSIG(status))
-                                            : "exit code " + std::to_string(WEXITSTATUS(status));
-    return Report(tool, PathText(plan.msi) + ": wixl failed (" + how + "); no installer was written. wixl said:\n" +
+  const std::string& text = wixl.said;
+  if (!wixl.succeeded) {
+    return Report(tool, PathText(plan.msi) + ": wixl failed (" + wixl.how + "); no installer was written. wixl said:\n" +
                             (text.empty() ? "(nothing)" : text));
   }
   if (!text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
+  // The package holds the signed programs already; now it is signed itself.
+  std::string made = "package.msi";
+  if (signer != nullptr) {
+    std::string error;
+    if (!signer->SignFile(scratch / made, scratch / "signed.msi", PathText(plan.msi.filename()), error)) {
+      return Report(tool, error);
+    }
+    made = "signed.msi";
+  }
+  folder.EndIfAsked();
   if (!WriteFilesOrNone(outputs, failed)) return Report(tool, PathText(failed) + ": cannot write the output");
-  fs::rename(scratch / "package.msi", plan.msi, ec);
+  fs::rename(scratch / made, plan.msi, ec);
   if (ec) return Report(tool, PathText(plan.msi) + ": cannot write the output");
   return 0;
 #endif

@@ -13,6 +13,8 @@
 
 namespace package {
 
+class Signer;
+
 struct InstallerPlan {
   std::filesystem::path msi;
   std::filesystem::path wxs;  // the WiX source kept beside the package; empty: none is kept
@@ -31,8 +33,9 @@ bool PlanInstaller(const std::filesystem::path& descriptionPath, const std::file
 // package (on Windows: writes the WiX source and says how to build it); an
 // exit code. The package is made first, from copies in a folder of its own
 // that is removed after, so a failure writes none of them.
+// With `signer` the package is signed (and verified) before anything is written.
 int BuildInstaller(const char* tool, const InstallerPlan& plan,
-                   const std::vector<std::pair<std::filesystem::path, Bytes>>& outputs);
+                   const std::vector<std::pair<std::filesystem::path, Bytes>>& outputs, Signer* signer);
 
 // Whether a file name matches a "Files" pattern: "*" any run of characters,
 // ASCII letters without case.

@@ -3,10 +3,13 @@
 #include <algorithm>
 
 #include "tools/package/package_description.h"
+#include "tools/package/utf.h"
 
 namespace package {
 
 namespace {
+
+constexpr std::size_t kLongestName = 255;
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -57,6 +60,18 @@ bool IsInstallablePath(std::string_view path) {
   }
 }
 
+// The first part of `path` that is a device's name or too long, and why:
+// "\"con.txt\" is the name of a device ...".
+std::string PartFault(std::string_view path) {
+  while (true) {
+    std::size_t end = path.find_first_of("\\/");
+    std::string_view part = path.substr(0, end);
+    if (auto fault = NameFault(part); !fault.empty()) return "\"" + std::string(part) + "\" " + fault;
+    if (end == std::string_view::npos) return "";
+    path.remove_prefix(end + 1);
+  }
+}
+
 bool SameExtension(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -65,17 +80,25 @@ bool SameExtension(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Types of programs and of the system's own files: an application that took
-// one over would break every program (or the system) that opens them.
+// Types of programs, scripts and shell objects, and of the system's own
+// files: an application that took one over would break every program (or the
+// system) that opens them, or be started for what Windows runs as code.
 constexpr std::string_view kProgramTypes[] = {
-    ".exe", ".com", ".bat", ".cmd", ".lnk", ".pif", ".scr", ".msi", ".msp", ".dll", ".sys", ".cpl", ".ps1", ".psm1",
-    ".vbs", ".vbe", ".js",  ".jse", ".wsf", ".wsh", ".hta", ".msc", ".reg", ".inf", ".url", ".ocx", ".drv", ".jar"};
+    ".exe", ".com", ".bat", ".cmd", ".lnk", ".pif", ".scr", ".msi", ".msp", ".mst", ".dll", ".sys", ".cpl",
+    ".ps1", ".psm1", ".psd1", ".ps1xml", ".psc1", ".pssc", ".cdxml", ".vbs", ".vbe", ".vb", ".js", ".jse", ".wsf",
+    ".wsh", ".wsc", ".ws", ".sct", ".scf", ".shb", ".shs", ".hta", ".msc", ".reg", ".inf", ".url", ".website",
+    ".ocx", ".drv", ".jar", ".settingcontent-ms", ".library-ms", ".search-ms", ".searchconnector-ms",
+    ".appref-ms", ".application", ".xbap", ".gadget", ".appinstaller", ".msix", ".msixbundle", ".appx",
+    ".appxbundle", ".msu", ".diagcab", ".mof", ".ade", ".adp", ".mde"};
 // Types Windows opens with programs of its own: an application may be offered
 // for them ("Open With"), never take them.
 constexpr std::string_view kWindowsTypes[] = {
-    ".txt", ".log", ".ini", ".xml", ".htm", ".html", ".mht", ".css", ".rtf", ".csv", ".pdf", ".xps", ".jpg",
-    ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff", ".ico", ".svg", ".wav", ".mp3", ".mp4", ".wma", ".wmv",
-    ".avi", ".zip", ".cab", ".theme"};
+    ".txt", ".log", ".ini", ".xml", ".htm", ".html", ".mht", ".mhtml", ".css", ".rtf", ".csv", ".pdf", ".xps",
+    ".oxps", ".jpg", ".jpeg", ".png", ".gif", ".bmp", ".tif", ".tiff", ".ico", ".svg", ".webp", ".heic", ".wav",
+    ".mp3", ".mp4", ".m4a", ".wma", ".wmv", ".avi", ".mkv", ".mov", ".flac", ".zip", ".cab", ".iso", ".img",
+    ".vhd", ".vhdx", ".cer", ".crt", ".der", ".pem", ".p7b", ".p7c", ".p7s", ".p12", ".pfx", ".spc", ".sst",
+    ".stl", ".crl", ".cat", ".ttf", ".otf", ".ttc", ".fon", ".fnt", ".rdp", ".chm", ".hlp", ".theme", ".themepack",
+    ".deskthemepack", ".evtx", ".contact", ".group", ".nfo"};
 
 template <std::size_t N>
 bool IsOneOf(std::string_view extension, const std::string_view (&list)[N]) {
@@ -133,8 +156,21 @@ bool IsBracedGuid(std::string_view text) {
   return true;
 }
 
+std::string NameFault(std::string_view name) {
+  if (IsDeviceName(name)) {
+    return "is the name of a device on Windows (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, with any extension "
+           "and in any case), which no file or folder may have";
+  }
+  std::u16string wide;
+  if (Utf8ToUtf16(name, wide) && wide.size() > kLongestName) {
+    return "is longer than the 255 characters a Windows file or folder name may hold";
+  }
+  return "";
+}
+
 bool IsPlainName(std::string_view name) {
-  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' || IsDeviceName(name)) {
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ' ||
+      !NameFault(name).empty()) {
     return false;
   }
   for (char c : name) {
@@ -162,6 +198,7 @@ std::string UnfitInstallerText(std::string_view text) {
 std::optional<DescriptionError> ReadInstaller(std::map<std::string, const DescriptionEntry*>& found,
                                               InstallerDescription& installer) {
   if (auto file = found["File"]) {
+    if (auto fault = NameFault(file->value); !fault.empty()) return At(file, "\"" + file->value + "\" " + fault);
     if (!IsPlainName(file->value)) {
       return At(file, "must be a file name (the package is made in the output's folder), not \"" + file->value + "\"");
     }
@@ -169,6 +206,7 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
     installer.file = file->value;
   }
   if (auto folder = found["Install Folder"]) {
+    if (auto fault = NameFault(folder->value); !fault.empty()) return At(folder, "\"" + folder->value + "\" " + fault);
     if (!IsPlainName(folder->value)) {
       return At(folder, "must be a folder name without \\ / : * ? \" < > |, not \"" + folder->value + "\"");
     }
@@ -184,6 +222,7 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
   if (auto files = found["Files"]) {
     installer.filesLine = files->line;
     for (std::string_view piece : Pieces(files->value)) {
+      if (auto fault = PartFault(piece); !fault.empty()) return At(files, "names \"" + std::string(piece) + "\", whose " + fault);
       if (!IsInstallablePath(piece)) {
         return At(files, "needs paths below the description's folder, with \"*\" only in a file name, not \"" +
                              std::string(piece) + "\"");

@@ -56,8 +56,12 @@ bool IsBracedGuid(std::string_view text);
 
 // A file or folder name Windows accepts: not empty, none of \ / : * ? " < > |
 // or control characters, not ending in a dot or a space, not "." or "..",
-// not a device's name (CON, nul.txt, com1.jar, ...).
+// not a device's name (CON, nul.txt, com1.jar, ...), at most 255 characters.
 bool IsPlainName(std::string_view name);
+
+// Why `name` is not such a name when it is a device's or too long ("is the
+// name of a device on Windows (...)"); empty otherwise.
+std::string NameFault(std::string_view name);
 
 // Why `text` cannot go into the installer's source as it is ("holds ..."),
 // or empty when it can: the build tool reads "$" as the start of a variable

@@ -1,5 +1,6 @@
 #include "tools/package/installer_wix.h"
 
+#include <map>
 #include <memory>
 
 namespace package {
@@ -50,15 +51,16 @@ struct Folder {
   std::string name;
   std::string id;
   std::vector<std::size_t> files;
-  std::vector<std::unique_ptr<Folder>> children;
+  std::vector<std::unique_ptr<Folder>> children;  // in the order first named
+  std::map<std::string, Folder*> byName;          // so that many folders take no quadratic time
 };
 
 Folder* Child(Folder& parent, const std::string& name, int& nextId) {
-  for (auto& child : parent.children) {
-    if (child->name == name) return child.get();
-  }
-  parent.children.push_back(std::make_unique<Folder>(Folder{name, "D" + std::to_string(nextId++), {}, {}}));
-  return parent.children.back().get();
+  auto [known, added] = parent.byName.emplace(name, nullptr);
+  if (!added) return known->second;
+  parent.children.push_back(std::make_unique<Folder>(Folder{name, "D" + std::to_string(nextId++), {}, {}, {}}));
+  known->second = parent.children.back().get();
+  return known->second;
 }
 
 std::string LastPart(const std::string& target) { return target.substr(target.rfind('\\') + 1); }
@@ -68,7 +70,7 @@ class Writer {
   explicit Writer(const WixProduct& p) : p_(p), root_(p.perUser ? "HKCU" : "HKLM") {}
 
   std::string Compose() {
-    Folder install{p_.installFolder, "INSTALLFOLDER", {}, {}};
+    Folder install{p_.installFolder, "INSTALLFOLDER", {}, {}, {}};
     int nextId = 1;
     for (std::size_t i = 0; i < p_.files.size(); ++i) {
       Folder* folder = &install;

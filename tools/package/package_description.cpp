@@ -180,6 +180,59 @@ std::optional<Fault> ReadInstallerSection(const DescriptionSection& section, Pac
   return std::nullopt;
 }
 
+bool IsWebAddress(std::string_view text) {
+  bool scheme = text.starts_with("http://") || text.starts_with("https://");
+  return scheme && text.size() > text.find("//") + 2 && text.find_first_of(" \t\"") == std::string_view::npos;
+}
+
+std::optional<Fault> ReadSigning(const DescriptionSection& section, PackageDescription& d) {
+  if (d.signing) {
+    return Fault{section.line, "[Signing] appears twice (first on line " + std::to_string(d.signing->line) + ")"};
+  }
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, found)) return fault;
+  SigningDescription s;
+  s.line = section.line;
+  const DescriptionEntry* certificate = found["Certificate"];
+  if (certificate == nullptr || certificate->value.empty()) {
+    return Fault{certificate ? certificate->line : section.line, "[Signing] needs a \"Certificate\": the path of a "
+                                                                 ".pfx or .p12 file"};
+  }
+  s.certificate = certificate->value;
+  s.certificateLine = certificate->line;
+  if (auto variable = found["Password Variable"]) {
+    const std::string& name = variable->value;
+    bool ok = !name.empty() && !(name[0] >= '0' && name[0] <= '9') &&
+              std::all_of(name.begin(), name.end(), [](char c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+              });
+    if (!ok) {
+      return Fault{variable->line, "\"Password Variable\" must be the name of an environment variable (letters, "
+                                   "digits and _, not starting with a digit), not \"" + name + "\": the password "
+                                   "itself never goes into the description"};
+    }
+    s.passwordVariable = name;
+    s.passwordLine = variable->line;
+  }
+  for (const char* key : {"Timestamp URL", "URL"}) {
+    const DescriptionEntry* entry = found[key];
+    if (entry == nullptr) continue;
+    if (!IsWebAddress(entry->value)) {
+      return Fault{entry->line, "\"" + entry->key + "\" must be an http:// or https:// address, not \"" +
+                                    entry->value + "\""};
+    }
+    (entry->key == "URL" ? s.url : s.timestampUrl) = entry->value;
+  }
+  if (auto text = found["Description"]) {
+    if (text->value.empty() || text->value.size() > kLongestVersionText) {
+      return Fault{text->line, "\"Description\" needs text of at most 1024 bytes"};
+    }
+    s.description = text->value;
+  }
+  d.signing = std::move(s);
+  return std::nullopt;
+}
+
 const DescriptionEntry* EntryOf(const std::vector<DescriptionSection>& sections, std::string_view section,
                                 std::string_view key) {
   for (const auto& s : sections) {
@@ -314,6 +367,8 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = ReadVersion(section, d);
     } else if (section.name == kInstallerSection) {
       fault = ReadInstallerSection(section, d);
+    } else if (section.name == "Signing") {
+      fault = ReadSigning(section, d);
     } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
       if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
       fault = AddSettingsSection(section, *embedded, false, settingsNames, d.embedded);
@@ -328,7 +383,7 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
       return Fault{section.line, "unknown section [" + section.name +
-                                     "]: expected [Package], [Version], [Installer], [Embedded: ...] or [Ini: ...]"};
+                                     "]: expected [Package], [Version], [Installer], [Signing], [Embedded: ...] or [Ini: ...]"};
     }
     if (fault) return fault;
   }

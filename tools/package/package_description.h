@@ -8,6 +8,8 @@
 //   [Embedded: <section>]      settings embedded in the executable
 //   [Ini: <section>]           settings written to the .ini beside it
 //   [Installer]                a Windows Installer package (installer_description.h)
+//   [Signing]                  Certificate, Password Variable, Timestamp URL,
+//                              Description, URL
 //
 // Lines are "[section]", "key = value" (both trimmed), blank, or comments
 // starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
@@ -44,6 +46,18 @@ struct VersionDescription {
   std::vector<std::pair<std::string, std::string>> strings;
 };
 
+// [Signing]: the outputs signed with a certificate file (see signing.h).
+struct SigningDescription {
+  int line = 0;              // the section header's
+  std::string certificate;   // as written: relative paths are the caller's to resolve
+  int certificateLine = 0;
+  std::string passwordVariable;  // empty: the file has no password
+  int passwordLine = 0;
+  std::string timestampUrl;      // empty: no timestamp
+  std::string description;       // empty: the Product Name, else the output's base name
+  std::string url;               // empty: none
+};
+
 // Whether the output is a console program: `No` a windowed one, `Yes` a
 // console one, `Companion` a windowed one with a console copy beside it
 // (the same name with ".com").
@@ -59,6 +73,7 @@ struct PackageDescription {
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
   std::optional<InstallerDescription> installer;  // none: no installer package
+  std::optional<SigningDescription> signing;      // none: nothing is signed
 };
 
 struct DescriptionError {

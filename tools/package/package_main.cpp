@@ -6,10 +6,13 @@
 // The description (see package_description.h and the README) names the icon,
 // the version information, the DPI awareness and the settings to embed; the
 // .ini beside the output is written when it asks for one, and an installer
-// package after them when it has an [Installer] section. Every error is one
+// package after them when it has an [Installer] section; with [Signing] the
+// programs and then the package are signed (signing.h). Every error is one
 // line naming the file (and the description's line) with exit code 2, and
 // nothing is written then. No output may be one of the inputs.
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@
 #include "tools/package/file_io.h"
 #include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
+#include "tools/package/signing.h"
 
 namespace {
 
@@ -37,6 +41,11 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
                                       parsed.error.message);
   }
   const package::PackageDescription& d = *parsed.description;
+  // Windows opens a device for such a name: the executable could be neither
+  // copied nor started there.
+  if (auto fault = package::NameFault(PathText(output.filename())); !fault.empty()) {
+    return package::Report(kTool, PathText(output) + ": the output's name " + fault);
+  }
   package::InstallerPlan installer;
   std::string installerError;
   if (d.installer && !package::PlanInstaller(descriptionPath, output, d, keepWxs, installer, installerError)) {
@@ -85,15 +94,32 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   }
   // Writing over an input would lose it: the description would become the
   // executable, for example.
+  std::filesystem::path certificate = d.signing ? package::CertificatePath(descriptionPath, *d.signing) : "";
   const std::pair<std::filesystem::path, std::string> inputs[] = {
       {input, PathText(input) + ": the launcher is also an output"},
       {descriptionPath, PathText(descriptionPath) + ": the package description is also an output"},
       {icon, PathText(descriptionPath) + ":" + std::to_string(d.iconLine) + ": the icon " + PathText(icon) +
                  " is also an output"},
+      {certificate, PathText(descriptionPath) + ":" + std::to_string(d.signing ? d.signing->certificateLine : 0) +
+                        ": the certificate " + PathText(certificate) + " is also an output"},
   };
+  // Two outputs at one path: the later would replace the earlier (the
+  // package "File = App.exe" the executable, for example).
+  std::vector<std::pair<std::filesystem::path, std::string>> named{{output, "the executable"}};
+  if (made.ini) named.emplace_back(files[1].first, "the .ini");
+  if (made.companion) named.emplace_back(files.back().first, "the console companion (.com)");
+  if (d.installer && !installer.wxs.empty()) named.emplace_back(installer.wxs, "the kept WiX source");
+  if (d.installer) named.emplace_back(installer.msi, "the installer package (\"File\" in [Installer])");
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (package::SameFile(named[i].first, named[j].first)) {
+        return package::Report(kTool, PathText(named[i].first) + ": " + named[i].second + " would replace " +
+                                          named[j].second + " (two outputs cannot be one file)");
+      }
+    }
+  }
   std::vector<std::filesystem::path> outputs;
-  for (const auto& file : files) outputs.push_back(file.first);
-  if (d.installer) outputs.insert(outputs.end(), {installer.wxs, installer.msi});
+  for (const auto& file : named) outputs.push_back(file.first);
   for (const auto& file : outputs) {
     std::error_code ec;
     for (const auto& [path, message] : inputs) {
@@ -106,7 +132,24 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       }
     }
   }
-  if (d.installer) return package::BuildInstaller(kTool, installer, files);
+  // The programs are signed with every resource in place, before the
+  // installer takes them in; the installer is signed after it is built.
+  std::unique_ptr<package::Signer> signer;
+  if (d.signing) {
+    std::string productName = PathText(output.stem());
+    if (d.version) {
+      for (const auto& [name, value] : d.version->strings) {
+        if (name == "ProductName") productName = value;
+      }
+    }
+    signer = package::Signer::Prepare(descriptionPath, d, productName, error);
+    if (!signer) return package::Report(kTool, error);
+    for (auto& [path, bytes] : files) {
+      if (path.extension() == ".ini") continue;
+      if (!signer->Sign(PathText(path.filename()), bytes, error)) return package::Report(kTool, error);
+    }
+  }
+  if (d.installer) return package::BuildInstaller(kTool, installer, files, signer.get());
   std::filesystem::path failed;
   if (!package::WriteFilesOrNone(files, failed)) {
     return package::Report(kTool, PathText(failed) + ": cannot write the output");
@@ -135,5 +178,15 @@ int main(int argc, char** argv) {
     return package::Report(kTool, "usage: package-app <launcher.exe> <description> <output.exe> [--keep-wxs] "
                                   "(--help: the description's keys)");
   }
+#ifdef __cpp_exceptions
+  // What cannot be had (memory, for one) is an error like the others, and
+  // the stack unwinds: the private folders are removed on the way.
+  try {
+    return Package(arguments[0], arguments[1], arguments[2], keepWxs);
+  } catch (const std::exception& e) {
+    return package::Report(kTool, package::PathText(arguments[1]) + ": " + e.what());
+  }
+#else
   return Package(arguments[0], arguments[1], arguments[2], keepWxs);
+#endif
 }
