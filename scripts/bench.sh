@@ -9,7 +9,7 @@
 #     (goal: ratio of medians <= 1.15);
 #     the same launcher writing its diagnostics log (VORN_LAUNCHER_LOG) is
 #     timed too;
-#  2. the size of launcher.exe (goal: < 128 KB);
+#  2. the size of launcher.exe (budget: at most 144 KB);
 #  3. single-instance hand-over: a secondary's whole run (start to exit)
 #     against a bare windowed program's, ratio of medians (goal: <= 1.10);
 #  4. the startup cache, natively on Linux through the launcher's JNI layer
@@ -58,10 +58,10 @@ echo "== 2. Size of launcher.exe"
 exe=dist/launcher.exe
 [ -f "$exe" ] || exe="$build/bin/launcher.exe"
 size=$(stat -c %s "$exe")
-goal=131072
+goal=147456
 verdict="met"
-[ "$size" -lt "$goal" ] || verdict="NOT met"
-echo "$exe: $size bytes ($((size / 1024)) KB), goal < $goal bytes (128 KB): $verdict"
+[ "$size" -le "$goal" ] || verdict="NOT met"
+echo "$exe: $size bytes ($((size / 1024)) KB), budget $goal bytes (144 KB): $verdict"
 built="$build/bin/launcher.exe"
 if [ "$exe" != "$built" ] && ! cmp -s "$exe" "$built"; then
   echo "(dist/ differs from this build; just built: $built, $(stat -c %s "$built") bytes)"

@@ -1,9 +1,10 @@
-// README is the user's manual: every section and key the launcher reads, every
-// section and key a package description accepts, and every section README
-// itself points to ("see ...") must be in it.
+// README and docs/ are the user's manual: every section and key the launcher
+// reads, every section and key a package description accepts, and every
+// section the manual itself points to ("see ...") must be in it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -40,8 +41,15 @@ std::string SectionName(std::string text) {
 }
 
 TEST(Readme, NamesEverySettingAndDescriptionKeyAndHasEverySectionItRefersTo) {
-  const std::string readme = ReadSource("README.md");
+  // The manual: README, then every page of docs/ (in name order).
+  std::string readme = ReadSource("README.md");
   ASSERT_FALSE(readme.empty());
+  std::vector<std::string> pages;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(VORN_SOURCE_DIR) + "/docs")) {
+    if (entry.path().extension() == ".md") pages.push_back("docs/" + entry.path().filename().string());
+  }
+  std::sort(pages.begin(), pages.end());
+  for (const std::string& page : pages) readme += "\n" + ReadSource(page);
   struct Name {
     std::string what, text;  // text: what README must hold
   };
