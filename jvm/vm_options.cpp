@@ -161,8 +161,10 @@ std::wstring FolderWithSlash(std::wstring_view executablePath) {
 std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_view executableFolderWithSlash,
                                 std::wstring_view path, std::wstring_view runtimeHome) {
   std::wstring out;
+  // An element with a ";" in it (a folder named so) cannot be carried: the
+  // list would cut it in two, and its second half would be relative.
   auto add = [&out](std::wstring_view element) {
-    if (!text::IsFullPath(element)) return;
+    if (!text::IsFullPath(element) || element.find(L';') != std::wstring_view::npos) return;
     if (!out.empty()) out += L';';
     out += element;
   };

@@ -67,6 +67,8 @@ std::wstring FolderWithSlash(std::wstring_view executablePath);
 // the elements of `path` (the process's Path); the runtime home's "lib". An
 // element that is empty, "." or not a full path is left out: the runtime
 // would look for it in the current folder, which a document's folder may be.
+// So is one that holds a ";" (the executable's folder too): the list cannot
+// carry it.
 std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_view executableFolderWithSlash,
                                 std::wstring_view path, std::wstring_view runtimeHome);
 // The new Path: [expanded setting[;]] + [old Path;] + bin folder. The old

@@ -231,7 +231,7 @@ TEST(VmLaunchLibrary, LibrariesThatCannotServeShowTheirMessage) {
       // Without a "Pair Product" a 32-bit runtime is named as one, not by its error code 193.
       {L"fixtures\\x86\\jvm.dll", L"The Java runtime %s is built for x86 (32-bit): this launcher cannot load it. Set "
                                   L"\"JRE Path\" to a 64-bit runtime for this processor, or give the application a "
-                                  L"\"Pair Product\" that runs a 32-bit one."},
+                                  L"\"Pair Product\" that runs a 32-bit one.\n"},
   };
   for (const auto& c : cases) {
     DoubleApp app;

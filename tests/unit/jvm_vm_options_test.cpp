@@ -156,6 +156,8 @@ TEST(VmLibraryPath, ComposesSettingExeFolderPathAndRuntimeLibWithNothingOfTheCur
   for (const auto& c : cases) {
     EXPECT_EQ(jvm::ComposeLibraryPath(c.setting, L"C:\\App\\", c.path, L"C:\\jre"), c.expected) << c.setting;
   }
+  // A folder with a ";" in its name would be cut into a full path and a relative one.
+  EXPECT_EQ(jvm::ComposeLibraryPath(L"native", L"C:\\A;pp\\", L"", L"C:\\jre"), L"C:\\jre\\lib");
 }
 
 TEST(VmSystemPath, PutsSettingFirstOldPathNextAndRuntimeBinLast) {
