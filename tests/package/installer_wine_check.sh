@@ -44,6 +44,9 @@ extra="Open With = .txt"
 folder="$C/Program Files/$product"
 mkdir -p src/lib src/jre/bin/server
 cp "$bin/double/jvm.dll" src/jre/bin/server/jvm.dll
+# A bundled runtime beside the executable: Wine's starts are elevated, and an
+# elevated start never takes "JRE Path" from the per-user file below.
+: >src/jre/bin/java.dll
 echo a1 >src/lib/a.jar
 output=$(winpath "$work/output.txt")
 package() {  # <version> <output folder>; $product, $upgrade, $types and $extra fill the description
