@@ -33,6 +33,14 @@ class VmHookObserver {
   virtual void Abort() = 0;
 };
 
+// Hears that main is about to run (the service host: the manager then hears
+// that the service runs).
+class MainStartObserver {
+ public:
+  virtual ~MainStartObserver() = default;
+  virtual void MainStarted() = 0;
+};
+
 using SplashCloseFn = void (*)();
 
 // The settings of the launch. Filled once by ReadSettings, then read-only for
@@ -177,6 +185,8 @@ class Launcher {
   ChosenRuntime chosenRuntime;
   SplashState splashState;
   VmSession vmSession;
+  // The service host while this launch runs as a service; none otherwise.
+  MainStartObserver* mainStartObserver = nullptr;
 };
 
 // The "Java Exception" dialog for a throwable that escaped main, and the answer.

@@ -37,6 +37,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void MainAboutToRun() override {
     launcher_.vmSession.startupCache.mainRan = true;
     launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm);
+    if (launcher_.mainStartObserver != nullptr) launcher_.mainStartObserver->MainStarted();
   }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
