@@ -6,22 +6,20 @@ namespace jvm {
 namespace {
 
 // serviceStop when the class has it, else System.exit(0); leaves any
-// exception pending for the caller to describe.
+// exception pending for the caller to describe. The local references go with
+// the thread's detach.
 StopRequest StopThrough(JNIEnv* env, const std::string& mainClass) {
   jclass type = env->FindClass(mainClass.c_str());
-  jmethodID stop = type != nullptr ? env->GetStaticMethodID(type, "serviceStop", "()V") : nullptr;
-  if (stop != nullptr) {
-    CallStaticVoidMethod(env, type, stop);
-    env->DeleteLocalRef(type);
-    return StopRequest::kServiceStop;
+  jmethodID method = type != nullptr ? env->GetStaticMethodID(type, "serviceStop", "()V") : nullptr;
+  const StopRequest request = method != nullptr ? StopRequest::kServiceStop : StopRequest::kSystemExit;
+  if (method == nullptr) {
+    env->ExceptionClear();  // NoSuchMethodError: the ordinary case
+    type = env->FindClass("java/lang/System");
+    method = type != nullptr ? env->GetStaticMethodID(type, "exit", "(I)V") : nullptr;
   }
-  if (env->ExceptionCheck()) env->ExceptionClear();  // NoSuchMethodError: the ordinary case
-  if (type != nullptr) env->DeleteLocalRef(type);
-  jclass system = env->FindClass("java/lang/System");
-  jmethodID exit = system != nullptr ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
-  if (exit != nullptr) CallStaticVoidMethod(env, system, exit, static_cast<jint>(0));
-  if (system != nullptr) env->DeleteLocalRef(system);
-  return StopRequest::kSystemExit;
+  // serviceStop reads no argument; System.exit reads the 0.
+  if (method != nullptr) CallStaticVoidMethod(env, type, method, static_cast<jint>(0));
+  return request;
 }
 
 }  // namespace

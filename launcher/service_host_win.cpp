@@ -11,13 +11,10 @@
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "jvm/service_stop.h"
-#include "jvm/vm_start_output_win.h"
 #include "launcher/launcher.h"
 #include "launcher/service_host.h"
 #include "launcher/service_rules.h"
 #include "report/diagnostics_log.h"
-#include "report/error_report.h"
-#include "report/message_ids.h"
 #include "report/service_mode.h"
 
 namespace launcher {
@@ -48,19 +45,21 @@ void ApplyServiceEnvironment(const wchar_t* name) {
                    &size) != ERROR_SUCCESS) {
     return;
   }
-  for (const wchar_t* entry = block.c_str(); *entry != L'\0'; entry += lstrlenW(entry) + 1) {
+  // The strings end with an empty one (the value's own, or the block's rest).
+  for (const wchar_t* entry = block.c_str(); *entry != L'\0';) {
     const std::wstring_view text(entry);
     const std::size_t equals = text.find(L'=', 1);
     if (equals != std::wstring_view::npos) {
       SetEnvironmentVariableW(std::wstring(text.substr(0, equals)).c_str(), entry + equals + 1);
     }
+    entry += text.size() + 1;
   }
   diag::OpenWhenNamedLater();
 }
 
 std::wstring Decimal(std::uint32_t value) { return text::DecimalText(std::uint64_t{value}); }
 
-class ServiceHost : public VmHookObserver, public MainStartObserver {
+class ServiceHost : public VmHookObserver {
  public:
   ServiceHost(std::uint32_t stopTimeoutSeconds, const std::wstring& executablePath)
       : stopTimeoutSeconds_(stopTimeoutSeconds),
@@ -107,16 +106,13 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
   // System.exit: the process ends once this returns.
   void Exit(jint code) override { ReportStopped(service::AfterJavaExit(code)); }
 
-  // The VM ends the process with 1 once this returns: what it said goes first.
-  void Abort() override {
-    report::ReportError(nullptr, IDS_VM_ABORTED, jvm::VmWords());
-    ReportStopped(service::AfterRun(exitcode::kLaunchFailed));
-  }
+  // The VM ends the process with 1 once this returns; what it said is reported.
+  void Abort() override { ReportStopped(service::AfterRun(exitcode::kLaunchFailed)); }
 
   static void WINAPI DispatchedServiceMain(DWORD argc, LPWSTR* argv);
 
-  // The service's main function: START_PENDING, then it waits for the end of
-  // the launch, which goes on on the process's main thread.
+  // The service's main function: START_PENDING, then checkpoints until the
+  // end of the launch, which goes on on the process's main thread.
   void ServiceMain(DWORD argc, LPWSTR* argv) {
     const wchar_t* name = argc > 0 && argv[0] != nullptr ? argv[0] : L"";
     statusHandle_ = RegisterServiceCtrlHandlerExW(name, &ServiceHost::Control, this);
@@ -126,7 +122,6 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
     }
     report::EnterServiceMode(name);
     ApplyServiceEnvironment(name);
-    diag::Log({L"service ", name});
     {
       ExclusiveLock hold(lock_);
       status_.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
@@ -137,10 +132,8 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
     }
     // The manager starts a service in the system folder.
     Launcher::OverrideWorkingDirectory(executablePath_);
-    win::Handle ticker(CreateThread(nullptr, 0, &ServiceHost::TickerMain, this, 0, nullptr));
     Decide(ERROR_SUCCESS);
-    WaitForSingleObject(ended_.get(), INFINITE);
-    if (ticker) WaitForSingleObject(ticker.get(), INFINITE);
+    while (WaitForSingleObject(ended_.get(), service::kCheckpointIntervalMs) == WAIT_TIMEOUT) Tick();
   }
 
  private:
@@ -156,7 +149,7 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
       case SERVICE_CONTROL_STOP:
       case SERVICE_CONTROL_SHUTDOWN:
       case SERVICE_CONTROL_PRESHUTDOWN:
-        static_cast<ServiceHost*>(context)->BeginStop(control);
+        static_cast<ServiceHost*>(context)->BeginStop();
         return NO_ERROR;
       default:
         return ERROR_CALL_NOT_IMPLEMENTED;
@@ -165,7 +158,7 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
 
   // On the manager's thread, which must answer at once: STOP_PENDING, and the
   // application is asked on a thread of its own.
-  void BeginStop(DWORD control) {
+  void BeginStop() {
     {
       ExclusiveLock hold(lock_);
       if (status_.dwCurrentState != SERVICE_RUNNING) return;
@@ -176,7 +169,6 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
       stopDeadline_ = GetTickCount64() + std::uint64_t{stopTimeoutSeconds_} * 1000;
       SetServiceStatus(statusHandle_, &status_);
     }
-    diag::Log({L"service control ", Decimal(control)});
     win::Handle stopper(CreateThread(nullptr, 0, &ServiceHost::StopperMain, nullptr, 0, nullptr));
   }
 
@@ -187,33 +179,27 @@ class ServiceHost : public VmHookObserver, public MainStartObserver {
     const std::string mainClass = text::ToThreadAnsi(launcher->instanceState.primaryMain.mainClass);
     // System.exit(0) returns only when the VM is ending already.
     if (jvm::RequestApplicationStop(launcher->vmSession.javaVm, mainClass) == jvm::StopRequest::kNotAttached) {
-      diag::Log({L"no thread attached to the VM to stop it"});
+      diag::Log({L"service stop: not attached"});
     }
     return 0;
   }
 
-  // New checkpoints while the launch starts or stops, and the end of a stop
-  // that outlives its timeout.
-  static DWORD WINAPI TickerMain(LPVOID context) {
-    auto* host = static_cast<ServiceHost*>(context);
-    while (WaitForSingleObject(host->ended_.get(), service::kCheckpointIntervalMs) == WAIT_TIMEOUT) {
-      bool timedOut = false;
-      {
-        ExclusiveLock hold(host->lock_);
-        const DWORD state = host->status_.dwCurrentState;
-        if (state == SERVICE_STOP_PENDING && GetTickCount64() >= host->stopDeadline_) {
-          timedOut = true;
-        } else if (state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING) {
-          ++host->status_.dwCheckPoint;
-          SetServiceStatus(host->statusHandle_, &host->status_);
+  // A new checkpoint while the launch starts or stops, or the end of a stop
+  // that outlived its timeout.
+  void Tick() {
+    {
+      ExclusiveLock hold(lock_);
+      const DWORD state = status_.dwCurrentState;
+      if (state != SERVICE_STOP_PENDING || GetTickCount64() < stopDeadline_) {
+        if (state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING) {
+          ++status_.dwCheckPoint;
+          SetServiceStatus(statusHandle_, &status_);
         }
-      }
-      if (timedOut) {
-        host->ReportStopped(service::AfterStopTimeout());
-        ExitProcess(service::kStopTimedOutError);
+        return;
       }
     }
-    return 0;
+    ReportStopped(service::AfterStopTimeout());
+    ExitProcess(service::kStopTimedOutError);
   }
 
   void ReportStopped(service::StoppedCodes codes) {
@@ -263,14 +249,11 @@ void ConnectServiceWhenStartedSo(std::uint32_t stopTimeoutSeconds, const std::ws
     delete candidate;
     return;
   }
-  if (Launcher* launcher = Launcher::Current()) {
-    launcher->vmSession.vmHookObserver = candidate;
-    launcher->mainStartObserver = candidate;
-  }
+  if (Launcher* launcher = Launcher::Current()) launcher->vmSession.vmHookObserver = candidate;
 }
 
 void EndService(int result) {
-  if (host != nullptr && report::IsServiceProcess()) host->End(result);
+  if (host != nullptr) host->End(result);
 }
 
 }  // namespace launcher

@@ -20,18 +20,14 @@ bool IsServiceProcess() { return serviceSource != nullptr; }
 
 bool WindowsAllowed() { return !IsServiceProcess() && !IsConsoleProgram(); }
 
-unsigned long WriteServiceEvent(const std::wstring& text) {
-  if (serviceSource == nullptr) return ERROR_INVALID_HANDLE;
+void WriteServiceEvent(const std::wstring& text) {
   // Without a registered message file the event viewer shows the text as the
   // event's only insertion string, which is all a launcher message needs.
-  HANDLE source = RegisterEventSourceW(nullptr, serviceSource);
-  if (source == nullptr) return GetLastError();
+  HANDLE source = serviceSource != nullptr ? RegisterEventSourceW(nullptr, serviceSource) : nullptr;
+  if (source == nullptr) return;
   const wchar_t* strings[] = {text.c_str()};
-  const DWORD error = ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, strings, nullptr)
-                          ? ERROR_SUCCESS
-                          : GetLastError();
+  ReportEventW(source, EVENTLOG_ERROR_TYPE, 0, 1, nullptr, 1, 0, strings, nullptr);
   DeregisterEventSource(source);
-  return error;
 }
 
 }  // namespace report

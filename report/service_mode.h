@@ -21,7 +21,7 @@ bool IsServiceProcess();
 bool WindowsAllowed();
 
 // Writes `text` to the Application event log as an error of the service's
-// source; the Windows error code when the log refused it, else 0.
-unsigned long WriteServiceEvent(const std::wstring& text);
+// source (the diagnostics log has it as well, whatever the event log does).
+void WriteServiceEvent(const std::wstring& text);
 
 }  // namespace report
