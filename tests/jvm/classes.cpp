@@ -423,6 +423,7 @@ void DefineTestClasses() {
   });
   AddMethod(service, "serviceStop", "()V", true, [](ThreadState&, const ObjPtr&, const std::vector<Value>&) {
     Record("serviceStop");
+    PrintLine(SystemOut(), u"serviceStop");
     SetEvent(serviceStopped);
     return Void();
   });
