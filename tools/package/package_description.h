@@ -8,6 +8,7 @@
 //   [Embedded: <section>]      settings embedded in the executable
 //   [Ini: <section>]           settings written to the .ini beside it
 //   [Installer]                a Windows Installer package (installer_description.h)
+//   [Service]                  the executable is a Windows service (service_description.h)
 //
 // Lines are "[section]", "key = value" (both trimmed), blank, or comments
 // starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
@@ -20,6 +21,7 @@
 
 #include "tools/package/installer_description.h"
 #include "tools/package/manifest_dpi.h"
+#include "tools/package/service_description.h"
 #include "tools/package/version_info.h"
 
 namespace package {
@@ -59,6 +61,9 @@ struct PackageDescription {
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
   std::optional<InstallerDescription> installer;  // none: no installer package
+  // The executable is a service: "Application Type=service" (and its stop
+  // timeout) are added to the embedded settings; an installer installs it.
+  std::optional<ServiceDescription> service;
 };
 
 struct DescriptionError {
