@@ -49,7 +49,7 @@ std::optional<std::wstring_view> NearestCatalogueKey(std::wstring_view section, 
 
 bool IsLayeredKey(std::wstring_view section, std::wstring_view key) {
   for (const CatalogueKey& known : kCatalogueKeys) {
-    if (known.section == section && known.key == key) return known.layered;
+    if (std::wstring_view(known.section) == section && std::wstring_view(known.key) == key) return known.layered;
   }
   return true;
 }

@@ -11,34 +11,40 @@
 
 namespace config {
 
-// Every section and key the launcher reads, for tools that check a settings
-// text before it ships; `layered`: read from the embedded settings and the
-// "+" section too, not from the settings file alone. Nothing in the launcher
-// refers to it.
+// Every section and key the launcher reads; `layered`: read from the embedded
+// settings and the "+" section too, not from the settings file alone. The
+// settings store reads each key as its entry says, and the packaging tool
+// checks a settings text against it before it ships. The names are the
+// literals of settings_keys.h (a table of pointers is half the size of one of
+// views).
 struct CatalogueKey {
-  std::wstring_view section;
-  std::wstring_view key;
+  const wchar_t* section;
+  const wchar_t* key;
   bool layered = true;
 };
+constexpr CatalogueKey Key(std::wstring_view section, std::wstring_view key, bool layered = true) {
+  return {section.data(), key.data(), layered};
+}
 inline constexpr CatalogueKey kCatalogueKeys[] = {
-    {keys::kApplication, keys::kApplicationType},      {keys::kApplication, keys::kOmitServiceName},
-    {keys::kApplication, keys::kSingleInstance},       {keys::kApplication, keys::kFailureCheck},
-    {keys::kApplication, keys::kOverrideWorkingDir},   {keys::kApplication, keys::kPairProduct},
-    {keys::kApplication, keys::kPairReturnCode},       {keys::kApplication, keys::kEmbeddedJar},
-    {keys::kApplication, keys::kOutputFile},           {keys::kApplication, keys::kErrorFile},
-    {keys::kApplication, keys::kCmd},                  {keys::kJavaRuntime, keys::kMainClass},
-    {keys::kJavaRuntime, keys::kMainModule},           {keys::kJavaRuntime, keys::kJrePath},
-    {keys::kJavaRuntime, keys::kMinimumVersion},       {keys::kJavaRuntime, keys::kMaximumVersion},
-    {keys::kJavaRuntime, keys::kPreferredVersions},    {keys::kJavaRuntime, keys::kJvmType},
-    {keys::kJavaRuntime, keys::kJvmSource},            {keys::kJavaRuntime, keys::kVmProvider},
-    {keys::kJavaRuntime, keys::kSystemPath},           {keys::kJavaRuntime, keys::kLibraryPath},
-    {keys::kJavaRuntime, keys::kVirtualMachineParameters}, {keys::kJavaRuntime, keys::kSearchInstalledRuntimes},
-    {keys::kJavaRuntime, keys::kStartupCache},         {keys::kJavaRuntime, keys::kUserVmOptions},
-    {keys::kClassPathSection, keys::kClassPath},
-    {keys::kClassPathSection, keys::kModulePath},      {keys::kProductInformation, keys::kProductName, false},
-    {keys::kProductInformation, keys::kProductCode, false},   {keys::kProductInformation, keys::kUpgradeCode, false},
-    {keys::kDisplay, keys::kSplashScreen, false},             {keys::kDisplay, keys::kSplashScreenShadow, false},
-    {keys::kDisplay, keys::kPreferNativeSplash, false},
+    Key(keys::kApplication, keys::kApplicationType),      Key(keys::kApplication, keys::kOmitServiceName),
+    Key(keys::kApplication, keys::kSingleInstance),       Key(keys::kApplication, keys::kFailureCheck),
+    Key(keys::kApplication, keys::kOverrideWorkingDir),   Key(keys::kApplication, keys::kPairProduct),
+    Key(keys::kApplication, keys::kPairReturnCode),       Key(keys::kApplication, keys::kEmbeddedJar),
+    Key(keys::kApplication, keys::kOutputFile),           Key(keys::kApplication, keys::kErrorFile),
+    Key(keys::kApplication, keys::kCmd),                  Key(keys::kApplication, keys::kServiceStopTimeout),
+    Key(keys::kJavaRuntime, keys::kMainClass),
+    Key(keys::kJavaRuntime, keys::kMainModule),           Key(keys::kJavaRuntime, keys::kJrePath),
+    Key(keys::kJavaRuntime, keys::kMinimumVersion),       Key(keys::kJavaRuntime, keys::kMaximumVersion),
+    Key(keys::kJavaRuntime, keys::kPreferredVersions),    Key(keys::kJavaRuntime, keys::kJvmType),
+    Key(keys::kJavaRuntime, keys::kJvmSource),            Key(keys::kJavaRuntime, keys::kVmProvider),
+    Key(keys::kJavaRuntime, keys::kSystemPath),           Key(keys::kJavaRuntime, keys::kLibraryPath),
+    Key(keys::kJavaRuntime, keys::kVirtualMachineParameters), Key(keys::kJavaRuntime, keys::kSearchInstalledRuntimes),
+    Key(keys::kJavaRuntime, keys::kStartupCache),         Key(keys::kJavaRuntime, keys::kUserVmOptions),
+    Key(keys::kClassPathSection, keys::kClassPath),
+    Key(keys::kClassPathSection, keys::kModulePath),      Key(keys::kProductInformation, keys::kProductName, false),
+    Key(keys::kProductInformation, keys::kProductCode, false),   Key(keys::kProductInformation, keys::kUpgradeCode, false),
+    Key(keys::kDisplay, keys::kSplashScreen, false),             Key(keys::kDisplay, keys::kSplashScreenShadow, false),
+    Key(keys::kDisplay, keys::kPreferNativeSplash, false),
 };
 
 // For a key of one of the catalogue's sections (or its "+" section) that the

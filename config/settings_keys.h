@@ -25,6 +25,7 @@ inline constexpr std::wstring_view kEmbeddedJar = L"Embedded Jar";
 inline constexpr std::wstring_view kOutputFile = L"Output File";
 inline constexpr std::wstring_view kErrorFile = L"Error File";
 inline constexpr std::wstring_view kCmd = L"Cmd";
+inline constexpr std::wstring_view kServiceStopTimeout = L"Service Stop Timeout";
 
 // [Java Runtime Environment]
 inline constexpr std::wstring_view kMainClass = L"Main Class";

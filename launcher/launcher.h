@@ -25,12 +25,14 @@ class SplashWindow;
 
 namespace launcher {
 
-// Receiver of the virtual machine's exit and abort hooks.
+// Receiver of the virtual machine's exit and abort hooks, and of main's start
+// (the service host: the manager then hears that the service runs).
 class VmHookObserver {
  public:
   virtual ~VmHookObserver() = default;
   virtual void Exit(jint code) = 0;
   virtual void Abort() = 0;
+  virtual void MainStarted() {}
 };
 
 using SplashCloseFn = void (*)();
@@ -130,7 +132,8 @@ struct VmSession {
   std::wstring extraArguments;
   JavaVM* javaVm = nullptr;
   JNIEnv* mainEnv = nullptr;
-  // Receives the hooks (Launcher::VmExitHook, VmAbortHook); none by default.
+  // Receives the hooks (Launcher::VmExitHook, VmAbortHook) and main's start;
+  // none by default (the service host while this launch runs as a service).
   VmHookObserver* vmHookObserver = nullptr;
   // The startup cache the runtime maps or writes, finished when it has ended.
   jvm::StartupCache startupCache;

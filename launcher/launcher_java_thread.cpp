@@ -37,6 +37,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void MainAboutToRun() override {
     launcher_.vmSession.startupCache.mainRan = true;
     launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm);
+    if (launcher_.vmSession.vmHookObserver != nullptr) launcher_.vmSession.vmHookObserver->MainStarted();
   }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
@@ -60,14 +61,11 @@ void JNICALL Launcher::VmExitHook(jint code) {
 void JNICALL Launcher::VmAbortHook() {
   Launcher* launcher = Current();
   if (launcher != nullptr) jvm::EndStartupCache(launcher->vmSession.startupCache, true, 1);
-  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
-  if (observer != nullptr) {
-    observer->Abort();
-    return;
-  }
   // The VM ends the process once this returns: what it said so far is shown first.
   report::ReportError(launcher != nullptr ? launcher->splashState.splashWindowHandle : nullptr, IDS_VM_ABORTED,
                       jvm::VmWords());
+  VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
+  if (observer != nullptr) observer->Abort();
 }
 
 SIZE_T VmSession::DefaultJavaStackSize() const { return jvm::DefaultStackSizeFrom(getDefaultJavaVmInitArgs); }

@@ -1,8 +1,8 @@
 // No source yielded a runtime: the user is asked for one.
 #include "launcher/launcher.h"
-#include "report/console_mode.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "report/service_mode.h"
 #include "resources/resource_ids.h"
 #include "runtime/missing_runtime_dialog.h"
 
@@ -12,9 +12,10 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.search.jvmType, settings.search.minimumVersion,
                                            settings.search.maximumVersion);
-  if (report::IsConsoleProgram()) {
-    // A console program has no dialog: the address its link would open
-    // follows the message, then where the launcher looked and what to set.
+  if (!report::WindowsAllowed()) {
+    // A console program or a service has no dialog: the address its link
+    // would open follows the message, then where the launcher looked and what
+    // to set (on standard error, or in the event log).
     report::ShowErrorBox(nullptr,
                          message + L"\r\n" DOWNLOAD_ADDRESS L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
     return false;

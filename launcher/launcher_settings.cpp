@@ -13,6 +13,8 @@
 #include "config/settings_store.h"
 #include "jvm/user_vm_options_win.h"
 #include "launcher/launcher.h"
+#include "launcher/service_host.h"
+#include "launcher/service_rules.h"
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
@@ -21,6 +23,15 @@ namespace launcher {
 
 namespace keys = config::keys;
 using namespace std::string_view_literals;
+
+namespace {
+
+std::uint32_t ServiceStopTimeout(const config::SettingsStore& store) {
+  const std::wstring value = store.Lookup(keys::kApplication, keys::kServiceStopTimeout);
+  return service::StopTimeoutSeconds(value).value_or(service::kDefaultStopTimeoutSeconds);
+}
+
+}  // namespace
 
 
 bool LaunchSettings::ReadSettings() {
@@ -56,6 +67,9 @@ bool LaunchSettings::ReadSettings() {
   search.maximumVersion = runtime::MaximumVersionSetting(store.Lookup(keys::kJavaRuntime, keys::kMaximumVersion));
 
   isService = config::IsServiceType(store.Lookup(keys::kApplication, keys::kApplicationType));
+  // Before anything can go wrong: a service reports to the manager at once,
+  // and no message of its may become a box.
+  if (isService) ConnectServiceWhenStartedSo(ServiceStopTimeout(store), executablePath);
 
   text::SplitBySeparator(search.preferredVersions, store.Lookup(keys::kJavaRuntime, keys::kPreferredVersions), L";");
 

@@ -9,7 +9,7 @@
 #include "config/settings_keys.h"
 #include "config/settings_store.h"
 #include "launcher/launcher.h"
-#include "report/console_mode.h"
+#include "report/service_mode.h"
 #include "splash/splash_rules.h"
 #include "splash/splash_window.h"
 
@@ -42,7 +42,7 @@ bool SplashState::StartSplash(const std::wstring& settingsFile, const std::wstri
   splashImagePath = display.Lookup(keys::kDisplay, keys::kSplashScreen);
   splashShadow = display.Lookup(keys::kDisplay, keys::kSplashScreenShadow);
   const std::wstring preference = display.Lookup(keys::kDisplay, keys::kPreferNativeSplash);
-  if (splashImagePath.empty() || report::IsConsoleProgram()) return true;
+  if (splashImagePath.empty() || !report::WindowsAllowed()) return true;
 
   std::wstring libraryPath = splash::RuntimeSplashLibraryCandidate(jvmLibraryPath);
   if (!libraryPath.empty() && !win::PathFound(libraryPath.c_str())) libraryPath.clear();

@@ -14,6 +14,7 @@
 #include "common/exit_codes.h"
 #include "common/text.h"
 #include "launcher/launcher.h"
+#include "launcher/service_host.h"
 #include "report/diagnostics_log.h"
 
 // The constructors of static objects, between a -1 and a null entry.
@@ -36,6 +37,7 @@ int RunLauncher() {
 
   int result = launcher.Initialise() ? launcher.Run() : exitcode::kLaunchFailed;
   launcher.Shutdown();
+  launcher::EndService(result);
   if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;
 }

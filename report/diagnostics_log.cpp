@@ -80,6 +80,10 @@ HANDLE LogFile() {
 
 bool Enabled() { return LogFile() != INVALID_HANDLE_VALUE; }
 
+void OpenWhenNamedLater() {
+  if (LogFile() == INVALID_HANDLE_VALUE) OpenLogFile(nullptr, nullptr, nullptr);
+}
+
 void Log(std::initializer_list<Piece> pieces) {
   HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;

@@ -15,6 +15,11 @@ namespace diag {
 // check it before composing texts that cost work.
 bool Enabled();
 
+// Opens the log when the variable names a file now and did not at the first
+// call (a service's own variables, set once the service knows its name).
+// Called while no other thread of the launch logs.
+void OpenWhenNamedLater();
+
 // One piece of a log line. Its constructors stay out of line: each of the
 // many call sites then passes a piece with one call instead of copying the
 // text's pointer and length into place itself.

@@ -5,6 +5,7 @@
 #include "report/console_mode.h"
 #include "report/diagnostics_log.h"
 #include "report/message_ids.h"
+#include "report/service_mode.h"
 
 namespace report {
 
@@ -42,6 +43,11 @@ std::wstring LoadMessage(UINT id) {
 }
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
+  if (IsServiceProcess()) {
+    diag::Log({L"error to the event log: ", text});
+    WriteServiceEvent(text);
+    return;
+  }
   const bool box = !IsConsoleProgram();
   diag::Log({box ? L"error box: " : L"error on standard error: ", text});
   if (box) {
@@ -67,7 +73,7 @@ void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std
   std::wstring message = text::FormatMessageText(LoadMessage(formatId), {first, second});
   if (!vmText.empty()) {
     diag::Log({L"VM output: ", vmText});
-    if (!IsConsoleProgram()) message += L"\n" + vmText;
+    if (IsServiceProcess() || !IsConsoleProgram()) message += L"\n" + vmText;  // no console has shown it
   }
   ShowErrorBox(owner, message);
 }

@@ -1,6 +1,7 @@
 // How the launcher tells the user that something went wrong: one modal error
 // box with a text from the message string table, or in a console program the
-// same text as a line on standard error (report/console_mode.h).
+// same text as a line on standard error (report/console_mode.h); in a service
+// an event of the Application log (report/service_mode.h).
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,7 @@ std::wstring LoadMessage(UINT id);
 
 // MB_OK | MB_ICONERROR, the system's default caption, the given owner. In a
 // console program: the text and a line break on standard error (nothing when
-// there is none to write to).
+// there is none to write to). In a service: an event of the Application log.
 void ShowErrorBox(HWND owner, const std::wstring& text);
 
 // The string `id` alone (209, 210, 216).

@@ -11,6 +11,7 @@
 #include "jvm/jni_helpers.h"
 #include "jvm/module_options.h"
 #include "jvm/secondary_main.h"
+#include "jvm/service_stop.h"
 #include "jvm/vm_output.h"
 
 namespace jnichecks {
@@ -57,6 +58,7 @@ class Checks {
     std::fflush(stderr);
     ++failures_;
   }
+  bool failed() const { return failures_ != 0; }
   [[noreturn]] void Finish() {
     if (JniWarningCount() != 0) Fail("the VM warned of JNI misuse " + std::to_string(JniWarningCount()) + " time(s)");
     for (const std::wstring& folder : ScratchFolders()) {
@@ -490,6 +492,38 @@ class RecordingAnswer : public jvm::HandOverHost {
   checks.Finish();
 }
 
+// A service's stop: serviceStop on an attached thread, which detaches; then,
+// for a class without one, System.exit(0), which ends the process.
+[[noreturn]] void ServiceStop() {
+  Checks checks;
+  JNIEnv* env = CreateVm(checks);
+  JavaVM* vm = nullptr;
+  env->GetJavaVM(&vm);
+  const std::wstring outFile = MakeScratchFolder() + kSeparator + L"out.txt";
+  checks.Expect(jvm::RedirectStandardStream(env, outFile, "setOut", CreateParentFoldersFor), "setOut failed");
+  jvm::StopRequest request = jvm::StopRequest::kNotAttached;
+  bool attachedAfter = true;
+  std::thread([&] {
+    request = jvm::RequestApplicationStop(vm, "test/Service");
+    JNIEnv* probe = nullptr;
+    attachedAfter = vm->GetEnv(reinterpret_cast<void**>(&probe), JNI_VERSION_1_2) == JNI_OK;
+  }).join();
+  checks.Expect(request == jvm::StopRequest::kServiceStop, "serviceStop of test/Service was not called");
+  checks.Expect(!attachedAfter, "the stopping thread is still attached");
+  const std::string printed = WithoutCarriageReturns(ReadFileBytes(outFile));
+  checks.Expect(printed == "serviceStop\n", "serviceStop printed \"" + printed + "\"");
+  ExpectNothingPending(checks, env, "serviceStop");
+  if (checks.failed()) checks.Finish();
+  std::thread([&] {
+    std::fprintf(stderr, "%s\n", kServiceStopPassed);
+    std::fflush(stderr);
+    jvm::RequestApplicationStop(vm, "test/Echo");
+    checks.Fail("System.exit(0) returned");
+    checks.Finish();
+  }).join();
+  checks.Finish();
+}
+
 }  // namespace
 
 void RunScenario(Scenario scenario) {
@@ -518,6 +552,8 @@ void RunScenario(Scenario scenario) {
       ExitCode();
     case Scenario::HandOver:
       HandOver();
+    case Scenario::ServiceStop:
+      ServiceStop();
     case Scenario::ModularApp:
       ModularApp();
     case Scenario::FxApp:

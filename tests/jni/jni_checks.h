@@ -48,6 +48,7 @@ enum class Scenario {
   ThrowsStopped,
   ExitCode,
   HandOver,
+  ServiceStop,
   ModularApp,  // needs TestModulePath
   FxApp,       // needs TestModulePath and a display
 };
@@ -60,6 +61,7 @@ std::wstring TestModulePath(Scenario scenario);
 // Texts a scenario writes on standard error for the test's pattern.
 inline constexpr char kPassed[] = "JNI-CHECKS PASSED";
 inline constexpr char kExitHookPrefix[] = "exit hook received ";
+inline constexpr char kServiceStopPassed[] = "SERVICE STOP CHECKS PASSED";
 
 // The option array without a VM: order, extra information, init args.
 // Returns the failures (empty when every check held).

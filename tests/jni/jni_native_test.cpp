@@ -132,6 +132,11 @@ TEST_F(VmJniNative, SystemExitReachesTheExitHookAndEndsTheProcess) {
               jnichecks::Holds({"exit hook received 42"}));
 }
 
+TEST_F(VmJniNative, ServiceStopCallsServiceStopThenSystemExitZero) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::ServiceStop), testing::ExitedWithCode(0),
+              jnichecks::Holds({jnichecks::kServiceStopPassed, "exit hook received 0"}));
+}
+
 TEST_F(VmJniNative, HandOverCallsEitherFormOfSecondaryMainAndAnswers) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::HandOver), testing::ExitedWithCode(0),
               jnichecks::Holds({"NoSuchMethodError", "NoClassDefFoundError", jnichecks::kPassed}));

@@ -413,6 +413,22 @@ void DefineTestClasses() {
   });
 
   AddMain(DefineApp("test/Wait"), [](const ObjPtr&) { WaitForEventNamedBy(L"VORN_DOUBLE_WAIT_EVENT"); });
+
+  // A service: main runs until serviceStop is called (at most 2 min).
+  static HANDLE serviceStopped = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ClassInfo* service = DefineApp("test/Service");
+  AddMain(service, [](const ObjPtr&) {
+    WaitForSingleObject(serviceStopped, 120000);
+    Record("service main returns");
+  });
+  AddMethod(service, "serviceStop", "()V", true, [](ThreadState&, const ObjPtr&, const std::vector<Value>&) {
+    Record("serviceStop");
+    PrintLine(SystemOut(), u"serviceStop");
+    SetEvent(serviceStopped);
+    return Void();
+  });
+  // A service without serviceStop: main runs until the VM ends (at most 2 min).
+  AddMain(DefineApp("test/ServiceNoStop"), [](const ObjPtr&) { WaitForSingleObject(serviceStopped, 120000); });
 }
 
 }  // namespace

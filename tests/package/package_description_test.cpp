@@ -67,7 +67,7 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
       {"[Package]\n\nIcon\n", 3, "expected \"key = value\" or \"[section]\""},
       {"[Package\n", 1, "a section header must end with \"]\""},
       {"[Packages]\n", 1,
-       "unknown section [Packages]: expected [Package], [Version], [Installer], [Signing], [Embedded: ...] or [Ini: ...]"},
+       "unknown section [Packages]: expected [Package], [Version], [Installer], [Signing], [Service], [Embedded: ...] or [Ini: ...]"},
       {"[Package]\n[Package]\n", 2, "[Package] appears twice (first on line 1)"},
       {"[Version]\nProduct Name = x\n", 1, "[Version] needs \"File Version\""},
       {"[Version]\nFile Version = 1.2.3\n", 2,

@@ -158,6 +158,11 @@ TEST_F(VmJniDouble, SystemExitReachesTheExitHookAndEndsTheProcess) {
               jnichecks::Holds({"exit hook received 42"}));
 }
 
+TEST_F(VmJniDouble, ServiceStopCallsServiceStopThenSystemExitZero) {
+  EXPECT_EXIT(jnichecks::RunScenario(Scenario::ServiceStop), testing::ExitedWithCode(0),
+              jnichecks::Holds({jnichecks::kServiceStopPassed, "exit hook received 0"}));
+}
+
 TEST_F(VmJniDouble, HandOverCallsEitherFormOfSecondaryMainAndAnswers) {
   EXPECT_EXIT(jnichecks::RunScenario(Scenario::HandOver), testing::ExitedWithCode(0),
               jnichecks::Holds({"NoSuchMethodError", "NoClassDefFoundError", jnichecks::kPassed}));

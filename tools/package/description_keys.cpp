@@ -44,6 +44,12 @@ constexpr DescriptionKey kKeys[] = {
      "none: the signatures carry no timestamp"},
     {"Signing", "Description", "text: the program's name in the signature", "Product Name, else the output's base name"},
     {"Signing", "URL", "an http:// or https:// address shown in the signature", "none"},
+    {"Service", "Name", "the service's key name: at most 256 characters, no \\ or /", "required in [Service]"},
+    {"Service", "Display Name", "text the service list shows", "Product Name, else the Name"},
+    {"Service", "Description", "text the service list shows", "none"},
+    {"Service", "Start", "auto, demand or disabled", "auto"},
+    {"Service", "Account", "LocalService, NetworkService or LocalSystem", "LocalService"},
+    {"Service", "Stop Timeout", "seconds from 0 to 86400, written as \"Service Stop Timeout\"", "30"},
 };
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }

@@ -12,7 +12,7 @@
 namespace package {
 
 struct DescriptionKey {
-  std::string_view section;   // "Package", "Version", "Installer" or "Signing"
+  std::string_view section;   // "Package", "Version", "Installer", "Signing" or "Service"
   std::string_view key;
   std::string_view values;    // what it takes
   std::string_view fallback;  // what holds when it is not given

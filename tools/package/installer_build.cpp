@@ -263,6 +263,12 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   p.desktopShortcut = installer.desktopShortcut;
   p.documentTypes = installer.documentTypes;
   p.offeredTypes = installer.offeredTypes;
+  if (d.service) {
+    const ServiceDescription& s = *d.service;
+    const std::string productName = VersionString(d, "ProductName");
+    p.service = WixService{s.name, !s.displayName.empty() ? s.displayName : !productName.empty() ? productName : s.name,
+                           s.description, s.start, ServiceAccountName(s.account)};
+  }
 
   plan.msi = outputFolder / FromText(installer.file.empty() ? stem + "-" + version + ".msi" : installer.file);
 #ifdef _WIN32

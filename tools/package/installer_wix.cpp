@@ -124,6 +124,17 @@ class Writer {
                     "\"" + (keyPath ? " KeyPath=\"yes\"" : "") + "/>");
   }
 
+  // An upgrade stops the old service first and leaves one, the new one.
+  void Service(int depth, const WixService& s) {
+    Line(depth, "<ServiceInstall Id=\"Service\" Name=\"" + Xml(s.name) + "\" DisplayName=\"" + Xml(s.displayName) +
+                    "\"" + (s.description.empty() ? "" : " Description=\"" + Xml(s.description) + "\"") +
+                    " Type=\"ownProcess\" Start=\"" + s.start + "\" ErrorControl=\"normal\" Account=\"" +
+                    Xml(s.account) + "\" Vital=\"yes\"/>");
+    Line(depth, "<ServiceControl Id=\"ServiceControl\" Name=\"" + Xml(s.name) + "\"" +
+                    (s.start == "auto" ? " Start=\"install\"" : "") +
+                    " Stop=\"both\" Remove=\"uninstall\" Wait=\"yes\"/>");
+  }
+
   void Tree(const Folder& folder, int depth) {
     Line(depth, "<Directory Id=\"" + folder.id + "\" Name=\"" + Xml(folder.name) + "\">");
     for (std::size_t i : folder.files) {
@@ -131,6 +142,7 @@ class Writer {
       Line(depth + 1, Component("C" + n));
       Line(depth + 2, "<File Id=\"F" + n + "\" Name=\"" + Xml(LastPart(p_.files[i].target)) + "\" Source=\"" +
                           Xml(p_.files[i].source) + "\" KeyPath=\"yes\"/>");
+      if (i == 0 && p_.service) Service(depth + 2, *p_.service);
       Line(depth + 1, "</Component>");
     }
     if (folder.id == "INSTALLFOLDER" && (!p_.documentTypes.empty() || !p_.offeredTypes.empty())) DocumentTypes(depth + 1);

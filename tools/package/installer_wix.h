@@ -3,6 +3,7 @@
 // .msi.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,14 @@ namespace package {
 struct InstalledFile {
   std::string source;  // as the WiX tools read it: relative to the .wxs's folder
   std::string target;  // below the install folder, "\" between folders: "lib\a.jar"
+};
+
+// The executable installed as a service: started at install when `start` is
+// "auto", stopped before an upgrade or removal, removed with the product.
+struct WixService {
+  std::string name, displayName, description;
+  std::string start;    // auto, demand or disabled
+  std::string account;  // as the manager takes it: "NT AUTHORITY\LocalService"
 };
 
 struct WixProduct {
@@ -28,6 +37,7 @@ struct WixProduct {
   std::vector<InstalledFile> files;  // the first is the application's executable
   std::vector<DocumentType> documentTypes;  // taken: the application is their default program
   std::vector<std::string> offeredTypes;     // only offered in "Open with"
+  std::optional<WixService> service;         // the executable (files[0]) as a service
 };
 
 // The .wxs text (UTF-8). Every build gets a new product code ("*"); a newer

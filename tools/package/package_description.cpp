@@ -233,6 +233,61 @@ std::optional<Fault> ReadSigning(const DescriptionSection& section, PackageDescr
   return std::nullopt;
 }
 
+std::optional<Fault> ReadServiceSection(const DescriptionSection& section, PackageDescription& d) {
+  if (d.service) {
+    return Fault{section.line, "[Service] appears twice (first on line " + std::to_string(d.service->line) + ")"};
+  }
+  std::map<std::string, const DescriptionEntry*> found;
+  if (auto fault = KnownKeys(section, found)) return fault;
+  d.service.emplace();
+  d.service->line = section.line;
+  if (auto error = ReadService(found, *d.service)) return Fault{error->line, error->message};
+  return std::nullopt;
+}
+
+// A service's type in the embedded settings, refusing a description that sets
+// another one; a service needs a machine install.
+std::optional<Fault> ApplyService(PackageDescription& d) {
+  if (!d.service) return std::nullopt;
+  if (d.installer && d.installer->perUser) {
+    return Fault{d.installer->line, "[Service] needs a machine install: an installer with \"Scope = user\" cannot "
+                                    "install a service"};
+  }
+  if (d.installer) {
+    for (const auto* text : {&d.service->name, &d.service->displayName, &d.service->description}) {
+      if (auto unfit = UnfitInstallerText(*text); !unfit.empty()) {
+        return Fault{d.service->line, "[Service] \"" + *text + "\" " + unfit};
+      }
+    }
+  }
+  for (auto* sections : {&d.embedded, &d.ini}) {
+    for (const auto& s : *sections) {
+      for (const auto& e : s.entries) {
+        if (EqualsIgnoreCase(s.name, "Application") && EqualsIgnoreCase(e.key, "Application Type") &&
+            e.value != "service") {
+          return Fault{e.line, "[Service] makes the executable a service, but \"Application Type\" here is \"" +
+                                   e.value + "\""};
+        }
+      }
+    }
+  }
+  auto application = std::find_if(d.embedded.begin(), d.embedded.end(),
+                                  [](const DescriptionSection& s) { return s.name == "Application"; });
+  if (application == d.embedded.end()) {
+    d.embedded.push_back(DescriptionSection{"Application", d.service->line, {}});
+    application = std::prev(d.embedded.end());
+  }
+  auto set = [&](const std::string& key, const std::string& value) {
+    for (auto& e : application->entries) {
+      if (e.key == key) return;  // the description's own (a service's type, or its timeout)
+    }
+    application->entries.push_back(DescriptionEntry{key, value, d.service->line});
+  };
+  set("Application Type", "service");
+  if (d.service->stopTimeout) set("Service Stop Timeout", std::to_string(*d.service->stopTimeout));
+  return std::nullopt;
+}
+
 const DescriptionEntry* EntryOf(const std::vector<DescriptionSection>& sections, std::string_view section,
                                 std::string_view key) {
   for (const auto& s : sections) {
@@ -369,6 +424,8 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = ReadInstallerSection(section, d);
     } else if (section.name == "Signing") {
       fault = ReadSigning(section, d);
+    } else if (section.name == kServiceSection) {
+      fault = ReadServiceSection(section, d);
     } else if (auto embedded = AfterPrefix(section.name, "Embedded")) {
       if (embedded->empty()) return Fault{section.line, "[Embedded: ...] needs the name of a settings section"};
       fault = AddSettingsSection(section, *embedded, false, settingsNames, d.embedded);
@@ -383,11 +440,12 @@ std::optional<Fault> Interpret(const std::vector<DescriptionSection>& sections, 
       fault = AddSettingsSection(section, *ini, true, settingsNames, d.ini);
     } else {
       return Fault{section.line, "unknown section [" + section.name +
-                                     "]: expected [Package], [Version], [Installer], [Signing], [Embedded: ...] or [Ini: ...]"};
+                                     "]: expected [Package], [Version], [Installer], [Signing], [Service], [Embedded: ...] or [Ini: ...]"};
     }
     if (fault) return fault;
   }
   if (auto fault = CheckInstaller(sections, d)) return fault;
+  if (auto fault = ApplyService(d)) return fault;
   if (!d.upgradeCode.empty() && d.embedded.empty()) {
     int line = 0;
     for (const auto& s : sections) {

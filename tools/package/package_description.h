@@ -10,6 +10,7 @@
 //   [Installer]                a Windows Installer package (installer_description.h)
 //   [Signing]                  Certificate, Password Variable, Timestamp URL,
 //                              Description, URL
+//   [Service]                  the executable is a Windows service (service_description.h)
 //
 // Lines are "[section]", "key = value" (both trimmed), blank, or comments
 // starting with ";" or "#". The text is UTF-8. Parsing does no I/O.
@@ -22,6 +23,7 @@
 
 #include "tools/package/installer_description.h"
 #include "tools/package/manifest_dpi.h"
+#include "tools/package/service_description.h"
 #include "tools/package/version_info.h"
 
 namespace package {
@@ -74,6 +76,9 @@ struct PackageDescription {
   std::vector<DescriptionSection> ini;       // none: no .ini is written (unless an Upgrade Code needs one)
   std::optional<InstallerDescription> installer;  // none: no installer package
   std::optional<SigningDescription> signing;      // none: nothing is signed
+  // The executable is a service: "Application Type=service" (and its stop
+  // timeout) are added to the embedded settings; an installer installs it.
+  std::optional<ServiceDescription> service;
 };
 
 struct DescriptionError {
