@@ -19,9 +19,10 @@
 set(LAUNCHER_CRT_IMPORTS exit free iswspace malloc memchr memcmp memmove strlen towlower)
 
 function(launcher_entry_and_link target)
-  # The linker map, for the size budget's report (tests/size).
-  target_link_options(${target} PRIVATE LINKER:-Map=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${target}.map)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # The linker map, for the size budget's report (tests/size); zig's linker
+    # takes no such option, and its report then goes without one.
+    target_link_options(${target} PRIVATE LINKER:-Map=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${target}.map)
     target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/launcher/internal_faults_libstdcxx.cpp)
     set(imports ${LAUNCHER_CRT_IMPORTS})
     list(TRANSFORM imports PREPEND "LINKER:--undefined=__imp_")

@@ -4,10 +4,11 @@
 usage: size_budget.py <launcher.exe> <linker map> <budget in bytes>
 
 Prints the image's size, its sections (from the PE headers) and the largest
-contributors (the symbols of the linker map, each measured to the next one),
+contributors (the input files of the linker map, by the bytes they put in),
 and fails when the image is over the budget, so that a change that grows the
 image says so in the suite rather than in a later size pass.
 """
+import collections
 import re
 import struct
 import sys
@@ -25,30 +26,33 @@ def sections(image):
         yield name.rstrip(b"\0").decode("ascii", "replace"), virtual, raw
 
 
-# GNU ld: "                0x0000000140001000                LauncherStart"
-GNU_SYMBOL = re.compile(r"^\s+0x([0-9a-fA-F]+)\s+([^\s=]+)\s*$")
-# LLVM's COFF linker (MSVC style): " 0001:00000000  name  0000000140001000 f  file.obj"
-LLD_SYMBOL = re.compile(r"^\s*[0-9a-fA-F]{4}:[0-9a-fA-F]{8}\s+(\S+)\s+([0-9a-fA-F]{8,16})\b")
+# GNU ld's input sections: " .text  0x0000000140001000  0x1a4 path/file.o", the
+# name alone on its line when it is long, the rest on the next.
+SECTION_AND_ALL = re.compile(r"^ (\.[\w.$]+)\s+0x[0-9a-fA-F]+\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
+SECTION_ALONE = re.compile(r"^ (\.[\w.$]+)\s*$")
+REST = re.compile(r"^\s+0x[0-9a-fA-F]+\s+0x([0-9a-fA-F]+)\s+(\S.*)$")
 
 
 def contributors(map_file, limit=15):
-    symbols = []
+    """Bytes each input file (an object, a library member) puts into the image."""
+    sizes = collections.Counter()
+    pending = None
     with open(map_file, errors="replace") as f:
         for line in f:
-            m = GNU_SYMBOL.match(line)
+            m = SECTION_AND_ALL.match(line)
             if m:
-                symbols.append((int(m.group(1), 16), m.group(2)))
+                sizes[m.group(3).strip().rsplit("/", 1)[-1]] += int(m.group(2), 16)
+                pending = None
                 continue
-            m = LLD_SYMBOL.match(line)
+            m = SECTION_ALONE.match(line)
             if m:
-                symbols.append((int(m.group(2), 16), m.group(1)))
-    symbols = sorted(set(s for s in symbols if s[0] != 0))
-    sized = []
-    for (address, name), (following, _) in zip(symbols, symbols[1:]):
-        # Gaps of a megabyte or more are between sections, not a symbol's size.
-        if 0 < following - address < 1 << 20:
-            sized.append((following - address, name))
-    return sorted(sized, reverse=True)[:limit]
+                pending = m.group(1)
+                continue
+            m = REST.match(line)
+            if m and pending:
+                sizes[m.group(2).strip().rsplit("/", 1)[-1]] += int(m.group(1), 16)
+            pending = None
+    return [(n, name) for name, n in sizes.most_common(limit) if n > 0]
 
 
 def main():
@@ -59,7 +63,8 @@ def main():
     print("sections (virtual size, size in the file):")
     for name, virtual, raw in sections(image):
         print(f"  {name:8} {virtual:8} {raw:8}")
-    print("largest contributors (bytes to the next symbol of the map):")
+    print("largest contributors (bytes each input file of the linker map puts in; the launcher's own code is one\n"
+          "link-time-optimised object):")
     try:
         for length, name in contributors(map_file):
             print(f"  {length:8} {name}")
