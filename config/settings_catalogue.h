@@ -34,6 +34,7 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     {keys::kJavaRuntime, keys::kSystemPath},           {keys::kJavaRuntime, keys::kLibraryPath},
     {keys::kJavaRuntime, keys::kVirtualMachineParameters}, {keys::kJavaRuntime, keys::kSearchInstalledRuntimes},
     {keys::kJavaRuntime, keys::kStartupCache},         {keys::kJavaRuntime, keys::kUserVmOptions},
+    {keys::kJavaRuntime, keys::kDownloadUrl},
     {keys::kClassPathSection, keys::kClassPath},
     {keys::kClassPathSection, keys::kModulePath},      {keys::kProductInformation, keys::kProductName, false},
     {keys::kProductInformation, keys::kProductCode, false},   {keys::kProductInformation, keys::kUpgradeCode, false},

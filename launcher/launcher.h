@@ -62,6 +62,7 @@ struct LaunchSettings {
   std::wstring systemPathSetting;
   std::wstring libraryPathSetting;
   std::wstring pairProduct;
+  std::wstring downloadUrl;  // as read: the dialog checks it (DownloadAddress)
   bool returnPairExitCode = false;
 };
 

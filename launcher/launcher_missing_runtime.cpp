@@ -9,6 +9,7 @@
 namespace launcher {
 
 bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
+  const std::wstring address = runtime::DownloadAddress(settings.downloadUrl);
   std::wstring message =
       runtime::ComposeMissingRuntimeMessage(settings.search.jvmType, settings.search.minimumVersion,
                                            settings.search.maximumVersion);
@@ -16,10 +17,10 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
     // A console program has no dialog: the address its link would open
     // follows the message, then where the launcher looked and what to set.
     report::ShowErrorBox(nullptr,
-                         message + L"\r\n" DOWNLOAD_ADDRESS L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
+                         message + L"\r\n" + address + L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
     return false;
   }
-  auto chosen = runtime::AskForRuntime(message, settings.search.jvmType, !settings.pairProduct.empty());
+  auto chosen = runtime::AskForRuntime(message, address, settings.search.jvmType, !settings.pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
   CheckPairedRuntime(settings.pairProduct);

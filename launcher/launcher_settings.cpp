@@ -114,6 +114,7 @@ bool LaunchSettings::ReadSettings() {
   pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
   search.hasPairProduct = !pairProduct.empty();
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
+  downloadUrl = store.Lookup(keys::kJavaRuntime, keys::kDownloadUrl);
   return true;
 }
 

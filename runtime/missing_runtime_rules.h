@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "runtime/runtime_rules.h"
 
@@ -10,6 +11,12 @@ namespace runtime {
 
 // 206 (a server JVM is needed) for `Server`, 207 otherwise.
 unsigned MissingRuntimeMessageId(JvmType type);
+
+// The address the dialog's link shows and opens: "Download URL" (blanks
+// around it aside) when it is an http or https address with something after
+// the scheme and no blank or control character, the built-in address
+// otherwise. A shell "open" of any other scheme could start a program.
+std::wstring DownloadAddress(std::wstring_view value);
 
 struct BrowsedRuntime {
   std::wstring folder;   // the browsed path ending in a backslash; empty stays empty

@@ -176,6 +176,26 @@ TEST(MissingRuntimeDialog, MessageNamesTheRuntimeThatIsNeeded) {
   }
 }
 
+TEST(MissingRuntimeDialog, DownloadUrlSetsTheLinkOrLeavesTheDefault) {
+  const struct {
+    const wchar_t* settings;
+    std::wstring link;
+  } cases[] = {
+      {L"Download URL=https://runtime.example.com/our-application/java-21-windows-x64.zip\r\n",
+       L"https://runtime.example.com/our-application/java-21-windows-x64.zip"},
+      {L"Download URL=file:///C:/Windows/notepad.exe\r\n", kAddress},
+  };
+  for (const auto& c : cases) {
+    NoRuntimeApp app;
+    app.Write(c.settings);
+    Process process;
+    WindowInfo dialog = StartAndWaitForDialog(app, process);
+    ASSERT_NE(dialog.hwnd, nullptr) << c.settings;
+    EXPECT_EQ(dialog.Control(IDC_DOWNLOAD_LINK)->text, c.link) << c.settings;
+    EXPECT_EQ(CancelAndWait(process, dialog), kFailed);
+  }
+}
+
 TEST(MissingRuntimeDialog, CancelEscapeAndCloseBoxEndWithMinusOneAndWriteNothing) {
   for (int way = 0; way < 3; ++way) {
     NoRuntimeApp app;

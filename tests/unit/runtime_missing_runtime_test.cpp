@@ -41,4 +41,26 @@ TEST(MissingRuntimeRules, BrowsedFolderAndItsLibrary) {
   }
 }
 
+TEST(MissingRuntimeRules, DownloadAddressIsAWebAddressOrTheBuiltInOne) {
+  const std::wstring builtIn = L"https://adoptium.net/";
+  const struct {
+    const wchar_t* value;
+    std::wstring address;
+  } cases[] = {
+      {L"https://example.com/java", L"https://example.com/java"},
+      {L"  HTTP://example.com/ ", L"HTTP://example.com/"},
+      {L"http://x", L"http://x"},
+      {L"", builtIn},
+      {L"https://", builtIn},
+      {L"file:///C:/Windows/notepad.exe", builtIn},
+      {L"C:\\Windows\\notepad.exe", builtIn},
+      {L"ftp://example.com/", builtIn},
+      {L"https:example.com", builtIn},
+      {L"https://example.com/a b", builtIn},
+      {L"https://example.com/\x7F", builtIn},
+      {L"xhttps://example.com/", builtIn},
+  };
+  for (const auto& c : cases) EXPECT_EQ(runtime::DownloadAddress(c.value), c.address) << c.value;
+}
+
 }  // namespace
