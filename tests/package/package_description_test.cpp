@@ -61,7 +61,7 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
   };
   const Case cases[] = {
       {"[Package]\nColour = red\n", 2,
-       "unknown key \"Colour\" in [Package]; [Package] takes Icon, DPI Awareness, Upgrade Code, Console"},
+       "unknown key \"Colour\" in [Package]; [Package] takes Icon, DPI Awareness, Upgrade Code, Console, Runtime"},
       {"[Package]\nIcon = a.ico\nIcon = b.ico\n", 3, "\"Icon\" is set twice in [Package] (first on line 2)"},
       {"Icon = a.ico\n", 1, "\"Icon\" stands before any section"},
       {"[Package]\n\nIcon\n", 3, "expected \"key = value\" or \"[section]\""},
@@ -106,7 +106,8 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
 TEST(PackageDescription, UnknownNamesListWhatIsAcceptedAndTheNearest) {
   const std::string runtimeKeys =
       "Main Class, Main Module, JRE Path, Minimum Version, Maximum Version, Preferred versions, JVM Type, JVM Source, "
-      "VM Provider, System Path, Library Path, Virtual Machine Parameters, Search Installed Runtimes, Startup Cache, User VM Options";
+      "VM Provider, System Path, Library Path, Virtual Machine Parameters, Search Installed Runtimes, Startup Cache, User VM Options, "
+      "Download URL";
   const std::string sections = "Application, Java Runtime Environment, Class Path, Product Information, Display";
   const std::string layered = "Application, Java Runtime Environment, Class Path";
   const std::pair<std::string, std::string> cases[] = {
