@@ -21,6 +21,7 @@
 #include "tools/package/file_io.h"
 #include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
+#include "tools/package/png_icon.h"
 #include "tools/package/signing.h"
 
 namespace {
@@ -68,7 +69,9 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       return package::Report(kTool, where + "cannot read the icon " + PathText(icon));
     }
     std::string error;
-    if (!package::ParseIcoFile(iconBytes, icons, error)) {
+    const bool made = package::IsPngFile(iconBytes) ? package::MakeIconFromPng(iconBytes, icons, error)
+                                                    : package::ParseIcoFile(iconBytes, icons, error);
+    if (!made) {
       return package::Report(kTool, where + PathText(icon) + ": " + error);
     }
   }
