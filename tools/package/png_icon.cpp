@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
+#ifndef _WIN32
+
 // The weights of the source pixels that make each of `to` pixels from `from`:
 // the share of each source pixel the target pixel's span covers.
 struct Span {
@@ -101,6 +103,7 @@ Bytes IconBitmap(const std::vector<std::uint8_t>& rgba, int size) {
   }
   return dib;
 }
+#endif
 
 }  // namespace
 
