@@ -89,19 +89,6 @@ RuntimeDemands DemandsOf(const PackageDescription& d, std::uint16_t launcherMach
                         SettingValue(d, "Maximum Version"), launcherMachine};
 }
 
-bool IsBelowDescription(std::string_view path) {
-  if (path.empty() || path.front() == '/' || path.front() == '\\' || path.find_first_of(":*") != std::string_view::npos) {
-    return false;
-  }
-  for (std::size_t start = 0; start <= path.size();) {
-    std::size_t end = path.find_first_of("\\/", start);
-    if (end == std::string_view::npos) end = path.size();
-    if (path.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 std::string RuntimeFault(const fs::path& folder, const RuntimeDemands& demands) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return "is not a folder";

@@ -32,10 +32,6 @@ struct RuntimeDemands {
 };
 RuntimeDemands DemandsOf(const PackageDescription& d, std::uint16_t launcherMachine);
 
-// Whether "Runtime" names a folder below the description's: relative, no
-// "..", no drive, no "*".
-bool IsBelowDescription(std::string_view path);
-
 // The first reason `folder` would not serve the launcher, as a phrase that
 // follows the folder's name ("has no bin\java.dll, ..."); empty when it serves.
 std::string RuntimeFault(const std::filesystem::path& folder, const RuntimeDemands& demands);

@@ -181,6 +181,10 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
+bool IsBelowDescription(std::string_view path) {
+  return path.find('*') == std::string_view::npos && IsInstallablePath(path);
+}
+
 std::string UnfitInstallerText(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     auto c = static_cast<unsigned char>(text[i]);

@@ -70,6 +70,10 @@ bool IsBracedGuid(std::string_view text);
 // not a device's name (CON, nul.txt, com1.jar, ...), at most 255 characters.
 bool IsPlainName(std::string_view name);
 
+// Whether `path` names a folder below the description's: plain names
+// (IsPlainName) joined by "\" or "/", no "..", drive or "*".
+bool IsBelowDescription(std::string_view path);
+
 // Why `name` is not such a name when it is a device's or too long ("is the
 // name of a device on Windows (...)"); empty otherwise.
 std::string NameFault(std::string_view name);

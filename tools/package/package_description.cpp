@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "tools/package/bundled_runtime.h"
 #include "tools/package/description_keys.h"
 #include "tools/package/utf.h"
 
