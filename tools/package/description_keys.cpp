@@ -8,7 +8,9 @@ namespace package {
 namespace {
 
 constexpr DescriptionKey kKeys[] = {
-    {"Package", "Icon", "the path of an .ico file, relative to the description", "the launcher's icon"},
+    {"Package", "Icon",
+     "the path of an .ico file, or of a square PNG (16 to 4096 pixels; Linux tool only), relative to the description",
+     "the launcher's icon"},
     {"Package", "DPI Awareness", "unchanged, none, system or per-monitor", "unchanged"},
     {"Package", "Upgrade Code", "a GUID such as {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}: keys the embedded settings",
      "none: embedded settings readable without the .ini"},
