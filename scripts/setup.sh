@@ -4,7 +4,7 @@
 # screenshots, CMake, a JDK for the Java test classes, OpenJFX for the JavaFX
 # check of the JNI layer, osslsigncode with openssl to check that packaged
 # executables can be signed, wixl and msitools to make and read Windows
-# Installer packages, and clang with its sanitizer and libFuzzer runtimes for
+# Installer packages, libpng and zlib for the packaging tool's PNG icons, and clang with its sanitizer and libFuzzer runtimes for
 # the native rules build. Safe to run again.
 set -euo pipefail
 
@@ -13,7 +13,7 @@ want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools \
          wine64 xvfb imagemagick x11-apps cmake ninja-build make googletest \
-         openjdk-17-jdk-headless openjfx osslsigncode openssl wixl msitools clang libclang-rt-14-dev; do
+         openjdk-17-jdk-headless openjfx osslsigncode openssl wixl msitools libpng-dev zlib1g-dev clang libclang-rt-14-dev; do
   want "$p"
 done
 

@@ -241,6 +241,7 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
   testsupport::WriteBinaryFile(app.path(L"good.ico"), IcoFile({{16, RGB(9, 9, 9)}}));
   testsupport::WriteBinaryFile(app.path(L"corrupt.ico"), {0, 0, 1, 0, 3, 0, 16, 16, 0});
   testsupport::WriteTextFile(app.path(L"text.txt"), L"not an executable", testsupport::Encoding::Ansi);
+  testsupport::WriteBinaryFile(app.path(L"logo.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13});
   const std::wstring launcher = BinFile(L"launcher.exe");
   // An executable with the launcher's resources but another program's manifest.
   const std::wstring notLauncher = app.path(L"other.exe");
@@ -265,6 +266,10 @@ TEST(PackagedApp, BadInputGetsAClearErrorAndNoOutput) {
       {"missing icon", launcher, "[Package]\nIcon = missing.ico\n", output, "app.package:2: cannot read the icon"},
       {"corrupt icon", launcher, "\n[Package]\nIcon = corrupt.ico\n", output,
        "app.package:3: " + Narrow(app.path(L"corrupt.ico")) + ": the .ico file is cut off"},
+      // This build has no PNG decoder: the Linux tool makes icons from PNGs.
+      {"PNG icon", launcher, "[Package]\nIcon = logo.png\n", output,
+       "app.package:2: " + Narrow(app.path(L"logo.png")) + ": is a PNG: package-app.exe makes icons from .ico files "
+       "only; make the executable with the Linux package-app"},
       {"three-part version", launcher, "[Version]\nFile Version = 1.2.3\n", output,
        "app.package:2: \"File Version\" must be four numbers"},
       {"unknown key", launcher, "[Package]\nIcon = good.ico\nColour = red\n", output,

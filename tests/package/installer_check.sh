@@ -42,7 +42,8 @@ msi=out/Check-3.4.0.0.msi
 # The .ini it makes carries the key of the embedded settings.
 iconv -f UTF-16 out/Check.ini | grep -q "^Upgrade Code={4F0A1E7C-3B2D-4C59-9E61-7A8B9C0D1E2F}" || fail "no Upgrade Code in Check.ini"
 # --help is the description's reference, --version names the tool.
-"$tool" --help | grep -qF "  Open With = " || fail "--help lacks [Installer]'s keys"
+# (Read from a file: grep -q ends at the match, and the tool's later lines would meet a closed pipe.)
+"$tool" --help >help.txt && grep -qF "  Open With = " help.txt || fail "--help lacks [Installer]'s keys"
 "$tool" --version | grep -qx "package-app [0-9.]*" || fail "--version: $("$tool" --version)"
 
 files=$(table "$msi" File)
@@ -73,6 +74,31 @@ first=$(code "$msi")
 "$tool" "$launcher" src/app.package out/Check.exe
 [ "$(code "$msi")" != "$first" ] || fail "the product code stayed $first"
 
+# "SOURCE -> FOLDER" and a bundled runtime ([Package] Runtime): each file in
+# the folder the File, Component and Directory tables give it.
+folder_of() {  # <msi> <file name>: its folder below the install folder, "." for that one
+  local component directory path="" row
+  component=$(table "$1" File | awk -F'\t' -v n="$2" '$3 == n || $3 ~ ("[|]" n "$") {print $2; exit}')
+  directory=$(table "$1" Component | awk -F'\t' -v c="$component" '$1 == c {print $3}')
+  while [ -n "$directory" ] && [ "$directory" != INSTALLFOLDER ]; do
+    row=$(table "$1" Directory | awk -F'\t' -v d="$directory" '$1 == d {print $2 "\t" $3}')
+    path="${row##*[|	]}${path:+\\$path}" directory=${row%%	*}
+  done
+  echo "${path:-.}"
+}
+mkdir -p src/build/libs src/build/image src/build/runtime/bin/server
+echo c >src/build/libs/c.jar && echo r >src/build/image/readme.txt
+cp "$launcher" src/build/runtime/bin/server/jvm.dll  # an x64 image, as the launcher is
+echo j >src/build/runtime/bin/java.dll && echo 'JAVA_VERSION="21.0.2"' >src/build/runtime/release
+sed -e 's/^Files = .*/Files = build\/libs\/*.jar -> lib\\ext; build\/image -> ./' \
+    -e 's/^Console = .*/Runtime = build\/runtime/' -e 's/^Main Class = .*/&\nMinimum Version = 17/' \
+    src/app.package >src/targets.package
+"$tool" "$launcher" src/targets.package out/Targets.exe
+msi=out/Targets-3.4.0.0.msi
+for pair in c.jar=lib\\ext readme.txt=. jvm.dll='runtime\bin\server' java.dll='runtime\bin' release=runtime Targets.exe=.; do
+  [ "$(folder_of "$msi" "${pair%%=*}")" = "${pair#*=}" ] ||
+    fail "${pair%%=*} installed in \"$(folder_of "$msi" "${pair%%=*}")\", not ${pair#*=}"
+done
 # Texts arrive as written: a "$(...)" in the build's folders reaches no
 # preprocessor, markup characters stay; --keep-wxs keeps the WiX source beside
 # the package, and without it a user's own file of that name stays untouched.

@@ -83,6 +83,26 @@ TEST_F(InstallerFiles, ALinkToAFolderInsideIsInstalledAsThatFolder) {
                                    " is a link to gone.jar, which does not exist");
 }
 
+// "SOURCE -> FOLDER": a file or a pattern's match goes into the folder under
+// its name, a listed folder's contents below it; "." is the install folder.
+TEST_F(InstallerFiles, ATargetFolderTakesTheFilesOrTheFoldersContents) {
+  fs::create_directories(project() / "build" / "libs");
+  fs::create_directories(project() / "build" / "image" / "bin");
+  std::ofstream(project() / "build" / "libs" / "a.jar") << "a";
+  std::ofstream(project() / "build" / "libs" / "b.jar") << "b";
+  std::ofstream(project() / "build" / "image" / "bin" / "java.dll") << "j";
+  std::ofstream(project() / "build" / "notes.txt") << "n";
+  package::InstallerPlan plan;
+  ASSERT_EQ(Plan("build/libs/*.jar -> lib; build/image -> runtime; build/notes.txt -> .; build/libs/a.jar -> x/y",
+                 plan),
+            "");
+  std::vector<std::string> targets;
+  for (const auto& file : plan.product.files) targets.push_back(file.target);
+  EXPECT_EQ(targets, (std::vector<std::string>{"App.exe", "App.ini", "lib\\a.jar", "lib\\b.jar",
+                                               "runtime\\bin\\java.dll", "notes.txt", "x\\y\\a.jar"}));
+  EXPECT_EQ(Plan("build/libs/a.jar -> lib; build/libs/*.jar -> lib", plan), At(8) + "\"Files\" installs lib\\a.jar twice");
+}
+
 // Many files are planned in time that grows with their number: 20,000 in
 // folders of their own took over a minute when every target was compared
 // with every other.

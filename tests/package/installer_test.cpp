@@ -25,7 +25,7 @@ TEST(Installer, DescriptionReadsEveryKey) {
                                         "File = My App.msi\n"
                                         "Install Folder = My App\n"
                                         "Scope = user\n"
-                                        "Files = lib\\*.jar; runtime ;;notes.txt\n"
+                                        "Files = lib\\*.jar; image->. ;;docs/notes.txt -> doc\\read\n"
                                         "Start Menu = no\n"
                                         "Desktop Shortcut = yes\n"
                                         "File Types = .myd = My document; .MY2=Old [v1] document\n"
@@ -37,7 +37,7 @@ TEST(Installer, DescriptionReadsEveryKey) {
   EXPECT_EQ(i.file, "My App.msi");
   EXPECT_EQ(i.installFolder, "My App");
   EXPECT_TRUE(i.perUser);
-  EXPECT_EQ(i.files, (std::vector<std::string>{"lib\\*.jar", "runtime", "notes.txt"}));
+  EXPECT_EQ(i.files, (std::vector<package::FilesEntry>{{"lib\\*.jar", ""}, {"image", "."}, {"docs/notes.txt", "doc\\read"}}));
   EXPECT_EQ(i.filesLine, 11);
   EXPECT_FALSE(i.startMenu);
   EXPECT_TRUE(i.desktopShortcut);
@@ -78,6 +78,23 @@ TEST(Installer, BadDescriptionsNameTheirLine) {
        "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"/etc/passwd\""},
       {kHead + "[Installer]\nFiles = lib*\\a.jar\n", 8,
        "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"lib*\\a.jar\""},
+      {kHead + "[Installer]\nFiles = a.jar -> ..\\up\n", 8,
+       "\"Files\" needs a folder below the install folder after \"->\" (\".\" for the install folder itself), not "
+       "\"..\\up\" in \"a.jar -> ..\\up\""},
+      {kHead + "[Installer]\nFiles = a.jar -> C:\\lib\n", 8,
+       "\"Files\" needs a folder below the install folder after \"->\" (\".\" for the install folder itself), not "
+       "\"C:\\lib\" in \"a.jar -> C:\\lib\""},
+      {kHead + "[Installer]\nFiles = a.jar -> /lib\n", 8,
+       "\"Files\" needs a folder below the install folder after \"->\" (\".\" for the install folder itself), not "
+       "\"/lib\" in \"a.jar -> /lib\""},
+      {kHead + "[Installer]\nFiles = a.jar -> lib*\n", 8,
+       "\"Files\" needs a folder below the install folder after \"->\" (\".\" for the install folder itself), not "
+       "\"lib*\" in \"a.jar -> lib*\""},
+      {kHead + "[Installer]\nFiles = a.jar ->\n", 8,
+       "\"Files\" needs a folder below the install folder after \"->\" (\".\" for the install folder itself), not "
+       "\"\" in \"a.jar ->\""},
+      {kHead + "[Installer]\nFiles = -> lib\n", 8,
+       "\"Files\" needs paths below the description's folder, with \"*\" only in a file name, not \"\""},
       {kHead + "[Installer]\nFile Types = .txt\n", 8,
        "\"File Types\" needs \".ext = Description\" pairs (letters, digits, _ and - after the dot), not \".txt\""},
       {kHead + "[Installer]\nFile Types = txt = Text\n", 8,

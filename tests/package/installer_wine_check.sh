@@ -42,17 +42,17 @@ key_exists() { W reg query "$1" >/dev/null 2>&1; }
 product="Installer Wine Check" upgrade="{6A7B8C9D-0E1F-4A2B-8C3D-4E5F6A7B8C9D}" types=".iwchk = Wine check document"
 extra="Open With = .txt"
 folder="$C/Program Files/$product"
-mkdir -p src/lib src/jre/bin/server
-cp "$bin/double/jvm.dll" src/jre/bin/server/jvm.dll
-# A bundled runtime beside the executable: Wine's starts are elevated, and an
-# elevated start never takes "JRE Path" from the per-user file below.
-: >src/jre/bin/java.dll
+# The runtime ships with the application ([Package] Runtime, installed as runtime\).
+mkdir -p src/lib src/rt/bin/server
+cp "$bin/double/jvm.dll" src/rt/bin/server/jvm.dll
+echo j >src/rt/bin/java.dll && echo 'JAVA_VERSION="21.0.2"' >src/rt/release
 echo a1 >src/lib/a.jar
 output=$(winpath "$work/output.txt")
 package() {  # <version> <output folder>; $product, $upgrade, $types and $extra fill the description
   cat >src/app.package <<DESC
 [Package]
 Upgrade Code = $upgrade
+Runtime = rt
 [Version]
 File Version = $1
 Product Name = $product
@@ -68,7 +68,7 @@ Class Path = lib\\*.jar
 Product Name = $product
 Product Code = {0B1C2D3E-4F5A-4B6C-9D7E-8F9A0B1C2D3E}
 [Installer]
-Files = lib\\*.jar; jre
+Files = lib\\*.jar
 File Types = $types
 $extra
 DESC
@@ -78,11 +78,13 @@ package 1.0.0.0 v1
 echo a2 >src/lib/a.jar
 package 1.1.0.0 v2
 
-# The runtime the user picked by hand, remembered per user: it survives upgrades and uninstalls.
+# A runtime the user picked by hand, remembered per user: the file survives
+# upgrades and uninstalls. (An elevated start, as every one under Wine, does
+# not read it: the bundled runtime\ is the one that runs.)
 appdata=$(W cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 peruser="$(W winepath -u "$appdata" 2>/dev/null | tr -d '\r')/$product/{0B1C2D3E-4F5A-4B6C-9D7E-8F9A0B1C2D3E}/App.ini"
 mkdir -p "$(dirname "$peruser")"
-printf '[Java Runtime Environment]\r\nJRE Path=C:\\Program Files\\%s\\jre\r\n' "$product" >"$peruser"
+printf '[Java Runtime Environment]\r\nJRE Path=C:\\Program Files\\%s\\runtime\r\n' "$product" >"$peruser"
 
 # A type the application is only offered for keeps its owner through install and uninstall.
 default_of() { W reg query "$1" /ve 2>/dev/null | tr -d '\r' | grep -F "(Default)" || echo "no default"; }
@@ -95,7 +97,7 @@ msiexec /i "$(winpath v1/App-1.0.0.0.msi)" || fail "the install failed"
 [ "$(default_of 'HKLM\Software\Classes\.txt')" = "$txt_before" ] || fail ".txt changed owner: $(default_of 'HKLM\Software\Classes\.txt')"
 W reg query 'HKLM\Software\Classes\.txt\OpenWithProgids' /v App.txt >/dev/null 2>&1 || fail "not offered for .txt"
 W reg query 'HKLM\Software\Classes\App.txt\shell\open\command' >/dev/null 2>&1 || fail "no open command for .txt"
-for f in App.exe App.ini lib/a.jar jre/bin/server/jvm.dll; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
+for f in App.exe App.ini lib/a.jar runtime/bin/server/jvm.dll runtime/bin/java.dll runtime/release; do [ -f "$folder/$f" ] || fail "not installed: $f"; done
 (cd "$C" && find "Program Files/$product" -type f)
 [ "$(cat "$folder/lib/a.jar")" = a1 ] || fail "lib/a.jar is not the first version's"
 shortcut=$(find "$C" -name "$product.lnk" | head -n 1)

@@ -61,7 +61,7 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
   };
   const Case cases[] = {
       {"[Package]\nColour = red\n", 2,
-       "unknown key \"Colour\" in [Package]; [Package] takes Icon, DPI Awareness, Upgrade Code, Console"},
+       "unknown key \"Colour\" in [Package]; [Package] takes Icon, DPI Awareness, Upgrade Code, Console, Runtime"},
       {"[Package]\nIcon = a.ico\nIcon = b.ico\n", 3, "\"Icon\" is set twice in [Package] (first on line 2)"},
       {"Icon = a.ico\n", 1, "\"Icon\" stands before any section"},
       {"[Package]\n\nIcon\n", 3, "expected \"key = value\" or \"[section]\""},

@@ -8,11 +8,17 @@ namespace package {
 namespace {
 
 constexpr DescriptionKey kKeys[] = {
-    {"Package", "Icon", "the path of an .ico file, relative to the description", "the launcher's icon"},
+    {"Package", "Icon",
+     "the path of an .ico file, or of a square PNG (16 to 4096 pixels; Linux tool only), relative to the description",
+     "the launcher's icon"},
     {"Package", "DPI Awareness", "unchanged, none, system or per-monitor", "unchanged"},
     {"Package", "Upgrade Code", "a GUID such as {0C6D6B2E-1D7A-4F4B-9E0A-7C1E2B3A4D5F}: keys the embedded settings",
      "none: embedded settings readable without the .ini"},
     {"Package", "Console", "no, yes or companion (a windowed program with a console copy named .com)", "no"},
+    {"Package", "Runtime",
+     "a Windows Java runtime folder below the description's folder (jlink --output): checked as the launcher takes "
+     "it, installed by [Installer] as runtime\\ beside the executable",
+     "none: the launcher searches the machine"},
     {"Version", "File Version", "four numbers of 0 to 65535 such as 1.2.0.0", "required in [Version]"},
     {"Version", "Product Version",
      "four numbers of 0 to 65535; with [Installer] the first two at most 255 and the fourth 0", "File Version"},
@@ -27,7 +33,9 @@ constexpr DescriptionKey kKeys[] = {
     {"Installer", "File", "a file name in the output's folder", "<output name>-<Product Version>.msi"},
     {"Installer", "Install Folder", "a folder name", "Product Name, else the output's name"},
     {"Installer", "Scope", "machine (all users) or user (no elevation)", "machine"},
-    {"Installer", "Files", "\";\"-separated files, folders and folder\\*.ext patterns below the description's folder",
+    {"Installer", "Files",
+     "\";\"-separated files, folders and folder\\*.ext patterns below the description's folder, each optionally "
+     "\"-> FOLDER\": the folder below the install folder it goes into (build/libs/*.jar -> lib)",
      "none"},
     {"Installer", "Start Menu", "yes or no: a Start menu shortcut", "yes"},
     {"Installer", "Desktop Shortcut", "yes or no: a desktop shortcut", "no"},

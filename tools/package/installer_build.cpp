@@ -194,6 +194,17 @@ bool TargetOf(const fs::path& relative, std::string& target, std::string& why) {
   return !target.empty();
 }
 
+// Where `file`, found for `entry`, goes below the install folder: its path
+// relative to the description; with a folder after "->", that folder and the
+// file's path inside the listed folder (a file or a pattern's match: its name).
+fs::path InstalledPath(const fs::path& base, const FilesEntry& entry, const fs::path& file) {
+  if (entry.folder.empty()) return file.lexically_relative(base);
+  fs::path listed = base / FromText(entry.source);
+  std::error_code ec;
+  fs::path inside = fs::is_directory(listed, ec) ? file.lexically_relative(listed) : file.filename();
+  return entry.folder == "." ? inside : FromText(entry.folder) / inside;
+}
+
 // The path the WiX tools read: relative to the .wxs's folder where it can be.
 std::string SourceFor(const fs::path& file, const fs::path& wxsFolder) {
   std::error_code ec;
@@ -296,7 +307,8 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
   // The targets so far, in lower case: Windows reads names in any case.
   std::unordered_set<std::string> installed;
   for (const auto& file : p.files) installed.insert(Lowered(file.target));
-  for (const std::string& piece : installer.files) {
+  for (const FilesEntry& entry : installer.files) {
+    const std::string& piece = entry.source;
     std::vector<fs::path> found;
     std::string linkError;
     if (!Expand(base, piece, found, linkError)) {
@@ -308,7 +320,7 @@ bool PlanInstaller(const fs::path& descriptionPath, const fs::path& output, cons
     for (const fs::path& file : found) {
       std::string target;
       std::string why;
-      if (!TargetOf(file.lexically_relative(base), target, why)) {
+      if (!TargetOf(InstalledPath(base, entry, file), target, why)) {
         error = where + PathText(file) + ": " + why;
         return false;
       }

@@ -181,6 +181,10 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
+bool IsBelowDescription(std::string_view path) {
+  return path.find('*') == std::string_view::npos && IsInstallablePath(path);
+}
+
 std::string UnfitInstallerText(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     auto c = static_cast<unsigned char>(text[i]);
@@ -221,14 +225,24 @@ std::optional<DescriptionError> ReadInstaller(std::map<std::string, const Descri
   }
   if (auto files = found["Files"]) {
     installer.filesLine = files->line;
-    for (std::string_view piece : Pieces(files->value)) {
+    for (std::string_view written : Pieces(files->value)) {
+      const std::size_t arrow = written.find("->");
+      std::string_view piece = Trim(written.substr(0, arrow));
+      std::string_view folder = arrow == std::string_view::npos ? "" : Trim(written.substr(arrow + 2));
       if (auto fault = PartFault(piece); !fault.empty()) return At(files, "names \"" + std::string(piece) + "\", whose " + fault);
       if (!IsInstallablePath(piece)) {
         return At(files, "needs paths below the description's folder, with \"*\" only in a file name, not \"" +
                              std::string(piece) + "\"");
       }
-      if (auto unfit = UnfitInstallerText(piece); !unfit.empty()) return At(files, unfit);
-      installer.files.emplace_back(piece);
+      if (arrow != std::string_view::npos && folder != ".") {
+        if (auto fault = PartFault(folder); !fault.empty()) return At(files, "installs into \"" + std::string(folder) + "\", whose " + fault);
+        if (folder.find('*') != std::string_view::npos || !IsInstallablePath(folder)) {
+          return At(files, "needs a folder below the install folder after \"->\" (\".\" for the install folder "
+                           "itself), not \"" + std::string(folder) + "\" in \"" + std::string(written) + "\"");
+        }
+      }
+      if (auto unfit = UnfitInstallerText(written); !unfit.empty()) return At(files, unfit);
+      installer.files.push_back(FilesEntry{std::string(piece), std::string(folder)});
     }
   }
   if (auto fault = YesNo(found["Start Menu"], installer.startMenu)) return fault;

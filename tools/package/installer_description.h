@@ -5,7 +5,8 @@
 //   File              the package's file name, in the output's folder
 //   Install Folder    the folder under Program Files (or the user's programs)
 //   Scope             machine (all users) or user (no elevation)
-//   Files             ";"-separated files, folders and "folder\*.ext" patterns
+//   Files             ";"-separated files, folders and "folder\*.ext" patterns,
+//                     each optionally "-> FOLDER" (its folder when installed)
 //   Start Menu        yes or no: a Start menu shortcut
 //   Desktop Shortcut  yes or no: a desktop shortcut
 //   File Types        ";"-separated ".ext = Description": types of the
@@ -31,12 +32,22 @@ struct DocumentType {
   std::string description;
 };
 
+// One "Files" piece: `source` relative to the description, "\" or "/"
+// between folders; `folder` the install folder's subfolder it goes into
+// ("SOURCE -> FOLDER"), "." for the install folder itself; empty: the
+// source's own path decides.
+struct FilesEntry {
+  std::string source;
+  std::string folder;
+  bool operator==(const FilesEntry&) const = default;
+};
+
 struct InstallerDescription {
   int line = 0;               // the section header's
   std::string file;           // empty: "<output base name>-<Product Version>.msi"
   std::string installFolder;  // empty: the product name, else the output's base name
   bool perUser = false;
-  std::vector<std::string> files;  // as written, "\" or "/" between folders
+  std::vector<FilesEntry> files;
   int filesLine = 0;
   bool startMenu = true;
   bool desktopShortcut = false;
@@ -58,6 +69,10 @@ bool IsBracedGuid(std::string_view text);
 // or control characters, not ending in a dot or a space, not "." or "..",
 // not a device's name (CON, nul.txt, com1.jar, ...), at most 255 characters.
 bool IsPlainName(std::string_view name);
+
+// Whether `path` names a folder below the description's: plain names
+// (IsPlainName) joined by "\" or "/", no "..", drive or "*".
+bool IsBelowDescription(std::string_view path);
 
 // Why `name` is not such a name when it is a device's or too long ("is the
 // name of a device on Windows (...)"); empty otherwise.

@@ -121,6 +121,14 @@ std::optional<Fault> ReadPackage(const DescriptionSection& section, PackageDescr
     }
   }
   if (auto code = found["Upgrade Code"]) d.upgradeCode = code->value;
+  if (auto runtime = found["Runtime"]) {
+    if (!IsBelowDescription(runtime->value)) {
+      return Fault{runtime->line, "\"Runtime\" needs a folder below the description's folder, not \"" +
+                                      runtime->value + "\""};
+    }
+    d.runtime = runtime->value;
+    d.runtimeLine = runtime->line;
+  }
   if (auto console = found["Console"]) {
     if (EqualsIgnoreCase(console->value, "yes")) {
       d.console = ConsoleMode::Yes;

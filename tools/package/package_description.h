@@ -1,7 +1,8 @@
 // The package description: a small INI-style text that says how an
 // application's executable is made from the launcher.
 //
-//   [Package]                  Icon, DPI Awareness, Upgrade Code, Console
+//   [Package]                  Icon, DPI Awareness, Upgrade Code, Console,
+//                              Runtime (bundled_runtime.h)
 //   [Version]                  File Version, Product Version, Product Name,
 //                              File Description, Company Name, Copyright,
 //                              Original File Name, Internal Name
@@ -70,6 +71,8 @@ struct PackageDescription {
   int iconLine = 0;
   std::optional<DpiAwareness> dpiAwareness;  // none: the manifest is left as it is
   std::string upgradeCode;                   // empty: embedded settings readable without an .ini
+  std::string runtime;  // as written, below the description's folder; empty: none is shipped
+  int runtimeLine = 0;
   ConsoleMode console = ConsoleMode::No;
   std::optional<VersionDescription> version;
   std::vector<DescriptionSection> embedded;  // none: the input's embedded settings stay

@@ -16,10 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/package/bundled_runtime.h"
 #include "tools/package/description_keys.h"
 #include "tools/package/file_io.h"
 #include "tools/package/installer_build.h"
 #include "tools/package/packager.h"
+#include "tools/package/png_icon.h"
 #include "tools/package/signing.h"
 
 namespace {
@@ -40,7 +42,7 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
     return package::Report(kTool, PathText(descriptionPath) + ":" + std::to_string(parsed.error.line) + ": " +
                                       parsed.error.message);
   }
-  const package::PackageDescription& d = *parsed.description;
+  package::PackageDescription& d = *parsed.description;
   // Windows opens a device for such a name: the executable could be neither
   // copied nor started there.
   if (auto fault = package::NameFault(PathText(output.filename())); !fault.empty()) {
@@ -48,6 +50,10 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
   }
   package::InstallerPlan installer;
   std::string installerError;
+  // A launcher that is no image is named as such below.
+  if (!package::TakeBundledRuntime(descriptionPath, input, d, installerError)) {
+    return package::Report(kTool, installerError);
+  }
   if (d.installer && !package::PlanInstaller(descriptionPath, output, d, keepWxs, installer, installerError)) {
     return package::Report(kTool, installerError);
   }
@@ -63,7 +69,9 @@ int Package(const std::filesystem::path& input, const std::filesystem::path& des
       return package::Report(kTool, where + "cannot read the icon " + PathText(icon));
     }
     std::string error;
-    if (!package::ParseIcoFile(iconBytes, icons, error)) {
+    const bool made = package::IsPngFile(iconBytes) ? package::MakeIconFromPng(iconBytes, icons, error)
+                                                    : package::ParseIcoFile(iconBytes, icons, error);
+    if (!made) {
       return package::Report(kTool, where + PathText(icon) + ": " + error);
     }
   }
