@@ -21,17 +21,20 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
   SetEnvironmentVariableW(L"VORN_JVM_PATH", jvmLibraryPath.c_str());
   SetEnvironmentVariableW(L"VORN_JVM_HOME", runtimeHome.c_str());
 
+  // The process's Path as it is before the runtime's bin folder joins it.
+  const std::wstring oldPath = text::GetEnvironment(L"Path");
+  const std::wstring binFolder = jvm::RuntimeBinFolder(jvmLibraryPath);
   if (!settings.libraryPathSetting.empty()) {
-    const std::wstring libraryPath =
-        jvm::ComposeLibraryPath(text::ExpandEnvironment(settings.libraryPathSetting),
-                                jvm::FolderWithSlash(settings.executablePath), text::GetEnvironment(L"Path"), runtimeHome);
+    const std::wstring libraryPath = jvm::ComposeLibraryPath(text::ExpandEnvironment(settings.libraryPathSetting),
+                                                             jvm::FolderWithSlash(settings.executablePath), oldPath,
+                                                             runtimeHome);
     vmOptions.push_back(jvm::VmOptionText(L"-Djava.library.path=" + libraryPath));
   }
 
   // The runtime's bin folder must be on Path for its own DLLs: a Path too long
   // for the environment is refused rather than cut.
-  const std::wstring path = jvm::ComposeNewPath(text::ExpandEnvironment(settings.systemPathSetting),
-                                                text::GetEnvironment(L"Path"), jvm::RuntimeBinFolder(jvmLibraryPath));
+  const std::wstring path =
+      jvm::ComposeNewPath(text::ExpandEnvironment(settings.systemPathSetting), oldPath, binFolder);
   if (path.size() > text::kLongestVariableValue) {
     report::ReportError(nullptr, IDS_PATH_TOO_LONG, std::wstring(), static_cast<std::int32_t>(path.size()));
     return false;
@@ -40,7 +43,7 @@ bool VmSession::PrepareEnvironment(const LaunchSettings& settings, const std::ws
   // The runtime's own DLLs come from its bin folder first, as for its java
   // command, which lives there; and what is loaded by name is never looked
   // for in the current folder, which this takes out of the search.
-  SetDllDirectoryW(jvm::RuntimeBinFolder(jvmLibraryPath).c_str());
+  SetDllDirectoryW(binFolder.c_str());
   return true;
 }
 

@@ -33,7 +33,6 @@ std::uint32_t ServiceStopTimeout(const config::SettingsStore& store) {
 
 }  // namespace
 
-
 bool LaunchSettings::ReadSettings() {
   // The executable's path is read once: the settings file and the per-user
   // file are both formed from it. No splash is up yet: boxes have no owner.
