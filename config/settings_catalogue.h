@@ -32,6 +32,7 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kApplication, keys::kPairReturnCode),       Key(keys::kApplication, keys::kEmbeddedJar),
     Key(keys::kApplication, keys::kOutputFile),           Key(keys::kApplication, keys::kErrorFile),
     Key(keys::kApplication, keys::kCmd),                  Key(keys::kApplication, keys::kServiceStopTimeout),
+    Key(keys::kApplication, keys::kRestartCode),          Key(keys::kApplication, keys::kUpdateFolder),
     Key(keys::kJavaRuntime, keys::kMainClass),
     Key(keys::kJavaRuntime, keys::kMainModule),           Key(keys::kJavaRuntime, keys::kJrePath),
     Key(keys::kJavaRuntime, keys::kMinimumVersion),       Key(keys::kJavaRuntime, keys::kMaximumVersion),
@@ -40,6 +41,7 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kJavaRuntime, keys::kSystemPath),           Key(keys::kJavaRuntime, keys::kLibraryPath),
     Key(keys::kJavaRuntime, keys::kVirtualMachineParameters), Key(keys::kJavaRuntime, keys::kSearchInstalledRuntimes),
     Key(keys::kJavaRuntime, keys::kStartupCache),         Key(keys::kJavaRuntime, keys::kUserVmOptions),
+    Key(keys::kJavaRuntime, keys::kDownloadUrl),
     Key(keys::kClassPathSection, keys::kClassPath),
     Key(keys::kClassPathSection, keys::kModulePath),      Key(keys::kProductInformation, keys::kProductName, false),
     Key(keys::kProductInformation, keys::kProductCode, false),   Key(keys::kProductInformation, keys::kUpgradeCode, false),
@@ -66,6 +68,9 @@ bool IsYes(std::wstring_view value);
 bool IsServiceType(std::wstring_view value);
 // "yes" exactly, lower case.
 bool IsSingleInstanceOn(std::wstring_view value);
+// A "Download URL" the missing-runtime dialog may open: an http or https
+// address without blanks or control characters; none otherwise.
+std::optional<std::wstring> DownloadAddress(std::wstring_view value);
 // "server" exactly -> Server, "favor_server" exactly -> FavorServer, else Any.
 JvmType ParseJvmType(std::wstring_view value);
 

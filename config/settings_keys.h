@@ -26,6 +26,8 @@ inline constexpr std::wstring_view kOutputFile = L"Output File";
 inline constexpr std::wstring_view kErrorFile = L"Error File";
 inline constexpr std::wstring_view kCmd = L"Cmd";
 inline constexpr std::wstring_view kServiceStopTimeout = L"Service Stop Timeout";
+inline constexpr std::wstring_view kRestartCode = L"Restart Code";
+inline constexpr std::wstring_view kUpdateFolder = L"Update Folder";
 
 // [Java Runtime Environment]
 inline constexpr std::wstring_view kMainClass = L"Main Class";
@@ -43,6 +45,7 @@ inline constexpr std::wstring_view kVirtualMachineParameters = L"Virtual Machine
 inline constexpr std::wstring_view kSearchInstalledRuntimes = L"Search Installed Runtimes";
 inline constexpr std::wstring_view kStartupCache = L"Startup Cache";
 inline constexpr std::wstring_view kUserVmOptions = L"User VM Options";
+inline constexpr std::wstring_view kDownloadUrl = L"Download URL";
 
 // [Class Path]
 inline constexpr std::wstring_view kClassPath = L"Class Path";

@@ -14,6 +14,7 @@
 
 #include "common/win_handles.h"
 #include "config/settings_catalogue.h"
+#include "instance/restart.h"
 #include "instance/single_instance.h"
 #include "jvm/java_calls.h"
 #include "jvm/startup_cache_win.h"
@@ -65,6 +66,11 @@ struct LaunchSettings {
   std::wstring libraryPathSetting;
   std::wstring pairProduct;
   bool returnPairExitCode = false;
+  // What the missing-runtime dialog's link opens ("Download URL", or the default).
+  std::wstring downloadAddress;
+  // "Restart Code", and "Update Folder" below the executable's folder.
+  std::optional<std::int32_t> restartCode;
+  std::wstring updateFolder;
 };
 
 // The runtime choice: the jvm.dll this launch loads. Filled by ChooseRuntime,
@@ -159,6 +165,12 @@ class Launcher {
   void SplitCommandLine();
   // The folder of `executablePath` becomes the current one.
   static void OverrideWorkingDirectory(const std::wstring& executablePath);
+  // Applies a staged update; starts the launcher again when the update
+  // replaced it or its settings file (updatedLauncher).
+  void ApplyUpdate();
+  // The application ended with `code`: when that is its "Restart Code" and
+  // the bound allows, the executable is started again; true then.
+  bool RestartApplication(int code);
   // Runs JavaThreadMain on a thread with the session's stack size.
   DWORD StartJavaThread();
   // Creates the VM (vmSession) and calls main with the settings and arguments;
@@ -180,6 +192,10 @@ class Launcher {
   ChosenRuntime chosenRuntime;
   SplashState splashState;
   VmSession vmSession;
+  instance::Restart restart;
+  // The launcher started again after an update replaced it: Run waits for it.
+  win::Handle updatedLauncher;
+  bool mainCalled = false;
 };
 
 // The "Java Exception" dialog for a throwable that escaped main, and the answer.

@@ -2,6 +2,8 @@
 // exit and abort hooks.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "common/exit_codes.h"
 #include "common/text.h"
 #include "common/win_handles.h"
@@ -36,6 +38,7 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
   void ReportNoMainClass() override { report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_CLASS); }
   void MainAboutToRun() override {
     launcher_.vmSession.startupCache.mainRan = true;
+    launcher_.mainCalled = true;
     launcher_.instanceState.MainStarted(launcher_.vmSession.javaVm);
     if (launcher_.vmSession.vmHookObserver != nullptr) launcher_.vmSession.vmHookObserver->MainStarted();
   }
@@ -56,6 +59,12 @@ void JNICALL Launcher::VmExitHook(jint code) {
   if (launcher != nullptr) jvm::EndStartupCache(launcher->vmSession.startupCache, false, code);
   VmHookObserver* observer = launcher != nullptr ? launcher->vmSession.vmHookObserver : nullptr;
   if (observer != nullptr) observer->Exit(code);
+  // The new launcher waits for this process to end, when the VM has let go
+  // of the application's files and the single-instance block is gone.
+  if (launcher != nullptr && launcher->RestartApplication(code)) {
+    diag::Log({L"exit code 0"});
+    std::exit(0);
+  }
 }
 
 void JNICALL Launcher::VmAbortHook() {

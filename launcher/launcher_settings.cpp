@@ -11,6 +11,7 @@
 #include "config/profile_text.h"
 #include "config/settings_paths.h"
 #include "config/settings_store.h"
+#include "instance/restart_rules.h"
 #include "jvm/user_vm_options_win.h"
 #include "launcher/launcher.h"
 #include "launcher/service_host.h"
@@ -18,6 +19,8 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "resources/resource_ids.h"
+#include "update/update_rules.h"
 
 namespace launcher {
 
@@ -127,6 +130,20 @@ bool LaunchSettings::ReadSettings() {
   pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
   search.hasPairProduct = !pairProduct.empty();
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
+  const std::wstring address = store.Lookup(keys::kJavaRuntime, keys::kDownloadUrl);
+  auto download = config::DownloadAddress(address);
+  if (!download && !address.empty()) diag::Log({L"\"Download URL\" ", address, L" ignored: not an http or https address"});
+  downloadAddress = download ? std::move(*download) : std::wstring(L"" DOWNLOAD_ADDRESS);
+
+  const std::wstring restartValue = store.Lookup(keys::kApplication, keys::kRestartCode);
+  restartCode = instance::ParseRestartCode(restartValue);
+  if (!restartCode && !restartValue.empty()) diag::Log({L"\"Restart Code\" ", restartValue, L" ignored: not a number"});
+  const std::wstring updateValue = text::Trim(store.Lookup(keys::kApplication, keys::kUpdateFolder));
+  auto update = update::RelativePathBelow(updateValue);
+  if (!update && !updateValue.empty()) {
+    diag::Log({L"\"Update Folder\" ", updateValue, L" ignored: not a folder below the executable's"});
+  }
+  if (update) updateFolder = std::move(*update);
   return true;
 }
 

@@ -37,6 +37,7 @@ int RunLauncher() {
 
   int result = launcher.Initialise() ? launcher.Run() : exitcode::kLaunchFailed;
   launcher.Shutdown();
+  if (result != exitcode::kLaunchFailed && launcher.RestartApplication(result)) result = 0;
   launcher::EndService(result);
   if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;

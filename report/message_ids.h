@@ -47,3 +47,5 @@
 #define IDS_ARGUMENTS_TOO_LONG 253     // "%d" the bytes they need
 // A runtime library this launcher cannot load for its machine.
 #define IDS_RUNTIME_WRONG_MACHINE 254  // "%s" the library, "%s" its machine
+// The application ended with its "Restart Code" once more than the bound allows.
+#define IDS_TOO_MANY_RESTARTS 255      // "%s" the executable, "%d" the code

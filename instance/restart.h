@@ -1,0 +1,37 @@
+// The restart edge: the new launcher's wait for the one that started it, and
+// the start of the executable again as this process was started.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/win_handles.h"
+
+namespace instance {
+
+struct Restart {
+  // First thing at the start: takes the record an earlier launcher left in
+  // the environment (and removes it there), and waits until that launcher's
+  // process has ended, so its files and its single-instance block are free.
+  void TakeOver();
+  // Keeps the environment and the working folder as they are now, before the
+  // launch changes them, for a later StartAgain.
+  void Keep();
+  // Whether one more restart keeps within the bound.
+  bool Allowed() const;
+  // Starts `executablePath` again with this process's command line, startup
+  // information, kept environment and working folder; this process's id goes
+  // along when `handOver` (the new launcher waits for this one to end). A
+  // restart counts towards the bound when `isRestart`. The new process, or
+  // none (the error is logged).
+  win::Handle StartAgain(const std::wstring& executablePath, bool handOver, bool isRestart) const;
+
+  // "Restart Code".
+  std::optional<std::int32_t> code;
+  std::vector<std::uint64_t> earlierRestarts;
+  std::wstring environment, workingFolder;
+};
+
+}  // namespace instance
