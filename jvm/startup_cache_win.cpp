@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/expansion.h"
+#include "common/file_identity_win.h"
 #include "common/folders.h"
 #include "common/splitting.h"
 #include "common/text.h"
@@ -20,32 +21,6 @@
 namespace jvm {
 namespace {
 
-// The path the system resolves an open file or folder to; empty when unknown.
-std::wstring FinalPath(HANDLE handle) {
-  std::wstring path(text::kLongestPath + 1, L'\0');
-  const DWORD size = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
-  path.resize(size < path.size() ? size : 0);
-  return path;
-}
-
-// Whether an open file is a plain file at `path` itself: not a folder, nor a
-// link or other reparse point, nor what one leads to (Wine shows a link to a
-// file as that file, which resolves elsewhere).
-bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
-  const std::size_t slash = path.rfind(L'\\');
-  win::FileHandle folder(CreateFileW(path.substr(0, slash).c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!folder || !GetFileInformationByHandle(file, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
-    return false;
-  }
-  const std::wstring expected = FinalPath(folder.get()) + path.substr(slash), found = FinalPath(file);
-  return !found.empty() && CompareStringOrdinal(found.c_str(), static_cast<int>(found.size()), expected.c_str(),
-                                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
-}
-
 // Removes a file of the cache folder through a handle of its own, when it is a
 // plain file there. The runtime makes its archives read-only. A file some
 // process has open without delete sharing stays.
@@ -54,7 +29,7 @@ void Remove(const std::wstring& file) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   FILE_BASIC_INFO basic{};
-  if (!handle || !IsPlainFileAt(handle.get(), file) ||
+  if (!handle || !win::IsPlainFileAt(handle.get(), file) ||
       !GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic)) {
     return;
   }
@@ -73,7 +48,7 @@ bool OpenArchive(win::FileHandle& file, const std::wstring& path, DWORD share) {
       CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   std::uint32_t magic = 0;
   DWORD read = 0;
-  return file && IsPlainFileAt(file.get(), path) && ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) &&
+  return file && win::IsPlainFileAt(file.get(), path) && ReadFile(file.get(), &magic, sizeof magic, &read, nullptr) &&
          read == sizeof magic && IsArchiveMagic(magic);
 }
 

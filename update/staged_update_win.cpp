@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "common/file_identity_win.h"
 #include "common/folders.h"
 #include "common/text.h"
 #include "common/win_handles.h"
@@ -48,10 +49,14 @@ bool ListBelow(const std::wstring& folder, const std::wstring& below, std::vecto
   do {
     const std::wstring name = found.cFileName;
     if (name == L"." || name == L"..") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    // The search's own attributes do not show every link as one.
+    const DWORD attributes = found.dwFileAttributes | Attributes(folder + below + name);
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return false;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       folders.push_back(below + name);
       if (!ListBelow(folder, below + name + L'\\', files, folders)) return false;
+    } else if (!win::IsPlainFile(folder + below + name)) {
+      return false;
     } else if (!below.empty() || (name != kReadyFile && name != kFailedFile)) {
       files.push_back(below + name);
     }

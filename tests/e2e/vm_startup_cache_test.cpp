@@ -54,29 +54,6 @@ void WriteArchive(const std::wstring& file, const FILETIME& time) {
   CloseHandle(handle);
 }
 
-// A symbolic link as another process of the user could plant it: Wine's own
-// call makes none, so the Unix command does.
-void MakeLink(const std::wstring& link, const std::wstring& target) {
-  using UnixName = char*(CDECL*)(const wchar_t*);
-  const auto unixName = reinterpret_cast<UnixName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  ASSERT_NE(unixName, nullptr);
-  char* from = unixName(link.c_str());
-  char* to = unixName(target.c_str());
-  ASSERT_TRUE(from != nullptr && to != nullptr);
-  std::wstring command = L"/bin/ln -s \"" + Wide(to) + L"\" \"" + Wide(from) + L"\"";
-  HeapFree(GetProcessHeap(), 0, from);
-  HeapFree(GetProcessHeap(), 0, to);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(CreateProcessW(L"/bin/ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  // Wine cannot wait for a Unix process: the link appears.
-  for (int wait = 0; wait < 300 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(100);
-  ASSERT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(link);
-}
 
 class VmStartupCache : public testing::Test {
  protected:
@@ -366,7 +343,7 @@ TEST_F(VmStartupCache, OnlyItsOwnFilesGoAndNothingThroughALink) {
   const std::vector<std::wstring> links = {L"0000000000000001.jsa", L"0000000000000002.aot", L"0000000000000003.4294967291.tmp"};
   for (const std::wstring& name : links) {
     testsupport::WriteTextFile(elsewhere + name, L"mine", testsupport::Encoding::Ansi);
-    MakeLink(folder + name, elsewhere + name);
+    testsupport::MakeLink(folder + name, elsewhere + name);
   }
   // The second start finds the first one's file: a new file tidies the folder.
   const auto made = Start(L"17.0.2", L"Product Name=App\r\n");
@@ -379,13 +356,13 @@ TEST_F(VmStartupCache, OnlyItsOwnFilesGoAndNothingThroughALink) {
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(DeleteFileW(file.c_str()));
   WriteArchive(elsewhere + L"planted.jsa", FILETIME{1, 0x01D00000});
-  MakeLink(file, elsewhere + L"planted.jsa");
+  testsupport::MakeLink(file, elsewhere + L"planted.jsa");
   EXPECT_EQ(Start(L"17.0.2", L"Product Name=App\r\n")[0].rfind("-XX:ArchiveClassesAtExit=", 0), 0u);
   EXPECT_EQ(testsupport::ReadBytes(elsewhere + L"planted.jsa").substr(0, 4), "\xa8\xab\x0b\xf0");
 
   // A cache folder that is a link is left alone, the cache off.
   ASSERT_TRUE(CreateDirectoryW((local() + L"\\Linked").c_str(), nullptr));
-  MakeLink(local() + L"\\Linked\\cache", elsewhere);
+  testsupport::MakeLink(local() + L"\\Linked\\cache", elsewhere);
   testsupport::WriteTextFile(elsewhere + L"0000000000000004.4294967291.tmp", L"mine", testsupport::Encoding::Ansi);
   EXPECT_TRUE(Start(L"17.0.2", L"Product Name=Linked\r\n").empty());
   EXPECT_NE(LogText().find("startup cache off: the folder is a link"), std::string::npos) << LogText();

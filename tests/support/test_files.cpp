@@ -131,4 +131,28 @@ std::wstring BinDir() {
 
 std::wstring BinFile(const std::wstring& name) { return BinDir() + L"\\" + name; }
 
+void MakeLink(const std::wstring& link, const std::wstring& target) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  ASSERT_NE(unixName, nullptr);
+  char* from = unixName(link.c_str());
+  char* to = unixName(target.c_str());
+  ASSERT_TRUE(from != nullptr && to != nullptr);
+  const std::wstring unixTarget(to, to + strlen(to)), unixLink(from, from + strlen(from));
+  std::wstring command = L"/bin/ln -s \"" + unixTarget + L"\" \"" + unixLink + L"\"";
+  HeapFree(GetProcessHeap(), 0, from);
+  HeapFree(GetProcessHeap(), 0, to);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(
+      CreateProcessW(L"/bin/ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Wine cannot wait for a Unix process: the link appears.
+  for (int wait = 0; wait < 300 && GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; ++wait) Sleep(100);
+  ASSERT_NE(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES) << "no link appeared";
+}
+
 }  // namespace testsupport

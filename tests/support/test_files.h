@@ -36,6 +36,10 @@ bool FileExists(const std::wstring& path);
 // Copies a file, creating the target's parent folders.
 void CopyFileTo(const std::wstring& from, const std::wstring& to);
 void RemoveTree(const std::wstring& path);
+// A symbolic link `link` to `target`, as another process of the user could
+// plant it: Wine's own call makes none, so the Unix command does (a failed
+// assertion when it cannot).
+void MakeLink(const std::wstring& link, const std::wstring& target);
 
 // The folder of the running test program: build/<preset>/bin, where the
 // launcher, the tools and the test doubles are built.
