@@ -58,6 +58,23 @@ bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes
 
 bool IsServiceType(std::wstring_view value) { return value == L"service"; }
 
+std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
+  std::wstring address = text::Trim(value);
+  const std::wstring_view view = address;
+  std::size_t scheme = 0;
+  for (std::wstring_view prefix : {std::wstring_view(L"https://"), std::wstring_view(L"http://")}) {
+    if (view.size() > prefix.size() && text::EqualsIgnoreCase(view.substr(0, prefix.size()), prefix)) {
+      scheme = prefix.size();
+    }
+  }
+  // The shell opens what the link holds: nothing but a web address, in one piece.
+  if (scheme == 0 || address.size() > 2048) return std::nullopt;
+  for (wchar_t c : address) {
+    if (c <= L' ' || c == 0x7F) return std::nullopt;
+  }
+  return address;
+}
+
 bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"; }
 
 JvmType ParseJvmType(std::wstring_view value) {

@@ -40,6 +40,7 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kJavaRuntime, keys::kSystemPath),           Key(keys::kJavaRuntime, keys::kLibraryPath),
     Key(keys::kJavaRuntime, keys::kVirtualMachineParameters), Key(keys::kJavaRuntime, keys::kSearchInstalledRuntimes),
     Key(keys::kJavaRuntime, keys::kStartupCache),         Key(keys::kJavaRuntime, keys::kUserVmOptions),
+    Key(keys::kJavaRuntime, keys::kDownloadUrl),
     Key(keys::kClassPathSection, keys::kClassPath),
     Key(keys::kClassPathSection, keys::kModulePath),      Key(keys::kProductInformation, keys::kProductName, false),
     Key(keys::kProductInformation, keys::kProductCode, false),   Key(keys::kProductInformation, keys::kUpgradeCode, false),
@@ -66,6 +67,9 @@ bool IsYes(std::wstring_view value);
 bool IsServiceType(std::wstring_view value);
 // "yes" exactly, lower case.
 bool IsSingleInstanceOn(std::wstring_view value);
+// A "Download URL" the missing-runtime dialog may open: an http or https
+// address without blanks or control characters; none otherwise.
+std::optional<std::wstring> DownloadAddress(std::wstring_view value);
 // "server" exactly -> Server, "favor_server" exactly -> FavorServer, else Any.
 JvmType ParseJvmType(std::wstring_view value);
 

@@ -43,6 +43,7 @@ inline constexpr std::wstring_view kVirtualMachineParameters = L"Virtual Machine
 inline constexpr std::wstring_view kSearchInstalledRuntimes = L"Search Installed Runtimes";
 inline constexpr std::wstring_view kStartupCache = L"Startup Cache";
 inline constexpr std::wstring_view kUserVmOptions = L"User VM Options";
+inline constexpr std::wstring_view kDownloadUrl = L"Download URL";
 
 // [Class Path]
 inline constexpr std::wstring_view kClassPath = L"Class Path";

@@ -65,6 +65,8 @@ struct LaunchSettings {
   std::wstring libraryPathSetting;
   std::wstring pairProduct;
   bool returnPairExitCode = false;
+  // What the missing-runtime dialog's link opens ("Download URL", or the default).
+  std::wstring downloadAddress;
 };
 
 // The runtime choice: the jvm.dll this launch loads. Filled by ChooseRuntime,

@@ -3,7 +3,6 @@
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "report/service_mode.h"
-#include "resources/resource_ids.h"
 #include "runtime/missing_runtime_dialog.h"
 
 namespace launcher {
@@ -17,10 +16,11 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
     // would open follows the message, then where the launcher looked and what
     // to set (on standard error, or in the event log).
     report::ShowErrorBox(nullptr,
-                         message + L"\r\n" DOWNLOAD_ADDRESS L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
+                         message + L"\r\n" + settings.downloadAddress + L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
     return false;
   }
-  auto chosen = runtime::AskForRuntime(message, settings.search.jvmType, !settings.pairProduct.empty());
+  auto chosen = runtime::AskForRuntime(message, settings.downloadAddress, settings.search.jvmType,
+                                        !settings.pairProduct.empty());
   if (!chosen) return false;
   jvmLibraryPath = chosen->library;
   CheckPairedRuntime(settings.pairProduct);

@@ -18,6 +18,7 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "resources/resource_ids.h"
 
 namespace launcher {
 
@@ -127,6 +128,10 @@ bool LaunchSettings::ReadSettings() {
   pairProduct = config::ResolveFromExecutableFolder(store.Lookup(keys::kApplication, keys::kPairProduct), executablePath);
   search.hasPairProduct = !pairProduct.empty();
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
+  const std::wstring address = store.Lookup(keys::kJavaRuntime, keys::kDownloadUrl);
+  auto download = config::DownloadAddress(address);
+  if (!download && !address.empty()) diag::Log({L"\"Download URL\" ", address, L" ignored: not an http or https address"});
+  downloadAddress = download ? std::move(*download) : std::wstring(L"" DOWNLOAD_ADDRESS);
   return true;
 }
 

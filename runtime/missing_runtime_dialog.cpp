@@ -22,6 +22,7 @@ static_assert(kBrowseFlags == 0x241);
 
 struct MissingRuntimeDialog {
   const std::wstring* message = nullptr;
+  const std::wstring* downloadAddress = nullptr;
   JvmType jvmType = JvmType::Any;
   bool hasPairProduct = false;
   BrowsedRuntime chosen;
@@ -52,6 +53,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_INITDIALOG:
       state = reinterpret_cast<MissingRuntimeDialog*>(lParam);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      // The link opens the text it shows.
+      SetDlgItemTextW(dialog, IDC_DOWNLOAD_LINK, state->downloadAddress->c_str());
       state->link.Attach(GetDlgItem(dialog, IDC_DOWNLOAD_LINK));
       SetDlgItemTextW(dialog, IDC_MISSING_MESSAGE, state->message->c_str());
       SendDlgItemMessageW(dialog, IDC_MISSING_ICON, STM_SETICON,
@@ -87,10 +90,12 @@ std::wstring ComposeMissingRuntimeMessage(JvmType type, const VersionNumber& min
                                  {DescribeVersionRequirement(minimum, maximum)});
 }
 
-std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, JvmType type, bool hasPairProduct) {
+std::optional<BrowsedRuntime> AskForRuntime(const std::wstring& message, const std::wstring& downloadAddress,
+                                            JvmType type, bool hasPairProduct) {
   win::ComApartment com;  // the folder browser needs COM on this thread
   MissingRuntimeDialog state;
   state.message = &message;
+  state.downloadAddress = &downloadAddress;
   state.jvmType = type;
   state.hasPairProduct = hasPairProduct;
   INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), GetActiveWindow(),

@@ -176,6 +176,31 @@ TEST(MissingRuntimeDialog, MessageNamesTheRuntimeThatIsNeeded) {
   }
 }
 
+// "Download URL" replaces the address the link shows and opens; anything but
+// an http or https address in one piece leaves the default.
+TEST(MissingRuntimeDialog, TheLinkShowsTheDownloadUrlOrTheDefault) {
+  const struct {
+    const wchar_t* value;
+    std::wstring shown;
+  } cases[] = {
+      {L"https://downloads.example.com/myapp/java", L"https://downloads.example.com/myapp/java"},
+      {L"  HTTP://example.com/ ", L"HTTP://example.com/"},
+      {L"ftp://example.com/jre", kAddress},
+      {L"file:///C:/Windows/System32/calc.exe", kAddress},
+      {L"https://example.com/a b", kAddress},
+      {L"https://", kAddress},
+  };
+  for (const auto& c : cases) {
+    NoRuntimeApp app;
+    app.Write(std::wstring(L"Download URL=") + c.value + L"\r\n");
+    Process process;
+    WindowInfo dialog = StartAndWaitForDialog(app, process);
+    ASSERT_NE(dialog.hwnd, nullptr) << c.value;
+    EXPECT_EQ(dialog.Control(IDC_DOWNLOAD_LINK)->text, c.shown) << c.value;
+    EXPECT_EQ(CancelAndWait(process, dialog), kFailed);
+  }
+}
+
 TEST(MissingRuntimeDialog, CancelEscapeAndCloseBoxEndWithMinusOneAndWriteNothing) {
   for (int way = 0; way < 3; ++way) {
     NoRuntimeApp app;
