@@ -32,11 +32,10 @@ cp build/windows/bin/launcher.exe build/windows/bin/package-app.exe build/window
 cp build/windows-arm64/bin/launcher.exe dist/launcher-arm64.exe
 cp build/jni-native/bin/package-app dist/
 cp build/windows/example/hello.jar dist/
-# The description's files (icon, jar) are found beside it.
-stage=build/example-package
-rm -rf "$stage" && mkdir -p "$stage"
-cp examples/hello/hello.package examples/hello/hello.ico dist/hello.jar "$stage/"
-dist/package-app dist/launcher.exe "$stage/hello.package" dist/hello.exe
+# The example's description ships in dist/ too, as the start of the reader's
+# own (README's "Ship your application"); its files (icon, jar) are found beside it.
+cp examples/hello/hello.package examples/hello/hello.ico dist/
+dist/package-app dist/launcher.exe dist/hello.package dist/hello.exe
 if [ -f "$kept_ini" ]; then
   if ! cmp -s "$kept_ini" dist/hello.ini; then
     mv dist/hello.ini dist/hello.ini.new
@@ -48,7 +47,8 @@ fi
 echo "built: dist/launcher.exe ($(stat -c %s dist/launcher.exe) bytes)," \
      "dist/launcher-arm64.exe ($(stat -c %s dist/launcher-arm64.exe) bytes), dist/package-app (Linux)," \
      "dist/package-app.exe, dist/embed-settings.exe"
-echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar"
+echo "example: dist/hello.exe (packaged with its icon, version information and settings), dist/hello.ini, dist/hello.jar," \
+     "and its description dist/hello.package with dist/hello.ico"
 echo "installer: dist/hello-1.0.0.0.msi (install it with: /usr/lib/wine/wine64 msiexec /i dist/hello-1.0.0.0.msi)"
 
 # Run the example in a private Wine prefix and display of its own.

@@ -348,6 +348,12 @@ void DefineTestClasses() {
     for (const std::u16string& text : Texts(args)) PrintLine(SystemOut(), text);
   });
 
+  // The main class the manual's examples name (README's "Ship your application"):
+  // prints every argument, as test/Echo does.
+  AddMain(DefineApp("com/example/Main"), [](const ObjPtr& args) {
+    for (const std::u16string& text : Texts(args)) PrintLine(SystemOut(), text);
+  });
+
   AddMain(DefineApp("test/Throws"), [](const ObjPtr&) {
     ObjPtr cause = NewThrowable("java/lang/IllegalArgumentException", u"root cause \u00e9", nullptr,
                                 {"test.Throws.check(Throws.java:20)", "test.Throws.run(Throws.java:10)",
