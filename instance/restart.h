@@ -3,11 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "common/win_handles.h"
+#include "instance/restart_rules.h"
 
 namespace instance {
 
@@ -28,9 +27,7 @@ struct Restart {
   // none (the error is logged).
   win::Handle StartAgain(const std::wstring& executablePath, bool handOver, bool isRestart) const;
 
-  // "Restart Code".
-  std::optional<std::int32_t> code;
-  std::vector<std::uint64_t> earlierRestarts;
+  RestartRecord record;
   std::wstring environment, workingFolder;
 };
 

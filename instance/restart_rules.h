@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace instance {
 
@@ -22,18 +21,18 @@ inline constexpr std::uint64_t kRestartWindowMs = 60000;
 std::optional<std::int32_t> ParseRestartCode(std::wstring_view value);
 
 // The record: the id of the process that started this one (0: none to wait
-// for), then the tick counts (milliseconds) of the restarts so far, blank
-// separated. A malformed record is no record.
+// for), then the tick counts (milliseconds) of the latest restarts, oldest
+// first, blank separated. A malformed record is no record.
 struct RestartRecord {
   std::uint32_t previousProcess = 0;
-  std::vector<std::uint64_t> restarts;
+  std::uint64_t restarts[kMostRestarts] = {};  // 0: none
 };
 RestartRecord ParseRestartRecord(std::wstring_view text);
-// Fewer than kMostRestarts of `restarts` fall within the window before `now`.
-bool RestartAllowed(const std::vector<std::uint64_t>& restarts, std::uint64_t now);
-// The record for the next launcher: this process, the restarts within the
-// window, and `now` when this start is a restart.
-std::wstring RestartRecordText(std::uint32_t process, const std::vector<std::uint64_t>& restarts, std::uint64_t now,
-                               bool isRestart);
+// Fewer than kMostRestarts of the record's restarts fall within the window
+// before `now`.
+bool RestartAllowed(const RestartRecord& record, std::uint64_t now);
+// The record for the next launcher: `process`, and this record's restarts
+// with `now` added when the new start is a restart.
+std::wstring RestartRecordText(std::uint32_t process, const RestartRecord& record, std::uint64_t now, bool isRestart);
 
 }  // namespace instance

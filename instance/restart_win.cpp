@@ -25,8 +25,7 @@ void Restart::TakeOver() {
   const DWORD length = GetEnvironmentVariableW(kRestartVariable, value, 512);
   if (length == 0 || length >= 512) return;
   SetEnvironmentVariableW(kRestartVariable, nullptr);
-  RestartRecord record = ParseRestartRecord(std::wstring_view(value, length));
-  earlierRestarts = std::move(record.restarts);
+  record = ParseRestartRecord(std::wstring_view(value, length));
   if (record.previousProcess == 0) return;
   win::Handle previous(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, record.previousProcess));
   // A process made after this one has only taken over the id of the one
@@ -48,13 +47,13 @@ void Restart::Keep() {
   workingFolder.resize(GetCurrentDirectoryW(static_cast<DWORD>(workingFolder.size()), workingFolder.data()));
 }
 
-bool Restart::Allowed() const { return RestartAllowed(earlierRestarts, GetTickCount64()); }
+bool Restart::Allowed() const { return RestartAllowed(record, GetTickCount64()); }
 
 win::Handle Restart::StartAgain(const std::wstring& executablePath, bool handOver, bool isRestart) const {
   std::wstring block = environment;
   block += kRestartVariable;
   block += L'=';
-  block += RestartRecordText(handOver ? GetCurrentProcessId() : 0, earlierRestarts, GetTickCount64(), isRestart);
+  block += RestartRecordText(handOver ? GetCurrentProcessId() : 0, record, GetTickCount64(), isRestart);
   block += L'\0';
   std::wstring commandLine = GetCommandLineW();
   // As this process was started: its window state and, when it was given

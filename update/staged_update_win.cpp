@@ -112,11 +112,11 @@ class StagedUpdate {
     const Journal journal = ParseJournal(config::FromUtf8(config::ReadFileBytes(journal_, 1 << 24)));
     if (journal.done) {
       diag::Log({L"update: finishing the update a start left half-way"});
-      Finish(journal.entries);
+      Finish(journal.files);
       return;
     }
     diag::Log({L"update: undoing the update a start left half-way"});
-    Undo(journal.entries, journal.entries.size());
+    Undo(journal.files, journal.files.size());
     DeleteFileW(journal_.c_str());
   }
 
@@ -126,35 +126,33 @@ class StagedUpdate {
     if (!ObstacleOnTheWay(base_, relative_ + L'\\').empty() || !ListBelow(folder_, L"", files, folders)) {
       return Refuse(L"the update folder holds or is reached through a link");
     }
-    std::vector<JournalEntry> entries;
     for (const std::wstring& file : files) {
       const std::wstring obstacle = ObstacleAt(base_, file);
       if (!obstacle.empty()) return Refuse(file + L": " + obstacle);
-      entries.push_back({file, Exists(base_ + file)});
     }
-    if (entries.empty()) return Refuse(L"no files");
+    if (files.empty()) return Refuse(L"no files");
     // The journal comes into being whole: the list under a new name, then renamed.
     const std::wstring written = journal_ + L".new";
-    if (!WriteText(written, JournalText(entries)) || !MoveFileExW(written.c_str(), journal_.c_str(),
+    if (!WriteText(written, JournalText(files)) || !MoveFileExW(written.c_str(), journal_.c_str(),
                                                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Refuse(L"the journal could not be written: " + ErrorText(GetLastError()));
     }
     UpdateOutcome outcome{true, false};
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const std::wstring target = base_ + entries[i].path;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const std::wstring target = base_ + files[i];
       folders::CreateParentFolders(target);
-      if ((entries[i].replaces && !Rename(target, target + kAsideSuffix)) || !Rename(folder_ + entries[i].path, target)) {
+      if ((Exists(target) && !Rename(target, target + kAsideSuffix)) || !Rename(folder_ + files[i], target)) {
         const DWORD error = GetLastError();
-        Undo(entries, i + 1);
+        Undo(files, i + 1);
         DeleteFileW(journal_.c_str());
-        return Refuse(entries[i].path + L": " + ErrorText(error));
+        return Refuse(files[i] + L": " + ErrorText(error));
       }
       if (SameFile(target, executablePath) || SameFile(target, settingsFile)) outcome.launcherReplaced = true;
-      diag::Log({L"update: replaced ", entries[i].path});
+      diag::Log({L"update: replaced ", files[i]});
     }
     WriteText(journal_, kJournalDone, OPEN_EXISTING);
-    Finish(entries);
-    diag::Log({L"update: applied, ", text::DecimalText(std::uint64_t{entries.size()}), L" files"});
+    Finish(files);
+    diag::Log({L"update: applied, ", text::DecimalText(std::uint64_t{files.size()}), L" files"});
     return outcome;
   }
 
@@ -166,27 +164,26 @@ class StagedUpdate {
     return {};
   }
 
-  // The first `count` entries back as they were, the last first: a file of
-  // the update goes back into the update folder, the set-aside file to its place.
-  void Undo(const std::vector<JournalEntry>& entries, std::size_t count) {
+  // The first `count` files back as they were, the last first: a file of the
+  // update that has left the update folder goes back there, and the file it
+  // replaced (set aside) to its place. A file set aside had its place taken
+  // only once its new one had left the update folder.
+  void Undo(const std::vector<std::wstring>& files, std::size_t count) {
     while (count > 0) {
-      const JournalEntry& entry = entries[--count];
-      const std::wstring target = base_ + entry.path, source = folder_ + entry.path, aside = target + kAsideSuffix;
-      if (entry.replaces && !Exists(aside)) continue;
+      const std::wstring& file = files[--count];
+      const std::wstring target = base_ + file, source = folder_ + file, aside = target + kAsideSuffix;
       if (!Exists(source) && Exists(target)) Rename(target, source);
-      if (entry.replaces) Rename(aside, target);
+      if (Exists(aside)) Rename(aside, target);
     }
   }
 
   // Every file is in place: the set-aside ones and the update folder go.
-  void Finish(const std::vector<JournalEntry>& entries) {
+  void Finish(const std::vector<std::wstring>& files) {
     // The running executable's old file stays until the next start.
-    for (const JournalEntry& entry : entries) {
-      if (entry.replaces) DeleteFileW((base_ + entry.path + kAsideSuffix).c_str());
-    }
-    std::vector<std::wstring> files, folders;
-    if (ListBelow(folder_, L"", files, folders)) {
-      for (const std::wstring& file : files) DeleteFileW((folder_ + file).c_str());
+    for (const std::wstring& file : files) DeleteFileW((base_ + file + kAsideSuffix).c_str());
+    std::vector<std::wstring> left, folders;
+    if (ListBelow(folder_, L"", left, folders)) {
+      for (const std::wstring& file : left) DeleteFileW((folder_ + file).c_str());
       for (auto it = folders.rbegin(); it != folders.rend(); ++it) RemoveDirectoryW((folder_ + *it).c_str());
       DeleteFileW((folder_ + kReadyFile).c_str());
       DeleteFileW((folder_ + kFailedFile).c_str());

@@ -22,28 +22,20 @@ std::optional<std::wstring> RelativePathBelow(std::wstring_view path) {
   return relative;
 }
 
-std::wstring JournalText(const std::vector<JournalEntry>& entries) {
+std::wstring JournalText(const std::vector<std::wstring>& files) {
   std::wstring text;
-  for (const JournalEntry& entry : entries) {
-    text += entry.replaces ? L'=' : L'+';
-    text += entry.path;
-    text += L'\n';
-  }
+  for (const std::wstring& file : files) text += file + L'\n';
   return text;
 }
 
 Journal ParseJournal(std::wstring_view text) {
   Journal journal;
-  while (!text.empty()) {
-    const std::size_t end = text.find(L'\n');
-    // A line without its end was being written when the start was killed.
-    if (end == std::wstring_view::npos) break;
+  for (std::size_t end; (end = text.find(L'\n')) != std::wstring_view::npos; text.remove_prefix(end + 1)) {
     const std::wstring_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
     if (line == std::wstring_view(kJournalDone, 5)) {
       journal.done = true;
-    } else if (!line.empty() && (line[0] == L'=' || line[0] == L'+')) {
-      if (auto path = RelativePathBelow(line.substr(1))) journal.entries.push_back({std::move(*path), line[0] == L'='});
+    } else if (auto path = RelativePathBelow(line)) {
+      journal.files.push_back(std::move(*path));
     }
   }
   return journal;

@@ -21,23 +21,19 @@ inline constexpr wchar_t kAsideSuffix[] = L".update-old";
 // a name. None otherwise (an empty value too).
 std::optional<std::wstring> RelativePathBelow(std::wstring_view path);
 
-// One file of the update: its path below both folders, and whether a file of
-// the application's is there to be replaced.
-struct JournalEntry {
-  std::wstring path;
-  bool replaces = false;
-};
+// The journal beside the update folder: a line for each file of the update
+// (its path below both folders), written whole before any file moves, then
+// "*done" once every file is in place. Which step a file had reached shows in
+// the folders themselves.
 struct Journal {
-  std::vector<JournalEntry> entries;
+  std::vector<std::wstring> files;
   // Every file is in place: what is left is tidying up.
   bool done = false;
 };
-// A line per entry ("=" replaces, "+" adds, then the path); "*done" once
-// every file is in place.
-std::wstring JournalText(const std::vector<JournalEntry>& entries);
+std::wstring JournalText(const std::vector<std::wstring>& files);
 inline constexpr wchar_t kJournalDone[] = L"*done\n";
-// Lines that are not whole entries, or whose path is not one below the
-// folder, are passed over: the launcher never acts outside its folder.
+// Lines that are not whole, or whose path is not one below the folder, are
+// passed over: the launcher never acts outside its folder.
 Journal ParseJournal(std::wstring_view text);
 
 }  // namespace update

@@ -236,8 +236,8 @@ TEST(StagedUpdate, AStartKilledHalfWayIsFinishedOrUndoneAndNeverLeavesAMix) {
     std::wstring journal;
     bool bothMovedIn;
   } cases[] = {
-      {"a.txt replaced, b.txt not yet", L"=a.txt\n=b.txt\n", false},
-      {"both in place, the tidy-up not done", L"=a.txt\n=b.txt\n*done\n", true},
+      {"a.txt replaced, b.txt not yet", L"a.txt\nb.txt\n", false},
+      {"both in place, the tidy-up not done", L"a.txt\nb.txt\n*done\n", true},
   };
   for (const auto& c : cases) {
     App app(L"Update Folder=update\r\n");
