@@ -59,6 +59,17 @@ std::wstring DecimalText(std::int64_t value) {
   return DecimalDigits(value < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(value) : value, value < 0);
 }
 
+std::optional<std::uint64_t> DecimalValue(std::wstring_view digits, std::uint64_t most) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (wchar_t c : digits) {
+    const unsigned digit = static_cast<unsigned>(c - L'0');
+    if (digit > 9 || value > (most - digit) / 10) return std::nullopt;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
 std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
                                const std::vector<std::int32_t>& numbers) {
   std::wstring out;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,9 @@ std::wstring ReplaceAll(std::wstring s, wchar_t from, wchar_t to);
 // whole printf machinery into the executable).
 std::wstring DecimalText(std::int64_t value);
 std::wstring DecimalText(std::uint64_t value);
+// The number that `digits` (decimal digits alone, at least one) stand for, when
+// it is at most `most`; none otherwise.
+std::optional<std::uint64_t> DecimalValue(std::wstring_view digits, std::uint64_t most);
 
 // Fills a message format: each "%s" takes the next text, each "%d" the next
 // number, "%%" is a percent sign. Missing arguments give empty text / 0.

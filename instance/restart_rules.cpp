@@ -1,38 +1,28 @@
 #include "instance/restart_rules.h"
 
-#include <cerrno>
-#include <cwchar>
-#include <iterator>
-
 #include "common/text.h"
 
 namespace instance {
 
 std::optional<std::int32_t> ParseRestartCode(std::wstring_view value) {
   const std::wstring code = text::Trim(value);
-  if (code.empty() || code.size() > 11 || code.back() < L'0' || code.back() > L'9') return std::nullopt;
-  wchar_t* end = nullptr;
-  errno = 0;
-  const long number = std::wcstol(code.c_str(), &end, 10);
-  if (*end != L'\0' || errno == ERANGE) return std::nullopt;
-  return static_cast<std::int32_t>(number);
+  const bool negative = !code.empty() && code[0] == L'-';
+  const bool signed_ = !code.empty() && (negative || code[0] == L'+');
+  const auto number = text::DecimalValue(std::wstring_view(code).substr(signed_ ? 1 : 0),
+                                         negative ? 2147483648u : 2147483647u);
+  if (!number) return std::nullopt;
+  return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(*number) : static_cast<std::int64_t>(*number));
 }
 
 RestartRecord ParseRestartRecord(std::wstring_view text) {
   std::uint64_t numbers[1 + kMostRestarts] = {};
   std::size_t count = 0;
-  bool inNumber = false;
-  for (wchar_t c : text) {
-    if (c == L' ') {
-      inNumber = false;
-      continue;
-    }
-    if (c < L'0' || c > L'9' || (!inNumber && count == std::size(numbers))) return {};
-    if (!inNumber) ++count;
-    inNumber = true;
-    std::uint64_t& n = numbers[count - 1];
-    if (n > (UINT64_MAX - 9) / 10) return {};
-    n = n * 10 + static_cast<std::uint64_t>(c - L'0');
+  while (!text.empty()) {
+    const std::size_t blank = text.find(L' ');
+    const auto number = text::DecimalValue(text.substr(0, blank), UINT64_MAX);
+    if (!number || count == 1 + kMostRestarts) return {};
+    numbers[count++] = *number;
+    text.remove_prefix(blank == std::wstring_view::npos ? text.size() : blank + 1);
   }
   if (count == 0 || numbers[0] > UINT32_MAX) return {};
   RestartRecord record{static_cast<std::uint32_t>(numbers[0])};

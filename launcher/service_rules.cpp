@@ -1,6 +1,7 @@
 #include "launcher/service_rules.h"
 
 #include "common/exit_codes.h"
+#include "common/text.h"
 
 namespace launcher::service {
 
@@ -8,13 +9,9 @@ std::optional<std::uint32_t> StopTimeoutSeconds(std::wstring_view value) {
   const auto first = value.find_first_not_of(L" \t");
   if (first == std::wstring_view::npos) return std::nullopt;
   value = value.substr(first, value.find_last_not_of(L" \t") + 1 - first);
-  std::uint32_t seconds = 0;
-  for (wchar_t c : value) {
-    if (c < L'0' || c > L'9') return std::nullopt;
-    seconds = seconds * 10 + static_cast<std::uint32_t>(c - L'0');
-    if (seconds > kMaximumStopTimeoutSeconds) return std::nullopt;
-  }
-  return seconds;
+  const auto seconds = text::DecimalValue(value, kMaximumStopTimeoutSeconds);
+  if (!seconds) return std::nullopt;
+  return static_cast<std::uint32_t>(*seconds);
 }
 
 std::uint32_t StopWaitHintMs(std::uint32_t stopTimeoutSeconds) {
