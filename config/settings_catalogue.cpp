@@ -60,15 +60,12 @@ bool IsServiceType(std::wstring_view value) { return value == L"service"; }
 
 std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   std::wstring address = text::Trim(value);
-  const std::wstring_view view = address;
-  std::size_t scheme = 0;
-  for (std::wstring_view prefix : {std::wstring_view(L"https://"), std::wstring_view(L"http://")}) {
-    if (view.size() > prefix.size() && text::EqualsIgnoreCase(view.substr(0, prefix.size()), prefix)) {
-      scheme = prefix.size();
-    }
-  }
+  const std::wstring_view scheme = std::wstring_view(address).substr(0, address.find(L"://"));
   // The shell opens what the link holds: nothing but a web address, in one piece.
-  if (scheme == 0 || address.size() > 2048) return std::nullopt;
+  if (scheme.size() + 3 >= address.size() || address.size() > 2048 ||
+      !(text::EqualsIgnoreCase(scheme, L"http") || text::EqualsIgnoreCase(scheme, L"https"))) {
+    return std::nullopt;
+  }
   for (wchar_t c : address) {
     if (c <= L' ' || c == 0x7F) return std::nullopt;
   }
