@@ -15,20 +15,22 @@ struct Restart {
   // the environment (and removes it there), and waits until that launcher's
   // process has ended, so its files and its single-instance block are free.
   void TakeOver();
-  // Keeps the environment and the working folder as they are now, before the
-  // launch changes them, for a later StartAgain.
+  // Keeps the environment as it is now, before the launch changes it, for a
+  // later StartAgain.
   void Keep();
   // Whether one more restart keeps within the bound.
   bool Allowed() const;
   // Starts `executablePath` again with this process's command line, startup
-  // information, kept environment and working folder; this process's id goes
+  // information, kept environment and current folder (the launcher changes
+  // it only to the executable's folder, which the new start then does as
+  // well); this process's id goes
   // along when `handOver` (the new launcher waits for this one to end). A
   // restart counts towards the bound when `isRestart`. The new process, or
   // none (the error is logged).
   win::Handle StartAgain(const std::wstring& executablePath, bool handOver, bool isRestart) const;
 
   RestartRecord record;
-  std::wstring environment, workingFolder;
+  std::wstring environment;
 };
 
 }  // namespace instance

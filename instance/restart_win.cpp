@@ -43,8 +43,6 @@ void Restart::Keep() {
     environment.assign(block, end);
     FreeEnvironmentStringsW(const_cast<wchar_t*>(block));
   }
-  workingFolder.resize(GetCurrentDirectoryW(0, nullptr));
-  workingFolder.resize(GetCurrentDirectoryW(static_cast<DWORD>(workingFolder.size()), workingFolder.data()));
 }
 
 bool Restart::Allowed() const { return RestartAllowed(record, GetTickCount64()); }
@@ -67,7 +65,7 @@ win::Handle Restart::StartAgain(const std::wstring& executablePath, bool handOve
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(executablePath.c_str(), commandLine.data(), nullptr, nullptr,
                       (startup.dwFlags & STARTF_USESTDHANDLES) != 0, CREATE_UNICODE_ENVIRONMENT, block.data(),
-                      workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup, &started)) {
+                      nullptr, &startup, &started)) {
     diag::Log({L"restart: the executable was not started again: error ", text::DecimalText(std::uint64_t{GetLastError()})});
     return {};
   }
