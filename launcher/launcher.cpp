@@ -25,7 +25,7 @@ void Launcher::SplitCommandLine() {
 }
 
 bool Launcher::Initialise() {
-  diag::Log({L"command line: ", GetCommandLineW()});  // after the log's own first line
+  diag::Log({"command line: ", GetCommandLineW()});  // after the log's own first line
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;
   if (!instanceState.SetUpSingleInstance(settings.executablePath, settings.settingsFile, settings.upgradeCode,

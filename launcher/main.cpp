@@ -38,7 +38,7 @@ int RunLauncher() {
   int result = launcher.Initialise() ? launcher.Run() : exitcode::kLaunchFailed;
   launcher.Shutdown();
   launcher::EndService(result);
-  if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
+  if (diag::Enabled()) diag::Log({"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;
 }
 
