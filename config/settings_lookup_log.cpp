@@ -5,7 +5,7 @@
 
 namespace config {
 
-void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+void SettingsStore::LogLookup(std::wstring_view section, std::wstring_view key, const std::wstring& value,
                               Layers layers) const {
   const auto [embedded, file, plus] = layers;
   if (!file && !embedded && !plus) {

@@ -89,7 +89,7 @@ bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::ws
             (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
   if (!written) {
     DeleteFileW(temporary);  // none made: an empty name deletes nothing
-    diag::Log({L"cannot write ", file});
+    diag::Log({"cannot write ", file});
   }
   return written;
 }
@@ -127,8 +127,7 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(std::wstring_view sectionName, std::wstring_view keyName) const {
-  const std::wstring section(sectionName), key(keyName);
+std::wstring SettingsStore::Lookup(std::wstring_view section, std::wstring_view key) const {
   Layers layers;
   if (!IsLayeredKey(section, key)) {
     std::wstring value = FileValue(section, key);
@@ -141,7 +140,7 @@ std::wstring SettingsStore::Lookup(std::wstring_view sectionName, std::wstring_v
   std::wstring value = FileValue(section, key);
   layers.file = !value.empty();
   if (!layers.file) {
-    const std::wstring extension = FileValue(section + L"+", key);
+    const std::wstring extension = FileValue(std::wstring(section) + L'+', key);
     layers.plus = !extension.empty();
     value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, IsListKey(section, key));
   }

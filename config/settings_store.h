@@ -71,8 +71,7 @@ class SettingsStore {
   };
   // Writes the value and the layers it came from to the diagnostics log; a
   // key no layer sets joins `unset_` instead.
-  void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
-                 Layers layers) const;
+  void LogLookup(std::wstring_view section, std::wstring_view key, const std::wstring& value, Layers layers) const;
 
   std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 
