@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,8 @@ std::wstring DecimalText(std::uint64_t value);
 
 // Fills a message format: each "%s" takes the next text, each "%d" the next
 // number, "%%" is a percent sign. Missing arguments give empty text / 0.
-std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
-                               const std::vector<std::int32_t>& numbers = {});
+std::wstring FormatMessageText(std::wstring_view format, std::initializer_list<std::wstring_view> texts,
+                               std::initializer_list<std::int32_t> numbers = {});
 
 // Decodes the modified UTF-8 that JNI hands out into wide text.
 std::wstring FromModifiedUtf8(std::string_view bytes);
