@@ -94,18 +94,6 @@ bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::ws
   return written;
 }
 
-bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  static constexpr std::wstring_view kListKeys[][2] = {
-      {keys::kClassPathSection, keys::kClassPath},  {keys::kClassPathSection, keys::kModulePath},
-      {keys::kJavaRuntime, keys::kSystemPath},      {keys::kJavaRuntime, keys::kLibraryPath},
-      {keys::kJavaRuntime, keys::kPreferredVersions},
-  };
-  for (const auto& [listSection, listKey] : kListKeys) {
-    if (section == listSection && key == listKey) return true;
-  }
-  return false;
-}
-
 std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list) {
   if (extension.empty()) return value;
   // With nothing beneath it, a separator would only damage the value: a
@@ -129,7 +117,8 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
 
 std::wstring SettingsStore::Lookup(std::wstring_view section, std::wstring_view key) const {
   Layers layers;
-  if (!IsLayeredKey(section, key)) {
+  const CatalogueKey* known = FindCatalogueKey(section, key);
+  if (known != nullptr && !known->layered) {
     std::wstring value = FileValue(section, key);
     layers.file = !value.empty();
     if (diag::Enabled()) LogLookup(section, key, value, layers);
@@ -142,7 +131,7 @@ std::wstring SettingsStore::Lookup(std::wstring_view section, std::wstring_view 
   if (!layers.file) {
     const std::wstring extension = FileValue(std::wstring(section) + L'+', key);
     layers.plus = !extension.empty();
-    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, IsListKey(section, key));
+    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, known != nullptr && known->list);
   }
   if (diag::Enabled()) LogLookup(section, key, value, layers);
   return value;
