@@ -70,21 +70,21 @@ std::optional<std::uint64_t> DecimalValue(std::wstring_view digits, std::uint64_
   return value;
 }
 
-std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
-                               const std::vector<std::int32_t>& numbers) {
+std::wstring FormatMessageText(std::wstring_view format, std::initializer_list<std::wstring_view> texts,
+                               std::initializer_list<std::int32_t> numbers) {
   std::wstring out;
   size_t nextText = 0, nextNumber = 0;
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] == L'%' && i + 1 < format.size()) {
       wchar_t spec = format[i + 1];
       if (spec == L's') {
-        if (nextText < texts.size()) out += texts[nextText];
+        if (nextText < texts.size()) out += texts.begin()[nextText];
         ++nextText;
         ++i;
         continue;
       }
       if (spec == L'd') {
-        std::int32_t n = nextNumber < numbers.size() ? numbers[nextNumber] : 0;
+        std::int32_t n = nextNumber < numbers.size() ? numbers.begin()[nextNumber] : 0;
         ++nextNumber;
         out += DecimalText(static_cast<std::int64_t>(n));
         ++i;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +31,8 @@ std::optional<std::uint64_t> DecimalValue(std::wstring_view digits, std::uint64_
 
 // Fills a message format: each "%s" takes the next text, each "%d" the next
 // number, "%%" is a percent sign. Missing arguments give empty text / 0.
-std::wstring FormatMessageText(std::wstring_view format, const std::vector<std::wstring>& texts,
-                               const std::vector<std::int32_t>& numbers = {});
+std::wstring FormatMessageText(std::wstring_view format, std::initializer_list<std::wstring_view> texts,
+                               std::initializer_list<std::int32_t> numbers = {});
 
 // Decodes the modified UTF-8 that JNI hands out into wide text.
 std::wstring FromModifiedUtf8(std::string_view bytes);

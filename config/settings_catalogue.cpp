@@ -47,11 +47,11 @@ std::optional<std::wstring_view> NearestCatalogueKey(std::wstring_view section, 
   return nearest;
 }
 
-bool IsLayeredKey(std::wstring_view section, std::wstring_view key) {
+const CatalogueKey* FindCatalogueKey(std::wstring_view section, std::wstring_view key) {
   for (const CatalogueKey& known : kCatalogueKeys) {
-    if (std::wstring_view(known.section) == section && std::wstring_view(known.key) == key) return known.layered;
+    if (std::wstring_view(known.section) == section && std::wstring_view(known.key) == key) return &known;
   }
-  return true;
+  return nullptr;
 }
 
 bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }

@@ -16,14 +16,18 @@ namespace config {
 // settings store reads each key as its entry says, and the packaging tool
 // checks a settings text against it before it ships. The names are the
 // literals of settings_keys.h (a table of pointers is half the size of one of
-// views).
+// views). `list`: a ";"-separated list, which a "+" section extends with ";".
 struct CatalogueKey {
   const wchar_t* section;
   const wchar_t* key;
   bool layered = true;
+  bool list = false;
 };
 constexpr CatalogueKey Key(std::wstring_view section, std::wstring_view key, bool layered = true) {
   return {section.data(), key.data(), layered};
+}
+constexpr CatalogueKey ListKey(std::wstring_view section, std::wstring_view key) {
+  return {section.data(), key.data(), true, true};
 }
 inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kApplication, keys::kApplicationType),      Key(keys::kApplication, keys::kOmitServiceName),
@@ -36,14 +40,14 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kJavaRuntime, keys::kMainClass),
     Key(keys::kJavaRuntime, keys::kMainModule),           Key(keys::kJavaRuntime, keys::kJrePath),
     Key(keys::kJavaRuntime, keys::kMinimumVersion),       Key(keys::kJavaRuntime, keys::kMaximumVersion),
-    Key(keys::kJavaRuntime, keys::kPreferredVersions),    Key(keys::kJavaRuntime, keys::kJvmType),
+    ListKey(keys::kJavaRuntime, keys::kPreferredVersions),    Key(keys::kJavaRuntime, keys::kJvmType),
     Key(keys::kJavaRuntime, keys::kJvmSource),            Key(keys::kJavaRuntime, keys::kVmProvider),
-    Key(keys::kJavaRuntime, keys::kSystemPath),           Key(keys::kJavaRuntime, keys::kLibraryPath),
+    ListKey(keys::kJavaRuntime, keys::kSystemPath),           ListKey(keys::kJavaRuntime, keys::kLibraryPath),
     Key(keys::kJavaRuntime, keys::kVirtualMachineParameters), Key(keys::kJavaRuntime, keys::kSearchInstalledRuntimes),
     Key(keys::kJavaRuntime, keys::kStartupCache),         Key(keys::kJavaRuntime, keys::kUserVmOptions),
     Key(keys::kJavaRuntime, keys::kDownloadUrl),
-    Key(keys::kClassPathSection, keys::kClassPath),
-    Key(keys::kClassPathSection, keys::kModulePath),      Key(keys::kProductInformation, keys::kProductName, false),
+    ListKey(keys::kClassPathSection, keys::kClassPath),
+    ListKey(keys::kClassPathSection, keys::kModulePath),      Key(keys::kProductInformation, keys::kProductName, false),
     Key(keys::kProductInformation, keys::kProductCode, false),   Key(keys::kProductInformation, keys::kUpgradeCode, false),
     Key(keys::kDisplay, keys::kSplashScreen, false),             Key(keys::kDisplay, keys::kSplashScreenShadow, false),
     Key(keys::kDisplay, keys::kPreferNativeSplash, false),
@@ -55,10 +59,9 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
 // holds, and for sections that are not the launcher's.
 std::optional<std::wstring_view> NearestCatalogueKey(std::wstring_view section, std::wstring_view key);
 
-// Whether the store reads a key through its layers (embedded settings, the
-// file, its "+" section): the catalogue's word for its keys; a key it does not
-// hold is layered.
-bool IsLayeredKey(std::wstring_view section, std::wstring_view key);
+// The catalogue's entry of a key, which says how the store reads it; none for
+// a key the catalogue does not hold (read through the layers, not a list).
+const CatalogueKey* FindCatalogueKey(std::wstring_view section, std::wstring_view key);
 
 enum class JvmType { Any = 0, Server = 1, FavorServer = 2 };
 

@@ -5,7 +5,7 @@
 
 namespace config {
 
-void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+void SettingsStore::LogLookup(std::wstring_view section, std::wstring_view key, const std::wstring& value,
                               Layers layers) const {
   const auto [embedded, file, plus] = layers;
   if (!file && !embedded && !plus) {
@@ -18,14 +18,14 @@ void SettingsStore::LogLookup(const std::wstring& section, const std::wstring& k
     unset_ += key;
     return;
   }
-  const wchar_t* from = file       ? L"file"
-                          : embedded ? (plus ? L"embedded, + section" : L"embedded")
-                                     : L"+ section";
-  diag::Log({L"setting [", section, L"] ", key, L" = \"", value, L"\" (", from, L")"});
+  const char* from = file       ? "file"
+                       : embedded ? (plus ? "embedded, + section" : "embedded")
+                                  : "+ section";
+  diag::Log({"setting [", section, "] ", key, " = \"", value, "\" (", from, ")"});
 }
 
 SettingsStore::~SettingsStore() {
-  if (!unset_.empty()) diag::Log({L"settings not set: ", unset_});
+  if (!unset_.empty()) diag::Log({"settings not set: ", unset_});
 }
 
 }  // namespace config

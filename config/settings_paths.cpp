@@ -113,7 +113,7 @@ std::wstring EmbeddedSettingsText(const std::wstring& upgradeCode) {
   if (data == nullptr) return {};
   auto textOut = DecipherSettings(static_cast<const std::uint8_t*>(data), size, upgradeCode);
   // Without this line a lost key looks like settings that were never there.
-  if (!textOut) diag::Log({L"embedded settings skipped: the .ini's \"Upgrade Code\" is not theirs"});
+  if (!textOut) diag::Log({"embedded settings skipped: the .ini's \"Upgrade Code\" is not theirs"});
   return textOut.value_or(std::wstring());
 }
 

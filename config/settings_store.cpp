@@ -89,21 +89,9 @@ bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::ws
             (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
   if (!written) {
     DeleteFileW(temporary);  // none made: an empty name deletes nothing
-    diag::Log({L"cannot write ", file});
+    diag::Log({"cannot write ", file});
   }
   return written;
-}
-
-bool IsListKey(std::wstring_view section, std::wstring_view key) {
-  static constexpr std::wstring_view kListKeys[][2] = {
-      {keys::kClassPathSection, keys::kClassPath},  {keys::kClassPathSection, keys::kModulePath},
-      {keys::kJavaRuntime, keys::kSystemPath},      {keys::kJavaRuntime, keys::kLibraryPath},
-      {keys::kJavaRuntime, keys::kPreferredVersions},
-  };
-  for (const auto& [listSection, listKey] : kListKeys) {
-    if (section == listSection && key == listKey) return true;
-  }
-  return false;
 }
 
 std::wstring ExtendValue(std::wstring value, std::wstring_view extension, bool list) {
@@ -127,10 +115,10 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(std::wstring_view sectionName, std::wstring_view keyName) const {
-  const std::wstring section(sectionName), key(keyName);
+std::wstring SettingsStore::Lookup(std::wstring_view section, std::wstring_view key) const {
   Layers layers;
-  if (!IsLayeredKey(section, key)) {
+  const CatalogueKey* known = FindCatalogueKey(section, key);
+  if (known != nullptr && !known->layered) {
     std::wstring value = FileValue(section, key);
     layers.file = !value.empty();
     if (diag::Enabled()) LogLookup(section, key, value, layers);
@@ -141,9 +129,9 @@ std::wstring SettingsStore::Lookup(std::wstring_view sectionName, std::wstring_v
   std::wstring value = FileValue(section, key);
   layers.file = !value.empty();
   if (!layers.file) {
-    const std::wstring extension = FileValue(section + L"+", key);
+    const std::wstring extension = FileValue(std::wstring(section) + L'+', key);
     layers.plus = !extension.empty();
-    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, IsListKey(section, key));
+    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, known != nullptr && known->list);
   }
   if (diag::Enabled()) LogLookup(section, key, value, layers);
   return value;

@@ -27,10 +27,6 @@ std::wstring ReadFileValue(const std::wstring& file, std::wstring_view section, 
 bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key,
                     const std::wstring& value);
 
-// The keys whose values are ";"-separated lists ("Class Path", "Module Path", "System Path",
-// "Library Path", "Preferred versions").
-bool IsListKey(std::wstring_view section, std::wstring_view key);
-
 // The value of the lower layers extended by the text of the "+" section: the
 // text as it stands when there is no value yet; else joined with ";" for a
 // list (none added when the value already ends with one) and with one space
@@ -71,8 +67,7 @@ class SettingsStore {
   };
   // Writes the value and the layers it came from to the diagnostics log; a
   // key no layer sets joins `unset_` instead.
-  void LogLookup(const std::wstring& section, const std::wstring& key, const std::wstring& value,
-                 Layers layers) const;
+  void LogLookup(std::wstring_view section, std::wstring_view key, const std::wstring& value, Layers layers) const;
 
   std::wstring FileValue(std::wstring_view section, std::wstring_view key) const;
 

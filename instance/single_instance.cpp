@@ -59,7 +59,7 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& executablePath, cons
     auto area = instance::PackArguments(arguments);
     if (!area) {
       const std::uint64_t bytes = instance::PackedArgumentsSize(arguments);
-      diag::Log({L"single instance: arguments too long to hand over (", text::DecimalText(bytes), L" bytes)"});
+      diag::Log({"single instance: arguments too long to hand over (", text::DecimalText(bytes), " bytes)"});
       report::ReportError(nullptr, IDS_ARGUMENTS_TOO_LONG, std::wstring(),
                           static_cast<std::int32_t>(std::min<std::uint64_t>(bytes, INT32_MAX)));
       return false;
@@ -67,17 +67,17 @@ bool InstanceState::SetUpSingleInstance(const std::wstring& executablePath, cons
     const HandOver sent = SendArguments(block, *area, name, executablePath);
     if (sent == HandOver::Sent) {
       if (diag::Enabled()) {
-        diag::Log({L"handed over to the running instance, pid ",
+        diag::Log({"handed over to the running instance, pid ",
                    text::DecimalText(std::uint64_t{instance::ReadField(block, instance::kProcessIdOffset)})});
       }
       return true;
     }
     if (sent == HandOver::Failed) {
-      diag::Log({L"single instance: arguments not taken"});
+      diag::Log({"single instance: arguments not taken"});
       report::ShowMessage(nullptr, IDS_HAND_OVER_FAILED);
       return false;
     }
-    diag::Log({L"single instance: no primary; an ordinary start"});
+    diag::Log({"single instance: no primary; an ordinary start"});
     Release(*this);
     return true;
   }

@@ -16,10 +16,10 @@ std::wstring AnsiSafePath(const std::wstring& path, CleanConversion converts, Sh
   if (converts(path)) return path;
   std::wstring shortForm = shortPath(path);
   if (!shortForm.empty() && converts(shortForm)) {
-    diag::Log({L"not ANSI, short form: ", path, L" -> ", shortForm});
+    diag::Log({"not ANSI, short form: ", path, " -> ", shortForm});
     return shortForm;
   }
-  diag::Log({L"not ANSI, no usable short form, kept: ", path});
+  diag::Log({"not ANSI, no usable short form, kept: ", path});
   return path;
 }
 

@@ -216,7 +216,7 @@ std::wstring Stamps(const StartupCacheFacts& facts) {
 
 void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheFacts& facts, StartupCache& cache) {
   if (ProcessIsElevated()) {
-    diag::Log({L"startup cache off: elevated"});
+    diag::Log({"startup cache off: elevated"});
     return;
   }
   runtime::DiskFileProbe files;
@@ -230,7 +230,7 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
   const wchar_t* noAot = report::IsConsoleProgram()              ? L"console program"
                          : !files.Exists(home + L"\\bin\\java.exe") ? L"no bin\\java.exe"
                                                                   : nullptr;
-  if (feature >= 25 && noAot != nullptr) diag::Log({L"startup cache: dynamic archive, ", noAot});
+  if (feature >= 25 && noAot != nullptr) diag::Log({"startup cache: dynamic archive, ", noAot});
 
   const std::wstring local = text::GetEnvironment(L"LOCALAPPDATA");
   const std::wstring folder = StartupCacheFolder(local,
@@ -245,7 +245,7 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
                                                   {{L"JAVA_TOOL_OPTIONS", text::GetEnvironment(L"JAVA_TOOL_OPTIONS")},
                                                    {L"_JAVA_OPTIONS", text::GetEnvironment(L"_JAVA_OPTIONS")},
                                                    {L"JDK_JAVA_OPTIONS", text::GetEnvironment(L"JDK_JAVA_OPTIONS")}})) {
-    diag::Log({L"startup cache off: ", off});
+    diag::Log({"startup cache off: ", off});
   }
 }
 
@@ -269,7 +269,7 @@ void FinishStartupCache(StartupCache& cache) {
 
 void RefuseStartupCache(StartupCache& cache, const wchar_t* why) {
   if (cache.files.file.empty()) return;
-  diag::Log({L"startup cache refused by the runtime, off for its file from now on: ", why});
+  diag::Log({"startup cache refused by the runtime, off for its file from now on: ", why});
   // A new file: nothing planted at that name is written through.
   win::FileHandle marker(CreateFileW(RefusedMarkerOf(cache.files.file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -33,8 +33,8 @@ void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& mem
     const std::string bytes = config::ReadFileBytes(path, kLargestUserVmOptionsFile + 1);
     problem = bytes.empty() ? L"nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
   }
-  diag::Log({L"User VM options file ", path, L": ", problem != nullptr ? problem : L"read"});
-  for (std::size_t i = before; i < texts.size(); ++i) diag::Log({L"User VM option ", texts[i]});
+  diag::Log({"User VM options file ", path, ": ", problem != nullptr ? problem : L"read"});
+  for (std::size_t i = before; i < texts.size(); ++i) diag::Log({"User VM option ", texts[i]});
 }
 
 }  // namespace jvm

@@ -9,7 +9,7 @@ namespace jvm {
 std::string VmOptionText(const std::wstring& option) {
   const std::wstring handed = AnsiSafeOption(option, text::ConvertsToThreadAnsi, text::ShortPathName);
   if (!text::ConvertsToThreadAnsi(handed)) {
-    diag::Log({L"VM option not handed over as written (outside the ANSI code page): ", handed});
+    diag::Log({"VM option not handed over as written (outside the ANSI code page): ", handed});
   }
   return text::ToThreadAnsi(handed);
 }

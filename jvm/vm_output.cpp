@@ -40,7 +40,7 @@ void WriteToHandle(DWORD standard, const std::string& text) {
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE ||
       !WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
     // No stream to write to (a windowed program): the log keeps it.
-    if (standard == STD_OUTPUT_HANDLE) diag::Log({L"VM output: ", text::FromThreadAnsi(text)});
+    if (standard == STD_OUTPUT_HANDLE) diag::Log({"VM output: ", text::FromThreadAnsi(text)});
   }
 }
 #endif

@@ -48,7 +48,7 @@ DWORD WINAPI ReadHeldOutput(LPVOID) {
   char buffer[4096];
   DWORD read = 0;
   while (ReadFile(heldOutput, buffer, sizeof buffer, &read, nullptr) && read > 0) {
-    if (diag::Enabled()) diag::Log({L"VM output: ", text::FromThreadAnsi(std::string(buffer, read))});
+    if (diag::Enabled()) diag::Log({"VM output: ", text::FromThreadAnsi(std::string(buffer, read))});
   }
   return 0;
 }

@@ -25,7 +25,7 @@ void Launcher::SplitCommandLine() {
 }
 
 bool Launcher::Initialise() {
-  diag::Log({L"command line: ", GetCommandLineW()});  // after the log's own first line
+  diag::Log({"command line: ", GetCommandLineW()});  // after the log's own first line
   restart.TakeOver();
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;

@@ -82,7 +82,7 @@ SIZE_T VmSession::DefaultJavaStackSize() const { return jvm::DefaultStackSizeFro
 DWORD Launcher::StartJavaThread() {
   SIZE_T& javaThreadStackSize = vmSession.javaThreadStackSize;
   if (javaThreadStackSize == 0) javaThreadStackSize = vmSession.DefaultJavaStackSize();
-  if (diag::Enabled()) diag::Log({L"Java thread stack size ", text::DecimalText(std::uint64_t{javaThreadStackSize})});
+  if (diag::Enabled()) diag::Log({"Java thread stack size ", text::DecimalText(std::uint64_t{javaThreadStackSize})});
   // The size is the stack's reservation, as the runtimes' own launchers pass
   // it: a commit would take all of a large stack up front, and could not make
   // one smaller than the executable's default.

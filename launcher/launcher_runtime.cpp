@@ -34,7 +34,7 @@ bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
   jvmLibraryPath = std::move(choice.jvmLibraryPath);
   switch (choice.source) {
     case runtime::RuntimeSource::None:
-      diag::Log({L"no runtime found"});
+      diag::Log({"no runtime found"});
       return false;
     case runtime::RuntimeSource::JrePath:
     case runtime::RuntimeSource::JavaHome:
@@ -51,8 +51,8 @@ bool ChosenRuntime::ChooseRuntime(const LaunchSettings& settings) {
     case runtime::RuntimeSource::InstalledRegistry:
       break;
   }
-  diag::Log({L"chosen runtime library: ", jvmLibraryPath,
-             runByPairedProduct ? L" (32-bit: the paired product runs it)" : L""});
+  diag::Log({"chosen runtime library: ", jvmLibraryPath,
+             runByPairedProduct ? " (32-bit: the paired product runs it)" : ""});
   return true;
 }
 

@@ -45,7 +45,7 @@ bool LaunchSettings::ReadSettings() {
   if (!settingsPath) return false;
   settingsFile = std::move(*settingsPath);
   const std::wstring& file = settingsFile;
-  diag::Log({L"settings file ", file});
+  diag::Log({"settings file ", file});
 
   // The file is read once here; every key of this stage comes from that text.
   config::SettingsStore store;
@@ -54,8 +54,8 @@ bool LaunchSettings::ReadSettings() {
   if (diag::Enabled()) {
     config::VisitProfileKeys(store.fileText(), [](std::wstring_view section, std::wstring_view key) {
       if (const auto nearest = config::NearestCatalogueKey(section, key)) {
-        diag::Log({L"setting [", section, L"] ", key, L" is not one the launcher reads; the nearest is \"", *nearest,
-                   L"\""});
+        diag::Log({"setting [", section, "] ", key, " is not one the launcher reads; the nearest is \"", *nearest,
+                   "\""});
       }
     });
   }
@@ -84,10 +84,10 @@ bool LaunchSettings::ReadSettings() {
       // Any process of the user can write that file: an elevated start would
       // load the runtime it names with the elevation.
       if (jvm::ProcessIsElevated()) {
-        diag::Log({L"per-user file ", perUser, L" ignored: an elevated start takes \"JRE Path\" from the .ini"});
+        diag::Log({"per-user file ", perUser, " ignored: an elevated start takes \"JRE Path\" from the .ini"});
       } else {
         jrePath = config::ReadFileValue(perUser, keys::kJavaRuntime, keys::kJrePath);
-        diag::Log({L"setting \"JRE Path\" = \"", jrePath, L"\" from the per-user file ", perUser});
+        diag::Log({"setting \"JRE Path\" = \"", jrePath, "\" from the per-user file ", perUser});
         fromPerUserFile = true;
       }
     }
@@ -96,7 +96,7 @@ bool LaunchSettings::ReadSettings() {
   // A relative "JRE Path" ("jre") is the folder beside the executable, never
   // one of the current folder's.
   std::wstring resolved = config::ResolveFromExecutableFolder(jrePath, executablePath);
-  if (resolved != jrePath) diag::Log({L"\"JRE Path\" ", jrePath, L" is taken from the executable's folder: ", resolved});
+  if (resolved != jrePath) diag::Log({"\"JRE Path\" ", jrePath, " is taken from the executable's folder: ", resolved});
   jrePath = std::move(resolved);
 
   search.jvmType = config::ParseJvmType(store.Lookup(keys::kJavaRuntime, keys::kJvmType));

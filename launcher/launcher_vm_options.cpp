@@ -39,7 +39,7 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   WIN32_FIND_DATAW data;
   win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
   if (!find) {
-    diag::Log({L"class path entry ", pattern, L" dropped: nothing there"});
+    diag::Log({"class path entry ", pattern, " dropped: nothing there"});
     return names;
   }
   do {
@@ -135,7 +135,7 @@ bool VmSession::BuildVmOptions(const LaunchSettings& settings, const std::wstrin
   }
 
   if (diag::Enabled()) {
-    for (const std::string& option : vmOptions) diag::Log({L"VM option ", text::FromThreadAnsi(option)});
+    for (const std::string& option : vmOptions) diag::Log({"VM option ", text::FromThreadAnsi(option)});
   }
   return true;
 }

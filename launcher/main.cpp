@@ -39,7 +39,7 @@ int RunLauncher() {
   launcher.Shutdown();
   if (result != exitcode::kLaunchFailed && launcher.RestartApplication(result)) result = 0;
   launcher::EndService(result);
-  if (diag::Enabled()) diag::Log({L"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
+  if (diag::Enabled()) diag::Log({"exit code ", text::DecimalText(static_cast<std::int64_t>(result))});
   return result;
 }
 

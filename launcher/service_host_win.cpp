@@ -82,7 +82,7 @@ class ServiceHost : public VmHookObserver {
     // The dispatcher answers soon either way; the bound keeps a manager that
     // never does from holding the launch.
     if (WaitForSingleObject(decided_.get(), 30000) != WAIT_OBJECT_0) dispatchError_ = ERROR_TIMEOUT;
-    if (dispatchError_ != ERROR_SUCCESS) diag::Log({L"not running as a service: error ", Decimal(dispatchError_)});
+    if (dispatchError_ != ERROR_SUCCESS) diag::Log({"not running as a service: error ", Decimal(dispatchError_)});
     return dispatchError_ == ERROR_SUCCESS;
   }
 
@@ -100,7 +100,7 @@ class ServiceHost : public VmHookObserver {
     status_.dwWaitHint = 0;
     status_.dwCheckPoint = 0;
     SetServiceStatus(statusHandle_, &status_);
-    diag::Log({L"service running"});
+    diag::Log({"service running"});
   }
 
   // System.exit: the process ends once this returns.
@@ -179,7 +179,7 @@ class ServiceHost : public VmHookObserver {
     const std::string mainClass = text::ToThreadAnsi(launcher->instanceState.primaryMain.mainClass);
     // System.exit(0) returns only when the VM is ending already.
     if (jvm::RequestApplicationStop(launcher->vmSession.javaVm, mainClass) == jvm::StopRequest::kNotAttached) {
-      diag::Log({L"service stop: not attached"});
+      diag::Log({"service stop: not attached"});
     }
     return 0;
   }
@@ -211,7 +211,7 @@ class ServiceHost : public VmHookObserver {
     status_.dwCheckPoint = 0;
     status_.dwWin32ExitCode = codes.win32ExitCode;
     status_.dwServiceSpecificExitCode = codes.serviceSpecificExitCode;
-    diag::Log({L"service stopped: ", Decimal(codes.win32ExitCode), L" ", Decimal(codes.serviceSpecificExitCode)});
+    diag::Log({"service stopped: ", Decimal(codes.win32ExitCode), " ", Decimal(codes.serviceSpecificExitCode)});
     SetServiceStatus(statusHandle_, &status_);
   }
 

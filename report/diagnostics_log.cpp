@@ -88,7 +88,7 @@ void Log(std::initializer_list<Piece> pieces) {
   HANDLE file = LogFile();
   if (file == INVALID_HANDLE_VALUE) return;
   std::wstring whole;
-  for (const Piece& piece : pieces) whole += piece.Text();
+  for (const Piece& piece : pieces) piece.AppendTo(whole);
   WriteLine(file, whole);
 }
 

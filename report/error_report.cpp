@@ -12,7 +12,7 @@ namespace report {
 namespace {
 
 void LogMessageId(UINT id) {
-  if (diag::Enabled()) diag::Log({L"failure, message ", text::DecimalText(std::uint64_t{id})});
+  if (diag::Enabled()) diag::Log({"failure, message ", text::DecimalText(std::uint64_t{id})});
 }
 
 // The text without its closing line breaks, and one line break, on standard
@@ -44,12 +44,12 @@ std::wstring LoadMessage(UINT id) {
 
 void ShowErrorBox(HWND owner, const std::wstring& text) {
   if (IsServiceProcess()) {
-    diag::Log({L"error to the event log: ", text});
+    diag::Log({"error to the event log: ", text});
     WriteServiceEvent(text);
     return;
   }
   const bool box = !IsConsoleProgram();
-  diag::Log({box ? L"error box: " : L"error on standard error: ", text});
+  diag::Log({box ? "error box: " : "error on standard error: ", text});
   if (box) {
     MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
   } else {
@@ -72,7 +72,7 @@ void ReportError(HWND owner, UINT formatId, const std::wstring& first, const std
   LogMessageId(formatId);
   std::wstring message = text::FormatMessageText(LoadMessage(formatId), {first, second});
   if (!vmText.empty()) {
-    diag::Log({L"VM output: ", vmText});
+    diag::Log({"VM output: ", vmText});
     if (IsServiceProcess() || !IsConsoleProgram()) message += L"\n" + vmText;  // no console has shown it
   }
   ShowErrorBox(owner, message);

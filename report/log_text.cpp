@@ -11,8 +11,14 @@ namespace diag {
 #else
 #define OUT_OF_EVERY_CALL_SITE
 #endif
+OUT_OF_EVERY_CALL_SITE Piece::Piece(const char* ascii) : ascii_(ascii) {}
 OUT_OF_EVERY_CALL_SITE Piece::Piece(const wchar_t* text) : text_(text) {}
 OUT_OF_EVERY_CALL_SITE Piece::Piece(const std::wstring& text) : text_(text) {}
+
+void Piece::AppendTo(std::wstring& line) const {
+  line += text_;
+  for (const char* c = ascii_; c != nullptr && *c != '\0'; ++c) line += static_cast<wchar_t>(*c);
+}
 
 std::wstring EscapeControls(std::wstring_view text) {
   std::wstring escaped;

@@ -25,8 +25,8 @@ RuntimeChoice SearchRegistryView(const RuntimeSettings& settings, const Installe
                                  RegistryReader& machine, RegistryReader& user, RuntimeSource source) {
   std::vector<RuntimeCandidate> candidates;
   for (RegistryReader* root : {&machine, &user}) {
-    diag::Log({L"looking in ", root == &machine ? L"HKLM" : L"HKCU",
-               source == RuntimeSource::InstalledRegistry ? L"" : L" (32-bit view)"});
+    diag::Log({"looking in ", root == &machine ? "HKLM" : "HKCU",
+               source == RuntimeSource::InstalledRegistry ? "" : " (32-bit view)"});
     for (const RuntimeLayout& layout : kRuntimeLayouts) {
       CollectLayoutRuntimes(layout, settings, *root, sources.files, candidates);
     }
@@ -41,7 +41,7 @@ RuntimeChoice SearchInstallFolders(const RuntimeSettings& settings, const FilePr
   for (const wchar_t* folder : kInstallFolders) {
     std::wstring parent = WithTrailingBackslash(root);
     parent.append(folder) += L'\\';
-    diag::Log({L"looking in the folder ", parent});
+    diag::Log({"looking in the folder ", parent});
     for (const std::wstring& name : files.SubfolderNames(parent)) {
       auto candidate = ProbeInstalledHome(parent + name + L"\\", std::nullopt, LayoutKind::ByHome, settings, files);
       if (candidate) candidates.push_back(std::move(*candidate));
@@ -98,22 +98,22 @@ std::optional<RuntimeCandidate> ProbeInstalledHome(const std::wstring& home, std
     if (library.path.empty()) refusal = L"no jvm.dll (JVM Type)";
   }
   if (refusal != nullptr) {
-    diag::Log({L"  passed over ", home, L": ", refusal});
+    diag::Log({"  passed over ", home, ": ", refusal});
     return std::nullopt;
   }
-  if (diag::Enabled()) diag::Log({L"  candidate ", library.path, L", version ", FormatVersion(*version)});
+  if (diag::Enabled()) diag::Log({"  candidate ", library.path, ", version ", FormatVersion(*version)});
   return RuntimeCandidate{*version, home, library.isServer, kindSearched};
 }
 
 void CollectLayoutRuntimes(const RuntimeLayout& layout, const RuntimeSettings& settings, RegistryReader& registry,
                            const FileProbe& files, std::vector<RuntimeCandidate>& candidates) {
   const std::wstring key(layout.key);
-  diag::Log({L" key ", key});
+  diag::Log({" key ", key});
   for (const std::wstring& name : registry.SubkeyNames(key)) {
     const std::wstring valueKey = key + name + layout.below;
     std::optional<std::wstring> value = registry.StringValue(valueKey, layout.valueName);
     if (!value || value->empty()) {
-      diag::Log({L"  passed over ", valueKey, L": no string ", layout.valueName});
+      diag::Log({"  passed over ", valueKey, ": no string ", layout.valueName});
       continue;
     }
     std::optional<VersionNumber> version;
@@ -135,7 +135,7 @@ RuntimeChoice SearchInstalledRuntimes(const RuntimeSettings& settings, const Ins
                                 RuntimeSource::InstalledRegistry32);
   }
   if (choice.source == RuntimeSource::None && !sources.javaHome.empty()) {
-    diag::Log({L"looking at JAVA_HOME ", sources.javaHome});
+    diag::Log({"looking at JAVA_HOME ", sources.javaHome});
     if (auto candidate = ProbeInstalledHome(WithTrailingBackslash(sources.javaHome), std::nullopt,
                                             LayoutKind::ByHome, settings, sources.files)) {
       choice = {RuntimeSource::JavaHome, FindJvmLibrary(candidate->home, settings.jvmType, sources.files).path};

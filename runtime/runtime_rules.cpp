@@ -136,7 +136,7 @@ JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProb
   // A home that is not a full path ("jdk" in JAVA_HOME, a registration's
   // relative JavaHome) would be looked for in the current folder.
   if (!text::IsFullPath(home)) {
-    diag::Log({L"  passed over ", home, L": not a full path"});
+    diag::Log({"  passed over ", home, ": not a full path"});
     return library;
   }
   for (std::wstring_view relative : ProbeOrder(type)) {
@@ -145,7 +145,7 @@ JvmLibrary FindJvmLibrary(const std::wstring& home, JvmType type, const FileProb
       // Loading a library of another machine can only fail (error 193).
       std::optional<std::uint16_t> machine = files.LibraryMachine(path);
       if (machine && IsForeignMachine(*machine, processMachine)) {
-        diag::Log({L"passed over ", path, L": built for ", MachineName(*machine), L", this launcher runs as ",
+        diag::Log({"passed over ", path, ": built for ", MachineName(*machine), ", this launcher runs as ",
                    MachineName(processMachine)});
         continue;
       }
@@ -167,7 +167,7 @@ std::optional<std::wstring> PrivateRuntimeHome(std::wstring_view executablePath,
     if (files.Exists(home + std::wstring(kPrivateRuntimeMarker))) return home;
     // A folder that is there but lacks the marker is what a user meant as
     // the runtime more often than not.
-    if (diag::Enabled() && FolderExists(home, files)) diag::Log({L"  passed over ", home, L": no bin\\java.dll"});
+    if (diag::Enabled() && FolderExists(home, files)) diag::Log({"  passed over ", home, ": no bin\\java.dll"});
   }
   return std::nullopt;
 }
@@ -180,11 +180,11 @@ std::optional<RuntimeCandidate> ProbeRegisteredRuntime(const KeyPlan& key, const
   JvmLibrary library;
   if (home) library = FindJvmLibrary(*home, key.probeType, files);
   if (library.path.empty()) {
-    diag::Log({L"  passed over ", key.path, name, home ? L": no jvm.dll (JVM Type) in " : L": no JavaHome",
+    diag::Log({"  passed over ", key.path, name, home ? ": no jvm.dll (JVM Type) in " : ": no JavaHome",
                home ? std::wstring_view(*home) : std::wstring_view()});
     return std::nullopt;
   }
-  diag::Log({L"  candidate ", key.path, name, L": ", library.path});
+  diag::Log({"  candidate ", key.path, name, ": ", library.path});
   return RuntimeCandidate{version, std::move(*home), library.isServer, key.favored};
 }
 
@@ -193,7 +193,7 @@ void CollectRegisteredRuntimes(const KeyPlan& key, const RuntimeSettings& settin
   for (const std::wstring& name : registry.SubkeyNames(key.path)) {
     VersionNumber version = ParseVersion(name, 0).version;
     if (!VersionInRange(version, settings.minimumVersion, settings.maximumVersion)) {
-      diag::Log({L"  passed over ", key.path, name, L": version outside the range"});
+      diag::Log({"  passed over ", key.path, name, ": version outside the range"});
       continue;
     }
     if (auto candidate = ProbeRegisteredRuntime(key, name, version, registry, files)) {
@@ -228,7 +228,7 @@ std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, Regi
                                            const FileProbe& files) {
   std::vector<RuntimeCandidate> candidates;
   for (const KeyPlan& key : PlanRegistrySearch(settings)) {
-    diag::Log({L"looking in the registry key ", key.path});
+    diag::Log({"looking in the registry key ", key.path});
     CollectRegisteredRuntimes(key, settings, registry, files, candidates);
   }
   SortCandidates(candidates, settings.favorMode, settings.jvmType);
@@ -255,21 +255,21 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   auto libraryIn = [&](const std::wstring& home) { return FindJvmLibrary(home, settings.jvmType, sources.files).path; };
 
   if (!settings.jrePath.empty()) {
-    diag::Log({L"looking at \"JRE Path\" ", settings.jrePath});
+    diag::Log({"looking at \"JRE Path\" ", settings.jrePath});
     const std::wstring home = WithTrailingBackslash(settings.jrePath);
     std::wstring library = libraryIn(home);
     if (!library.empty()) return {RuntimeSource::JrePath, std::move(library)};
     if (diag::Enabled()) {
-      diag::Log({L"  passed over: ", FolderExists(home, sources.files) ? L"no jvm.dll (JVM Type)" : L"no such folder"});
+      diag::Log({"  passed over: ", FolderExists(home, sources.files) ? "no jvm.dll (JVM Type)" : "no such folder"});
     }
   }
 
   if (!sources.executablePath.empty()) {
-    diag::Log({L"looking for a private runtime beside the executable"});
+    diag::Log({"looking for a private runtime beside the executable"});
     if (std::optional<std::wstring> home = PrivateRuntimeHome(sources.executablePath, sources.files)) {
       std::wstring library = libraryIn(*home);
       if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
-      diag::Log({L"  passed over ", *home, L": no jvm.dll (JVM Type)"});
+      diag::Log({"  passed over ", *home, ": no jvm.dll (JVM Type)"});
     }
   }
 
@@ -282,7 +282,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   }
 
   if (!settings.hasPairProduct) return {};
-  diag::Log({L"looking in the 32-bit registry view"});
+  diag::Log({"looking in the 32-bit registry view"});
   if (std::optional<std::wstring> home = SearchRegistry(settings, sources.view32, sources.files)) {
     std::wstring library = libraryIn(*home);
     if (!library.empty()) return {RuntimeSource::Registry32, std::move(library)};

@@ -5,8 +5,12 @@
 namespace runtime {
 
 std::wstring DescribeVersionRequirement(const VersionNumber& minimum, const VersionNumber& maximum) {
-  VersionPhrase phrase = VersionRequirementPhrase(minimum, maximum);
-  return text::FormatMessageText(report::LoadMessage(phrase.id), phrase.arguments);
+  const VersionPhrase phrase = VersionRequirementPhrase(minimum, maximum);
+  // No phrase takes more than two versions.
+  const auto version = [&phrase](std::size_t i) {
+    return i < phrase.arguments.size() ? std::wstring_view(phrase.arguments[i]) : std::wstring_view();
+  };
+  return text::FormatMessageText(report::LoadMessage(phrase.id), {version(0), version(1)});
 }
 
 }  // namespace runtime

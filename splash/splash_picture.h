@@ -30,16 +30,16 @@ inline Bytes AllocateBytes(std::size_t size) { return Bytes(static_cast<std::uin
 class SplashPicture {
  public:
   SplashPicture() = default;
-  virtual ~SplashPicture();
+  ~SplashPicture();
   SplashPicture(const SplashPicture&) = delete;
   SplashPicture& operator=(const SplashPicture&) = delete;
 
-  virtual bool LoadFromFile(const wchar_t* path);
-  virtual bool LoadFromMemory(const void* bytes, DWORD size);
-  virtual bool IsLoaded() const;
-  virtual int Width() const { return pixelWidth; }
-  virtual int Height() const { return pixelHeight; }
-  virtual bool Draw(HDC deviceContext, int x, int y, int width, int height);
+  bool LoadFromFile(const wchar_t* path);
+  bool LoadFromMemory(const void* bytes, DWORD size);
+  bool IsLoaded() const;
+  int Width() const { return pixelWidth; }
+  int Height() const { return pixelHeight; }
+  bool Draw(HDC deviceContext, int x, int y, int width, int height);
 
   // Decoded by the imaging component (PNG): `Pixels` holds Width() x Height()
   // top-down premultiplied BGRA pixels.

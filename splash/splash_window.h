@@ -15,14 +15,13 @@ inline constexpr wchar_t kSplashClassName[] = L"SplashScreenWindow";
 class SplashWindow {
  public:
   SplashWindow() = default;
-  virtual ~SplashWindow() = default;
   SplashWindow(const SplashWindow&) = delete;
   SplashWindow& operator=(const SplashWindow&) = delete;
 
   HWND window() const { return window_; }
 
   // Messages of the window, from its very first one.
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // The window procedure of the class: finds the object bound to the window.
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

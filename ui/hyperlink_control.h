@@ -16,7 +16,7 @@ namespace ui {
 class HyperlinkControl {
  public:
   HyperlinkControl() = default;
-  virtual ~HyperlinkControl();
+  ~HyperlinkControl();
   HyperlinkControl(const HyperlinkControl&) = delete;
   HyperlinkControl& operator=(const HyperlinkControl&) = delete;
 
@@ -30,10 +30,8 @@ class HyperlinkControl {
   // Opens the target with the shell's "open" verb; visited after success.
   bool Navigate();
 
- protected:
-  virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
  private:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT CallStatic(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateLinkFont();
