@@ -31,7 +31,7 @@ void Restart::TakeOver() {
   // A process made after this one has only taken over the id of the one
   // that started it, which has ended.
   if (!previous || CreationTime(previous.get()) > CreationTime(GetCurrentProcess())) return;
-  diag::Log({L"restart: waiting for process ", text::DecimalText(std::uint64_t{record.previousProcess}), L" to end"});
+  diag::Log({"restart: waiting for process ", text::DecimalText(std::uint64_t{record.previousProcess}), " to end"});
   WaitForSingleObject(previous.get(), INFINITE);
 }
 
@@ -66,11 +66,12 @@ win::Handle Restart::StartAgain(const std::wstring& executablePath, bool handOve
   if (!CreateProcessW(executablePath.c_str(), commandLine.data(), nullptr, nullptr,
                       (startup.dwFlags & STARTF_USESTDHANDLES) != 0, CREATE_UNICODE_ENVIRONMENT, block.data(),
                       nullptr, &startup, &started)) {
-    diag::Log({L"restart: the executable was not started again: error ", text::DecimalText(std::uint64_t{GetLastError()})});
+    diag::Log({"restart: the executable was not started again: error ",
+               text::DecimalText(std::uint64_t{GetLastError()})});
     return {};
   }
   CloseHandle(started.hThread);
-  diag::Log({L"restart: started again as process ", text::DecimalText(std::uint64_t{started.dwProcessId})});
+  diag::Log({"restart: started again as process ", text::DecimalText(std::uint64_t{started.dwProcessId})});
   return win::Handle(started.hProcess);
 }
 

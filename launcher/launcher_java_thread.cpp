@@ -62,7 +62,7 @@ void JNICALL Launcher::VmExitHook(jint code) {
   // The new launcher waits for this process to end, when the VM has let go
   // of the application's files and the single-instance block is gone.
   if (launcher != nullptr && launcher->RestartApplication(code)) {
-    diag::Log({L"exit code 0"});
+    diag::Log({"exit code 0"});
     std::exit(0);
   }
 }

@@ -131,12 +131,14 @@ bool LaunchSettings::ReadSettings() {
   returnPairExitCode = config::IsYes(store.Lookup(keys::kApplication, keys::kPairReturnCode));
   const std::wstring address = store.Lookup(keys::kJavaRuntime, keys::kDownloadUrl);
   auto download = config::DownloadAddress(address);
-  if (!download && !address.empty()) diag::Log({L"\"Download URL\" ", address, L" ignored: not an http or https address"});
+  if (!download && !address.empty()) {
+    diag::Log({"\"Download URL\" ", address, " ignored: not an http or https address"});
+  }
   downloadAddress = download ? std::move(*download) : std::wstring(L"" DOWNLOAD_ADDRESS);
 
   const std::wstring restartValue = store.Lookup(keys::kApplication, keys::kRestartCode);
   restartCode = instance::ParseRestartCode(restartValue);
-  if (!restartCode && !restartValue.empty()) diag::Log({L"\"Restart Code\" ", restartValue, L" ignored: not a number"});
+  if (!restartCode && !restartValue.empty()) diag::Log({"\"Restart Code\" ", restartValue, " ignored: not a number"});
   return true;
 }
 

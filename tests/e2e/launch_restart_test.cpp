@@ -124,7 +124,8 @@ TEST(LaunchRestart, TheNewLauncherWaitsForTheProcessThatStartedIt) {
       testsupport::Process::Start(app.path(L"app.exe"), testsupport::Quoted(app.path(L"app.exe")), options);
   ASSERT_TRUE(launcher.started());
   const std::wstring waiting = L"restart: waiting for process " + std::to_wstring(old.dwProcessId) + L" to end";
-  ASSERT_TRUE(Eventually([&] { return app.LogText().find(waiting) != std::wstring::npos; })) << testing::PrintToString(app.LogText());
+  ASSERT_TRUE(Eventually([&] { return app.LogText().find(waiting) != std::wstring::npos; }))
+      << testing::PrintToString(app.LogText());
   EXPECT_FALSE(app.double_app().Record().exists) << "the VM was created before the old process ended";
   EXPECT_NE(launcher.ExitCode(), 0u);
 
