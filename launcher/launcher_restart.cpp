@@ -1,5 +1,4 @@
-// The launcher started again: after a staged update that replaced it, and
-// when the application ends with its "Restart Code".
+// The launcher started again when the application ends with its "Restart Code".
 #include <windows.h>
 
 #include "common/text.h"
@@ -7,19 +6,8 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
-#include "update/staged_update.h"
 
 namespace launcher {
-
-void Launcher::ApplyUpdate() {
-  const update::UpdateOutcome outcome =
-      update::ApplyStagedUpdate(settings.executablePath, settings.settingsFile, settings.updateFolder);
-  // A service is started by its manager alone: the new files serve its next start.
-  if (!outcome.launcherReplaced || settings.isService) return;
-  // The new launcher reads its own settings and becomes the primary instance.
-  instanceState.Close();
-  updatedLauncher = restart.StartAgain(settings.executablePath, false, false);
-}
 
 bool Launcher::RestartApplication(int code) {
   // The service manager restarts a service; only a run of main asks.
