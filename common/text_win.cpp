@@ -38,8 +38,7 @@ std::string ToThreadAnsi(std::wstring_view s) {
 bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
 
 std::wstring ShortPathName(const std::wstring& path) {
-  return PathFromSystem(path,
-                        [](const wchar_t* in, wchar_t* out, DWORD size) { return GetShortPathNameW(in, out, size); });
+  return PathFromSystem(path, GetShortPathNameW);
 }
 
 std::wstring FromThreadAnsi(std::string_view s) {

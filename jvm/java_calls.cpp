@@ -145,7 +145,7 @@ bool SucceededWithoutException(JNIEnv* env, bool made) {
 // System.<first>, then System.<second> when given, set to one PrintStream of
 // `path`; a pending exception is described and makes the result false.
 bool Redirect(JNIEnv* env, const std::wstring& path, const char* first, const char* second,
-              void (*createParentFolders)(const std::wstring& path)) {
+              std::uint32_t (*createParentFolders)(const std::wstring& path)) {
   if (createParentFolders != nullptr) createParentFolders(path);
   bool made = false;
   {
@@ -159,12 +159,12 @@ bool Redirect(JNIEnv* env, const std::wstring& path, const char* first, const ch
 }  // namespace
 
 bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
-                            void (*createParentFolders)(const std::wstring& path)) {
+                            std::uint32_t (*createParentFolders)(const std::wstring& path)) {
   return Redirect(env, path, setter, nullptr, createParentFolders);
 }
 
 bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
-                                 void (*createParentFolders)(const std::wstring& path)) {
+                                 std::uint32_t (*createParentFolders)(const std::wstring& path)) {
   return Redirect(env, path, "setOut", "setErr", createParentFolders);
 }
 

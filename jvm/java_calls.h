@@ -8,6 +8,7 @@
 #include <jni.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include <cstdarg>
 #include <cstdio>
@@ -82,13 +83,13 @@ unsigned CreationFailureReasonId(jint result);
 // `createParentFolders` makes the folders on the way first (its result does
 // not matter). A pending exception is described and counts as failure.
 bool RedirectStandardStream(JNIEnv* env, const std::wstring& path, const char* setter,
-                            void (*createParentFolders)(const std::wstring& path));
+                            std::uint32_t (*createParentFolders)(const std::wstring& path));
 
 // Points System.out and System.err at one print stream over a new file: when
 // both name the same file, two streams of their own would overwrite each
 // other's output.
 bool RedirectBothStandardStreams(JNIEnv* env, const std::wstring& path,
-                                 void (*createParentFolders)(const std::wstring& path));
+                                 std::uint32_t (*createParentFolders)(const std::wstring& path));
 
 // The "Java Exception" dialog's outcome: not shown (a console program, or
 // nothing to show), Ignore, or Stop (and every other way of closing it).

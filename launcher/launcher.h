@@ -30,10 +30,13 @@ namespace launcher {
 // (the service host: the manager then hears that the service runs).
 class VmHookObserver {
  public:
-  virtual ~VmHookObserver() = default;
   virtual void Exit(jint code) = 0;
   virtual void Abort() = 0;
   virtual void MainStarted() {}
+
+ protected:
+  // Never deleted through this interface: no virtual destructor to carry.
+  ~VmHookObserver() = default;
 };
 
 using SplashCloseFn = void (*)();

@@ -48,8 +48,6 @@ std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   return names;
 }
 
-void MakeParentFolders(const std::wstring& path) { folders::CreateParentFolders(path); }
-
 // Both names lead to the same file (letter case does not count on Windows).
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   if (a.empty() || b.empty()) return false;
@@ -162,11 +160,11 @@ bool VmSession::CreateVm(HWND owner) {
   // launch goes on with the stream where it was.
   // One file for both: one stream, so neither overwrites the other's output.
   if (!outputFile.empty() && SameFile(outputFile, errorFile)) {
-    jvm::RedirectBothStandardStreams(mainEnv, outputFile, MakeParentFolders);
+    jvm::RedirectBothStandardStreams(mainEnv, outputFile, folders::CreateParentFolders);
     return true;
   }
   for (const auto& [file, setter] : {std::pair{&outputFile, "setOut"}, std::pair{&errorFile, "setErr"}}) {
-    if (!file->empty()) jvm::RedirectStandardStream(mainEnv, *file, setter, MakeParentFolders);
+    if (!file->empty()) jvm::RedirectStandardStream(mainEnv, *file, setter, folders::CreateParentFolders);
   }
   return true;
 }

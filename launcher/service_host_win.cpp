@@ -59,7 +59,7 @@ void ApplyServiceEnvironment(const wchar_t* name) {
 
 std::wstring Decimal(std::uint32_t value) { return text::DecimalText(std::uint64_t{value}); }
 
-class ServiceHost : public VmHookObserver {
+class ServiceHost final : public VmHookObserver {
  public:
   ServiceHost(std::uint32_t stopTimeoutSeconds, const std::wstring& executablePath)
       : stopTimeoutSeconds_(stopTimeoutSeconds),

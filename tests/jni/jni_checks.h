@@ -25,7 +25,7 @@ VmEntryPoints LoadVm();
 std::vector<std::string> PlatformOptions();
 // A new empty folder for the scenario's files.
 std::wstring NewScratchFolder();
-void CreateParentFoldersFor(const std::wstring& path);
+std::uint32_t CreateParentFoldersFor(const std::wstring& path);
 // The bytes of a file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
 // The exit code of a process ended by System.exit(-1), as the platform reports it.

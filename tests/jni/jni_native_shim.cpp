@@ -96,9 +96,10 @@ std::wstring NewScratchFolder() {
   return std::filesystem::path(pattern).wstring();
 }
 
-void CreateParentFoldersFor(const std::wstring& path) {
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+std::uint32_t CreateParentFoldersFor(const std::wstring& path) {
+  std::error_code error;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+  return static_cast<std::uint32_t>(error.value());
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

@@ -45,7 +45,7 @@ std::wstring NewScratchFolder() {
   return folder;
 }
 
-void CreateParentFoldersFor(const std::wstring& path) { folders::CreateParentFolders(path); }
+std::uint32_t CreateParentFoldersFor(const std::wstring& path) { return folders::CreateParentFolders(path); }
 
 std::string ReadFileBytes(const std::wstring& path) { return testsupport::ReadBytes(path); }
 
