@@ -12,15 +12,9 @@ if [ ! -f "$bin/launcher.exe" ] || [ ! -f "$bin/double/jvm.dll" ]; then
 fi
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 state="$work/wine"
-# The Windows build's prefix template saves a fresh wineboot.
-if [ -f "$bin/../wine-state/template/.ready" ]; then
-  mkdir -p "$state" && cp -a "$bin/../wine-state/template" "$state/template"
-fi
-bash "$support/wine-setup.sh" "$state" >/dev/null
-trap 'bash "$support/wine-teardown.sh" "$state"' EXIT
+. "$support/wine-prefix.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-W() { LAUNCHER_TEST_STATE="$state" "$support/wine-run.sh" "$@"; }
 winpath() { W winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 hex() { printf '%s' "$1" | iconv -t UTF-16BE | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
 # Waits up to two minutes for a line in a file.

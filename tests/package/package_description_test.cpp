@@ -106,7 +106,8 @@ TEST(PackageDescription, EveryErrorNamesItsLine) {
 TEST(PackageDescription, UnknownNamesListWhatIsAcceptedAndTheNearest) {
   const std::string runtimeKeys =
       "Main Class, Main Module, JRE Path, Minimum Version, Maximum Version, Preferred versions, JVM Type, JVM Source, "
-      "VM Provider, System Path, Library Path, Virtual Machine Parameters, Search Installed Runtimes, Startup Cache, User VM Options";
+      "VM Provider, System Path, Library Path, Virtual Machine Parameters, Search Installed Runtimes, Startup Cache, "
+      "User VM Options, Download URL";
   const std::string sections = "Application, Java Runtime Environment, Class Path, Product Information, Display";
   const std::string layered = "Application, Java Runtime Environment, Class Path";
   const std::pair<std::string, std::string> cases[] = {

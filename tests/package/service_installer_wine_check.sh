@@ -12,13 +12,9 @@ if [ ! -f "$bin/launcher.exe" ] || [ ! -f "$bin/double/jvm.dll" ] || [ ! -f "$bi
 fi
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 state="$work/wine"
-if [ -f "$bin/../wine-state/template/.ready" ]; then
-  mkdir -p "$state" && cp -a "$bin/../wine-state/template" "$state/template"
-fi
-bash "$support/wine-setup.sh" "$state" >/dev/null
+. "$support/wine-prefix.sh"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
-W() { LAUNCHER_TEST_STATE="$state" "$support/wine-run.sh" "$@"; }
 winpath() { W winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 # An install that fails shows the end of its log.
 msiexec() {

@@ -31,12 +31,7 @@ done
 
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
 state="$work/wine"
-if [ -f "$bin/../wine-state/template/.ready" ]; then
-  mkdir -p "$state" && cp -a "$bin/../wine-state/template" "$state/template"
-fi
-bash "$support/wine-setup.sh" "$state" >/dev/null
-trap 'bash "$support/wine-teardown.sh" "$state"' EXIT
-W() { LAUNCHER_TEST_STATE="$state" "$support/wine-run.sh" "$@"; }
+. "$support/wine-prefix.sh"
 winpath() { W winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 hex() { printf '%s' "$1" | iconv -t UTF-16BE | od -An -tx1 | tr -d ' \n' | tr a-f A-F; }
 

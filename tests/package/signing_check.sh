@@ -91,12 +91,7 @@ grep -q -- "-readpass /dev/fd/3" tool-commands.txt || fail "osslsigncode was not
 # The appended jar still reads after the signature; the signed program runs under Wine.
 [ "$("$java/java" -cp out/App.exe test.Echo)" = "the appended jar runs" ] || fail "the jar in the signed App.exe does not run"
 state="$work/wine"
-if [ -f "$bin/../wine-state/template/.ready" ]; then
-  mkdir -p "$state" && cp -a "$bin/../wine-state/template" "$state/template"
-fi
-bash "$support/wine-setup.sh" "$state" >/dev/null
-trap 'bash "$support/wine-teardown.sh" "$state"' EXIT
-W() { LAUNCHER_TEST_STATE="$state" "$support/wine-run.sh" "$@"; }
+. "$support/wine-prefix.sh"
 mkdir -p run/jre && cp out/App.exe out/App.ini run/ && cp -r src/jre/bin run/jre/
 : >record.txt
 VORN_DOUBLE_RECORD=$(W winepath -w "$work/record.txt" 2>/dev/null | tr -d "\r") LAUNCHER_TEST_STATE="$state" timeout 120 "$support/wine-run.sh" "$(W winepath -w "$work/run/App.exe" 2>/dev/null | tr -d '\r')" ||
