@@ -7,6 +7,7 @@
 #include "common/placement_win.h"
 #include "common/shell_api.h"
 #include "common/text.h"
+#include "common/win_handles.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
@@ -47,6 +48,25 @@ void Browse(HWND dialog, MissingRuntimeDialog& state) {
   EnableWindow(GetDlgItem(dialog, IDOK), !state.chosen.library.empty());
 }
 
+// The link's control keeps its width for the default address; a longer one
+// gets the room up to the group box's inner edge (the control starts 36
+// dialog units inside the box, which ends 8 before the dialog's right side).
+void FitLinkToAddress(HWND dialog, HWND link, const std::wstring& address) {
+  RECT room{0, 0, 203 - 44, 8};
+  MapDialogRect(dialog, &room);
+  SIZE size{};
+  {
+    win::WindowDc dc(link);
+    win::SelectedObject font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc.get(), address.c_str(), static_cast<int>(address.size()), &size);
+  }
+  RECT now;
+  GetWindowRect(link, &now);
+  if (size.cx <= now.right - now.left) return;
+  SetWindowPos(link, nullptr, 0, 0, size.cx < room.right ? size.cx : room.right, now.bottom - now.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<MissingRuntimeDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   switch (message) {
@@ -55,6 +75,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
       // The link opens the text it shows.
       SetDlgItemTextW(dialog, IDC_DOWNLOAD_LINK, state->downloadAddress->c_str());
+      FitLinkToAddress(dialog, GetDlgItem(dialog, IDC_DOWNLOAD_LINK), *state->downloadAddress);
       state->link.Attach(GetDlgItem(dialog, IDC_DOWNLOAD_LINK));
       SetDlgItemTextW(dialog, IDC_MISSING_MESSAGE, state->message->c_str());
       SendDlgItemMessageW(dialog, IDC_MISSING_ICON, STM_SETICON,

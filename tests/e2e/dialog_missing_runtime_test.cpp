@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/exit_codes.h"
 #include "resources/resource_ids.h"
@@ -177,7 +178,8 @@ TEST(MissingRuntimeDialog, MessageNamesTheRuntimeThatIsNeeded) {
 }
 
 // "Download URL" replaces the address the link shows and opens; anything but
-// an http or https address in one piece leaves the default.
+// an http or https address in one piece leaves the default. A longer address
+// widens the link's control within its group box, so it shows whole.
 TEST(MissingRuntimeDialog, TheLinkShowsTheDownloadUrlOrTheDefault) {
   const struct {
     const wchar_t* value;
@@ -190,6 +192,8 @@ TEST(MissingRuntimeDialog, TheLinkShowsTheDownloadUrlOrTheDefault) {
       {L"https://example.com/a b", kAddress},
       {L"https://", kAddress},
   };
+  LONG defaultWidth = 0;
+  std::vector<LONG> longWidths;
   for (const auto& c : cases) {
     NoRuntimeApp app;
     app.Write(std::wstring(L"Download URL=") + c.value + L"\r\n");
@@ -197,8 +201,22 @@ TEST(MissingRuntimeDialog, TheLinkShowsTheDownloadUrlOrTheDefault) {
     WindowInfo dialog = StartAndWaitForDialog(app, process);
     ASSERT_NE(dialog.hwnd, nullptr) << c.value;
     EXPECT_EQ(dialog.Control(IDC_DOWNLOAD_LINK)->text, c.shown) << c.value;
+    const RECT link = dialog.Control(IDC_DOWNLOAD_LINK)->rect;
+    const LONG width = link.right - link.left;
+    if (c.shown == kAddress) {
+      if (defaultWidth == 0) defaultWidth = width;
+      EXPECT_EQ(width, defaultWidth) << c.value;
+    }
+    for (const testsupport::ControlInfo& control : dialog.controls) {
+      if (control.text == L"Missing JRE") {
+        EXPECT_LE(link.right, control.rect.right) << c.value << ": the link reaches out of its group box";
+      }
+    }
+    if (c.shown.size() > kAddress.size() + 10) longWidths.push_back(width);
     EXPECT_EQ(CancelAndWait(process, dialog), kFailed);
   }
+  ASSERT_EQ(longWidths.size(), 1u);
+  EXPECT_GT(longWidths[0], defaultWidth * 3 / 2) << "a long address does not show whole";
 }
 
 TEST(MissingRuntimeDialog, CancelEscapeAndCloseBoxEndWithMinusOneAndWriteNothing) {
