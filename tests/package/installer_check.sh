@@ -11,7 +11,7 @@ if [ ! -f "$launcher" ]; then
 fi
 rm -rf "$work" && mkdir -p "$work/src/lib" "$work/src/jre/bin/server" "$work/out" && cd "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
-table() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; }
+. "$(cd "$(dirname "$0")" && pwd)/msi_tables.sh"
 has() { grep -qF -- "$2" <<<"$1" || fail "expected \"$2\" in: $1"; }
 
 echo a >src/lib/a.jar && echo b >src/lib/b.jar && echo x >src/lib/notes.txt && echo j >src/jre/bin/server/jvm.dll
@@ -75,17 +75,7 @@ first=$(code "$msi")
 [ "$(code "$msi")" != "$first" ] || fail "the product code stayed $first"
 
 # "SOURCE -> FOLDER" and a bundled runtime ([Package] Runtime): each file in
-# the folder the File, Component and Directory tables give it.
-folder_of() {  # <msi> <file name>: its folder below the install folder, "." for that one
-  local component directory path="" row
-  component=$(table "$1" File | awk -F'\t' -v n="$2" '$3 == n || $3 ~ ("[|]" n "$") {print $2; exit}')
-  directory=$(table "$1" Component | awk -F'\t' -v c="$component" '$1 == c {print $3}')
-  while [ -n "$directory" ] && [ "$directory" != INSTALLFOLDER ]; do
-    row=$(table "$1" Directory | awk -F'\t' -v d="$directory" '$1 == d {print $2 "\t" $3}')
-    path="${row##*[|	]}${path:+\\$path}" directory=${row%%	*}
-  done
-  echo "${path:-.}"
-}
+# the folder the File, Component and Directory tables give it (folder_of).
 mkdir -p src/build/libs src/build/image src/build/runtime/bin/server
 echo c >src/build/libs/c.jar && echo r >src/build/image/readme.txt
 cp "$launcher" src/build/runtime/bin/server/jvm.dll  # an x64 image, as the launcher is

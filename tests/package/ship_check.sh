@@ -18,7 +18,7 @@ if [ ! -f "$bin/launcher.exe" ] || [ ! -f "$bin/double/jvm.dll" ]; then
   exit 77
 fi
 fail() { echo "FAIL: $*" >&2; exit 1; }
-table() { msiinfo export "$1" "$2" | tail -n +4 | tr -d '\r'; }
+. "$here/msi_tables.sh"
 has() { grep -qF -- "$2" <<<"$1" || fail "expected \"$2\" in: $1"; }
 
 # The section's commands, exactly as printed: every ```sh block between its
@@ -64,19 +64,9 @@ for f in MyApp.exe MyApp.ini MyApp-1.0.0.0.msi; do [ -f "$out/$f" ] || fail "no 
 iconv -f UTF-16 "$out/MyApp.ini" | tr -d '\r' | grep -qx "Upgrade Code={8D3F5A1C-2B4E-4F6A-9C7D-1E2F3A4B5C6D}" ||
   fail "out/MyApp.ini lacks the Upgrade Code: $(iconv -f UTF-16 "$out/MyApp.ini")"
 msi="$out/MyApp-1.0.0.0.msi"
-folder_of() {  # <file name>: its folder below the install folder, "." for that one
-  local component directory path="" row
-  component=$(table "$msi" File | awk -F'\t' -v n="$1" '$3 == n || $3 ~ ("[|]" n "$") {print $2; exit}')
-  [ -n "$component" ] || { echo "not in the package"; return; }
-  directory=$(table "$msi" Component | awk -F'\t' -v c="$component" '$1 == c {print $3}')
-  while [ -n "$directory" ] && [ "$directory" != INSTALLFOLDER ]; do
-    row=$(table "$msi" Directory | awk -F'\t' -v d="$directory" '$1 == d {print $2 "\t" $3}')
-    path="${row##*[|	]}${path:+\\$path}" directory=${row%%	*}
-  done
-  echo "${path:-.}"
-}
 for pair in MyApp.exe=. MyApp.ini=. app.jar=lib util.jar=lib jvm.dll='runtime\bin\server' java.dll='runtime\bin' release=runtime; do
-  [ "$(folder_of "${pair%%=*}")" = "${pair#*=}" ] || fail "${pair%%=*} is in \"$(folder_of "${pair%%=*}")\", not ${pair#*=}"
+  [ "$(folder_of "$msi" "${pair%%=*}")" = "${pair#*=}" ] ||
+    fail "${pair%%=*} is in \"$(folder_of "$msi" "${pair%%=*}")\", not ${pair#*=}"
 done
 has "$(table "$msi" Directory)" "INSTALLFOLDER	ProgramFiles64Folder	My Application"
 has "$(table "$msi" Shortcut)" "ProgramMenuFolder	My Application"
