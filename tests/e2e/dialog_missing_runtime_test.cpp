@@ -25,14 +25,9 @@ constexpr DWORD kWait = 30000;
 const std::wstring kAddress = L"https://adoptium.net/";
 constexpr COLORREF kBlue = RGB(0, 0, 255), kPurple = RGB(128, 0, 128), kGreen = RGB(0, 128, 0);
 
-// Polls `done` until it holds or the time runs out.
+// The suite's wait for a condition: kWait unless a test says otherwise.
 bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = kWait) {
-  ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
+  return testsupport::Eventually(done, timeoutMs);
 }
 
 // Folders to browse to, in a folder of this process's own right under C:. The

@@ -15,14 +15,7 @@ namespace {
 
 constexpr DWORD kWait = 60000;
 
-bool Eventually(const std::function<bool()>& done) {
-  const ULONGLONG deadline = GetTickCount64() + kWait;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
-  }
-  return true;
-}
+bool Eventually(const std::function<bool()>& done) { return testsupport::Eventually(done, kWait); }
 
 // A launcher copy whose runtime is the double, with a diagnostics log.
 class App {

@@ -36,12 +36,7 @@ constexpr wchar_t kLingerForever[] = L"600000";
 
 // Polls until `condition` holds; false when it never did within the time.
 bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 60000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!condition()) {
-    if (GetTickCount64() >= end) return false;
-    Sleep(50);
-  }
-  return true;
+  return testsupport::Eventually(condition, timeoutMs);
 }
 
 std::wstring UniqueName(const wchar_t* what) {

@@ -177,4 +177,13 @@ RunResult RunProcess(const std::wstring& exe, const std::wstring& commandLine, c
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
+bool Eventually(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -65,5 +66,9 @@ RunResult RunProcess(const std::wstring& exe, const std::wstring& commandLine, c
 
 // "path" quoted for a command line.
 std::wstring Quoted(const std::wstring& path);
+
+// Asks `done` every 50 ms until it holds (true) or `timeoutMs` have passed
+// (false): a wait for a condition, never a fixed sleep.
+bool Eventually(const std::function<bool()>& done, DWORD timeoutMs);
 
 }  // namespace testsupport
