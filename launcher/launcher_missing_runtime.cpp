@@ -15,8 +15,8 @@ bool ChosenRuntime::AskForMissingRuntime(const LaunchSettings& settings) {
     // A console program or a service has no dialog: the address its link
     // would open follows the message, then where the launcher looked and what
     // to set (on standard error, or in the event log).
-    report::ShowErrorBox(nullptr,
-                         message + L"\r\n" + settings.downloadAddress + L"\r\n" + report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
+    report::ShowErrorBox(nullptr, message + L"\r\n" + settings.downloadAddress + L"\r\n" +
+                                      report::LoadMessage(IDS_RUNTIME_SEARCH_HINT));
     return false;
   }
   auto chosen = runtime::AskForRuntime(message, settings.downloadAddress, settings.search.jvmType,

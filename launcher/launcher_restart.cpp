@@ -17,7 +17,7 @@ bool Launcher::RestartApplication(int code) {
     report::ReportError(splashState.splashWindowHandle, IDS_TOO_MANY_RESTARTS, exe.substr(exe.rfind(L'\\') + 1), code);
     return false;
   }
-  return static_cast<bool>(restart.StartAgain(settings.executablePath, true, true));
+  return restart.StartAgain(settings.executablePath);
 }
 
 }  // namespace launcher
