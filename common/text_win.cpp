@@ -21,19 +21,22 @@ namespace {
   return result;
 }
 
-}  // namespace
-
-std::string ToThreadAnsi(std::wstring_view s) {
+std::string ToCodePage(std::wstring_view s, UINT codePage) {
   if (s.empty()) return {};
   // No best-fit lookalikes: a character the code page lacks becomes its
   // default character, so a path never silently names another file.
-  const DWORD flags = WC_NO_BEST_FIT_CHARS;
-  int n = WideCharToMultiByte(CP_THREAD_ACP, flags, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  int n = WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
   if (n <= 0) return {};
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_THREAD_ACP, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(codePage, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
   return out;
 }
+
+}  // namespace
+
+std::string ToThreadAnsi(std::wstring_view s) { return ToCodePage(s, CP_THREAD_ACP); }
+std::string ToUtf8(std::wstring_view s) { return ToCodePage(s, CP_UTF8); }
 
 bool ConvertsToThreadAnsi(std::wstring_view s) { return FromThreadAnsi(ToThreadAnsi(s)) == s; }
 

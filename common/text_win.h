@@ -9,6 +9,8 @@ namespace text {
 // Wide to 8-bit in the calling thread's ANSI code page; unmappable characters
 // become the code page's default character.
 std::string ToThreadAnsi(std::wstring_view s);
+// Wide to UTF-8.
+std::string ToUtf8(std::wstring_view s);
 // Whether the text comes back unchanged from the thread's ANSI code page.
 bool ConvertsToThreadAnsi(std::wstring_view s);
 // The short (8.3) form of an existing path; empty when there is none.

@@ -25,11 +25,7 @@ constexpr DWORD kTurnOffsetHigh = 0x7FFFFFFF;
 void WriteLine(HANDLE file, const std::wstring& line) {
   std::wstring whole = EscapeControls(line);
   whole += L"\r\n";
-  int size = WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), nullptr, 0, nullptr,
-                                 nullptr);
-  if (size <= 0) return;
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, whole.data(), static_cast<int>(whole.size()), bytes.data(), size, nullptr, nullptr);
+  const std::string bytes = text::ToUtf8(whole);
   // One write per line at the end of the file, whole: lines of threads and of
   // launches writing the same file may interleave, never mix.
   OVERLAPPED turn{};
