@@ -166,13 +166,8 @@ class HeldMutex {
   HANDLE mutex_ = nullptr;
 };
 
-// True when FindFirstFileW finds the path (handle closed at once).
-inline bool PathFound(const wchar_t* path) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = ::FindFirstFileW(path, &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  ::FindClose(h);
-  return true;
-}
+// True when FindFirstFileW finds the path (handle closed at once); in
+// found_files_win.cpp, beside the other uses of FindFirstFileW.
+bool PathFound(const wchar_t* path);
 
 }  // namespace win
