@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <utility>
 
@@ -122,6 +123,10 @@ class SelectedObject {
   HGDIOBJ old_;
 };
 
+// Releases one reference of a COM object: Release is IUnknown's, so one
+// function out of line (win_handles.cpp) serves every interface's owner.
+void ReleaseInterface(IUnknown* object);
+
 // One reference of a COM interface.
 template <typename T>
 class ComPtr {
@@ -140,7 +145,7 @@ class ComPtr {
   }
   void** put_void() { return reinterpret_cast<void**>(put()); }
   void reset() {
-    if (p_ != nullptr) std::exchange(p_, nullptr)->Release();
+    if (p_ != nullptr) ReleaseInterface(std::exchange(p_, nullptr));
   }
 
  private:
