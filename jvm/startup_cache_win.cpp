@@ -220,9 +220,9 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
   // inherits the standard handles: not for a console program's output, and
   // not at all in a runtime without the command (jlink
   // --strip-native-commands). The dynamic archive needs neither.
-  const wchar_t* noAot = report::IsConsoleProgram()              ? L"console program"
-                         : !files.Exists(home + L"\\bin\\java.exe") ? L"no bin\\java.exe"
-                                                                  : nullptr;
+  const char* noAot = report::IsConsoleProgram()              ? "console program"
+                      : !files.Exists(home + L"\\bin\\java.exe") ? "no bin\\java.exe"
+                                                               : nullptr;
   if (feature >= 25 && noAot != nullptr) diag::Log({"startup cache: dynamic archive, ", noAot});
 
   const std::wstring local = text::GetEnvironment(L"LOCALAPPDATA");
