@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <unknwn.h>
 
 #include <utility>
 
@@ -122,6 +123,10 @@ class SelectedObject {
   HGDIOBJ old_;
 };
 
+// Releases one reference of a COM object: Release is IUnknown's, so one
+// function out of line (win_handles.cpp) serves every interface's owner.
+void ReleaseInterface(IUnknown* object);
+
 // One reference of a COM interface.
 template <typename T>
 class ComPtr {
@@ -140,7 +145,7 @@ class ComPtr {
   }
   void** put_void() { return reinterpret_cast<void**>(put()); }
   void reset() {
-    if (p_ != nullptr) std::exchange(p_, nullptr)->Release();
+    if (p_ != nullptr) ReleaseInterface(std::exchange(p_, nullptr));
   }
 
  private:
@@ -166,13 +171,8 @@ class HeldMutex {
   HANDLE mutex_ = nullptr;
 };
 
-// True when FindFirstFileW finds the path (handle closed at once).
-inline bool PathFound(const wchar_t* path) {
-  WIN32_FIND_DATAW data;
-  HANDLE h = ::FindFirstFileW(path, &data);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  ::FindClose(h);
-  return true;
-}
+// True when FindFirstFileW finds the path (handle closed at once); in
+// found_files_win.cpp, beside the other uses of FindFirstFileW.
+bool PathFound(const wchar_t* path);
 
 }  // namespace win

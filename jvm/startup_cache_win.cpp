@@ -6,6 +6,7 @@
 
 #include "common/expansion.h"
 #include "common/file_identity_win.h"
+#include "common/found_files_win.h"
 #include "common/folders.h"
 #include "common/splitting.h"
 #include "common/text.h"
@@ -85,9 +86,8 @@ bool IsLive(DWORD process) {
 void Tidy(const std::wstring& folder, const std::wstring& made) {
   ULONGLONG newestTime = 0;
   std::wstring newest;
-  WIN32_FIND_DATAW data;
-  win::FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-  while (find) {
+  for (win::FoundFiles found((folder + L"*").c_str()); found.Next();) {
+    const WIN32_FIND_DATAW& data = found.entry();
     DWORD owner = 0;
     const Naming naming = (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0
                               ? Naming::kOther
@@ -104,7 +104,6 @@ void Tidy(const std::wstring& folder, const std::wstring& made) {
       }
       if (!file.empty()) Remove(file);
     }
-    if (!FindNextFileW(find.get(), &data)) break;
   }
 }
 
@@ -142,12 +141,8 @@ class DiskCacheFolder : public CacheFolder {
     return false;
   }
   bool FindsFolder(const std::wstring& pattern) override {
-    WIN32_FIND_DATAW data;
-    win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-    while (find) {
-      const std::wstring_view name(data.cFileName);
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") return true;
-      if (!FindNextFileW(find.get(), &data)) break;
+    for (win::FoundFiles found(pattern.c_str()); found.Next();) {
+      if (found.IsSubfolder()) return true;
     }
     return false;
   }
@@ -199,14 +194,12 @@ std::wstring Stamps(const StartupCacheFacts& facts) {
   // A module path folder's time changes with its names only: each jar in it counts.
   for (const std::wstring& entry : files) {
     if (!stamp(entry)) continue;
-    WIN32_FIND_DATAW data;
-    win::FindHandle find(FindFirstFileW((entry + L"\\*").c_str(), &data));
-    while (find) {
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        stamps += data.cFileName;
-        stamp(entry + L'\\' + data.cFileName);
+    for (win::FoundFiles found((entry + L"\\*").c_str()); found.Next();) {
+      const wchar_t* name = found.entry().cFileName;
+      if ((found.entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        stamps += name;
+        stamp(entry + L'\\' + name);
       }
-      if (!FindNextFileW(find.get(), &data)) break;
     }
   }
   return stamps;
@@ -227,9 +220,9 @@ void AddStartupCache(std::vector<std::wstring>& optionTexts, const StartupCacheF
   // inherits the standard handles: not for a console program's output, and
   // not at all in a runtime without the command (jlink
   // --strip-native-commands). The dynamic archive needs neither.
-  const wchar_t* noAot = report::IsConsoleProgram()              ? L"console program"
-                         : !files.Exists(home + L"\\bin\\java.exe") ? L"no bin\\java.exe"
-                                                                  : nullptr;
+  const char* noAot = report::IsConsoleProgram()              ? "console program"
+                      : !files.Exists(home + L"\\bin\\java.exe") ? "no bin\\java.exe"
+                                                               : nullptr;
   if (feature >= 25 && noAot != nullptr) diag::Log({"startup cache: dynamic archive, ", noAot});
 
   const std::wstring local = text::GetEnvironment(L"LOCALAPPDATA");

@@ -17,11 +17,12 @@ namespace jvm {
 inline constexpr std::size_t kMostUserVmOptions = 1000;
 inline constexpr std::size_t kLargestUserVmOptionsFile = 64 * 1024;
 
-// Why the file is not read; null when it may be. It is read only when the
+// Why the file is not read (words for the log, narrow ASCII as it takes
+// them); null when it may be. It is read only when the
 // developer turned "User VM Options" on ("Yes", any case), and never for a
 // service or an elevated process: their options must not come from a file
 // that the user's ordinary processes can write.
-const wchar_t* UserVmOptionsRefusal(std::wstring_view setting, bool isService, bool elevated);
+const char* UserVmOptionsRefusal(std::wstring_view setting, bool isService, bool elevated);
 
 // Appends the options of the file's bytes to `texts` as AppendVmOption does
 // (memory directives expanded, -Xss read): UTF-8 (with or without its
@@ -31,7 +32,7 @@ const wchar_t* UserVmOptionsRefusal(std::wstring_view setting, bool isService, b
 // null, or why none are used (`texts` and `stackSize` then as they were): a
 // file beyond the bounds above ("too large"), invalid UTF-8 or a NUL
 // ("malformed").
-const wchar_t* AppendFileVmOptions(std::vector<std::wstring>& texts, std::string_view bytes,
+const char* AppendFileVmOptions(std::vector<std::wstring>& texts, std::string_view bytes,
                                    config::ByteDecoder fromUtf8, const MemoryFigures& memory,
                                    std::uint64_t& stackSize);
 

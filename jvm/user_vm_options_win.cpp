@@ -27,13 +27,13 @@ void AddUserVmOptions(std::vector<std::wstring>& texts, const MemoryFigures& mem
   std::wstring path = config::GetPerUserSettingsPath(executablePath, productName, productCode, false);
   if (!path.empty()) path.replace(path.size() - 3, 3, L"vmoptions");
   const std::size_t before = texts.size();
-  const wchar_t* problem = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
+  const char* problem = UserVmOptionsRefusal(setting, isService, ProcessIsElevated());
   if (problem == nullptr) {
     // One byte past the bound is enough to refuse a larger file.
     const std::string bytes = config::ReadFileBytes(path, kLargestUserVmOptionsFile + 1);
-    problem = bytes.empty() ? L"nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
+    problem = bytes.empty() ? "nothing read" : AppendFileVmOptions(texts, bytes, config::FromUtf8, memory, stackSize);
   }
-  diag::Log({"User VM options file ", path, ": ", problem != nullptr ? problem : L"read"});
+  diag::Log({"User VM options file ", path, ": ", problem != nullptr ? problem : "read"});
   for (std::size_t i = before; i < texts.size(); ++i) diag::Log({"User VM option ", texts[i]});
 }
 

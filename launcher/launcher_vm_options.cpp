@@ -6,6 +6,7 @@
 
 #include "common/expansion.h"
 #include "common/folders.h"
+#include "common/found_files_win.h"
 #include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text_win.h"
@@ -36,15 +37,8 @@ namespace {
 // The names FindFirstFileW/FindNextFileW give for a pattern, in their order.
 std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  win::FindHandle find(FindFirstFileW(pattern.c_str(), &data));
-  if (!find) {
-    diag::Log({"class path entry ", pattern, " dropped: nothing there"});
-    return names;
-  }
-  do {
-    names.emplace_back(data.cFileName);
-  } while (FindNextFileW(find.get(), &data));
+  for (win::FoundFiles found(pattern.c_str()); found.Next();) names.emplace_back(found.entry().cFileName);
+  if (names.empty()) diag::Log({"class path entry ", pattern, " dropped: nothing there"});
   return names;
 }
 

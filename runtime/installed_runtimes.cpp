@@ -86,16 +86,17 @@ std::optional<RuntimeCandidate> ProbeInstalledHome(const std::wstring& home, std
   const bool jdk = kind == LayoutKind::Jdk || (kind == LayoutKind::ByHome && files.Exists(home + L"bin\\javac.exe"));
   const bool kindSearched = jdk ? settings.searchJdk : settings.searchJre;
   JvmLibrary library;
-  const wchar_t* refusal = nullptr;
+  // Log-only words: narrow ASCII, as the log takes them.
+  const char* refusal = nullptr;
   if (!version) {
-    refusal = L"no version";
+    refusal = "no version";
   } else if (!VersionInRange(*version, settings.minimumVersion, settings.maximumVersion)) {
-    refusal = L"version outside the range";
+    refusal = "version outside the range";
   } else if (!settings.favorMode && !kindSearched) {
-    refusal = jdk ? L"a JDK (JVM Source)" : L"a JRE (JVM Source)";
+    refusal = jdk ? "a JDK (JVM Source)" : "a JRE (JVM Source)";
   } else {
     library = FindJvmLibrary(home, settings.jvmType, files);
-    if (library.path.empty()) refusal = L"no jvm.dll (JVM Type)";
+    if (library.path.empty()) refusal = "no jvm.dll (JVM Type)";
   }
   if (refusal != nullptr) {
     diag::Log({"  passed over ", home, ": ", refusal});

@@ -1,5 +1,6 @@
 #include "runtime/runtime_search.h"
 
+#include "common/found_files_win.h"
 #include "common/win_handles.h"
 #include "runtime/pe_image.h"
 
@@ -24,15 +25,9 @@ bool DiskFileProbe::Exists(const std::wstring& path) const { return win::PathFou
 
 std::vector<std::wstring> DiskFileProbe::SubfolderNames(const std::wstring& folder) const {
   std::vector<std::wstring> names;
-  WIN32_FIND_DATAW data;
-  win::FindHandle find(FindFirstFileW((folder + L"*").c_str(), &data));
-  if (!find) return names;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
-      names.emplace_back(data.cFileName);
-    }
-  } while (FindNextFileW(find.get(), &data));
+  for (win::FoundFiles found((folder + L"*").c_str()); found.Next();) {
+    if (found.IsSubfolder()) names.emplace_back(found.entry().cFileName);
+  }
   return names;
 }
 

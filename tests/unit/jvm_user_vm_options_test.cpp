@@ -35,7 +35,7 @@ TEST(UserVmOptionsFile, GivesTrimmedLinesInOrderAfterTheOthersOrNothingWithAReas
   const struct {
     std::string bytes;
     Options options;  // after the configured option
-    const wchar_t* problem;
+    const char* problem;
   } cases[] = {
       {"", {}, nullptr},
       {"-Xmx4g\r\n-Dfile.encoding=UTF-8", {L"-Xmx4g", L"-Dfile.encoding=UTF-8"}, nullptr},
@@ -51,25 +51,25 @@ TEST(UserVmOptionsFile, GivesTrimmedLinesInOrderAfterTheOthersOrNothingWithAReas
       {Utf16(L"# c\r\n-Xmx2g\r\n-Dname=\u20AC\r\n"), {L"-Xmx2g", L"-Dname=\u20AC"}, nullptr},
       {Utf16(L"-Xss2m\n", false), {L"-Xss2m"}, nullptr},
       // Malformed text: nothing is used.
-      {"-Xmx4g\n-Dname=\xFC", {}, L"malformed"},
-      {"\xEF\xBB\xBF-Dname=\xC0\xAF", {}, L"malformed"},  // overlong
-      {"-Dname=\xED\xA0\x80", {}, L"malformed"},            // surrogate
-      {"-Dname=\xF4\x90\x80\x80", {}, L"malformed"},        // beyond U+10FFFF
-      {"-Dname=\xE2\x82", {}, L"malformed"},                // cut short
-      {std::string("-Xmx4g\n-Da\0b", 12), {}, L"malformed"},
-      {Utf16(std::wstring(L"-Da\0", 4)), {}, L"malformed"},
+      {"-Xmx4g\n-Dname=\xFC", {}, "malformed"},
+      {"\xEF\xBB\xBF-Dname=\xC0\xAF", {}, "malformed"},  // overlong
+      {"-Dname=\xED\xA0\x80", {}, "malformed"},            // surrogate
+      {"-Dname=\xF4\x90\x80\x80", {}, "malformed"},        // beyond U+10FFFF
+      {"-Dname=\xE2\x82", {}, "malformed"},                // cut short
+      {std::string("-Xmx4g\n-Da\0b", 12), {}, "malformed"},
+      {Utf16(std::wstring(L"-Da\0", 4)), {}, "malformed"},
       // Bounds: 1,000 options and 64 KB.
       {Lines(1000) + "# comments do not count\n", Numbered(1000), nullptr},
-      {Lines(1001), {}, L"too large"},
+      {Lines(1001), {}, "too large"},
       {"-Da\n" + std::string(65536 - 4, ' '), {L"-Da"}, nullptr},
-      {"-Da\n" + std::string(65536 - 3, ' '), {}, L"too large"},
+      {"-Da\n" + std::string(65536 - 3, ' '), {}, "too large"},
   };
   const jvm::MemoryFigures memory{8ull << 30, 1ull << 40};
   for (const auto& c : cases) {
     Options texts = {L"-Dconfigured=1"};
     std::uint64_t stackSize = 7;
-    const wchar_t* problem = jvm::AppendFileVmOptions(texts, c.bytes, config::FromUtf8, memory, stackSize);
-    EXPECT_EQ(std::wstring(problem == nullptr ? L"" : problem), std::wstring(c.problem == nullptr ? L"" : c.problem))
+    const char* problem = jvm::AppendFileVmOptions(texts, c.bytes, config::FromUtf8, memory, stackSize);
+    EXPECT_EQ(std::string(problem == nullptr ? "" : problem), std::string(c.problem == nullptr ? "" : c.problem))
         << testing::PrintToString(c.bytes.substr(0, 40));
     Options expected = {L"-Dconfigured=1"};
     expected.insert(expected.end(), c.options.begin(), c.options.end());
@@ -84,17 +84,17 @@ TEST(UserVmOptionsFile, IsReadOnlyWhenTurnedOnForAnOrdinaryUnelevatedProcess) {
   const struct {
     std::wstring setting;
     bool service, elevated;
-    const wchar_t* refusal;
+    const char* refusal;
   } cases[] = {
       {L"Yes", false, false, nullptr},   {L"YES", false, false, nullptr},
-      {L"yes", false, false, nullptr},   {L"", false, false, L"off"},
-      {L"No", false, false, L"off"},     {L"true", false, false, L"off"},
-      {L"Yes", true, false, L"service"}, {L"Yes", false, true, L"elevated"},
-      {L"", true, true, L"off"},
+      {L"yes", false, false, nullptr},   {L"", false, false, "off"},
+      {L"No", false, false, "off"},     {L"true", false, false, "off"},
+      {L"Yes", true, false, "service"}, {L"Yes", false, true, "elevated"},
+      {L"", true, true, "off"},
   };
   for (const auto& c : cases) {
-    const wchar_t* refusal = jvm::UserVmOptionsRefusal(c.setting, c.service, c.elevated);
-    EXPECT_EQ(std::wstring(refusal == nullptr ? L"" : refusal), std::wstring(c.refusal == nullptr ? L"" : c.refusal))
+    const char* refusal = jvm::UserVmOptionsRefusal(c.setting, c.service, c.elevated);
+    EXPECT_EQ(std::string(refusal == nullptr ? "" : refusal), std::string(c.refusal == nullptr ? "" : c.refusal))
         << testing::PrintToString(c.setting) << " service " << c.service << " elevated " << c.elevated;
   }
 }
