@@ -115,7 +115,7 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(std::wstring_view section, std::wstring_view key) const {
+std::wstring SettingsStore::Lookup(const std::wstring_view& section, const std::wstring_view& key) const {
   Layers layers;
   const CatalogueKey* known = FindCatalogueKey(section, key);
   if (known != nullptr && !known->layered) {
