@@ -6,6 +6,9 @@
 
 namespace config {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
@@ -56,7 +59,7 @@ const CatalogueKey* FindCatalogueKey(std::wstring_view section, std::wstring_vie
 
 bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }
 
-bool IsServiceType(std::wstring_view value) { return value == L"service"; }
+bool IsServiceType(std::wstring_view value) { return value == L"service"sv; }
 
 std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   std::wstring address = text::Trim(value);
@@ -72,20 +75,22 @@ std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   return address;
 }
 
-bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"; }
+bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"sv; }
 
 JvmType ParseJvmType(std::wstring_view value) {
-  if (value == L"server") return JvmType::Server;
-  if (value == L"favor_server") return JvmType::FavorServer;
+  if (value == L"server"sv) return JvmType::Server;
+  if (value == L"favor_server"sv) return JvmType::FavorServer;
   return JvmType::Any;
 }
 
 JvmSourceFlags ParseJvmSource(std::wstring_view value) {
-  JvmSourceFlags flags;
-  flags.searchJdk = value == L"favor_JDK" || value == L"only_JDK" || value.empty();
-  flags.searchJre = value == L"favor_JRE" || value == L"only_JRE" || value.empty();
-  if (!value.empty()) flags.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
-  return flags;
+  // searchJdk, searchJre, favorMode: each value once.
+  if (value.empty()) return {true, true, true};
+  if (value == L"favor_JDK"sv) return {true, false, true};
+  if (value == L"only_JDK"sv) return {true, false, false};
+  if (value == L"favor_JRE"sv) return {false, true, true};
+  if (value == L"only_JRE"sv) return {false, true, false};
+  return {false, false, false};
 }
 
 VmProviderFlags ParseVmProvider(std::wstring_view value) {

@@ -6,6 +6,10 @@
 #include "common/text.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 using text::StartsWith;
@@ -154,7 +158,7 @@ const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, in
   }
   // The runtime reads these itself; JDK_JAVA_OPTIONS only bin\java, which makes the AOT cache.
   for (const auto& [name, value] : environment) {
-    if (!aotCache && std::wstring_view(name) == L"JDK_JAVA_OPTIONS") continue;
+    if (!aotCache && std::wstring_view(name) == L"JDK_JAVA_OPTIONS"sv) continue;
     for (const std::wstring& option : EnvironmentVmOptions(value)) {
       // bin\java reads a file of further options for "@file".
       if (option.starts_with(L'@') || Refusal(option, aotCache, cacheFolder) != nullptr) return name;

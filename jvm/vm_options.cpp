@@ -8,6 +8,10 @@
 #include "jvm/module_options.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 constexpr std::uint64_t kMax64 = std::numeric_limits<std::uint64_t>::max();
@@ -171,7 +175,7 @@ std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_
   std::vector<std::wstring> elements;
   text::SplitBySeparator(elements, expandedSetting, L";");
   for (const std::wstring& element : elements) {
-    if (!element.empty() && element != L".") add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
+    if (!element.empty() && element != L"."sv) add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
   }
   add(executableFolderWithSlash);
   elements.clear();
@@ -223,7 +227,7 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
   }
   for (const std::wstring& name : list(pattern)) {
     // A folder's entries for itself and its parent are no class path entries.
-    if (name == L"." || name == L"..") continue;
+    if (name == L"."sv || name == L".."sv) continue;
     classPath += prefix;
     classPath += name;
     classPath += L';';
@@ -285,7 +289,7 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     std::wstring token = StripQuotes(tokens[i]);
     if (IsTwoTokenModuleOption(token) && i + 1 < tokens.size()) {
-      if (token == L"-p") token = L"--module-path";
+      if (token == L"-p"sv) token = L"--module-path";
       token += L'=';
       token += StripQuotes(tokens[++i]);
     }
