@@ -57,7 +57,7 @@ const CatalogueKey* FindCatalogueKey(std::wstring_view section, std::wstring_vie
   return nullptr;
 }
 
-bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }
+bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"sv); }
 
 bool IsServiceType(std::wstring_view value) { return value == L"service"sv; }
 
@@ -66,7 +66,7 @@ std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   const std::wstring_view scheme = std::wstring_view(address).substr(0, address.find(L"://"));
   // The shell opens what the link holds: nothing but a web address, in one piece.
   if (scheme.size() + 3 >= address.size() || address.size() > 2048 ||
-      !(text::EqualsIgnoreCase(scheme, L"http") || text::EqualsIgnoreCase(scheme, L"https"))) {
+      !(text::EqualsIgnoreCase(scheme, L"http"sv) || text::EqualsIgnoreCase(scheme, L"https"sv))) {
     return std::nullopt;
   }
   for (wchar_t c : address) {

@@ -191,10 +191,10 @@ std::wstring Stamps(const StartupCacheFacts& facts) {
   };
   stamp(facts.jvmLibraryPath);
   std::vector<std::wstring> files;
-  text::SplitBySeparator(files, facts.classPath, L";");
+  text::SplitBySeparator(files, facts.classPath, L";"sv);
   for (const std::wstring& file : files) stamp(file);
   files.clear();
-  text::SplitBySeparator(files, facts.modulePath, L";");
+  text::SplitBySeparator(files, facts.modulePath, L";"sv);
   // A module path folder's time changes with its names only: each jar in it counts.
   for (const std::wstring& entry : files) {
     if (!stamp(entry)) continue;

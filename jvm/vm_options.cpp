@@ -173,13 +173,13 @@ std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_
     out += element;
   };
   std::vector<std::wstring> elements;
-  text::SplitBySeparator(elements, expandedSetting, L";");
+  text::SplitBySeparator(elements, expandedSetting, L";"sv);
   for (const std::wstring& element : elements) {
     if (!element.empty() && element != L"."sv) add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
   }
   add(executableFolderWithSlash);
   elements.clear();
-  text::SplitBySeparator(elements, path, L";");
+  text::SplitBySeparator(elements, path, L";"sv);
   for (const std::wstring& element : elements) add(element);
   add(std::wstring(runtimeHome) + L"\\lib");
   return out;
@@ -190,7 +190,7 @@ std::wstring ComposeNewPath(std::wstring_view expandedSystemPath, std::wstring_v
   std::wstring out;
   if (!expandedSystemPath.empty()) {
     out = expandedSystemPath;
-    if (!text::EndsWith(out, L";")) out += L';';
+    if (!text::EndsWith(out, L";"sv)) out += L';';
   }
   if (!oldPath.empty()) {
     out += oldPath;
@@ -237,7 +237,7 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
 std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_view executableFolderWithSlash,
                               DirectoryLister list) {
   std::vector<std::wstring> entries;
-  text::SplitBySeparator(entries, classPathSetting, L";");
+  text::SplitBySeparator(entries, classPathSetting, L";"sv);
   std::wstring classPath;
   for (const std::wstring& entry : entries) {
     if (NeedsResolving(entry)) {
@@ -301,7 +301,7 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
 void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
                     std::uint64_t& stackSize) {
   if (IsMemoryDirective(option)) option = ExpandMemoryDirective(option, memory);
-  if (text::StartsWith(option, L"-Xss")) stackSize = StackSizeFromXss(option);
+  if (text::StartsWith(option, L"-Xss"sv)) stackSize = StackSizeFromXss(option);
   texts.push_back(std::move(option));
 }
 

@@ -29,7 +29,7 @@ std::wstring RuntimeSplashLibraryCandidate(std::wstring_view jvmLibraryPath) {
 }
 
 bool PrefersRuntimeSplash(std::wstring_view preference, std::wstring_view libraryPath) {
-  return text::EqualsIgnoreCase(preference, L"Yes") && !libraryPath.empty();
+  return text::EqualsIgnoreCase(preference, L"Yes"sv) && !libraryPath.empty();
 }
 
 bool ShadowOn(std::wstring_view splashShadow) { return splashShadow == L"true"sv; }
