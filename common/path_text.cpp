@@ -2,6 +2,9 @@
 
 namespace text {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 bool IsSlash(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -40,7 +43,7 @@ std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_vi
 
 std::vector<std::wstring> PathElements(std::wstring_view path) {
   std::wstring_view rest = path;
-  const bool prefixed = rest.substr(0, 4) == L"\\\\?\\";
+  const bool prefixed = rest.substr(0, 4) == L"\\\\?\\"sv;
   if (prefixed) rest.remove_prefix(4);
   bool network = rest.size() > 2 && rest[0] == L'\\' && rest[1] == L'\\' && rest[2] != L'?';
   size_t cut = rest.find(L'\\', network ? 2 : 0);

@@ -5,11 +5,6 @@
 namespace win {
 namespace {
 
-template <typename Fn>
-void Resolve(HMODULE library, const char* name, Fn& entry) {
-  if (library != nullptr) entry = reinterpret_cast<Fn>(GetProcAddress(library, name));
-}
-
 // Filled on first use. The launcher's windows and its settings stage run on
 // the main thread only, so no lock guards it.
 ShellApi loaded;
@@ -22,14 +17,14 @@ const ShellApi& ShellApi::Get() {
   HMODULE ole32 = LoadLibraryW(L"ole32.dll");
   HMODULE shell32 = LoadLibraryW(L"shell32.dll");
   HMODULE comctl32 = LoadLibraryW(L"comctl32.dll");
-  Resolve(ole32, "CoInitializeEx", loaded.coInitializeEx);
-  Resolve(ole32, "CoUninitialize", loaded.coUninitialize);
-  Resolve(ole32, "CoTaskMemFree", loaded.coTaskMemFree);
-  Resolve(shell32, "SHBrowseForFolderW", loaded.browseForFolder);
-  Resolve(shell32, "SHGetPathFromIDListW", loaded.pathFromIdList);
-  Resolve(shell32, "SHGetKnownFolderPath", loaded.knownFolderPath);
-  Resolve(shell32, "ShellExecuteW", loaded.shellExecute);
-  Resolve(comctl32, "InitCommonControlsEx", loaded.initCommonControls);
+  FindEntryPoint(ole32, "CoInitializeEx", loaded.coInitializeEx);
+  FindEntryPoint(ole32, "CoUninitialize", loaded.coUninitialize);
+  FindEntryPoint(ole32, "CoTaskMemFree", loaded.coTaskMemFree);
+  FindEntryPoint(shell32, "SHBrowseForFolderW", loaded.browseForFolder);
+  FindEntryPoint(shell32, "SHGetPathFromIDListW", loaded.pathFromIdList);
+  FindEntryPoint(shell32, "SHGetKnownFolderPath", loaded.knownFolderPath);
+  FindEntryPoint(shell32, "ShellExecuteW", loaded.shellExecute);
+  FindEntryPoint(comctl32, "InitCommonControlsEx", loaded.initCommonControls);
   return loaded;
 }
 

@@ -175,4 +175,15 @@ class HeldMutex {
 // found_files_win.cpp, beside the other uses of FindFirstFileW.
 bool PathFound(const wchar_t* path);
 
+// The entry point `name` of a library loaded on first use; null when the
+// library could not be loaded (null) or lacks it. One function out of line
+// (win_handles.cpp) for the shell's and the splash picture's entry points;
+// FindEntryPoint sets a typed one and says whether it was found.
+FARPROC EntryPoint(HMODULE library, const char* name);
+template <typename Fn>
+bool FindEntryPoint(HMODULE library, const char* name, Fn& entry) {
+  entry = reinterpret_cast<Fn>(EntryPoint(library, name));
+  return entry != nullptr;
+}
+
 }  // namespace win

@@ -37,10 +37,10 @@ void EmbeddedSettings::Parse(std::wstring_view textIn) {
     if (line.empty()) continue;
     size_t first = FirstVisible(line);
     size_t last = LastVisible(line);
+    // Nothing before the first visible character is a "[", nothing after the
+    // last one a "]": the name lies between the two.
     if (first != std::wstring::npos && line[first] == L'[' && line[last] == L']') {
-      size_t open = line.find(L'[');
-      size_t close = line.rfind(L']');
-      sections.push_back(SettingsSection{std::wstring(line.substr(open + 1, close - open - 1)), {}});
+      sections.push_back(SettingsSection{std::wstring(line.substr(first + 1, last - first - 1)), {}});
       current = &sections.back();
       continue;
     }

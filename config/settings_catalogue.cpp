@@ -6,6 +6,9 @@
 
 namespace config {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + (L'a' - L'A')) : c; }
@@ -54,16 +57,16 @@ const CatalogueKey* FindCatalogueKey(std::wstring_view section, std::wstring_vie
   return nullptr;
 }
 
-bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"); }
+bool IsYes(std::wstring_view value) { return text::EqualsIgnoreCase(value, L"Yes"sv); }
 
-bool IsServiceType(std::wstring_view value) { return value == L"service"; }
+bool IsServiceType(std::wstring_view value) { return value == L"service"sv; }
 
 std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   std::wstring address = text::Trim(value);
   const std::wstring_view scheme = std::wstring_view(address).substr(0, address.find(L"://"));
   // The shell opens what the link holds: nothing but a web address, in one piece.
   if (scheme.size() + 3 >= address.size() || address.size() > 2048 ||
-      !(text::EqualsIgnoreCase(scheme, L"http") || text::EqualsIgnoreCase(scheme, L"https"))) {
+      !(text::EqualsIgnoreCase(scheme, L"http"sv) || text::EqualsIgnoreCase(scheme, L"https"sv))) {
     return std::nullopt;
   }
   for (wchar_t c : address) {
@@ -72,20 +75,22 @@ std::optional<std::wstring> DownloadAddress(std::wstring_view value) {
   return address;
 }
 
-bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"; }
+bool IsSingleInstanceOn(std::wstring_view value) { return value == L"yes"sv; }
 
 JvmType ParseJvmType(std::wstring_view value) {
-  if (value == L"server") return JvmType::Server;
-  if (value == L"favor_server") return JvmType::FavorServer;
+  if (value == L"server"sv) return JvmType::Server;
+  if (value == L"favor_server"sv) return JvmType::FavorServer;
   return JvmType::Any;
 }
 
 JvmSourceFlags ParseJvmSource(std::wstring_view value) {
-  JvmSourceFlags flags;
-  flags.searchJdk = value == L"favor_JDK" || value == L"only_JDK" || value.empty();
-  flags.searchJre = value == L"favor_JRE" || value == L"only_JRE" || value.empty();
-  if (!value.empty()) flags.favorMode = value == L"favor_JRE" || value == L"favor_JDK";
-  return flags;
+  // searchJdk, searchJre, favorMode: each value once.
+  if (value.empty()) return {true, true, true};
+  if (value == L"favor_JDK"sv) return {true, false, true};
+  if (value == L"only_JDK"sv) return {true, false, false};
+  if (value == L"favor_JRE"sv) return {false, true, true};
+  if (value == L"only_JRE"sv) return {false, true, false};
+  return {false, false, false};
 }
 
 VmProviderFlags ParseVmProvider(std::wstring_view value) {

@@ -10,6 +10,9 @@
 
 namespace config {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 std::optional<std::wstring> SettingsPathFor(std::wstring_view executablePath) {
   size_t dot = executablePath.rfind(L'.');
   if (dot == std::wstring_view::npos) return std::nullopt;
@@ -19,7 +22,7 @@ std::optional<std::wstring> SettingsPathFor(std::wstring_view executablePath) {
 std::wstring CleanProductName(std::wstring_view productName) {
   std::wstring out;
   for (wchar_t c : productName) {
-    if (std::wstring_view(L"\\?\"|><:/*").find(c) == std::wstring_view::npos) out += c;
+    if (L"\\?\"|><:/*"sv.find(c) == std::wstring_view::npos) out += c;
   }
   return out;
 }

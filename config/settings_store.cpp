@@ -118,20 +118,17 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
 std::wstring SettingsStore::Lookup(const std::wstring_view& section, const std::wstring_view& key) const {
   Layers layers;
   const CatalogueKey* known = FindCatalogueKey(section, key);
-  if (known != nullptr && !known->layered) {
-    std::wstring value = FileValue(section, key);
-    layers.file = !value.empty();
-    if (diag::Enabled()) LogLookup(section, key, value, layers);
-    return value;
-  }
-  std::optional<std::wstring> embedded = embedded_.Find(section, key);
-  layers.embedded = embedded.has_value();
   std::wstring value = FileValue(section, key);
   layers.file = !value.empty();
-  if (!layers.file) {
-    const std::wstring extension = FileValue(std::wstring(section) + L'+', key);
-    layers.plus = !extension.empty();
-    value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, known != nullptr && known->list);
+  // A key the catalogue does not layer has its file value alone.
+  if (known == nullptr || known->layered) {
+    std::optional<std::wstring> embedded = embedded_.Find(section, key);
+    layers.embedded = embedded.has_value();
+    if (!layers.file) {
+      const std::wstring extension = FileValue(std::wstring(section) + L'+', key);
+      layers.plus = !extension.empty();
+      value = ExtendValue(std::move(embedded).value_or(std::wstring()), extension, known != nullptr && known->list);
+    }
   }
   if (diag::Enabled()) LogLookup(section, key, value, layers);
   return value;

@@ -4,9 +4,12 @@
 
 namespace instance {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 std::wstring ProgramPath(std::wstring_view executablePath) {
   std::wstring path(executablePath);
-  if (path.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(path).substr(path.size() - 4), L".com")) {
+  if (path.size() > 4 && text::EqualsIgnoreCase(std::wstring_view(path).substr(path.size() - 4), L".com"sv)) {
     path.replace(path.size() - 3, 3, L"exe");
   }
   return path;

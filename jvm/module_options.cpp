@@ -7,6 +7,10 @@
 #include "jvm/vm_options.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 // The module options that java also takes as a name and a separate value,
@@ -22,7 +26,7 @@ constexpr std::wstring_view kSunJavaCommand = L"-Dsun.java.command";
 std::wstring ComposeModulePath(std::wstring_view setting, std::wstring_view executableFolderWithSlash,
                                PathExists exists, Expansion expand) {
   std::vector<std::wstring> entries;
-  text::SplitBySeparator(entries, setting, L";");
+  text::SplitBySeparator(entries, setting, L";"sv);
   std::wstring path;
   for (const std::wstring& entry : entries) {
     const std::wstring full = IsRelativeEntry(expand(entry)) ? std::wstring(executableFolderWithSlash) + entry : entry;

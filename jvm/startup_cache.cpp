@@ -6,6 +6,10 @@
 #include "common/text.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 using text::StartsWith;
@@ -27,7 +31,7 @@ void Hash(std::uint64_t& hash, std::wstring_view piece) {
 bool NamesFolder(const std::wstring& option, std::wstring_view prefix, bool within, CacheFolder& cacheFolder) {
   if (!StartsWith(option, prefix)) return false;
   std::vector<std::wstring> entries;
-  text::SplitBySeparator(entries, std::wstring_view(option).substr(prefix.size()), L";");
+  text::SplitBySeparator(entries, std::wstring_view(option).substr(prefix.size()), L";"sv);
   for (std::wstring& entry : entries) {
     while (!entry.empty() && (entry.back() == L'\\' || entry.back() == L'/')) entry.pop_back();
     if (!entry.empty() && cacheFolder.FindsFolder(within ? entry + L"\\*" : entry)) return true;
@@ -41,9 +45,9 @@ const wchar_t* Refusal(const std::wstring& option, bool aotCache, CacheFolder& c
   if (SteersClassDataCache(option)) return L"VM parameters";
   // Runtimes refuse to archive classes from a folder: some end the process
   // at exit, others spend seconds at every start failing to.
-  if (NamesFolder(option, L"-Djava.class.path=", false, cacheFolder)) return L"a folder on the class path";
-  if (NamesFolder(option, L"-Xbootclasspath/a:", false, cacheFolder)) return L"a folder on -Xbootclasspath/a:";
-  if (NamesFolder(option, L"--module-path=", true, cacheFolder)) return L"an exploded module on the module path";
+  if (NamesFolder(option, L"-Djava.class.path="sv, false, cacheFolder)) return L"a folder on the class path";
+  if (NamesFolder(option, L"-Xbootclasspath/a:"sv, false, cacheFolder)) return L"a folder on -Xbootclasspath/a:";
+  if (NamesFolder(option, L"--module-path="sv, true, cacheFolder)) return L"an exploded module on the module path";
   // Refused while a cache is written: the runtime ends the process at its
   // creation. JDK 25's AOT cache takes an agent.
   for (const wchar_t* refused : {L"--limit-modules", L"--patch-module", L"--upgrade-module-path", L"-javaagent:"}) {
@@ -94,7 +98,7 @@ bool SteersClassDataCache(std::wstring_view option) {
   for (std::wstring_view prefix : {L"-Xshare:", L"-XX:AOT", L"-XX:Flags=", L"-XX:VMOptionsFile="}) {
     if (StartsWith(option, prefix)) return true;
   }
-  if (!StartsWith(option, L"-XX:")) return false;
+  if (!StartsWith(option, L"-XX:"sv)) return false;
   for (std::wstring_view word : {L"Shared", L"Archive", L"ClassList"}) {
     if (option.find(word) != std::wstring_view::npos) return true;
   }
@@ -104,7 +108,7 @@ bool SteersClassDataCache(std::wstring_view option) {
 std::wstring SafeFolderName(std::wstring_view name) {
   std::wstring safe(name);
   for (wchar_t& c : safe) {
-    if (c < L' ' || std::wstring_view(L"<>:\"/\\|?*;").find(c) != std::wstring_view::npos) c = L'_';
+    if (c < L' ' || L"<>:\"/\\|?*;"sv.find(c) != std::wstring_view::npos) c = L'_';
   }
   for (auto c = safe.rbegin(); c != safe.rend() && (*c == L'.' || *c == L' '); ++c) *c = L'_';
   return safe;
@@ -154,7 +158,7 @@ const wchar_t* AddStartupCacheOptions(std::vector<std::wstring>& optionTexts, in
   }
   // The runtime reads these itself; JDK_JAVA_OPTIONS only bin\java, which makes the AOT cache.
   for (const auto& [name, value] : environment) {
-    if (!aotCache && std::wstring_view(name) == L"JDK_JAVA_OPTIONS") continue;
+    if (!aotCache && std::wstring_view(name) == L"JDK_JAVA_OPTIONS"sv) continue;
     for (const std::wstring& option : EnvironmentVmOptions(value)) {
       // bin\java reads a file of further options for "@file".
       if (option.starts_with(L'@') || Refusal(option, aotCache, cacheFolder) != nullptr) return name;

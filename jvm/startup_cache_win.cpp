@@ -20,6 +20,10 @@
 #include "runtime/runtime_search.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 // Removes a file of the cache folder through a handle of its own, when it is a
@@ -64,14 +68,14 @@ Naming NamingOf(std::wstring_view name, DWORD& owner) {
     return Naming::kOther;
   }
   const std::wstring_view rest = name.substr(17);
-  if (rest == L"jsa" || rest == L"aot") return Naming::kFinished;
+  if (rest == L"jsa"sv || rest == L"aot"sv) return Naming::kFinished;
   std::size_t digits = 0;
   owner = 0;
   for (; digits < rest.size() && digits < 10 && rest[digits] >= L'0' && rest[digits] <= L'9'; ++digits) {
     owner = owner * 10 + (rest[digits] - L'0');
   }
   const std::wstring_view end = rest.substr(digits);
-  return digits > 0 && (end == L".tmp" || end == L".tmp.config") ? Naming::kTemporary : Naming::kOther;
+  return digits > 0 && (end == L".tmp"sv || end == L".tmp.config"sv) ? Naming::kTemporary : Naming::kOther;
 }
 
 bool IsLive(DWORD process) {
@@ -187,10 +191,10 @@ std::wstring Stamps(const StartupCacheFacts& facts) {
   };
   stamp(facts.jvmLibraryPath);
   std::vector<std::wstring> files;
-  text::SplitBySeparator(files, facts.classPath, L";");
+  text::SplitBySeparator(files, facts.classPath, L";"sv);
   for (const std::wstring& file : files) stamp(file);
   files.clear();
-  text::SplitBySeparator(files, facts.modulePath, L";");
+  text::SplitBySeparator(files, facts.modulePath, L";"sv);
   // A module path folder's time changes with its names only: each jar in it counts.
   for (const std::wstring& entry : files) {
     if (!stamp(entry)) continue;

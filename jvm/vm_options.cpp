@@ -8,6 +8,10 @@
 #include "jvm/module_options.h"
 
 namespace jvm {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 constexpr std::uint64_t kMax64 = std::numeric_limits<std::uint64_t>::max();
@@ -169,13 +173,13 @@ std::wstring ComposeLibraryPath(std::wstring_view expandedSetting, std::wstring_
     out += element;
   };
   std::vector<std::wstring> elements;
-  text::SplitBySeparator(elements, expandedSetting, L";");
+  text::SplitBySeparator(elements, expandedSetting, L";"sv);
   for (const std::wstring& element : elements) {
-    if (!element.empty() && element != L".") add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
+    if (!element.empty() && element != L"."sv) add(text::ResolveFromExecutableFolder(element, executableFolderWithSlash));
   }
   add(executableFolderWithSlash);
   elements.clear();
-  text::SplitBySeparator(elements, path, L";");
+  text::SplitBySeparator(elements, path, L";"sv);
   for (const std::wstring& element : elements) add(element);
   add(std::wstring(runtimeHome) + L"\\lib");
   return out;
@@ -186,7 +190,7 @@ std::wstring ComposeNewPath(std::wstring_view expandedSystemPath, std::wstring_v
   std::wstring out;
   if (!expandedSystemPath.empty()) {
     out = expandedSystemPath;
-    if (!text::EndsWith(out, L";")) out += L';';
+    if (!text::EndsWith(out, L";"sv)) out += L';';
   }
   if (!oldPath.empty()) {
     out += oldPath;
@@ -223,7 +227,7 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
   }
   for (const std::wstring& name : list(pattern)) {
     // A folder's entries for itself and its parent are no class path entries.
-    if (name == L"." || name == L"..") continue;
+    if (name == L"."sv || name == L".."sv) continue;
     classPath += prefix;
     classPath += name;
     classPath += L';';
@@ -233,7 +237,7 @@ void ResolveClassPathEntry(std::wstring& classPath, std::wstring_view entry,
 std::wstring ComposeClassPath(std::wstring_view classPathSetting, std::wstring_view executableFolderWithSlash,
                               DirectoryLister list) {
   std::vector<std::wstring> entries;
-  text::SplitBySeparator(entries, classPathSetting, L";");
+  text::SplitBySeparator(entries, classPathSetting, L";"sv);
   std::wstring classPath;
   for (const std::wstring& entry : entries) {
     if (NeedsResolving(entry)) {
@@ -285,7 +289,7 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     std::wstring token = StripQuotes(tokens[i]);
     if (IsTwoTokenModuleOption(token) && i + 1 < tokens.size()) {
-      if (token == L"-p") token = L"--module-path";
+      if (token == L"-p"sv) token = L"--module-path";
       token += L'=';
       token += StripQuotes(tokens[++i]);
     }
@@ -297,7 +301,7 @@ std::vector<std::wstring> ComposeVmOptionTexts(std::wstring_view classPath, cons
 void AppendVmOption(std::vector<std::wstring>& texts, std::wstring& option, const MemoryFigures& memory,
                     std::uint64_t& stackSize) {
   if (IsMemoryDirective(option)) option = ExpandMemoryDirective(option, memory);
-  if (text::StartsWith(option, L"-Xss")) stackSize = StackSizeFromXss(option);
+  if (text::StartsWith(option, L"-Xss"sv)) stackSize = StackSizeFromXss(option);
   texts.push_back(std::move(option));
 }
 

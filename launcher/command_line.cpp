@@ -5,6 +5,9 @@
 
 namespace launcher {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine, bool console) {
   std::vector<std::wstring> pieces;
   if (console) {
@@ -18,7 +21,7 @@ std::vector<std::wstring> ArgumentsFromCommandLine(std::wstring_view commandLine
 
 bool HasNoSplashSwitch(const std::vector<std::wstring>& arguments) {
   for (const std::wstring& argument : arguments) {
-    if (argument == L"-nosplash" || argument == L"/nosplash") return true;
+    if (argument == L"-nosplash"sv || argument == L"/nosplash"sv) return true;
   }
   return false;
 }

@@ -13,10 +13,9 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 RuntimeChoice ChooseFrom(std::vector<RuntimeCandidate>& candidates, const RuntimeSettings& settings,
                          const FileProbe& files, RuntimeSource source) {
-  SortCandidates(candidates, settings.favorMode, settings.jvmType);
-  std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
-  if (!chosen) return {};
-  std::wstring library = FindJvmLibrary(candidates[*chosen].home, settings.jvmType, files).path;
+  const std::optional<std::wstring> home = ChooseHome(candidates, settings);
+  if (!home) return {};
+  std::wstring library = FindJvmLibrary(*home, settings.jvmType, files).path;
   if (library.empty()) return {};
   return {source, std::move(library)};
 }

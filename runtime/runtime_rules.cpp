@@ -224,6 +224,13 @@ std::optional<std::size_t> ChooseCandidate(const std::vector<RuntimeCandidate>& 
   return 0;
 }
 
+std::optional<std::wstring> ChooseHome(std::vector<RuntimeCandidate>& candidates, const RuntimeSettings& settings) {
+  SortCandidates(candidates, settings.favorMode, settings.jvmType);
+  std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
+  if (!chosen) return std::nullopt;
+  return std::move(candidates[*chosen].home);
+}
+
 std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, RegistryReader& registry,
                                            const FileProbe& files) {
   std::vector<RuntimeCandidate> candidates;
@@ -231,10 +238,7 @@ std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, Regi
     diag::Log({"looking in the registry key ", key.path});
     CollectRegisteredRuntimes(key, settings, registry, files, candidates);
   }
-  SortCandidates(candidates, settings.favorMode, settings.jvmType);
-  std::optional<std::size_t> chosen = ChooseCandidate(candidates, settings.preferredVersions);
-  if (!chosen) return std::nullopt;
-  return std::move(candidates[*chosen].home);
+  return ChooseHome(candidates, settings);
 }
 
 void SetSourceAndProvider(RuntimeSettings& settings, std::wstring_view jvmSource, std::wstring_view vmProvider) {

@@ -174,6 +174,10 @@ void SortCandidates(std::vector<RuntimeCandidate>& candidates, bool favorMode, J
 std::optional<std::size_t> ChooseCandidate(const std::vector<RuntimeCandidate>& candidates,
                                            const std::vector<std::wstring>& preferredVersions);
 
+// The home of the candidate chosen from `candidates` (sorted here by the
+// settings, then ChooseCandidate), taken out of the list; none for an empty one.
+std::optional<std::wstring> ChooseHome(std::vector<RuntimeCandidate>& candidates, const RuntimeSettings& settings);
+
 // One pass over one registry view: the home of the chosen registration.
 std::optional<std::wstring> SearchRegistry(const RuntimeSettings& settings, RegistryReader& registry,
                                            const FileProbe& files);

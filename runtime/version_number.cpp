@@ -4,6 +4,10 @@
 #include "report/message_ids.h"
 
 namespace runtime {
+
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
@@ -97,12 +101,12 @@ VersionPhrase VersionRequirementPhrase(const VersionNumber& minimum, const Versi
 }
 
 VersionNumber MinimumVersionSetting(std::wstring_view value) {
-  if (value == L"any") return VersionNumber::AnyMinimum();
+  if (value == L"any"sv) return VersionNumber::AnyMinimum();
   return ParseVersion(value, 0).version;
 }
 
 VersionNumber MaximumVersionSetting(std::wstring_view value) {
-  if (value == L"any") return VersionNumber::AnyMaximum();
+  if (value == L"any"sv) return VersionNumber::AnyMaximum();
   // An omitted maximum would otherwise read 0.0.0.0 and reject every runtime.
   // A written number that does not fit stays a failed parse (0.0.0.0).
   bool hasDigit = false;

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/win_handles.h"
+
 namespace splash {
 
 namespace {
@@ -17,12 +19,6 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   return LoadLibraryW(path.c_str());
 }
 
-template <typename Function>
-bool Find(HMODULE library, const char* name, Function& function) {
-  function = library != nullptr ? reinterpret_cast<Function>(GetProcAddress(library, name)) : nullptr;
-  return function != nullptr;
-}
-
 }  // namespace
 
 const OleFunctions* LoadOleFunctions() {
@@ -32,11 +28,11 @@ const OleFunctions* LoadOleFunctions() {
   if (loaded) return &functions;
   HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
-  loaded = Find(ole32, "CreateStreamOnHGlobal", functions.createStreamOnHGlobal) &&
-           Find(oleaut32, "OleLoadPicture", functions.oleLoadPicture) &&
-           Find(ole32, "CoInitializeEx", functions.coInitializeEx) &&
-           Find(ole32, "CoUninitialize", functions.coUninitialize) &&
-           Find(ole32, "CoCreateInstance", functions.coCreateInstance);
+  loaded = win::FindEntryPoint(ole32, "CreateStreamOnHGlobal", functions.createStreamOnHGlobal) &&
+           win::FindEntryPoint(oleaut32, "OleLoadPicture", functions.oleLoadPicture) &&
+           win::FindEntryPoint(ole32, "CoInitializeEx", functions.coInitializeEx) &&
+           win::FindEntryPoint(ole32, "CoUninitialize", functions.coUninitialize) &&
+           win::FindEntryPoint(ole32, "CoCreateInstance", functions.coCreateInstance);
   return loaded ? &functions : nullptr;
 }
 

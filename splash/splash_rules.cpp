@@ -8,6 +8,9 @@
 
 namespace splash {
 
+// Literals as views: their length is known when the launcher is built.
+using namespace std::string_view_literals;
+
 namespace {
 
 // Cuts at the last backslash; a text without one stays as it is.
@@ -26,10 +29,10 @@ std::wstring RuntimeSplashLibraryCandidate(std::wstring_view jvmLibraryPath) {
 }
 
 bool PrefersRuntimeSplash(std::wstring_view preference, std::wstring_view libraryPath) {
-  return text::EqualsIgnoreCase(preference, L"Yes") && !libraryPath.empty();
+  return text::EqualsIgnoreCase(preference, L"Yes"sv) && !libraryPath.empty();
 }
 
-bool ShadowOn(std::wstring_view splashShadow) { return splashShadow == L"true"; }
+bool ShadowOn(std::wstring_view splashShadow) { return splashShadow == L"true"sv; }
 
 WindowPlacement CentredPlacement(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight) {
   return {(screenWidth - pictureWidth) / 2, (screenHeight - pictureHeight) / 2, pictureWidth, pictureHeight};
