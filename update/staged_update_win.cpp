@@ -85,10 +85,12 @@ const char* ObstacleAt(const std::wstring& base, const std::wstring& relative) {
   return nullptr;
 }
 
-std::wstring ErrorText(DWORD error) {
-  if (error == ERROR_SHARING_VIOLATION) return L"in use by another program";
-  if (error == ERROR_ACCESS_DENIED) return L"access denied";
-  return L"error " + text::DecimalText(std::uint64_t{error});
+// Why a file did not move; the log has the number of any other error.
+const char* ErrorText(DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION) return "in use by another program";
+  if (error == ERROR_ACCESS_DENIED) return "access denied";
+  diag::Log({"update: a file did not move: error ", text::DecimalText(std::uint64_t{error})});
+  return "cannot be moved";
 }
 
 bool SameFile(const std::wstring& a, const std::wstring& b) {
@@ -122,7 +124,6 @@ class StagedUpdate {
     if (ObstacleOnTheWay(base_, relative_ + L'\\') != nullptr || !ListBelow(folder_, L"", files, folders)) {
       return Refuse({}, "the update folder holds or is reached through a link");
     }
-    if (files.empty()) return Refuse({}, "no files");
     for (const std::wstring& file : files) {
       if (const char* obstacle = ObstacleAt(base_, file)) return Refuse(file, obstacle);
     }
@@ -151,10 +152,10 @@ class StagedUpdate {
  private:
   // The update refused or failed: every file stays as it was; `failed` names
   // the file (when there is one) and says why.
-  bool Refuse(const std::wstring& file, diag::Piece reason) {
+  bool Refuse(const std::wstring& file, const char* reason) {
     std::wstring line = file;
     if (!line.empty()) line += L": ";
-    reason.AppendTo(line);
+    diag::Piece(reason).AppendTo(line);
     WriteText(folder_ + kFailedFile, line + L"\r\n");
     diag::Log({"update: not applied, the application starts with its old files: ", line});
     return false;
