@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "common/win_handles.h"
 
 namespace win {
@@ -15,6 +17,8 @@ class FoundFiles {
   // Steps to the next entry (the first call to the first); false when there is none.
   bool Next();
   const WIN32_FIND_DATAW& entry() const { return data_; }
+  // The entry's name (no folder).
+  std::wstring_view name() const { return data_.cFileName; }
   // The entry is a folder, and not "." or "..".
   bool IsSubfolder() const;
 

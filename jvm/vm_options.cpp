@@ -144,11 +144,8 @@ std::uint64_t StackSizeFromXss(std::wstring_view token) {
 
 std::wstring DropLastComponents(std::wstring_view path, int count) {
   std::wstring_view rest = path;
-  for (int i = 0; i < count; ++i) {
-    size_t slash = rest.rfind(L'\\');
-    if (slash == std::wstring_view::npos) break;
-    rest = rest.substr(0, slash);
-  }
+  // Without a "\" the cut at npos keeps all.
+  for (int i = 0; i < count; ++i) rest = rest.substr(0, rest.rfind(L'\\'));
   return std::wstring(rest);
 }
 

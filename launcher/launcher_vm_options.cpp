@@ -37,7 +37,7 @@ namespace {
 // The names FindFirstFileW/FindNextFileW give for a pattern, in their order.
 std::vector<std::wstring> ListMatches(const std::wstring& pattern) {
   std::vector<std::wstring> names;
-  for (win::FoundFiles found(pattern.c_str()); found.Next();) names.emplace_back(found.entry().cFileName);
+  for (win::FoundFiles found(pattern.c_str()); found.Next();) names.emplace_back(found.name());
   if (names.empty()) diag::Log({"class path entry ", pattern, " dropped: nothing there"});
   return names;
 }

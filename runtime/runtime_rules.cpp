@@ -256,12 +256,10 @@ void SetSourceAndProvider(RuntimeSettings& settings, std::wstring_view jvmSource
 }
 
 RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSources& sources) {
-  auto libraryIn = [&](const std::wstring& home) { return FindJvmLibrary(home, settings.jvmType, sources.files).path; };
-
   if (!settings.jrePath.empty()) {
     diag::Log({"looking at \"JRE Path\" ", settings.jrePath});
     const std::wstring home = WithTrailingBackslash(settings.jrePath);
-    std::wstring library = libraryIn(home);
+    std::wstring library = FindJvmLibrary(home, settings.jvmType, sources.files).path;
     if (!library.empty()) return {RuntimeSource::JrePath, std::move(library)};
     if (diag::Enabled()) {
       diag::Log({"  passed over: ", FolderExists(home, sources.files) ? "no jvm.dll (JVM Type)" : "no such folder"});
@@ -271,7 +269,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   if (!sources.executablePath.empty()) {
     diag::Log({"looking for a private runtime beside the executable"});
     if (std::optional<std::wstring> home = PrivateRuntimeHome(sources.executablePath, sources.files)) {
-      std::wstring library = libraryIn(*home);
+      std::wstring library = FindJvmLibrary(*home, settings.jvmType, sources.files).path;
       if (!library.empty()) return {RuntimeSource::PrivateRuntime, std::move(library)};
       diag::Log({"  passed over ", *home, ": no jvm.dll (JVM Type)"});
     }
@@ -280,7 +278,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   if (std::optional<std::wstring> home = SearchRegistry(settings, sources.nativeView, sources.files)) {
     // The registration's own probe may have used another order; the library
     // is looked up afresh with the launcher's type, and a miss ends the search.
-    std::wstring library = libraryIn(*home);
+    std::wstring library = FindJvmLibrary(*home, settings.jvmType, sources.files).path;
     if (library.empty()) return {};
     return {RuntimeSource::Registry, std::move(library)};
   }
@@ -288,7 +286,7 @@ RuntimeChoice SearchRuntime(const RuntimeSettings& settings, const RuntimeSource
   if (!settings.hasPairProduct) return {};
   diag::Log({"looking in the 32-bit registry view"});
   if (std::optional<std::wstring> home = SearchRegistry(settings, sources.view32, sources.files)) {
-    std::wstring library = libraryIn(*home);
+    std::wstring library = FindJvmLibrary(*home, settings.jvmType, sources.files).path;
     if (!library.empty()) return {RuntimeSource::Registry32, std::move(library)};
   }
   return {};

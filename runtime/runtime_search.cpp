@@ -26,7 +26,7 @@ bool DiskFileProbe::Exists(const std::wstring& path) const { return win::PathFou
 std::vector<std::wstring> DiskFileProbe::SubfolderNames(const std::wstring& folder) const {
   std::vector<std::wstring> names;
   for (win::FoundFiles found((folder + L"*").c_str()); found.Next();) {
-    if (found.IsSubfolder()) names.emplace_back(found.entry().cFileName);
+    if (found.IsSubfolder()) names.emplace_back(found.name());
   }
   return names;
 }

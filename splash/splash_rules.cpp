@@ -13,11 +13,9 @@ using namespace std::string_view_literals;
 
 namespace {
 
-// Cuts at the last backslash; a text without one stays as it is.
-std::wstring_view WithoutLastComponent(std::wstring_view path) {
-  size_t slash = path.rfind(L'\\');
-  return slash == std::wstring_view::npos ? path : path.substr(0, slash);
-}
+// Cuts at the last backslash; a text without one stays as it is (a cut at
+// npos keeps all).
+std::wstring_view WithoutLastComponent(std::wstring_view path) { return path.substr(0, path.rfind(L'\\')); }
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <utility>
 
 #include "common/placement_win.h"
 #include "common/shell_api.h"
@@ -145,16 +146,15 @@ void HyperlinkControl::ReadColours() {
     return;
   }
   win::RegistryKey key(raw);
-  auto read = [&](const wchar_t* name, COLORREF& colour) {
+  for (const auto& [name, colour] :
+       {std::pair{L"Anchor Color", &linkColour_}, std::pair{L"Anchor Color Visited", &visitedColour_}}) {
     unsigned char buffer[kColourValueBufferBytes] = {};
     DWORD type = 0, size = sizeof(buffer);
     LONG status = RegQueryValueExW(key.get(), name, nullptr, &type, buffer, &size);
     auto value = ColourValueText(status == ERROR_SUCCESS, type, buffer, size);
     std::int32_t parsed = value ? ParseColour(*value) : kNoColour;
-    if (parsed != kNoColour) colour = static_cast<COLORREF>(parsed);
-  };
-  read(L"Anchor Color", linkColour_);
-  read(L"Anchor Color Visited", visitedColour_);
+    if (parsed != kNoColour) *colour = static_cast<COLORREF>(parsed);
+  }
 }
 
 const std::wstring* HyperlinkControl::Text() const {
