@@ -27,7 +27,6 @@ inline constexpr std::wstring_view kErrorFile = L"Error File";
 inline constexpr std::wstring_view kCmd = L"Cmd";
 inline constexpr std::wstring_view kServiceStopTimeout = L"Service Stop Timeout";
 inline constexpr std::wstring_view kRestartCode = L"Restart Code";
-inline constexpr std::wstring_view kUpdateFolder = L"Update Folder";
 
 // [Java Runtime Environment]
 inline constexpr std::wstring_view kMainClass = L"Main Class";

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "common/text.h"
+#include "common/win_handles.h"
 #include "instance/restart.h"
 #include "instance/restart_rules.h"
 #include "report/diagnostics_log.h"
@@ -47,11 +48,11 @@ void Restart::Keep() {
 
 bool Restart::Allowed() const { return RestartAllowed(record, GetTickCount64()); }
 
-win::Handle Restart::StartAgain(const std::wstring& executablePath, bool isRestart) const {
+bool Restart::StartAgain(const std::wstring& executablePath) const {
   std::wstring block = environment;
   block += kRestartVariable;
   block += L'=';
-  block += RestartRecordText(isRestart ? GetCurrentProcessId() : 0, record, GetTickCount64(), isRestart);
+  block += RestartRecordText(GetCurrentProcessId(), record, GetTickCount64(), true);
   block += L'\0';
   std::wstring commandLine = GetCommandLineW();
   // As this process was started: its window state and, when it was given
@@ -68,11 +69,12 @@ win::Handle Restart::StartAgain(const std::wstring& executablePath, bool isResta
                       nullptr, &startup, &started)) {
     diag::Log({"restart: the executable was not started again: error ",
                text::DecimalText(std::uint64_t{GetLastError()})});
-    return {};
+    return false;
   }
   CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
   diag::Log({"restart: started again as process ", text::DecimalText(std::uint64_t{started.dwProcessId})});
-  return win::Handle(started.hProcess);
+  return true;
 }
 
 }  // namespace instance
