@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/found_files_win.h"
 #include "common/path_text.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"

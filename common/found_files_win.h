@@ -28,4 +28,7 @@ class FoundFiles {
   bool first_ = true;
 };
 
+// True when FindFirstFileW finds the path (handle closed at once).
+bool PathFound(const wchar_t* path);
+
 }  // namespace win

@@ -171,10 +171,6 @@ class HeldMutex {
   HANDLE mutex_ = nullptr;
 };
 
-// True when FindFirstFileW finds the path (handle closed at once); in
-// found_files_win.cpp, beside the other uses of FindFirstFileW.
-bool PathFound(const wchar_t* path);
-
 // The entry point `name` of a library loaded on first use; null when the
 // library could not be loaded (null) or lacks it. One function out of line
 // (win_handles.cpp) for the shell's and the splash picture's entry points;

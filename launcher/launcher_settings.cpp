@@ -1,6 +1,7 @@
 // The settings stage: every configuration field from the settings files.
 #include <windows.h>
 
+#include "common/found_files_win.h"
 #include "common/path_text.h"
 #include "common/splitting.h"
 #include "common/text.h"

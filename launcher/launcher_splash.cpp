@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/found_files_win.h"
 #include "common/text_win.h"
 #include "common/win_handles.h"
 #include "config/settings_keys.h"
