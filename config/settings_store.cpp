@@ -68,12 +68,11 @@ std::wstring ReadProfileText(const std::wstring& file) {
   return DecodeProfileBytes(ReadFileBytes(file), text::FromThreadAnsi, FromUtf8);
 }
 
-std::wstring ReadFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key) {
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key) {
   return FindProfileValue(ReadProfileText(file), section, key);
 }
 
-bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key,
-                    const std::wstring& value) {
+bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key, const std::wstring& value) {
   // Beyond the profile writer's reach a copy in the temporary folder is
   // written and then moved over the file, which stays as it was when any step
   // fails.
@@ -85,7 +84,7 @@ bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::ws
                     DeleteFileW(temporary) &&
                     (CopyFileW(target.c_str(), temporary, TRUE) || GetLastError() == ERROR_FILE_NOT_FOUND));
   written = written &&
-            WriteProfileValue(longPath ? temporary : file.c_str(), std::wstring(section).c_str(), std::wstring(key).c_str(), value) &&
+            WriteProfileValue(longPath ? temporary : file.c_str(), section, key, value) &&
             (!longPath || MoveFileExW(temporary, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
   if (!written) {
     DeleteFileW(temporary);  // none made: an empty name deletes nothing
@@ -115,7 +114,8 @@ void SettingsStore::Open(const std::wstring& path, const std::wstring& embeddedT
   embedded_.Parse(embeddedText);
 }
 
-std::wstring SettingsStore::Lookup(const std::wstring_view& section, const std::wstring_view& key) const {
+std::wstring SettingsStore::Lookup(const wchar_t* sectionName, const wchar_t* keyName) const {
+  const std::wstring_view section = sectionName, key = keyName;
   Layers layers;
   const CatalogueKey* known = FindCatalogueKey(section, key);
   std::wstring value = FileValue(section, key);

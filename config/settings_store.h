@@ -20,12 +20,11 @@ std::wstring FromUtf8(std::string_view bytes);
 // empty when the file cannot be read.
 std::wstring ReadProfileText(const std::wstring& file);
 // One key of a file that is read for that key alone; empty when missing.
-std::wstring ReadFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key);
+std::wstring ReadFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key);
 // One write of one key through the profile-file writer, in paths of any
 // length. False, logged, when it fails; a file it made is then removed and an
 // existing one left as it was.
-bool WriteFileValue(const std::wstring& file, std::wstring_view section, std::wstring_view key,
-                    const std::wstring& value);
+bool WriteFileValue(const std::wstring& file, const wchar_t* section, const wchar_t* key, const std::wstring& value);
 
 // The value of the lower layers extended by the text of the "+" section: the
 // text as it stands when there is no value yet; else joined with ";" for a
@@ -52,10 +51,9 @@ class SettingsStore {
   // embedded value, replaced by a non-empty file value, or else extended by
   // the value of the section named `section` + "+" (ExtendValue); any other
   // key's file value alone (no embedded layer, no "+" section). The names
-  // are taken by reference: the x64 calling convention passes a view by a
-  // copy in memory, which each of the many callers would otherwise make of
-  // the key constants (about 900 bytes of the launcher's code).
-  std::wstring Lookup(const std::wstring_view& section, const std::wstring_view& key) const;
+  // are the literals of settings_keys.h: the x64 calling convention passes a
+  // view as a copy in memory, which each of the many callers would make.
+  std::wstring Lookup(const wchar_t* section, const wchar_t* key) const;
 
   const std::wstring& path() const { return path_; }
   // The file's text, as it was read when the store was opened.

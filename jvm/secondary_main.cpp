@@ -5,9 +5,9 @@
 namespace jvm {
 namespace {
 
-constexpr char kSecondaryMain[] = "secondaryMain";
-constexpr char kVoidForm[] = "([Ljava/lang/String;)V";
-constexpr char kIntForm[] = "([Ljava/lang/String;)I";
+constexpr const char* kSecondaryMain = "secondaryMain";
+constexpr const char* kVoidForm = "([Ljava/lang/String;)V";
+constexpr const char* kIntForm = "([Ljava/lang/String;)I";
 
 // Finds the method and makes the array, then calls and answers; leaves any
 // exception pending for the caller to describe.

@@ -64,7 +64,7 @@ enum class RuntimeKind { Jdk, Jre };
 enum class Vendor { Sun, JRockit, Ibm };
 
 struct VendorKey {
-  std::wstring_view path;  // under HKEY_LOCAL_MACHINE, ending in a backslash
+  const wchar_t* path;  // under HKEY_LOCAL_MACHINE, ending in a backslash
   RuntimeKind kind;
   Vendor vendor;
 };
