@@ -194,13 +194,13 @@ jmethodID FxLaunchMethod(JNIEnv* env, jclass type, jclass fxApplication) {
 MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
                      bool failureCheck, MainInvocationHost& host) {
   if (mainClass.empty()) {
-    host.ReportNoMainClass();
+    host.ReportMainNotCalled(IDS_NO_MAIN_CLASS, mainClass);
     return kMainNotCalled;
   }
   LocalRef name(env, NewJavaString(env, mainClass));
   if (!name) {
     DescribePendingException(env);
-    host.ReportMainClassUnusable(mainClass);
+    host.ReportMainNotCalled(IDS_LOAD_MAIN_CLASS_FAILED, mainClass);
     return kMainNotCalled;
   }
   const char* utf = env->GetStringUTFChars(static_cast<jstring>(name.get()), nullptr);
@@ -213,7 +213,7 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
     const std::wstring decoded = text::FromModifiedUtf8(utf);
     env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
     DescribePendingException(env);
-    host.ReportMainClassNotFound(decoded);
+    host.ReportMainNotCalled(IDS_MAIN_CLASS_NOT_FOUND, decoded);
     return kMainNotCalled;
   }
   env->ReleaseStringUTFChars(static_cast<jstring>(name.get()), utf);
@@ -230,7 +230,7 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
       env->Throw(static_cast<jthrowable>(noMain.get()));
       env->ExceptionDescribe();
     } else {
-      host.ReportNoMainMethod();
+      host.ReportMainNotCalled(IDS_NO_MAIN_METHOD, mainClass);
     }
     return kMainNotCalled;
   }

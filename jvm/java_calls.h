@@ -98,14 +98,13 @@ enum class ExceptionAnswer { kNotAsked, kGoOn, kStop };
 // What the main invocation needs from the operating system's side.
 class MainInvocationHost {
  public:
-  // The main class name could not become a Java string (message 211).
-  virtual void ReportMainClassUnusable(const std::wstring& mainClass) = 0;
-  // FindClass failed (message 215 with the name).
-  virtual void ReportMainClassNotFound(const std::wstring& name) = 0;
-  // No static main and no pending exception to describe (message 216).
-  virtual void ReportNoMainMethod() = 0;
-  // Neither the settings nor the main module name a class to run (message 210).
-  virtual void ReportNoMainClass() = 0;
+  // Why "main" is not called, as the message `id` of report/message_ids.h
+  // says it, its "%s" filled with `name`: the main class name could not
+  // become a Java string (IDS_LOAD_MAIN_CLASS_FAILED), FindClass failed
+  // (IDS_MAIN_CLASS_NOT_FOUND), no static main and no pending exception to
+  // describe (IDS_NO_MAIN_METHOD), or neither the settings nor the main
+  // module name a class to run (IDS_NO_MAIN_CLASS, no name).
+  virtual void ReportMainNotCalled(unsigned id, const std::wstring& name) = 0;
   // "main" is about to run (the main-started event is set).
   virtual void MainAboutToRun() = 0;
   // An exception escaped "main": the own splash window goes first.

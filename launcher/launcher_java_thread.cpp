@@ -26,16 +26,9 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
  public:
   explicit LauncherInvocationHost(Launcher& launcher) : launcher_(launcher) {}
 
-  void ReportMainClassUnusable(const std::wstring& mainClass) override {
-    report::ReportError(launcher_.splashState.splashWindowHandle, IDS_LOAD_MAIN_CLASS_FAILED, mainClass);
+  void ReportMainNotCalled(unsigned id, const std::wstring& name) override {
+    report::ReportError(launcher_.splashState.splashWindowHandle, id, name);
   }
-  void ReportMainClassNotFound(const std::wstring& name) override {
-    report::ReportError(launcher_.splashState.splashWindowHandle, IDS_MAIN_CLASS_NOT_FOUND, name);
-  }
-  void ReportNoMainMethod() override {
-    report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_METHOD);
-  }
-  void ReportNoMainClass() override { report::ShowMessage(launcher_.splashState.splashWindowHandle, IDS_NO_MAIN_CLASS); }
   void MainAboutToRun() override {
     launcher_.vmSession.startupCache.mainRan = true;
     launcher_.mainCalled = true;

@@ -13,6 +13,7 @@
 #include "jvm/secondary_main.h"
 #include "jvm/service_stop.h"
 #include "jvm/vm_output.h"
+#include "report/message_ids.h"
 
 namespace jnichecks {
 namespace {
@@ -122,15 +123,18 @@ class RecordingHost : public jvm::MainInvocationHost {
   std::wstring traceText;
   bool answerStop = false;
 
-  void ReportMainClassUnusable(const std::wstring& mainClass) override {
-    events.push_back("unusable " + Utf8(mainClass));
+  void ReportMainNotCalled(unsigned id, const std::wstring& name) override {
+    if (id == IDS_LOAD_MAIN_CLASS_FAILED) {
+      events.push_back("unusable " + Utf8(name));
+    } else if (id == IDS_MAIN_CLASS_NOT_FOUND) {
+      events.push_back("not-found");
+      notFoundName = name;
+    } else if (id == IDS_NO_MAIN_METHOD) {
+      events.push_back("no-main-box");
+    } else {
+      events.push_back(id == IDS_NO_MAIN_CLASS ? "no-main-class-box" : "box " + std::to_string(id));
+    }
   }
-  void ReportMainClassNotFound(const std::wstring& name) override {
-    events.push_back("not-found");
-    notFoundName = name;
-  }
-  void ReportNoMainMethod() override { events.push_back("no-main-box"); }
-  void ReportNoMainClass() override { events.push_back("no-main-class-box"); }
   void MainAboutToRun() override { events.push_back("about-to-run"); }
   void CloseSplash() override { events.push_back("close-splash"); }
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {

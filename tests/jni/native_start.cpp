@@ -31,10 +31,9 @@ double NowMs() {
 
 class QuietHost : public jvm::MainInvocationHost {
  public:
-  void ReportMainClassUnusable(const std::wstring&) override { std::fputs("main class unusable\n", stderr); }
-  void ReportMainClassNotFound(const std::wstring&) override { std::fputs("main class not found\n", stderr); }
-  void ReportNoMainMethod() override { std::fputs("no main method\n", stderr); }
-  void ReportNoMainClass() override { std::fputs("no main class\n", stderr); }
+  void ReportMainNotCalled(unsigned id, const std::wstring&) override {
+    std::fprintf(stderr, "main not called: message %u\n", id);
+  }
   void MainAboutToRun() override {}
   void CloseSplash() override {}
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv*, jthrowable) override { return jvm::ExceptionAnswer::kNotAsked; }
