@@ -96,7 +96,8 @@ namespace {
 jobject NewInstance(JNIEnv* env, const char* className, const char* signature, jobject argument) {
   LocalRef type(env, env->FindClass(className));
   jmethodID constructor = type ? env->GetMethodID(AsClass(type), "<init>", signature) : nullptr;
-  return constructor ? NewObject(env, AsClass(type), constructor, argument) : nullptr;
+  const jvalue args[] = {JavaValue(argument)};
+  return constructor ? env->NewObjectA(AsClass(type), constructor, args) : nullptr;
 }
 
 constexpr char kPrintStream[] = "java/io/PrintStream";
@@ -127,7 +128,8 @@ bool SetStandardStream(JNIEnv* env, const char* setter, jobject printStream) {
   jmethodID set =
       systemClass ? env->GetStaticMethodID(AsClass(systemClass), setter, "(Ljava/io/PrintStream;)V") : nullptr;
   if (set == nullptr) return false;
-  CallStaticVoidMethod(env, AsClass(systemClass), set, printStream);
+  const jvalue args[] = {JavaValue(printStream)};
+  env->CallStaticVoidMethodA(AsClass(systemClass), set, args);
   return !env->ExceptionCheck();  // a setter that threw ends the redirection here
 }
 
@@ -242,10 +244,12 @@ MainOutcome CallMain(JNIEnv* env, const std::wstring& mainClass, const std::vect
   }
 
   host.MainAboutToRun();
+  // Application.launch(type, args), or main(args).
+  const jvalue args[] = {JavaValue(type.get()), JavaValue(array.get())};
   if (fxLaunch != nullptr) {
-    CallStaticVoidMethod(env, AsClass(fxApplication), fxLaunch, type.get(), array.get());
+    env->CallStaticVoidMethodA(AsClass(fxApplication), fxLaunch, args);
   } else {
-    CallStaticVoidMethod(env, AsClass(type), mainMethod, array.get());
+    env->CallStaticVoidMethodA(AsClass(type), mainMethod, args + 1);
   }
 
   jthrowable thrown = env->ExceptionOccurred();
@@ -279,7 +283,8 @@ std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module) {
     step = signature + std::strlen(signature) + 1;
     jclass type = env->GetObjectClass(current);
     jmethodID id = env->GetMethodID(type, method, signature);
-    jobject next = id ? CallObjectMethod(env, current, id, takesName ? name.get() : nullptr) : nullptr;
+    const jvalue args[] = {JavaValue(takesName ? name.get() : nullptr)};
+    jobject next = id ? env->CallObjectMethodA(current, id, args) : nullptr;
     if (env->ExceptionCheck()) next = nullptr;  // the chain ends; described below
     env->DeleteLocalRef(type);
     env->DeleteLocalRef(current);
@@ -295,7 +300,8 @@ std::wstring DescriptorMainClass(JNIEnv* env, const std::wstring& module) {
 void ExitJava(JNIEnv* env) {
   LocalRef system(env, env->FindClass("java/lang/System"));
   jmethodID exitMethod = system ? env->GetStaticMethodID(AsClass(system), "exit", "(I)V") : nullptr;
-  if (exitMethod != nullptr) CallStaticVoidMethod(env, AsClass(system), exitMethod, static_cast<jint>(-1));
+  const jvalue args[] = {JavaValue(jint{-1})};
+  if (exitMethod != nullptr) env->CallStaticVoidMethodA(AsClass(system), exitMethod, args);
   DescribePendingException(env);
 }
 
@@ -315,14 +321,15 @@ std::wstring StackTraceText(JNIEnv* env, jthrowable throwable) {
   if (!throwableClass) return failed();
   jmethodID printStackTrace = env->GetMethodID(AsClass(throwableClass), "printStackTrace", "(Ljava/io/PrintStream;)V");
   if (printStackTrace == nullptr) return failed();
-  env->CallVoidMethod(throwable, printStackTrace, print.get());
+  const jvalue args[] = {JavaValue(print.get())};
+  env->CallVoidMethodA(throwable, printStackTrace, args);
   DescribePendingException(env);
 
   LocalRef bufferType(env, env->GetObjectClass(buffer.get()));
   if (!bufferType) return failed();
   jmethodID toString = env->GetMethodID(AsClass(bufferType), "toString", "()Ljava/lang/String;");
   if (toString == nullptr) return failed();
-  LocalRef textObject(env, CallObjectMethod(env, buffer.get(), toString));
+  LocalRef textObject(env, env->CallObjectMethodA(buffer.get(), toString, nullptr));
   DescribePendingException(env);
   if (!textObject) return failed();
 

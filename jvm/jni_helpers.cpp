@@ -1,6 +1,5 @@
 #include "jvm/jni_helpers.h"
 
-#include <cstdarg>
 
 namespace jvm {
 
@@ -37,7 +36,8 @@ jstring NewJavaString(JNIEnv* env, std::wstring_view text) {
     env->SetCharArrayRegion(chars, 0, static_cast<jsize>(units.size()), reinterpret_cast<const jchar*>(units.data()));
     jthrowable pending = env->ExceptionOccurred();
     if (pending == nullptr) {
-      result = static_cast<jstring>(NewObject(env, stringClass, constructor, chars));
+      const jvalue args[] = {JavaValue(chars)};
+      result = static_cast<jstring>(env->NewObjectA(stringClass, constructor, args));
     } else {
       env->DeleteLocalRef(pending);
     }
@@ -63,37 +63,6 @@ jobjectArray NewJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& te
     env->DeleteLocalRef(element);
   }
   return array;
-}
-
-jobject CallObjectMethod(JNIEnv* env, jobject object, jmethodID method, ...) {
-  va_list args;
-  va_start(args, method);
-  jobject result = env->CallObjectMethodV(object, method, args);
-  va_end(args);
-  return result;
-}
-
-jobject NewObject(JNIEnv* env, jclass type, jmethodID constructor, ...) {
-  va_list args;
-  va_start(args, constructor);
-  jobject result = env->NewObjectV(type, constructor, args);
-  va_end(args);
-  return result;
-}
-
-void CallStaticVoidMethod(JNIEnv* env, jclass type, jmethodID method, ...) {
-  va_list args;
-  va_start(args, method);
-  env->CallStaticVoidMethodV(type, method, args);
-  va_end(args);
-}
-
-jint CallStaticIntMethod(JNIEnv* env, jclass type, jmethodID method, ...) {
-  va_list args;
-  va_start(args, method);
-  jint result = env->CallStaticIntMethodV(type, method, args);
-  va_end(args);
-  return result;
 }
 
 void DescribePendingException(JNIEnv* env) {

@@ -1,5 +1,5 @@
 // Small helpers over the JNI function table of the calling thread: Java
-// strings from wide text, and the variadic call forms. Platform-neutral (also
+// strings from wide text, and the values of calls. Platform-neutral (also
 // built natively on Linux for the checks against a real virtual machine).
 #pragma once
 
@@ -19,10 +19,19 @@ jstring NewJavaString(JNIEnv* env, std::wstring_view text);
 // A String[] of the texts in order (empty list: empty array), or null.
 jobjectArray NewJavaStringArray(JNIEnv* env, const std::vector<std::wstring>& texts);
 
-jobject CallObjectMethod(JNIEnv* env, jobject object, jmethodID method, ...);
-jobject NewObject(JNIEnv* env, jclass type, jmethodID constructor, ...);
-void CallStaticVoidMethod(JNIEnv* env, jclass type, jmethodID method, ...);
-jint CallStaticIntMethod(JNIEnv* env, jclass type, jmethodID method, ...);
+// An argument of a call. The launcher calls Java through the JNI functions
+// that take the arguments as an array (the ...A ones): a variable argument
+// list would need a function of its own for each form.
+inline jvalue JavaValue(jobject object) {
+  jvalue value{};
+  value.l = object;
+  return value;
+}
+inline jvalue JavaValue(jint number) {
+  jvalue value{};
+  value.i = number;
+  return value;
+}
 
 // When a Java exception is pending, the virtual machine prints it on its
 // standard error and clears it.

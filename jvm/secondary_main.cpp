@@ -24,12 +24,13 @@ bool CallAndAnswer(JNIEnv* env, const std::string& mainClass, const std::vector<
   }
   if (method != nullptr) {
     jobjectArray array = NewJavaStringArray(env, arguments);
+    const jvalue args[] = {JavaValue(array)};
     if (array != nullptr) {
       if (returnsInt) {
-        host.Answer(CallStaticIntMethod(env, type, method, array));
+        host.Answer(env->CallStaticIntMethodA(type, method, args));
       } else {
         host.Answer(0);
-        CallStaticVoidMethod(env, type, method, array);
+        env->CallStaticVoidMethodA(type, method, args);
       }
       called = true;
       env->DeleteLocalRef(array);

@@ -18,7 +18,8 @@ StopRequest StopThrough(JNIEnv* env, const std::string& mainClass) {
     method = type != nullptr ? env->GetStaticMethodID(type, "exit", "(I)V") : nullptr;
   }
   // serviceStop reads no argument; System.exit reads the 0.
-  if (method != nullptr) CallStaticVoidMethod(env, type, method, static_cast<jint>(0));
+  const jvalue args[] = {JavaValue(jint{0})};
+  if (method != nullptr) env->CallStaticVoidMethodA(type, method, args);
   return request;
 }
 
