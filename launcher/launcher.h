@@ -195,7 +195,4 @@ class Launcher {
   bool mainCalled = false;
 };
 
-// The "Java Exception" dialog for a throwable that escaped main, and the answer.
-jvm::ExceptionAnswer ShowJavaExceptionDialog(JNIEnv* env, jthrowable throwable);
-
 }  // namespace launcher

@@ -1,5 +1,5 @@
-// The Java thread of the launch: its stack, the call of main, and the VM's
-// exit and abort hooks.
+// The Java thread of the launch: its stack, the call of main, the "Java
+// Exception" dialog, and the VM's exit and abort hooks.
 #include <windows.h>
 
 #include <cstdlib>
@@ -7,6 +7,7 @@
 #include "common/exit_codes.h"
 #include "common/text.h"
 #include "common/win_handles.h"
+#include "jvm/exception_dialog.h"
 #include "jvm/java_calls.h"
 #include "jvm/startup_cache_win.h"
 #include "jvm/vm_start_output_win.h"
@@ -14,6 +15,7 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "report/service_mode.h"
 #include "runtime/runtime_rules.h"
 
 namespace launcher {
@@ -36,8 +38,16 @@ class LauncherInvocationHost : public jvm::MainInvocationHost {
     if (launcher_.vmSession.vmHookObserver != nullptr) launcher_.vmSession.vmHookObserver->MainStarted();
   }
   void CloseSplash() override { launcher_.splashState.CloseSplashWindow(); }
+  // The "Java Exception" dialog for a throwable that escaped main.
   jvm::ExceptionAnswer ShowExceptionDialog(JNIEnv* env, jthrowable throwable) override {
-    return ShowJavaExceptionDialog(env, throwable);
+    using jvm::ExceptionAnswer;
+    // A console program has printed it; a service has its "Error File" or nothing.
+    if (!report::WindowsAllowed()) return ExceptionAnswer::kNotAsked;
+    std::wstring trace = jvm::StackTraceText(env, throwable);
+    if (trace.empty()) return ExceptionAnswer::kNotAsked;  // nothing to show: the application goes on
+    // Anything but Ignore stops, a dialog that could not be created included.
+    const bool ignored = jvm::ShowExceptionDialog(GetActiveWindow(), trace) == IDOK;
+    return ignored ? ExceptionAnswer::kGoOn : ExceptionAnswer::kStop;
   }
 
  private:
