@@ -74,4 +74,11 @@ std::wstring LongPathForm(std::wstring_view path) {
   return result;
 }
 
+std::wstring DropLastComponents(std::wstring_view path, int count) {
+  std::wstring_view rest = path;
+  // Without a "\" the cut at npos keeps all.
+  for (int i = 0; i < count; ++i) rest = rest.substr(0, rest.rfind(L'\\'));
+  return std::wstring(rest);
+}
+
 }  // namespace text

@@ -28,4 +28,8 @@ std::wstring ResolveFromExecutableFolder(std::wstring_view path, std::wstring_vi
 // current folder is.
 bool IsFullPath(std::wstring_view path);
 
+// `path` with its last `count` "\" components removed; a cut without any "\"
+// left changes nothing.
+std::wstring DropLastComponents(std::wstring_view path, int count);
+
 }  // namespace text

@@ -142,16 +142,9 @@ std::uint64_t StackSizeFromXss(std::wstring_view token) {
   return SaturatingMultiply(parsed.numbers[0], SizeUnitMultiplier(rest.back()));
 }
 
-std::wstring DropLastComponents(std::wstring_view path, int count) {
-  std::wstring_view rest = path;
-  // Without a "\" the cut at npos keeps all.
-  for (int i = 0; i < count; ++i) rest = rest.substr(0, rest.rfind(L'\\'));
-  return std::wstring(rest);
-}
+std::wstring RuntimeHome(std::wstring_view jvmLibraryPath) { return text::DropLastComponents(jvmLibraryPath, 3); }
 
-std::wstring RuntimeHome(std::wstring_view jvmLibraryPath) { return DropLastComponents(jvmLibraryPath, 3); }
-
-std::wstring RuntimeBinFolder(std::wstring_view jvmLibraryPath) { return DropLastComponents(jvmLibraryPath, 2); }
+std::wstring RuntimeBinFolder(std::wstring_view jvmLibraryPath) { return text::DropLastComponents(jvmLibraryPath, 2); }
 
 std::wstring FolderWithSlash(std::wstring_view executablePath) {
   size_t slash = executablePath.rfind(L'\\');

@@ -52,9 +52,6 @@ std::uint64_t SizeUnitMultiplier(wchar_t unit);
 // after "-Xss" does not start with a digit or holds other than one number.
 std::uint64_t StackSizeFromXss(std::wstring_view token);
 
-// `path` with its last `count` "\" components removed; a cut without any "\"
-// left changes nothing.
-std::wstring DropLastComponents(std::wstring_view path, int count);
 // The runtime home of a jvm.dll path: C:\jre\bin\server\jvm.dll gives C:\jre.
 std::wstring RuntimeHome(std::wstring_view jvmLibraryPath);
 // The runtime's bin folder: C:\jre\bin\server\jvm.dll gives C:\jre\bin.

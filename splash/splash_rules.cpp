@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "common/path_text.h"
 #include "common/text.h"
 
 namespace splash {
@@ -11,16 +12,9 @@ namespace splash {
 // Literals as views: their length is known when the launcher is built.
 using namespace std::string_view_literals;
 
-namespace {
-
-// Cuts at the last backslash; a text without one stays as it is (a cut at
-// npos keeps all).
-std::wstring_view WithoutLastComponent(std::wstring_view path) { return path.substr(0, path.rfind(L'\\')); }
-
-}  // namespace
-
 std::wstring RuntimeSplashLibraryCandidate(std::wstring_view jvmLibraryPath) {
-  std::wstring folder(WithoutLastComponent(WithoutLastComponent(jvmLibraryPath)));
+  // The runtime's bin folder.
+  std::wstring folder = text::DropLastComponents(jvmLibraryPath, 2);
   if (folder.empty()) return {};
   if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
   return folder + L"splashscreen.dll";
