@@ -27,4 +27,10 @@ bool IsPlainFileAt(HANDLE file, const std::wstring& path) {
                                                 static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
 }
 
+bool IsPlainFile(const std::wstring& path) {
+  FileHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return file && IsPlainFileAt(file.get(), path);
+}
+
 }  // namespace win

@@ -16,4 +16,7 @@ std::wstring FinalPath(HANDLE handle);
 // file as that file, which resolves elsewhere).
 bool IsPlainFileAt(HANDLE file, const std::wstring& path);
 
+// The same for the file at `path`, opened for the question alone.
+bool IsPlainFile(const std::wstring& path);
+
 }  // namespace win

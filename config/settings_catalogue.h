@@ -36,7 +36,7 @@ inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kApplication, keys::kPairReturnCode),       Key(keys::kApplication, keys::kEmbeddedJar),
     Key(keys::kApplication, keys::kOutputFile),           Key(keys::kApplication, keys::kErrorFile),
     Key(keys::kApplication, keys::kCmd),                  Key(keys::kApplication, keys::kServiceStopTimeout),
-    Key(keys::kApplication, keys::kRestartCode),
+    Key(keys::kApplication, keys::kRestartCode),          Key(keys::kApplication, keys::kUpdateFolder),
     Key(keys::kJavaRuntime, keys::kMainClass),
     Key(keys::kJavaRuntime, keys::kMainModule),           Key(keys::kJavaRuntime, keys::kJrePath),
     Key(keys::kJavaRuntime, keys::kMinimumVersion),       Key(keys::kJavaRuntime, keys::kMaximumVersion),

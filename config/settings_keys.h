@@ -25,6 +25,7 @@ inline constexpr const wchar_t* kErrorFile = L"Error File";
 inline constexpr const wchar_t* kCmd = L"Cmd";
 inline constexpr const wchar_t* kServiceStopTimeout = L"Service Stop Timeout";
 inline constexpr const wchar_t* kRestartCode = L"Restart Code";
+inline constexpr const wchar_t* kUpdateFolder = L"Update Folder";
 
 // [Java Runtime Environment]
 inline constexpr const wchar_t* kMainClass = L"Main Class";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/win_handles.h"
 #include "instance/restart_rules.h"
 
 namespace instance {
@@ -22,10 +23,11 @@ struct Restart {
   // Starts `executablePath` again with this process's command line, startup
   // information, kept environment and current folder (the launcher changes
   // it only to the executable's folder, which the new start then does as
-  // well). The record goes along with this process's id, for the new
-  // launcher to wait for, and with this restart counted. False when it could
-  // not be started (the error is logged).
-  bool StartAgain(const std::wstring& executablePath) const;
+  // well). The record goes along; for a restart (`isRestart`) with this
+  // restart counted and this process's id, for the new launcher to wait for
+  // (a launcher that waits for the new one itself hands over no id). The
+  // new process, or none when it could not be started (the error is logged).
+  win::Handle StartAgain(const std::wstring& executablePath, bool isRestart) const;
 
   RestartRecord record;
   std::wstring environment;

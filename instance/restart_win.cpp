@@ -3,7 +3,6 @@
 #include <cwchar>
 
 #include "common/text.h"
-#include "common/win_handles.h"
 #include "instance/restart.h"
 #include "instance/restart_rules.h"
 #include "report/diagnostics_log.h"
@@ -48,11 +47,11 @@ void Restart::Keep() {
 
 bool Restart::Allowed() const { return RestartAllowed(record, GetTickCount64()); }
 
-bool Restart::StartAgain(const std::wstring& executablePath) const {
+win::Handle Restart::StartAgain(const std::wstring& executablePath, bool isRestart) const {
   std::wstring block = environment;
   block += kRestartVariable;
   block += L'=';
-  block += RestartRecordText(GetCurrentProcessId(), record, GetTickCount64(), true);
+  block += RestartRecordText(isRestart ? GetCurrentProcessId() : 0, record, GetTickCount64(), isRestart);
   block += L'\0';
   std::wstring commandLine = GetCommandLineW();
   // As this process was started: its window state and, when it was given
@@ -69,12 +68,11 @@ bool Restart::StartAgain(const std::wstring& executablePath) const {
                       nullptr, &startup, &started)) {
     diag::Log({"restart: the executable was not started again: error ",
                text::DecimalText(std::uint64_t{GetLastError()})});
-    return false;
+    return {};
   }
   CloseHandle(started.hThread);
-  CloseHandle(started.hProcess);
   diag::Log({"restart: started again as process ", text::DecimalText(std::uint64_t{started.dwProcessId})});
-  return true;
+  return win::Handle(started.hProcess);
 }
 
 }  // namespace instance

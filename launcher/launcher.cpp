@@ -29,13 +29,17 @@ bool Launcher::Initialise() {
   restart.TakeOver();
   SplitCommandLine();
   if (!settings.ReadSettings()) return false;
-  if (settings.restartCode) restart.Keep();
+  if (settings.restartCode || !settings.updateFolder.empty()) restart.Keep();
   if (!instanceState.SetUpSingleInstance(settings.executablePath, settings.settingsFile, settings.upgradeCode,
                                          settings.isService, arguments,
                                          {settings.mainClass, runtime::KeepsJavaThreadAttached(settings.search)})) {
     return false;
   }
   if (instanceState.singleInstance && !instanceState.isPrimaryInstance) return true;  // a secondary hands over in Run
+  if (!settings.updateFolder.empty()) {
+    ApplyUpdate();
+    if (updatedLauncher) return true;
+  }
   if (settings.overrideWorkingDir) OverrideWorkingDirectory(settings.executablePath);
   if (chosenRuntime.ChooseRuntime(settings)) return true;
   return chosenRuntime.AskForMissingRuntime(settings);
@@ -51,6 +55,12 @@ void Launcher::OverrideWorkingDirectory(const std::wstring& executablePath) {
 }
 
 int Launcher::Run() {
+  if (updatedLauncher) {
+    DWORD code = exitcode::kLaunchFailedCode;
+    WaitForSingleObject(updatedLauncher.get(), INFINITE);
+    GetExitCodeProcess(updatedLauncher.get(), &code);
+    return static_cast<int>(code);
+  }
   if (chosenRuntime.runByPairedProduct) {
     return instance::StartPairedProduct(settings.pairProduct, settings.returnPairExitCode);
   }

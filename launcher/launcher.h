@@ -71,8 +71,9 @@ struct LaunchSettings {
   bool returnPairExitCode = false;
   // What the missing-runtime dialog's link opens ("Download URL", or the default).
   std::wstring downloadAddress;
-  // "Restart Code".
+  // "Restart Code", and "Update Folder" below the executable's folder.
   std::optional<std::int32_t> restartCode;
+  std::wstring updateFolder;
 };
 
 // The runtime choice: the jvm.dll this launch loads. Filled by ChooseRuntime,
@@ -167,6 +168,9 @@ class Launcher {
   void SplitCommandLine();
   // The folder of `executablePath` becomes the current one.
   static void OverrideWorkingDirectory(const std::wstring& executablePath);
+  // Applies a staged update; starts the launcher again when the update
+  // replaced it or its settings file (updatedLauncher).
+  void ApplyUpdate();
   // The application ended with `code`: when that is its "Restart Code" and
   // the bound allows, the executable is started again; true then.
   bool RestartApplication(int code);
@@ -192,6 +196,8 @@ class Launcher {
   SplashState splashState;
   VmSession vmSession;
   instance::Restart restart;
+  // The launcher started again after an update replaced it: Run waits for it.
+  win::Handle updatedLauncher;
   bool mainCalled = false;
 };
 

@@ -1,4 +1,5 @@
-// The launcher started again when the application ends with its "Restart Code".
+// The launcher started again: after a staged update that replaced it, and
+// when the application ends with its "Restart Code".
 #include <windows.h>
 
 #include "common/text.h"
@@ -6,8 +7,19 @@
 #include "report/diagnostics_log.h"
 #include "report/error_report.h"
 #include "report/message_ids.h"
+#include "update/staged_update.h"
 
 namespace launcher {
+
+void Launcher::ApplyUpdate() {
+  const bool launcherReplaced =
+      update::ApplyStagedUpdate(settings.executablePath, settings.settingsFile, settings.updateFolder);
+  // A service is started by its manager alone: the new files serve its next start.
+  if (!launcherReplaced || settings.isService) return;
+  // The new launcher reads its own settings and becomes the primary instance.
+  instanceState.Close();
+  updatedLauncher = restart.StartAgain(settings.executablePath, false);
+}
 
 bool Launcher::RestartApplication(int code) {
   // The service manager restarts a service; only a run of main asks.
@@ -17,7 +29,7 @@ bool Launcher::RestartApplication(int code) {
     report::ReportError(splashState.splashWindowHandle, IDS_TOO_MANY_RESTARTS, exe.substr(exe.rfind(L'\\') + 1), code);
     return false;
   }
-  return restart.StartAgain(settings.executablePath);
+  return static_cast<bool>(restart.StartAgain(settings.executablePath, true));
 }
 
 }  // namespace launcher

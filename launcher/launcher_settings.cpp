@@ -21,6 +21,7 @@
 #include "report/error_report.h"
 #include "report/message_ids.h"
 #include "resources/resource_ids.h"
+#include "update/update_rules.h"
 
 namespace launcher {
 
@@ -140,6 +141,12 @@ bool LaunchSettings::ReadSettings() {
   const std::wstring restartValue = store.Lookup(keys::kApplication, keys::kRestartCode);
   restartCode = instance::ParseRestartCode(restartValue);
   if (!restartCode && !restartValue.empty()) diag::Log({"\"Restart Code\" ", restartValue, " ignored: not a number"});
+  const std::wstring updateValue = text::Trim(store.Lookup(keys::kApplication, keys::kUpdateFolder));
+  auto update = update::RelativePathBelow(updateValue);
+  if (!update && !updateValue.empty()) {
+    diag::Log({"\"Update Folder\" ", updateValue, " ignored: not a folder below the executable's"});
+  }
+  if (update) updateFolder = std::move(*update);
   return true;
 }
 
