@@ -10,6 +10,7 @@
 #include "common/folders.h"
 #include "common/splitting.h"
 #include "common/text.h"
+#include "common/text_file_win.h"
 #include "common/text_win.h"
 #include "config/settings_paths.h"
 #include "jvm/user_vm_options_win.h"
@@ -268,11 +269,7 @@ void RefuseStartupCache(StartupCache& cache, const wchar_t* why) {
   if (cache.files.file.empty()) return;
   diag::Log({"startup cache refused by the runtime, off for its file from now on: ", why});
   // A new file: nothing planted at that name is written through.
-  win::FileHandle marker(CreateFileW(RefusedMarkerOf(cache.files.file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  const std::string bytes = text::ToThreadAnsi(why);
-  DWORD written = 0;
-  if (marker) WriteFile(marker.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  win::WriteTextFile(RefusedMarkerOf(cache.files.file), why, CREATE_NEW);
 }
 
 void EndStartupCache(StartupCache& cache, bool aborted, int code) {

@@ -6,8 +6,7 @@
 #include "common/folders.h"
 #include "common/found_files_win.h"
 #include "common/text.h"
-#include "common/text_win.h"
-#include "common/win_handles.h"
+#include "common/text_file_win.h"
 #include "config/settings_store.h"
 #include "report/diagnostics_log.h"
 #include "update/staged_update.h"
@@ -25,17 +24,6 @@ bool Exists(const std::wstring& path) { return win::PathFound(path.c_str()); }
 // A new name for a file; never over another file.
 bool Rename(const std::wstring& from, const std::wstring& to) {
   return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-// `text` as the whole file (or at its end, with OPEN_EXISTING), in UTF-8, on
-// the disk before this returns.
-bool WriteText(const std::wstring& file, std::wstring_view text, DWORD disposition = CREATE_ALWAYS) {
-  win::FileHandle handle(CreateFileW(file.c_str(), FILE_APPEND_DATA, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
-  const std::string bytes = text::ToUtf8(text);
-  DWORD written = 0;
-  return handle && WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size() && FlushFileBuffers(handle.get());
 }
 
 // The files and folders below `folder` (`below` is the path so far); false
@@ -130,7 +118,7 @@ class StagedUpdate {
     // The list is on the disk before any file moves. A start killed while
     // writing it leaves a last line that is not whole, which is passed over:
     // no file had moved yet.
-    if (!WriteText(journal_, JournalText(files))) return Refuse(journal_, "cannot be written");
+    if (!win::WriteTextFile(journal_, JournalText(files))) return Refuse(journal_, "cannot be written");
     bool launcherReplaced = false;
     for (std::size_t i = 0; i < files.size(); ++i) {
       const std::wstring target = base_ + files[i];
@@ -143,7 +131,7 @@ class StagedUpdate {
       if (SameFile(target, executablePath) || SameFile(target, settingsFile)) launcherReplaced = true;
       diag::Log({"update: replaced ", files[i]});
     }
-    WriteText(journal_, kJournalDone, OPEN_EXISTING);
+    win::WriteTextFile(journal_, kJournalDone, OPEN_EXISTING);
     Finish(files);
     diag::Log({"update: applied, ", text::DecimalText(std::uint64_t{files.size()}), " files"});
     return launcherReplaced;
@@ -156,7 +144,7 @@ class StagedUpdate {
     std::wstring line = file;
     if (!line.empty()) line += L": ";
     diag::Piece(reason).AppendTo(line);
-    WriteText(folder_ + kFailedFile, line + L"\r\n");
+    win::WriteTextFile(folder_ + kFailedFile, line + L"\r\n");
     diag::Log({"update: not applied, the application starts with its old files: ", line});
     return false;
   }
