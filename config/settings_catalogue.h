@@ -23,12 +23,10 @@ struct CatalogueKey {
   bool layered = true;
   bool list = false;
 };
-constexpr CatalogueKey Key(std::wstring_view section, std::wstring_view key, bool layered = true) {
-  return {section.data(), key.data(), layered};
+constexpr CatalogueKey Key(const wchar_t* section, const wchar_t* key, bool layered = true) {
+  return {section, key, layered};
 }
-constexpr CatalogueKey ListKey(std::wstring_view section, std::wstring_view key) {
-  return {section.data(), key.data(), true, true};
-}
+constexpr CatalogueKey ListKey(const wchar_t* section, const wchar_t* key) { return {section, key, true, true}; }
 inline constexpr CatalogueKey kCatalogueKeys[] = {
     Key(keys::kApplication, keys::kApplicationType),      Key(keys::kApplication, keys::kOmitServiceName),
     Key(keys::kApplication, keys::kSingleInstance),       Key(keys::kApplication, keys::kFailureCheck),

@@ -32,7 +32,7 @@ bool ListBelow(const std::wstring& folder, const std::wstring& below, std::vecto
                std::vector<std::wstring>& folders) {
   win::FoundFiles found((folder + below + L'*').c_str());
   while (found.Next()) {
-    const std::wstring_view name = found.entry().cFileName;
+    const std::wstring_view name = found.name();
     if (name == L"." || name == L"..") continue;
     const std::wstring path = below + found.entry().cFileName, full = folder + path;
     // The search's own attributes do not show every link as one.
